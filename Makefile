@@ -1,0 +1,33 @@
+# Quick start: `make run` and `make test` do all the set-up on a fresh Debian 12 machine.
+BUILD_DIR    ?= build
+SANITIZE_DIR ?= build-sanitize
+JOBS         ?= $(shell nproc)
+CMAKE_FLAGS  ?=
+
+.PHONY: all deps build test test-sanitize run bench clean
+
+all: build
+
+deps:
+	@sh scripts/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) > /dev/null
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+test: build
+	@sh scripts/run-tests.sh $(BUILD_DIR) $(JOBS)
+
+test-sanitize: deps
+	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVQ_SANITIZE=ON $(CMAKE_FLAGS) > /dev/null
+	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	@sh scripts/run-tests.sh $(SANITIZE_DIR) $(JOBS)
+
+run: build
+	@sh scripts/run.sh $(BUILD_DIR)
+
+bench: build
+	@$(BUILD_DIR)/bench/vq-bench $(BENCH_ARGS)
+
+clean:
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)

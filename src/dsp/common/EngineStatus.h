@@ -1,0 +1,31 @@
+// Status codes returned by the engines' operations. 0 is success and -1 a cancel by the
+// user; every other value names one failure and has exactly one message in the job
+// layer's status table.
+#pragma once
+
+namespace vq {
+
+enum EngineStatus : int {
+    kStatusOk = 0,
+    kStatusCancelled = -1,
+
+    kFilterMatrixNotOpen = 512,     // Run without a loaded filter matrix
+    kMissingInputFile = 513,        // an input file is not open
+    kFilterMatrixChannels = 514,    // the filter matrix does not have 4 channels
+    kChannelCountMismatch = 515,    // inputs disagree or have the wrong channel count
+    kSampleRateMismatch = 516,      // inputs or filter matrix disagree on the rate
+    kLengthMismatch = 517,          // the two inputs have different lengths
+    kInputOpenFailed = 518,         // an input cannot be opened for reading
+    kOutputOpenFailed = 519,        // an output cannot be created
+    kFilterMatrixOpenFailed = 520,  // the filter matrix cannot be opened
+
+    kInputReadFailed = 521,         // an input delivered fewer frames than it holds
+    kOutputWriteFailed = 522,       // an output took fewer frames than written (disk full?)
+    kFilterMatrixReadFailed = 523,  // the filter matrix cannot be read to the end
+    kFilterMatrixLength = 524,      // fewer than 4 frames, or filters too long to use
+    kOutOfMemory = 525,             // the working buffers cannot be allocated
+    kFftSetupFailed = 526,          // FFTW cannot plan the transforms
+    kOutputOverwritesInput = 527,   // an output names an input, the filter matrix or another output
+};
+
+}  // namespace vq

@@ -1,0 +1,165 @@
+#include "convolver/BlockConvolver.h"
+
+#include "common/EngineStatus.h"
+
+#include <cmath>
+#include <cstring>
+#include <mutex>
+#include <new>
+
+namespace vq {
+
+namespace {
+
+// FFTW's planner is not thread-safe; every plan is made and destroyed under this lock.
+std::mutex& PlannerMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+// Measuring finds the fastest of FFTW's algorithms for this machine; the time limit
+// keeps planning of the longest transforms well under a second.
+constexpr unsigned kPlanFlags = FFTW_MEASURE;
+constexpr double kPlanTimeLimitSeconds = 0.5;
+
+}  // namespace
+
+int ChooseFftLength(int filterLength)
+{
+    int n = 8;
+    while (n < 2 * filterLength)
+        n *= 2;
+    // Work per output frame of one block, in rough units measured on FFTW: eight
+    // transforms of n log n and sixteen complex multiply-adds per bin, spread over the
+    // n - L frames the block yields. Longer transforms pay off until the log term wins.
+    auto cost = [filterLength](double size) {
+        const double transforms = 8.0 * size * std::log2(size);
+        const double products = 16.0 * 2.5 * (size / 2 + 1);
+        return (transforms + products) / (size - filterLength);
+    };
+    while (n < (1 << 20) && cost(2.0 * n) < cost(n))
+        n *= 2;
+    return n;
+}
+
+BlockConvolver::~BlockConvolver()
+{
+    DestroyPlans();
+}
+
+void BlockConvolver::DestroyPlans()
+{
+    std::lock_guard<std::mutex> lock(PlannerMutex());
+    if (m_forwardPlan)
+        fftw_destroy_plan(m_forwardPlan);
+    if (m_inversePlan)
+        fftw_destroy_plan(m_inversePlan);
+    m_forwardPlan = nullptr;
+    m_inversePlan = nullptr;
+}
+
+int BlockConvolver::Configure(int filterLength, int fftLength, int slots)
+{
+    DestroyPlans();
+    m_filterLength = filterLength;
+    m_fftLength = fftLength;
+    m_spectrumLength = fftLength / 2 + 1;
+    const std::size_t n = static_cast<std::size_t>(fftLength);
+    const std::size_t m = static_cast<std::size_t>(m_spectrumLength);
+
+    try {
+        m_scratch.clear();
+        m_scratch.resize(static_cast<std::size_t>(slots));
+    } catch (const std::bad_alloc&) {
+        return kOutOfMemory;
+    }
+    if (!m_filterSpectra.Allocate(m * kMatrixSize * kMatrixSize))
+        return kOutOfMemory;
+    for (Scratch& s : m_scratch) {
+        bool ok = s.frame.Allocate(n) && s.outputSpectrum.Allocate(m);
+        for (int k = 0; k < kMatrixSize; ++k)
+            ok = ok && s.inputSpectra[k].Allocate(m) && s.results[k].Allocate(n);
+        if (!ok)
+            return kOutOfMemory;
+    }
+
+    // One plan of each direction serves every slot through the new-array execute calls:
+    // all arrays come from fftw_malloc and share its alignment.
+    Scratch& s = m_scratch.front();
+    std::lock_guard<std::mutex> lock(PlannerMutex());
+    fftw_set_timelimit(kPlanTimeLimitSeconds);
+    m_forwardPlan = fftw_plan_dft_r2c_1d(fftLength, s.frame.data(), s.inputSpectra[0].data(), kPlanFlags);
+    m_inversePlan = fftw_plan_dft_c2r_1d(fftLength, s.outputSpectrum.data(), s.results[0].data(), kPlanFlags);
+    if (!m_forwardPlan || !m_inversePlan)
+        return kFftSetupFailed;
+    return kStatusOk;
+}
+
+void BlockConvolver::SetFilter(int input, int output, const double* taps, int stride, double gain)
+{
+    Scratch& s = m_scratch.front();
+    double* frame = s.frame.data();
+    for (int i = 0; i < m_filterLength; ++i)
+        frame[i] = taps[static_cast<std::size_t>(i) * static_cast<std::size_t>(stride)];
+    std::memset(frame + m_filterLength, 0, sizeof(double) * static_cast<std::size_t>(m_fftLength - m_filterLength));
+    fftw_complex* spectrum = s.inputSpectra[0].data();
+    fftw_execute_dft_r2c(m_forwardPlan, frame, spectrum);
+
+    const double scale = gain / m_fftLength;
+    fftw_complex* f = m_filterSpectra.data();
+    for (int i = 0; i < m_spectrumLength; ++i) {
+        const std::size_t at = (static_cast<std::size_t>(output) * m_spectrumLength + i) * kMatrixSize + input;
+        f[at][0] = spectrum[i][0] * scale;
+        f[at][1] = spectrum[i][1] * scale;
+    }
+}
+
+void BlockConvolver::ScaleFilters(double factor)
+{
+    fftw_complex* f = m_filterSpectra.data();
+    for (std::size_t i = 0; i < m_filterSpectra.size(); ++i) {
+        f[i][0] *= factor;
+        f[i][1] *= factor;
+    }
+}
+
+void BlockConvolver::MultiplyAccumulate(const Scratch& s, int output, fftw_complex* out) const
+{
+    const double* x0 = s.inputSpectra[0].data()[0];
+    const double* x1 = s.inputSpectra[1].data()[0];
+    const double* x2 = s.inputSpectra[2].data()[0];
+    const double* x3 = s.inputSpectra[3].data()[0];
+    const double* f = m_filterSpectra.data()[static_cast<std::size_t>(output) * m_spectrumLength * kMatrixSize];
+    double* y = out[0];
+    for (int i = 0; i < m_spectrumLength; ++i, f += 2 * kMatrixSize) {
+        const int r = 2 * i;
+        const int c = r + 1;
+        y[r] = x0[r] * f[0] - x0[c] * f[1] + x1[r] * f[2] - x1[c] * f[3] + x2[r] * f[4] - x2[c] * f[5] +
+               x3[r] * f[6] - x3[c] * f[7];
+        y[c] = x0[r] * f[1] + x0[c] * f[0] + x1[r] * f[3] + x1[c] * f[2] + x2[r] * f[5] + x2[c] * f[4] +
+               x3[r] * f[7] + x3[c] * f[6];
+    }
+}
+
+void BlockConvolver::Convolve(const double* const frames[kMatrixSize], int slot)
+{
+    Scratch& s = m_scratch[static_cast<std::size_t>(slot)];
+    const std::size_t bytes = sizeof(double) * static_cast<std::size_t>(m_fftLength);
+    for (int k = 0; k < kMatrixSize; ++k) {
+        // The frames start anywhere in the callers' buffers; the plan wants aligned input.
+        std::memcpy(s.frame.data(), frames[k], bytes);
+        fftw_execute_dft_r2c(m_forwardPlan, s.frame.data(), s.inputSpectra[k].data());
+    }
+    for (int j = 0; j < kMatrixSize; ++j) {
+        MultiplyAccumulate(s, j, s.outputSpectrum.data());
+        fftw_execute_dft_c2r(m_inversePlan, s.outputSpectrum.data(), s.results[j].data());
+    }
+}
+
+const double* BlockConvolver::Result(int slot, int output) const
+{
+    return m_scratch[static_cast<std::size_t>(slot)].results[output].data() + m_filterLength;
+}
+
+}  // namespace vq

@@ -1,0 +1,149 @@
+// Opening, validating and closing the engine's sound files.
+#include "convolver/QConvolver.h"
+
+#include "common/EngineStatus.h"
+#include "common/SoundFileOutput.h"
+#include "convolver/BlockConvolver.h"
+
+#include <filesystem>
+#include <system_error>
+
+using namespace vq;
+
+namespace {
+
+void Close(SNDFILE*& file)
+{
+    if (file)
+        sf_close(file);
+    file = nullptr;
+}
+
+// True when `a` and `b` name the same file: the same inode when both exist, the same
+// normalised path when one of them does not exist yet.
+bool SameFile(const std::string& a, const std::string& b)
+{
+    namespace fs = std::filesystem;
+    if (a.empty() || b.empty())
+        return false;
+    std::error_code ec;
+    if (fs::equivalent(a, b, ec) && !ec)
+        return true;
+    const fs::path pa = fs::weakly_canonical(a, ec);
+    if (ec)
+        return false;
+    const fs::path pb = fs::weakly_canonical(b, ec);
+    return !ec && pa == pb;
+}
+
+}  // namespace
+
+void QConvolver::UpdateOutputLength()
+{
+    // The full convolution of F frames with L taps has F + L - 1 frames; one zero frame
+    // rounds it to F + L. An empty recording gives empty outputs.
+    m_outputLength = m_inputInfo.frames > 0 ? m_inputInfo.frames + m_filterLength : 0;
+}
+
+int QConvolver::OpenInputFile(const char* path, int index)
+{
+    if (index != 0 && index != 1)
+        return -1;
+    Close(m_inputFiles[index]);
+    SF_INFO info{};
+    m_inputFiles[index] = path ? sf_open(path, SFM_READ, &info) : nullptr;
+    if (!m_inputFiles[index])
+        return kInputOpenFailed;
+    m_inputPaths[index] = path;
+
+    if (m_inputInfo.samplerate == 0) {
+        m_inputInfo = info;
+    } else {
+        if (info.samplerate != m_inputInfo.samplerate)
+            return kSampleRateMismatch;
+        if (info.channels != m_inputInfo.channels)
+            return kChannelCountMismatch;
+        if (info.frames != m_inputInfo.frames)
+            return kLengthMismatch;
+    }
+    UpdateOutputLength();
+    return kStatusOk;
+}
+
+int QConvolver::LoadFilterMatrix(const char* path)
+{
+    Close(m_filterFile);
+    m_filterInfo = SF_INFO{};
+    m_filterFile = path ? sf_open(path, SFM_READ, &m_filterInfo) : nullptr;
+    if (!m_filterFile)
+        return kFilterMatrixOpenFailed;
+    m_filterPath = path;
+
+    const sf_count_t taps = m_filterInfo.frames / kChannels;
+    m_filterLength = taps >= 1 && taps <= kMaxFilterLength ? static_cast<int>(taps) : 0;
+    UpdateOutputLength();
+    if (m_filterLength == 0)
+        return kFilterMatrixLength;
+    m_fftLength = ChooseFftLength(m_filterLength);
+    m_spectrumLength = m_fftLength / 2 + 1;
+    m_fftScale = 1.0 / m_fftLength;
+    return kStatusOk;
+}
+
+void QConvolver::SetOutputFileName(int index, const std::string& path)
+{
+    if (index >= 0 && index < m_outputFileCount)
+        m_outputFileNames[index] = path;
+}
+
+int QConvolver::CheckSetup()
+{
+    if (!m_filterFile)
+        return kFilterMatrixNotOpen;
+    if (m_filterInfo.channels != kChannels)
+        return kFilterMatrixChannels;
+    if (m_filterInfo.samplerate != m_inputInfo.samplerate)
+        return kSampleRateMismatch;
+    if (!m_inputFiles[0] || !m_inputFiles[1])
+        return kMissingInputFile;
+    if (m_inputInfo.channels != 2)
+        return kChannelCountMismatch;
+    if (m_filterLength == 0)
+        return kFilterMatrixLength;
+    return kStatusOk;
+}
+
+int QConvolver::OpenOutputFiles()
+{
+    // Nothing is created when any output would replace a file the run reads or another
+    // output: the user's recordings are never opened for writing.
+    for (int i = 0; i < m_outputFileCount; ++i) {
+        const std::string& name = m_outputFileNames[i];
+        if (SameFile(name, m_inputPaths[0]) || SameFile(name, m_inputPaths[1]) || SameFile(name, m_filterPath))
+            return kOutputOverwritesInput;
+        for (int other = 0; other < i; ++other)
+            if (SameFile(name, m_outputFileNames[other]))
+                return kOutputOverwritesInput;
+    }
+
+    m_outputInfo.samplerate = m_inputInfo.samplerate;
+    m_outputInfo.channels = kChannels / m_outputFileCount;
+    for (int i = 0; i < m_outputFileCount; ++i) {
+        Close(m_outputFiles[i]);
+        SF_INFO info = m_outputInfo;
+        info.format = FormatForLength(info.format, info.channels, m_outputLength);
+        const int status = CreateOutputFile(m_outputFileNames[i], info, &m_outputFiles[i]);
+        if (status != kStatusOk)
+            return status;
+    }
+    return kStatusOk;
+}
+
+void QConvolver::CloseFiles()
+{
+    Close(m_inputFiles[0]);
+    Close(m_inputFiles[1]);
+    Close(m_filterFile);
+    for (SNDFILE*& file : m_outputFiles)
+        Close(file);
+}

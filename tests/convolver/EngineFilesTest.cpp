@@ -1,0 +1,224 @@
+// Opening and checking the engine's files: every status code, the lengths derived from
+// the files, and what is (not) created when a check fails.
+#include "convolver/ConvolverFixture.h"
+
+#include "common/EngineStatus.h"
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+
+using namespace vqtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Files {
+    explicit Files(const TempDir& d) : dir(d) {}
+    const TempDir& dir;
+    std::string Stereo(const std::string& name, std::int64_t frames, int rate = 48000, int channels = 2)
+    {
+        WriteChannels(dir.File(name), std::vector<Signal>(channels, Noise(frames, 1)), rate);
+        return dir.File(name);
+    }
+    std::string Matrix(const std::string& name, std::int64_t frames, int rate = 48000, int channels = 4)
+    {
+        WriteChannels(dir.File(name), std::vector<Signal>(channels, Noise(frames, 2, 0.1)), rate);
+        return dir.File(name);
+    }
+};
+
+TEST(EngineFiles, SecondInputIsCheckedAgainstTheFirst)
+{
+    TempDir dir;
+    Files f(dir);
+    const std::string first = f.Stereo("a.wav", 1000);
+    struct Case {
+        const char* what;
+        std::string second;
+        int expected;
+    };
+    const Case cases[] = {
+        {"other rate, channels and length", f.Stereo("b.wav", 999, 44100, 1), vq::kSampleRateMismatch},
+        {"other channel count", f.Stereo("c.wav", 1000, 48000, 1), vq::kChannelCountMismatch},
+        {"other length", f.Stereo("d.wav", 1001), vq::kLengthMismatch},
+        {"not a sound file", dir.File("missing.wav"), vq::kInputOpenFailed},
+        {"same description", f.Stereo("e.wav", 1000), vq::kStatusOk},
+    };
+    for (const Case& c : cases) {
+        QConvolver engine(1);
+        ASSERT_EQ(engine.OpenInputFile(first.c_str(), 0), 0);
+        EXPECT_EQ(engine.OpenInputFile(c.second.c_str(), 1), c.expected) << c.what;
+    }
+    QConvolver engine(1);
+    EXPECT_EQ(engine.OpenInputFile(first.c_str(), 2), -1);
+}
+
+TEST(EngineFiles, RunRefusesABadSetupBeforeCreatingAnyOutput)
+{
+    TempDir dir;
+    Files f(dir);
+    const std::string in = f.Stereo("in.wav", 500);
+    const std::string mono = f.Stereo("mono.wav", 500, 48000, 1);
+    const std::string matrix = f.Matrix("m.wav", 64);
+    struct Case {
+        const char* what;
+        std::string input0, input1, filter;
+        int loadStatus;
+        int runStatus;
+    };
+    const Case cases[] = {
+        {"no filter matrix", in, in, "", vq::kFilterMatrixOpenFailed, vq::kFilterMatrixNotOpen},
+        {"two-channel matrix", in, in, f.Matrix("m2.wav", 64, 48000, 2), 0, vq::kFilterMatrixChannels},
+        {"matrix at another rate", in, in, f.Matrix("m3.wav", 64, 44100), 0, vq::kSampleRateMismatch},
+        {"second input missing", in, "", matrix, 0, vq::kMissingInputFile},
+        {"mono inputs", mono, mono, matrix, 0, vq::kChannelCountMismatch},
+        {"matrix of three frames", in, in, f.Matrix("m4.wav", 3), vq::kFilterMatrixLength, vq::kFilterMatrixLength},
+    };
+    for (const Case& c : cases) {
+        const std::string out = dir.File("out.wav");
+        QConvolver engine(1);
+        engine.OpenInputFile(c.input0.c_str(), 0);
+        if (!c.input1.empty())
+            engine.OpenInputFile(c.input1.c_str(), 1);
+        EXPECT_EQ(engine.LoadFilterMatrix(c.filter.c_str()), c.loadStatus) << c.what;
+        engine.SetOutputFileName(0, out);
+        EXPECT_EQ(engine.Run(), c.runStatus) << c.what;
+        EXPECT_FALSE(fs::exists(out)) << c.what;
+    }
+}
+
+TEST(EngineFiles, OutputsNeverReplaceTheFilesTheRunReads)
+{
+    TempDir dir;
+    Files f(dir);
+    const std::string front = f.Stereo("takeF.wav", 500);
+    const std::string rear = f.Stereo("takeR.wav", 500);
+    const std::string matrix = f.Matrix("m.wav", 64);
+    const auto frontBytes = fs::file_size(front);
+    struct Case {
+        const char* what;
+        std::vector<std::string> outputs;
+        int expected;
+    };
+    const Case cases[] = {
+        {"an input", {dir.File("W.wav"), front, dir.File("Y.wav"), dir.File("Z.wav")}, vq::kOutputOverwritesInput},
+        {"the input by another path", {dir.Path() + "/./takeR.wav", "x", "y", "z"}, vq::kOutputOverwritesInput},
+        {"the filter matrix", {matrix, "x", "y", "z"}, vq::kOutputOverwritesInput},
+        {"another output", {dir.File("a.wav"), dir.File("b.wav"), dir.File("a.wav"), "z"},
+         vq::kOutputOverwritesInput},
+        {"a missing directory", {dir.File("no/such/dir.wav"), "x", "y", "z"}, vq::kOutputOpenFailed},
+    };
+    for (const Case& c : cases) {
+        QConvolver engine(4);
+        ASSERT_EQ(engine.OpenInputFile(front.c_str(), 0), 0);
+        ASSERT_EQ(engine.OpenInputFile(rear.c_str(), 1), 0);
+        ASSERT_EQ(engine.LoadFilterMatrix(matrix.c_str()), 0);
+        for (int i = 0; i < 4; ++i)
+            engine.SetOutputFileName(i, c.outputs[i]);
+        EXPECT_EQ(engine.Run(), c.expected) << c.what;
+    }
+    EXPECT_EQ(fs::file_size(front), frontBytes);
+    EXPECT_EQ(ReadAudio(rear).info.frames, 500);
+}
+
+TEST(EngineFiles, LengthsComeFromTheFilesInEitherOpeningOrder)
+{
+    TempDir dir;
+    Files f(dir);
+    const std::string in = f.Stereo("in.wav", 1000);
+    const std::string matrix = f.Matrix("m.wav", 16387);
+    QConvolver inputsFirst(1), matrixFirst(1);
+    ASSERT_EQ(inputsFirst.OpenInputFile(in.c_str(), 0), 0);
+    ASSERT_EQ(inputsFirst.OpenInputFile(in.c_str(), 1), 0);
+    ASSERT_EQ(inputsFirst.LoadFilterMatrix(matrix.c_str()), 0);
+    ASSERT_EQ(matrixFirst.LoadFilterMatrix(matrix.c_str()), 0);
+    ASSERT_EQ(matrixFirst.OpenInputFile(in.c_str(), 0), 0);
+    ASSERT_EQ(matrixFirst.OpenInputFile(in.c_str(), 1), 0);
+    for (QConvolver* e : {&inputsFirst, &matrixFirst}) {
+        EXPECT_EQ(e->m_filterLength, 4096);
+        EXPECT_EQ(e->m_outputLength, 5096);
+    }
+}
+
+TEST(EngineFiles, TransformLengthFitsTheFilter)
+{
+    TempDir dir;
+    Files f(dir);
+    for (int taps : {1, 4, 5, 100, 4096, 4097}) {
+        QConvolver engine(1);
+        ASSERT_EQ(engine.LoadFilterMatrix(f.Matrix("m.wav", 4 * taps).c_str()), 0);
+        const int n = engine.m_fftLength;
+        EXPECT_EQ(n & (n - 1), 0) << "power of two for L=" << taps;
+        EXPECT_GE(n, 8);
+        EXPECT_GE(n, 2 * taps);
+        EXPECT_EQ(engine.m_spectrumLength, n / 2 + 1);
+        EXPECT_DOUBLE_EQ(engine.m_fftScale, 1.0 / n);
+    }
+}
+
+TEST(EngineFiles, AnExistingLongerOutputIsReplacedByExactlyTheNewFrames)
+{
+    TempDir dir;
+    const Recording rec = MakeRecording(dir, 300, 20, 5);
+    const std::string out = dir.File("out.wav");
+    WriteChannels(out, std::vector<Signal>(2, Signal(100000, 0.1)), 44100);
+    {
+        QConvolver engine(1);
+        engine.m_autorange = true;
+        OpenRecording(engine, rec, {out});
+        ASSERT_EQ(engine.Run(), 0);
+        ASSERT_EQ(engine.Autorange(), 0);
+    }
+    const Audio a = ReadAudio(out);
+    EXPECT_EQ(a.info.frames, 320);
+    EXPECT_EQ(a.info.channels, 4);
+    EXPECT_EQ(a.info.samplerate, 48000);
+}
+
+// Shortens a file behind the engine's back, as a failing disk or another program would.
+void Truncate(const std::string& path, std::uintmax_t bytes)
+{
+    fs::resize_file(path, bytes);
+}
+
+TEST(EngineFiles, ReadFailuresDuringTheRunAreReported)
+{
+    TempDir dir;
+    const Recording rec = MakeRecording(dir, 50000, 32, 9);
+    {
+        QConvolver engine(1);
+        OpenRecording(engine, rec, {dir.File("a.wav")});
+        Truncate(rec.rear, 2000);
+        EXPECT_EQ(engine.Run(), vq::kInputReadFailed);
+        EXPECT_FALSE(engine.m_finished);
+    }
+    const Recording again = MakeRecording(dir, 500, 32, 9);
+    QConvolver engine(1);
+    OpenRecording(engine, again, {dir.File("b.wav")});
+    Truncate(again.matrix, 300);
+    EXPECT_EQ(engine.Run(), vq::kFilterMatrixReadFailed);
+}
+
+TEST(EngineFilesDeathTest, AWriteThatTheDiskRefusesIsReported)
+{
+    // A file-size limit makes the disk refuse writes past 64 KiB, as a full disk would.
+    TempDir dir;
+    const Recording rec = MakeRecording(dir, 100000, 16, 4);
+    const std::string out = dir.File("big.wav");
+    auto run = [&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64 * 1024, 64 * 1024};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        QConvolver engine(1);
+        OpenRecording(engine, rec, {out});
+        std::fprintf(stderr, "status=%d\n", engine.Run());
+        std::exit(0);
+    };
+    EXPECT_EXIT(run(), testing::ExitedWithCode(0), "status=522");
+}
+
+}  // namespace

@@ -1,0 +1,141 @@
+#include "support/TestAudio.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <stdexcept>
+
+namespace vqtest {
+
+TempDir::TempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "vqtest-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create a temporary directory");
+    m_path = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+}
+
+Signal Audio::Channel(int c) const
+{
+    Signal out;
+    if (info.channels <= 0)
+        return out;
+    for (std::size_t i = static_cast<std::size_t>(c); i < samples.size(); i += static_cast<std::size_t>(info.channels))
+        out.push_back(samples[i]);
+    return out;
+}
+
+void WriteChannels(const std::string& path, const std::vector<Signal>& channels, int rate, int format)
+{
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = static_cast<int>(channels.size());
+    info.format = format;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr) << sf_strerror(nullptr) << " " << path;
+    const std::size_t frames = channels.front().size();
+    std::vector<double> interleaved(frames * channels.size());
+    for (std::size_t i = 0; i < frames; ++i)
+        for (std::size_t c = 0; c < channels.size(); ++c)
+            interleaved[i * channels.size() + c] = channels[c][i];
+    EXPECT_EQ(sf_writef_double(file, interleaved.data(), static_cast<sf_count_t>(frames)),
+              static_cast<sf_count_t>(frames));
+    sf_close(file);
+}
+
+Audio ReadAudio(const std::string& path)
+{
+    Audio audio;
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &audio.info);
+    EXPECT_NE(file, nullptr) << "cannot read " << path << ": " << sf_strerror(nullptr);
+    if (!file)
+        return audio;
+    audio.samples.resize(static_cast<std::size_t>(audio.info.frames * audio.info.channels));
+    EXPECT_EQ(sf_readf_double(file, audio.samples.data(), audio.info.frames), audio.info.frames);
+    sf_close(file);
+    return audio;
+}
+
+Signal Noise(std::int64_t frames, unsigned seed, double amplitude)
+{
+    std::mt19937 generator(seed);
+    std::uniform_real_distribution<double> uniform(-amplitude, amplitude);
+    Signal s(static_cast<std::size_t>(frames));
+    for (double& v : s)
+        v = uniform(generator);
+    return s;
+}
+
+Signal DirectConvolution(const Signal& x, const Signal& h)
+{
+    if (x.empty() || h.empty())
+        return {};
+    Signal y(x.size() + h.size() - 1, 0.0);
+    for (std::size_t n = 0; n < x.size(); ++n)
+        for (std::size_t m = 0; m < h.size(); ++m)
+            y[n + m] += x[n] * h[m];
+    return y;
+}
+
+FilterMatrix RandomFilterMatrix(int taps, unsigned seed)
+{
+    FilterMatrix filters;
+    for (int k = 0; k < 4; ++k)
+        for (int j = 0; j < 4; ++j)
+            filters[k][j] = Noise(taps, seed + 16 * k + j, 0.3);
+    return filters;
+}
+
+void WriteFilterMatrix(const std::string& path, const FilterMatrix& filters, int rate, int format)
+{
+    const std::size_t taps = filters[0][0].size();
+    std::vector<Signal> channels(4, Signal(4 * taps));
+    for (int k = 0; k < 4; ++k)
+        for (int j = 0; j < 4; ++j)
+            std::copy(filters[k][j].begin(), filters[k][j].end(), channels[j].begin() + k * taps);
+    WriteChannels(path, channels, rate, format);
+}
+
+std::array<Signal, 4> ExpectedOutputs(const std::array<Signal, 4>& inputs, const FilterMatrix& filters,
+                                      double gain, std::int64_t frames)
+{
+    std::array<Signal, 4> out;
+    for (int j = 0; j < 4; ++j) {
+        out[j].assign(static_cast<std::size_t>(frames), 0.0);
+        for (int k = 0; k < 4; ++k) {
+            const Signal part = DirectConvolution(inputs[k], filters[k][j]);
+            for (std::size_t n = 0; n < part.size() && n < out[j].size(); ++n)
+                out[j][n] += gain * part[n];
+        }
+    }
+    return out;
+}
+
+void WriteAFormat(const std::string& front, const std::string& rear, const std::array<Signal, 4>& capsules,
+                  int rate, int format)
+{
+    WriteChannels(front, {capsules[0], capsules[1]}, rate, format);
+    WriteChannels(rear, {capsules[2], capsules[3]}, rate, format);
+}
+
+double MaxAbsDifference(const Signal& a, const Signal& b)
+{
+    if (a.size() != b.size())
+        return INFINITY;
+    double worst = 0.0;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        worst = std::max(worst, std::fabs(a[i] - b[i]));
+    return worst;
+}
+
+}  // namespace vqtest

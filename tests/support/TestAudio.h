@@ -1,0 +1,66 @@
+// Test fixtures made at run time: temporary directories, WAV files written and read with
+// libsndfile, random signals, and the direct (time-domain) convolution that the engines'
+// results are checked against.
+#pragma once
+
+#include <sndfile.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vqtest {
+
+// A fresh directory under the system's temporary directory, removed with its contents.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return m_path; }
+    std::string File(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+using Signal = std::vector<double>;
+
+struct Audio {
+    SF_INFO info{};
+    std::vector<double> samples;  // interleaved
+    Signal Channel(int c) const;
+};
+
+constexpr int kFloat64Wav = SF_FORMAT_WAV | SF_FORMAT_DOUBLE;
+
+// Writes channels (all the same length) interleaved into a new file.
+void WriteChannels(const std::string& path, const std::vector<Signal>& channels, int rate = 48000,
+                   int format = kFloat64Wav);
+Audio ReadAudio(const std::string& path);
+
+// Deterministic uniform noise in [-amplitude, amplitude].
+Signal Noise(std::int64_t frames, unsigned seed, double amplitude = 0.5);
+
+// Full linear convolution, length x.size() + h.size() - 1 (empty when either is empty).
+Signal DirectConvolution(const Signal& x, const Signal& h);
+
+// A 4x4 filter matrix: taps[k][j] is the filter from input k to output j.
+using FilterMatrix = std::array<std::array<Signal, 4>, 4>;
+FilterMatrix RandomFilterMatrix(int taps, unsigned seed);
+void WriteFilterMatrix(const std::string& path, const FilterMatrix& filters, int rate = 48000,
+                       int format = kFloat64Wav);
+
+// Output j = gain * sum_k filters[k][j] * inputs[k], padded with zeros to `frames`.
+std::array<Signal, 4> ExpectedOutputs(const std::array<Signal, 4>& inputs, const FilterMatrix& filters,
+                                      double gain, std::int64_t frames);
+
+// Two stereo files holding FLU,FRD and BLD,BRU.
+void WriteAFormat(const std::string& front, const std::string& rear, const std::array<Signal, 4>& capsules,
+                  int rate = 48000, int format = kFloat64Wav);
+
+double MaxAbsDifference(const Signal& a, const Signal& b);
+
+}  // namespace vqtest
