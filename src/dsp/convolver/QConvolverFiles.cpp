@@ -2,41 +2,11 @@
 #include "convolver/QConvolver.h"
 
 #include "common/EngineStatus.h"
+#include "common/FilePaths.h"
 #include "common/SoundFileOutput.h"
 #include "convolver/BlockConvolver.h"
 
-#include <filesystem>
-#include <system_error>
-
 using namespace vq;
-
-namespace {
-
-void Close(SNDFILE*& file)
-{
-    if (file)
-        sf_close(file);
-    file = nullptr;
-}
-
-// True when `a` and `b` name the same file: the same inode when both exist, the same
-// normalised path when one of them does not exist yet.
-bool SameFile(const std::string& a, const std::string& b)
-{
-    namespace fs = std::filesystem;
-    if (a.empty() || b.empty())
-        return false;
-    std::error_code ec;
-    if (fs::equivalent(a, b, ec) && !ec)
-        return true;
-    const fs::path pa = fs::weakly_canonical(a, ec);
-    if (ec)
-        return false;
-    const fs::path pb = fs::weakly_canonical(b, ec);
-    return !ec && pa == pb;
-}
-
-}  // namespace
 
 void QConvolver::UpdateOutputLength()
 {
@@ -49,7 +19,7 @@ int QConvolver::OpenInputFile(const char* path, int index)
 {
     if (index != 0 && index != 1)
         return -1;
-    Close(m_inputFiles[index]);
+    CloseSoundFile(m_inputFiles[index]);
     SF_INFO info{};
     m_inputFiles[index] = path ? sf_open(path, SFM_READ, &info) : nullptr;
     if (!m_inputFiles[index])
@@ -72,7 +42,7 @@ int QConvolver::OpenInputFile(const char* path, int index)
 
 int QConvolver::LoadFilterMatrix(const char* path)
 {
-    Close(m_filterFile);
+    CloseSoundFile(m_filterFile);
     m_filterInfo = SF_INFO{};
     m_filterFile = path ? sf_open(path, SFM_READ, &m_filterInfo) : nullptr;
     if (!m_filterFile)
@@ -117,33 +87,18 @@ int QConvolver::OpenOutputFiles()
 {
     // Nothing is created when any output would replace a file the run reads or another
     // output: the user's recordings are never opened for writing.
-    for (int i = 0; i < m_outputFileCount; ++i) {
-        const std::string& name = m_outputFileNames[i];
-        if (SameFile(name, m_inputPaths[0]) || SameFile(name, m_inputPaths[1]) || SameFile(name, m_filterPath))
-            return kOutputOverwritesInput;
-        for (int other = 0; other < i; ++other)
-            if (SameFile(name, m_outputFileNames[other]))
-                return kOutputOverwritesInput;
-    }
-
+    if (OutputsCollide(m_outputFileNames, m_outputFileCount, {m_inputPaths[0], m_inputPaths[1], m_filterPath}))
+        return kOutputOverwritesInput;
     m_outputInfo.samplerate = m_inputInfo.samplerate;
     m_outputInfo.channels = kChannels / m_outputFileCount;
-    for (int i = 0; i < m_outputFileCount; ++i) {
-        Close(m_outputFiles[i]);
-        SF_INFO info = m_outputInfo;
-        info.format = FormatForLength(info.format, info.channels, m_outputLength);
-        const int status = CreateOutputFile(m_outputFileNames[i], info, &m_outputFiles[i]);
-        if (status != kStatusOk)
-            return status;
-    }
-    return kStatusOk;
+    return CreateOutputFiles(m_outputFileNames, m_outputFileCount, m_outputInfo, m_outputLength, m_outputFiles);
 }
 
 void QConvolver::CloseFiles()
 {
-    Close(m_inputFiles[0]);
-    Close(m_inputFiles[1]);
-    Close(m_filterFile);
+    CloseSoundFile(m_inputFiles[0]);
+    CloseSoundFile(m_inputFiles[1]);
+    CloseSoundFile(m_filterFile);
     for (SNDFILE*& file : m_outputFiles)
-        Close(file);
+        CloseSoundFile(file);
 }

@@ -1,0 +1,36 @@
+#include "common/FilePaths.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace vq {
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    namespace fs = std::filesystem;
+    if (a.empty() || b.empty())
+        return false;
+    std::error_code ec;
+    if (fs::equivalent(a, b, ec) && !ec)
+        return true;
+    const fs::path pa = fs::weakly_canonical(a, ec);
+    if (ec)
+        return false;
+    const fs::path pb = fs::weakly_canonical(b, ec);
+    return !ec && pa == pb;
+}
+
+bool OutputsCollide(const std::string* outputs, int count, const std::vector<std::string>& readPaths)
+{
+    for (int i = 0; i < count; ++i) {
+        for (const std::string& read : readPaths)
+            if (SameFile(outputs[i], read))
+                return true;
+        for (int other = 0; other < i; ++other)
+            if (SameFile(outputs[i], outputs[other]))
+                return true;
+    }
+    return false;
+}
+
+}  // namespace vq
