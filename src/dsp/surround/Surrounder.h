@@ -1,0 +1,103 @@
+// Surrounder: decodes a B-format recording (one file holding W, X, Y, Z) into 5.1 with
+// virtual microphones: L and R aimed at plus and minus half the opening angle, Ls and Rs
+// further back, C straight ahead, and an LFE channel that is either silent or W through a
+// 120 Hz low-pass. Z is not used. The six channels L, R, C, LFE, Ls, Rs are written as one
+// 6-channel file, three stereo files (L,R / C,LFE / Ls,Rs) or six mono files.
+//
+// Lifecycle: construct; OpenInputFile; set the public members and output names; Run;
+// optionally Autorange; destroy (closes the files). Every operation returns 0 or a status
+// code (common/EngineStatus.h); Run and Autorange return -1 when the user cancelled
+// through ProgressUpdate.
+#pragma once
+
+#include "common/FftwArray.h"
+#include "surround/DecodeMatrix.h"
+#include "surround/LfeFilter.h"
+
+#include <sndfile.h>
+
+#include <string>
+
+class Surrounder {
+public:
+    static constexpr int kChannels = 6;       // L, R, C, LFE, Ls, Rs
+    static constexpr int kInputChannels = 4;  // W, X, Y, Z
+
+    // openingAngle in degrees between L and R; outputFileCount 1, 3 or 6.
+    Surrounder(double openingAngle, int outputFileCount);
+    virtual ~Surrounder();
+    Surrounder(const Surrounder&) = delete;
+    Surrounder& operator=(const Surrounder&) = delete;
+
+    // Opens the B-format input for reading: 518 when it cannot be opened.
+    int OpenInputFile(const std::string& path = "bformat.wav");
+
+    // Decodes the whole input into the outputs: 0, -1 (cancelled) or a code. 513 (no
+    // input), 515 (not 4 channels), 527 (an output names the input or another output),
+    // 519 (an output cannot be created) and 525 (no memory) come before any progress is
+    // shown, the first three before any output is created; 521 and 522 report a short
+    // read or write.
+    int Run();
+    // After a finished Run: decodes again with the gain scaled so that the largest absolute
+    // sample of all outputs becomes 0.5; the same factor for every channel keeps their
+    // balance. A silent result is left as it is. 0, -1 or a code.
+    int Autorange();
+
+    // Progress of Run (title and message null) and of Autorange. Percent is the share of
+    // the input decoded before the block just written; false cancels.
+    virtual bool ProgressStart(const char* title, const char* message);
+    virtual bool ProgressUpdate(int percent);
+    virtual bool ProgressEnd();
+
+    bool m_autorange = false;      // Autorange will follow Run
+    bool m_lowFreqsInLfe = false;  // fill the LFE channel with low-passed W (else silent)
+    int m_outputFileCount;
+    std::string m_outputFileNames[kChannels];  // default out_000.wav .. out_005.wav
+
+    SNDFILE* m_inputFile = nullptr;
+    SNDFILE* m_outputFiles[kChannels] = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+    SF_INFO m_inputInfo{};
+    SF_INFO m_outputInfo{};  // samplerate, channels per file and format of the outputs
+
+    sf_count_t m_length = 0;                      // frames of the input, and of every output
+    sf_count_t m_requestedBufferLength = 524288;  // wished block length in frames (bounded)
+    sf_count_t m_bufferLength = 0;                // N, block length in use (progress after each)
+
+    vq::FftwArray<double> m_readBuffer;    // one piece of a block: interleaved W, X, Y, Z frames
+    vq::FftwArray<double> m_outputBuffer;  // the six channels of one piece, in the file layout
+    vq::LfeState m_lfeState;
+
+    double m_gain = 1.0;    // linear factor on every output channel
+    double m_openingAngle;  // degrees between L and R
+    double m_peak = 0.0;    // largest absolute output sample of Run
+    // Integer-format samples beyond full scale, saturated, in the last pass that wrote the files.
+    sf_count_t m_clippedSamples = 0;
+    bool m_finished = false;
+    bool m_aborted = false;
+
+private:
+    // Largest absolute sample and samples beyond full scale of one pass.
+    struct Levels {
+        double peak = 0.0;
+        sf_count_t overFullScale = 0;
+    };
+    // What one decode pass works with, and the levels it has met so far.
+    struct Pass {
+        vq::DecodeMatrix matrix;
+        vq::LfeFilter lfe;
+        double lfeGain;
+        Levels levels;
+    };
+
+    int CheckSetup() const;
+    int OpenOutputFiles();
+    void CloseFiles();
+    int AllocateBuffers();
+    int DecodePass(double gain);
+    int DecodeBlock(sf_count_t frames, Pass& pass);
+    void DecodePiece(sf_count_t count, Pass& pass);
+    int WritePiece(sf_count_t count);
+
+    sf_count_t m_pieceLength = 0;  // frames read, decoded and written at a time
+    std::string m_inputPath;
+};
