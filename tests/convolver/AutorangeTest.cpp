@@ -82,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(
                     AutorangeCase{"OneFloatFile", 1, SF_FORMAT_WAVEX | SF_FORMAT_FLOAT, 3.0, 1e-6},
                     // The first pass clips at this gain; the result must not carry it.
                     AutorangeCase{"ClippedFirstPass16Bit", 2, SF_FORMAT_WAVEX | SF_FORMAT_PCM_16, 12.0, 1.0 / 32768}),
-    [](const testing::TestParamInfo<AutorangeCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST(Autorange, SilentOutputIsLeftAsItIs)
 {

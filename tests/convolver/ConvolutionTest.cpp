@@ -66,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ConvolutionCase{"InputShorterThanFilter", 1, 300, 17, 524288, 1.0},
                     ConvolutionCase{"SingleTap", 2, 1, 3000, 700, 1.0},
                     ConvolutionCase{"OddLengthManyChunks", 1, 513, 40000, 5000, 0.25}),
-    [](const testing::TestParamInfo<ConvolutionCase>& info) { return std::string(info.param.name); });
+    CaseName());
 
 TEST(Convolution, EmptyInputsGiveEmptyOutputsAndStillReportStartAndEnd)
 {

@@ -2,14 +2,6 @@
 
 namespace vqtest {
 
-std::vector<std::string> OutputNames(const TempDir& dir, int fileCount)
-{
-    std::vector<std::string> names;
-    for (int i = 0; i < fileCount; ++i)
-        names.push_back(dir.File("out" + std::to_string(i) + ".wav"));
-    return names;
-}
-
 std::array<Signal, 4> ReadBFormat(const std::vector<std::string>& names, int fileCount)
 {
     std::array<Signal, 4> wxyz;

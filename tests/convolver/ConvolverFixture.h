@@ -42,8 +42,7 @@ public:
     bool threadsOk = true;
 };
 
-// Output file names of a layout, and the B-format channels read back from them.
-std::vector<std::string> OutputNames(const TempDir& dir, int fileCount);
+// The B-format channels read back from the output files of a layout.
 std::array<Signal, 4> ReadBFormat(const std::vector<std::string>& names, int fileCount);
 
 struct Recording {

@@ -4,9 +4,6 @@
 
 #include "common/EngineStatus.h"
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -210,9 +207,7 @@ TEST(EngineFilesDeathTest, AWriteThatTheDiskRefusesIsReported)
     const Recording rec = MakeRecording(dir, 100000, 16, 4);
     const std::string out = dir.File("big.wav");
     auto run = [&] {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{64 * 1024, 64 * 1024};
-        setrlimit(RLIMIT_FSIZE, &limit);
+        LimitFileSize(64 * 1024);
         QConvolver engine(1);
         OpenRecording(engine, rec, {out});
         std::fprintf(stderr, "status=%d\n", engine.Run());

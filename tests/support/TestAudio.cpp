@@ -1,9 +1,11 @@
 #include "support/TestAudio.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <random>
@@ -23,6 +25,21 @@ TempDir::~TempDir()
 {
     std::error_code ec;
     std::filesystem::remove_all(m_path, ec);
+}
+
+std::vector<std::string> OutputNames(const TempDir& dir, int fileCount)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < fileCount; ++i)
+        names.push_back(dir.File("out" + std::to_string(i) + ".wav"));
+    return names;
+}
+
+void LimitFileSize(std::uint64_t bytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{bytes, bytes};
+    setrlimit(RLIMIT_FSIZE, &limit);
 }
 
 Signal Audio::Channel(int c) const

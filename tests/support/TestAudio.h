@@ -3,6 +3,7 @@
 // results are checked against.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sndfile.h>
 
 #include <array>
@@ -25,6 +26,22 @@ public:
 private:
     std::string m_path;
 };
+
+// Names the instances of a parameterised test after the `name` member of their case.
+struct CaseName {
+    template <typename Case>
+    std::string operator()(const testing::TestParamInfo<Case>& info) const
+    {
+        return info.param.name;
+    }
+};
+
+// Names out0.wav, out1.wav, ... for `fileCount` output files in `dir`.
+std::vector<std::string> OutputNames(const TempDir& dir, int fileCount);
+
+// Makes the disk refuse writes past `bytes` in this process, as a full disk would (for
+// death tests: SIGXFSZ is ignored so that the write fails instead of killing the process).
+void LimitFileSize(std::uint64_t bytes);
 
 using Signal = std::vector<double>;
 

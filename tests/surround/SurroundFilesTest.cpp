@@ -1,0 +1,119 @@
+// Opening and checking the decoder's files: every status code, what is (not) created when
+// a check fails, and the default input in the working directory.
+#include "surround/SurroundFixture.h"
+
+#include "common/EngineStatus.h"
+
+#include <cstdio>
+#include <filesystem>
+
+using namespace vqtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(SurroundFiles, RunRefusesABadInputBeforeAnythingElse)
+{
+    TempDir dir;
+    WriteChannels(dir.File("stereo.wav"), {Noise(500, 1), Noise(500, 2)});
+    struct Case {
+        const char* what;
+        std::string input;  // empty: OpenInputFile is not called
+        int openStatus;
+        int runStatus;
+    };
+    const Case cases[] = {
+        {"never opened", "", 0, vq::kMissingInputFile},
+        {"missing file", dir.File("missing.wav"), vq::kInputOpenFailed, vq::kMissingInputFile},
+        {"two channels", dir.File("stereo.wav"), 0, vq::kChannelCountMismatch},
+    };
+    for (const Case& c : cases) {
+        const auto names = OutputNames(dir, 3);
+        RecordingSurrounder engine(60.0, 3);
+        if (!c.input.empty()) {
+            EXPECT_EQ(engine.OpenInputFile(c.input), c.openStatus) << c.what;
+        }
+        for (int i = 0; i < 3; ++i)
+            engine.m_outputFileNames[i] = names[i];
+        EXPECT_EQ(engine.Run(), c.runStatus) << c.what;
+        EXPECT_EQ(engine.starts + engine.ends + static_cast<int>(engine.percents.size()), 0) << c.what;
+        EXPECT_FALSE(engine.m_finished);
+        for (const auto& name : names)
+            EXPECT_FALSE(fs::exists(name)) << c.what;
+    }
+}
+
+TEST(SurroundFiles, OutputsThatCannotBeCreatedOrWouldReplaceTheInput)
+{
+    TempDir dir;
+    const std::string input = dir.File("bformat.wav");
+    WriteBFormat(input, RandomBFormat(500, 3));
+    const auto inputBytes = fs::file_size(input);
+    struct Case {
+        const char* what;
+        std::vector<std::string> outputs;
+        int expected;
+    };
+    const Case cases[] = {
+        {"a missing directory", {dir.File("L.wav"), dir.File("no/such/C.wav"), dir.File("Ls.wav")},
+         vq::kOutputOpenFailed},
+        {"the input", {dir.File("a.wav"), input, dir.File("b.wav")}, vq::kOutputOverwritesInput},
+        {"the input by another path", {dir.Path() + "/./bformat.wav", "x", "y"}, vq::kOutputOverwritesInput},
+        {"another output", {dir.File("c.wav"), dir.File("d.wav"), dir.File("c.wav")}, vq::kOutputOverwritesInput},
+    };
+    for (const Case& c : cases) {
+        RecordingSurrounder engine(60.0, 3);
+        Configure(engine, input, {}, c.outputs);
+        EXPECT_EQ(engine.Run(), c.expected) << c.what;
+        EXPECT_EQ(engine.starts, 0) << c.what;
+    }
+    EXPECT_TRUE(fs::exists(dir.File("L.wav"))) << "outputs created before the failing one stay";
+    EXPECT_FALSE(fs::exists(dir.File("a.wav"))) << "nothing is created when an output names the input";
+    EXPECT_EQ(fs::file_size(input), inputBytes);
+    EXPECT_EQ(ReadAudio(input).info.frames, 500);
+}
+
+TEST(SurroundFiles, TheDefaultInputIsBFormatInTheWorkingDirectory)
+{
+    TempDir dir;
+    WriteBFormat(dir.File("bformat.wav"), RandomBFormat(123, 4));
+    const fs::path previous = fs::current_path();
+    fs::current_path(dir.Path());
+    Surrounder engine(60.0, 1);
+    const int status = engine.OpenInputFile();
+    fs::current_path(previous);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(engine.m_length, 123);
+    EXPECT_EQ(engine.m_inputInfo.channels, 4);
+}
+
+TEST(SurroundFiles, AnInputCutShortDuringTheRunIsReported)
+{
+    TempDir dir;
+    WriteBFormat(dir.File("in.wav"), RandomBFormat(50000, 9));
+    RecordingSurrounder engine(60.0, 1);
+    Configure(engine, dir.File("in.wav"), {}, OutputNames(dir, 1));
+    engine.m_requestedBufferLength = 10000;
+    fs::resize_file(dir.File("in.wav"), 200000);
+    EXPECT_EQ(engine.Run(), vq::kInputReadFailed);
+    EXPECT_FALSE(engine.m_finished);
+    EXPECT_FALSE(engine.m_aborted);
+    EXPECT_EQ(engine.starts, 1);
+    EXPECT_EQ(engine.ends, 1);
+}
+
+TEST(SurroundFilesDeathTest, AWriteThatTheDiskRefusesIsReported)
+{
+    TempDir dir;
+    WriteBFormat(dir.File("in.wav"), RandomBFormat(100000, 4));
+    auto run = [&] {
+        LimitFileSize(64 * 1024);
+        Surrounder engine(60.0, 1);
+        Configure(engine, dir.File("in.wav"), {}, {dir.File("big.wav")});
+        std::fprintf(stderr, "status=%d\n", engine.Run());
+        std::exit(0);
+    };
+    EXPECT_EXIT(run(), testing::ExitedWithCode(0), "status=522");
+}
+
+}  // namespace
