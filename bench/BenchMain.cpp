@@ -1,8 +1,9 @@
 // vq-bench: speed of the engines as ratios against I/O-only passes measured in the same run.
 //
-//   vq-bench [--minutes M] [--taps 512,4096] [--repeats R] [--dir DIR]
+//   vq-bench [--minutes M] [--taps 512,4096] [--repeats R] [--dir DIR] [--only convolver|surround]
 #include "BenchFiles.h"
 #include "ConvolverBench.h"
+#include "SurroundBench.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,7 +16,8 @@ namespace {
 
 void Usage()
 {
-    std::fprintf(stderr, "usage: vq-bench [--minutes M] [--taps L1,L2,...] [--repeats R] [--dir DIR]\n");
+    std::fprintf(stderr, "usage: vq-bench [--minutes M] [--taps L1,L2,...] [--repeats R] [--dir DIR]"
+                         " [--only convolver|surround]\n");
 }
 
 }  // namespace
@@ -26,6 +28,7 @@ int main(int argc, char** argv)
     std::vector<int> taps = {512, 4096};
     int repeats = 3;
     std::string dir = "/tmp";
+    std::string only;  // empty: every benchmark
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -39,6 +42,8 @@ int main(int argc, char** argv)
             repeats = std::max(1, std::atoi(value));
         } else if (!std::strcmp(arg, "--dir")) {
             dir = value;
+        } else if (!std::strcmp(arg, "--only")) {
+            only = value;
         } else if (!std::strcmp(arg, "--taps")) {
             taps.clear();
             std::stringstream list(value);
@@ -50,10 +55,15 @@ int main(int argc, char** argv)
         }
         ++i;
     }
-    if (minutes <= 0.0 || taps.empty()) {
+    if (minutes <= 0.0 || taps.empty() || (!only.empty() && only != "convolver" && only != "surround")) {
         Usage();
         return 2;
     }
     bench::ScratchDir scratch(dir);
-    return bench::RunConvolverBench(scratch, minutes, taps, repeats);
+    int status = 0;
+    if (only.empty() || only == "convolver")
+        status = bench::RunConvolverBench(scratch, minutes, taps, repeats);
+    if (status == 0 && (only.empty() || only == "surround"))
+        status = bench::RunSurroundBench(scratch, minutes, repeats);
+    return status;
 }
