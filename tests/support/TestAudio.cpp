@@ -138,6 +138,27 @@ std::array<Signal, 4> ExpectedOutputs(const std::array<Signal, 4>& inputs, const
     return out;
 }
 
+void WriteNoiseFile(const std::string& path, int channels, std::int64_t frames, unsigned seed, double amplitude,
+                    int format)
+{
+    SF_INFO info{};
+    info.samplerate = 48000;
+    info.channels = channels;
+    info.format = format;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr) << path;
+    std::mt19937 generator(seed);
+    std::uniform_real_distribution<double> uniform(-amplitude, amplitude);
+    std::vector<double> piece(static_cast<std::size_t>(65536 * channels));
+    for (std::int64_t done = 0; done < frames; done += 65536) {
+        const std::int64_t n = std::min<std::int64_t>(65536, frames - done);
+        for (std::int64_t i = 0; i < n * channels; ++i)
+            piece[static_cast<std::size_t>(i)] = uniform(generator);
+        ASSERT_EQ(sf_writef_double(file, piece.data(), n), n);
+    }
+    sf_close(file);
+}
+
 void WriteAFormat(const std::string& front, const std::string& rear, const std::array<Signal, 4>& capsules,
                   int rate, int format)
 {

@@ -13,10 +13,11 @@ bool SameFile(const std::string& a, const std::string& b)
     std::error_code ec;
     if (fs::equivalent(a, b, ec) && !ec)
         return true;
-    const fs::path pa = fs::weakly_canonical(a, ec);
+    // Absolute first: a relative name that does not exist yet would otherwise stay relative.
+    const fs::path pa = fs::weakly_canonical(fs::absolute(a, ec), ec);
     if (ec)
         return false;
-    const fs::path pb = fs::weakly_canonical(b, ec);
+    const fs::path pb = fs::weakly_canonical(fs::absolute(b, ec), ec);
     return !ec && pa == pb;
 }
 

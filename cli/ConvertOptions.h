@@ -1,0 +1,46 @@
+// The command line of vessarquilix-convert, parsed and checked.
+#pragma once
+
+#include <wx/string.h>
+
+#include <string>
+#include <vector>
+
+class VQParams;
+
+struct ConvertOptions {
+    wxString inputs[2];
+    bool secondInputGiven = false;
+    bool surround = false;       // --mode 5.1
+    int files = 1;               // --files
+    std::vector<wxString> outputs;  // -o, in the order of the output slots
+    int format = 0x130002;       // --format
+    double gain = -3.0;
+    double surroundGain = -3.0;
+    int angle = 60;
+    bool autorange = false;
+    bool surroundAutorange = false;
+    bool lfe = false;
+    bool filtersGiven = false;
+    wxString filters;
+    bool bufferGiven = false;
+    int bufferKB = 0;
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+};
+
+struct ParseError {
+    enum Kind { kNone, kUsage, kUnreadablePath } kind = kNone;
+    std::string text;
+};
+
+// Parses argv: a usage error, or a file name whose bytes have no text form.
+ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* options);
+
+// Moves the options into the record: inputs (the second derived from the first when
+// not given), mode, layout, outputs, formats, gains, switches, directories, buffer.
+// Returns an empty text on success, else the usage error.
+std::string ApplyConvertOptions(const ConvertOptions& options, VQParams* params);
+
+const char* ConvertUsage();

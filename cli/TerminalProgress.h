@@ -1,0 +1,27 @@
+// Progress of a conversion on standard error: a bar with the percentage and the time left
+// when standard error is a terminal, one line per stage otherwise, nothing when quiet.
+#pragma once
+
+#include "VQProgressView.h"
+
+#include <chrono>
+
+class TerminalProgress : public VQProgressView {
+public:
+    explicit TerminalProgress(bool quiet);
+
+    void Begin(const wxString& title, const wxString& message) override;
+    // False once Ctrl-C has been pressed.
+    bool Update(int permille) override;
+    void End() override;
+
+private:
+    void Draw(int permille);
+
+    bool m_quiet;
+    bool m_terminal;
+    wxString m_message;
+    int m_lastDrawn = -1;
+    std::chrono::steady_clock::time_point m_start;
+    std::chrono::steady_clock::time_point m_lastDraw;
+};

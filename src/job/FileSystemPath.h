@@ -1,0 +1,15 @@
+// File names as the file system stores them. On Linux a file name is a string of bytes,
+// which the toolkit maps to text with its file-name conversion (UTF-8), not with the C
+// locale's, which fails for every non-ASCII name under LANG=C.
+#pragma once
+
+#include <wx/string.h>
+
+#include <string>
+
+// The bytes of `path` for the file system; false when it has no such form.
+bool ToFileSystemPath(const wxString& path, std::string* bytes);
+
+// The text of a file name given as bytes (a command-line argument); false when the bytes
+// would not come back unchanged from the text, so that no garbled name is ever used.
+bool FromFileSystemPath(const char* bytes, wxString* path);

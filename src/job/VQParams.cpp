@@ -1,0 +1,176 @@
+// The record itself: defaults, file-name slots, output naming and the three settings.
+#include "VQParams.h"
+
+#include <wx/config.h>
+#include <wx/filefn.h>
+
+#include <climits>
+
+const char* const VQParams::kIntermediateFile = "bformat.wav";
+
+namespace {
+
+const wxString kFiltersKey = "/VessarQuilix/FiltersPath";
+const wxString kDocsKey = "/VessarQuilix/DocsPath";
+const wxString kBufferKey = "/VessarQuilix/IOBufferLength";
+
+// Output name suffixes by mode and layout, in slot order.
+const char* const kBFormatSuffixes[3][VQParams::kMaxOutputs] = {
+    {"_W", "_X", "_Y", "_Z", nullptr, nullptr},
+    {"_WX", "_YZ", nullptr, nullptr, nullptr, nullptr},
+    {"_WXYZ", nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+const char* const kSurroundSuffixes[3][VQParams::kMaxOutputs] = {
+    {"_L", "_R", "_C", "_Lfe", "_Ls", "_Rs"},
+    {"_LR", "_CLfe", "_LsRs", nullptr, nullptr, nullptr},
+    {"_5.1", nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+}  // namespace
+
+VQParams::VQParams(wxConfigBase* config) : m_config(config)
+{
+    SetDefaults();
+    if (m_config)
+        LoadSettings();
+}
+
+VQParams::~VQParams()
+{
+    if (m_config)
+        SaveSettings();
+}
+
+void VQParams::SetDefaults()
+{
+    m_bformatGain = m_surroundGain = -3.0;
+    m_bformatFormat = m_surroundFormat = kFormatPcm16;
+    m_bformatAutorange = m_surroundAutorange = m_lowFreqsInLfe = false;
+    m_openingAngle = 60;
+    const wxString cwd = wxGetCwd();
+    m_files[kFilterMatrix].AssignDir(cwd + "/filters");
+    m_files[kFilterMatrix].SetExt("wav");
+    m_files[kHelpPage].AssignDir(cwd + "/docs");
+    m_files[kHelpPage].SetFullName("VessarQuilix.html");
+    ResetFileNames();
+}
+
+void VQParams::ResetFileNames()
+{
+    m_sampleRate = 0;
+    m_files[kFluFrdInput].Assign("Audio_file_01.wav");
+    m_files[kBldBruInput].Assign("Audio_file_02.wav");
+    UpdateOutputNames();
+}
+
+void VQParams::LoadSettings()
+{
+    wxString value;
+    if (m_config->Read(kFiltersKey, &value))
+        m_files[kFilterMatrix].SetPath(value);
+    if (m_config->Read(kDocsKey, &value))
+        m_files[kHelpPage].SetPath(value);
+    if (m_config->Read(kBufferKey, &value)) {
+        // The whole text must be a decimal integer; anything else reads as 0.
+        long number = 0;
+        const bool parsed = value.ToLong(&number, 10) && number >= INT_MIN && number <= INT_MAX;
+        m_ioBufferLength = parsed ? static_cast<int>(number) : 0;
+    }
+}
+
+void VQParams::SaveSettings()
+{
+    m_config->Write(kFiltersKey, GetFiltersDir());
+    m_config->Write(kDocsKey, GetDocsDir());
+    m_config->Write(kBufferKey, wxString::Format("%d", m_ioBufferLength));
+}
+
+void VQParams::SetFileName(int slot, const wxString& path)
+{
+    m_files[slot].Assign(path);
+    if (slot == kFluFrdInput)
+        UpdateOutputNames();
+}
+
+wxString VQParams::GetFullPath(int slot) const
+{
+    return m_files[slot].GetFullPath();
+}
+
+void VQParams::ClearOutputNames()
+{
+    for (int i = 0; i < kMaxOutputs; ++i) {
+        m_files[kFirstOutput + i].Clear();
+        m_files[kFirstOutput + i].SetExt("wav");
+    }
+}
+
+void VQParams::UpdateOutputNames()
+{
+    // The base drops the last character of the first input's name: concertF.wav and
+    // concertR.wav give "concert".
+    wxString base = m_files[kFluFrdInput].GetName();
+    if (!base.empty())
+        base.RemoveLast();
+    ClearOutputNames();
+    if (m_fileLayout < 0 || m_fileLayout > 2)
+        return;
+    const char* const* suffixes = m_outputMode ? kSurroundSuffixes[m_fileLayout] : kBFormatSuffixes[m_fileLayout];
+    for (int i = 0; i < kMaxOutputs && suffixes[i]; ++i)
+        m_files[kFirstOutput + i].SetName(base + suffixes[i]);
+}
+
+wxString VQParams::GetOutputPath(int i) const
+{
+    const wxFileName& name = m_files[kFirstOutput + i];
+    return name.GetName().empty() ? wxString(" ") : name.GetFullPath();
+}
+
+void VQParams::SetOutputPath(int i, const wxString& path)
+{
+    m_files[kFirstOutput + i].Assign(path);
+}
+
+void VQParams::SelectFilterMatrix(int sampleRate)
+{
+    m_files[kFilterMatrix].SetName(wxString::Format("FilterMatrix_%d", sampleRate));
+}
+
+void VQParams::SetFiltersDir(const wxString& dir)
+{
+    m_files[kFilterMatrix].SetPath(dir);
+}
+
+wxString VQParams::GetFiltersDir() const
+{
+    return m_files[kFilterMatrix].GetPath(wxPATH_GET_VOLUME);
+}
+
+void VQParams::SetDocsDir(const wxString& dir)
+{
+    m_files[kHelpPage].SetPath(dir);
+}
+
+wxString VQParams::GetDocsDir() const
+{
+    return m_files[kHelpPage].GetPath(wxPATH_GET_VOLUME);
+}
+
+int VQParams::ConvolverOutputCount() const
+{
+    if (m_outputMode)
+        return 1;
+    return m_fileLayout == 0 ? 4 : m_fileLayout == 1 ? 2 : 1;
+}
+
+int VQParams::DecoderOutputCount() const
+{
+    if (!m_outputMode)
+        return 0;
+    return m_fileLayout == 0 ? 6 : m_fileLayout == 1 ? 3 : 1;
+}
+
+int VQParams::OutputCount() const
+{
+    return m_outputMode ? DecoderOutputCount() : ConvolverOutputCount();
+}

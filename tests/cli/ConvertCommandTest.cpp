@@ -1,0 +1,195 @@
+// vessarquilix-convert as a user runs it, with no display: options, exit codes, the
+// result against an independent convolution, Ctrl-C, and the settings it only reads.
+#include "CommandRunner.h"
+
+#include "convolver/ConvolverFixture.h"
+#include "support/TestAudio.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+using namespace vqtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kProgram = VQ_CONVERT_PATH;
+
+class ConvertCommand : public testing::Test {
+protected:
+    ConvertCommand() : runner(work.Path(), home.Path())
+    {
+        for (int k = 0; k < 4; ++k)
+            capsules[k] = Noise(6000, 70 + k, 0.4);
+        filters = RandomFilterMatrix(24, 90);
+        WriteAFormat(work.File("liveF.wav"), work.File("liveR.wav"), capsules, 48000,
+                     SF_FORMAT_WAV | SF_FORMAT_PCM_24);
+        fs::create_directory(work.File("filters"));
+        WriteFilterMatrix(work.File("filters/FilterMatrix_48000.wav"), filters);
+    }
+
+    CommandResult Convert(std::vector<std::string> args) const
+    {
+        args.insert(args.begin(), kProgram);
+        return runner.Run(args);
+    }
+
+    // The capsule signals as read back from the 24-bit inputs.
+    std::array<Signal, 4> Inputs() const
+    {
+        const Audio front = ReadAudio(work.File("liveF.wav"));
+        const Audio rear = ReadAudio(work.File("liveR.wav"));
+        return {front.Channel(0), front.Channel(1), rear.Channel(0), rear.Channel(1)};
+    }
+
+    TempDir work, home;
+    CommandRunner runner;
+    std::array<Signal, 4> capsules;
+    FilterMatrix filters;
+};
+
+TEST_F(ConvertCommand, MatchesADirectConvolutionInFloat)
+{
+    const CommandResult r = Convert({"--filters", "filters", "--format", "float", "--gain", "-3", "liveF.wav"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Wrote live_WXYZ.wav"), std::string::npos) << r.out;
+    const auto expected = ExpectedOutputs(Inputs(), filters, std::pow(10.0, -3.0 / 20.0), 6024);
+    const auto actual = ReadBFormat({work.File("live_WXYZ.wav")}, 1);
+    for (int j = 0; j < 4; ++j)
+        EXPECT_LT(MaxAbsDifference(actual[j], expected[j]), 1e-6) << "output " << j;
+}
+
+TEST_F(ConvertCommand, OptionsReachTheConversion)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        std::vector<std::string> files;  // outputs expected in the working directory
+        int channels;
+        int format;  // SF format of the first output
+    };
+    const int wavex = SF_FORMAT_WAVEX;
+    const Case cases[] = {
+        {"four mono files, 24-bit", {"--files", "4", "--format", "pcm24"},
+         {"live_W.wav", "live_X.wav", "live_Y.wav", "live_Z.wav"}, 1, wavex | SF_FORMAT_PCM_24},
+        {"stereo pairs named with -o", {"--files", "2", "-o", "front.wav", "-o", "back.wav"},
+         {"front.wav", "back.wav"}, 2, wavex | SF_FORMAT_PCM_16},
+        {"5.1 in three stereo files", {"--mode", "5.1", "--files", "3", "--angle", "45", "--lfe"},
+         {"live_LR.wav", "live_CLfe.wav", "live_LsRs.wav", "bformat.wav"}, 2, wavex | SF_FORMAT_PCM_16},
+        {"5.1 in one file, autoranged", {"--mode", "5.1", "--surround-autorange", "--format", "float"},
+         {"live_5.1.wav"}, 6, wavex | SF_FORMAT_FLOAT},
+        {"explicit second input, buffer, quiet", {"-q", "--buffer", "512", "--autorange"},
+         {"live_WXYZ.wav"}, 4, wavex | SF_FORMAT_PCM_16},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--filters", "filters", "liveF.wav", "liveR.wav"});
+        const CommandResult r = Convert(args);
+        ASSERT_EQ(r.exitCode, 0) << c.what << ": " << r.err;
+        for (const std::string& f : c.files)
+            EXPECT_TRUE(fs::exists(work.File(f))) << c.what << ": " << f;
+        const Audio first = ReadAudio(work.File(c.files[0]));
+        EXPECT_EQ(first.info.channels, c.channels) << c.what;
+        EXPECT_EQ(first.info.format, c.format) << c.what;
+        for (const std::string& f : c.files)
+            fs::remove(work.File(f));
+    }
+    // Quiet prints nothing on a success without warnings.
+    const CommandResult quiet = Convert({"-q", "--format", "float", "--filters", "filters", "liveF.wav"});
+    EXPECT_EQ(quiet.exitCode, 0);
+    EXPECT_TRUE(quiet.out.empty() && quiet.err.empty()) << quiet.out << quiet.err;
+}
+
+TEST_F(ConvertCommand, AutorangeAndGainsAreApplied)
+{
+    ASSERT_EQ(Convert({"--filters", "filters", "--format", "float", "--autorange", "liveF.wav"}).exitCode, 0);
+    double peak = 0.0;
+    for (double v : ReadAudio(work.File("live_WXYZ.wav")).samples)
+        peak = std::max(peak, std::fabs(v));
+    EXPECT_NEAR(peak, 0.5, 0.01);
+}
+
+TEST_F(ConvertCommand, UsageErrorsExitWithTwoAndAHint)
+{
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"--bogus", "liveF.wav"},
+        {"--mode", "quad", "liveF.wav"},
+        {"--files", "3", "liveF.wav"},
+        {"--mode", "5.1", "--files", "4", "liveF.wav"},
+        {"--files", "2", "-o", "only-one.wav", "liveF.wav"},
+        {"--format", "mp3", "liveF.wav"},
+        {"--gain", "loud", "liveF.wav"},
+        {"--angle", "200", "liveF.wav"},
+        {"--buffer", "-1", "liveF.wav"},
+        {"--gain"},
+        {"a.wav", "b.wav", "c.wav"},
+        {"noPairing.wav"},
+    };
+    for (const auto& args : cases) {
+        const CommandResult r = Convert(args);
+        std::string joined;
+        for (const auto& a : args)
+            joined += a + " ";
+        EXPECT_EQ(r.exitCode, 2) << joined << r.err;
+        EXPECT_NE(r.err.find("Try 'vessarquilix-convert --help'"), std::string::npos) << joined << r.err;
+    }
+    EXPECT_EQ(Convert({"--help"}).exitCode, 0);
+    const CommandResult version = Convert({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "vessarquilix-convert 0.7.1b\n");
+}
+
+TEST_F(ConvertCommand, FailuresExitWithOneAndTheWindowsMessage)
+{
+    const CommandResult missing = Convert({"--filters", "nowhere", "liveF.wav"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("Missing filter matrix ("), std::string::npos) << missing.err;
+    EXPECT_NE(missing.err.find("nowhere/FilterMatrix_48000.wav).\nPlease check your filters directory."),
+              std::string::npos)
+        << missing.err;
+
+    const CommandResult overwrite = Convert({"--filters", "filters", "-o", "liveR.wav", "liveF.wav"});
+    EXPECT_EQ(overwrite.exitCode, 1);
+    EXPECT_EQ(ReadAudio(work.File("liveR.wav")).info.frames, 6000) << "the input is untouched";
+
+    const CommandResult badName = Convert({"--filters", "filters", "-o", "caf\xE9.wav", "liveF.wav"});
+    EXPECT_EQ(badName.exitCode, 1) << "a name that is not UTF-8 is refused, never garbled";
+    EXPECT_FALSE(fs::exists(work.File("caf\xC3\xA9.wav")));
+}
+
+TEST_F(ConvertCommand, SettingsAreReadButNeverWritten)
+{
+    const std::string conf = home.File(".config/VessarQuilix/VessarQuilix.conf");
+    fs::rename(work.File("filters"), work.File("stored-filters"));
+    const CommandResult noStore = Convert({"liveF.wav"});
+    EXPECT_EQ(noStore.exitCode, 1) << "no filters in the default directory";
+    EXPECT_FALSE(fs::exists(conf));
+
+    fs::create_directories(home.File(".config/VessarQuilix"));
+    std::ofstream(conf) << "[VessarQuilix]\nFiltersPath=" << work.File("stored-filters") << "\n";
+    const auto before = fs::last_write_time(conf);
+    const CommandResult r = Convert({"liveF.wav"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(fs::last_write_time(conf), before);
+}
+
+TEST_F(ConvertCommand, CtrlCCancelsCleanlyWithExitCode130)
+{
+    // Long filters make the run take a while; Ctrl-C comes as soon as it has started.
+    WriteFilterMatrix(work.File("filters/FilterMatrix_48000.wav"), RandomFilterMatrix(65536, 3));
+    const std::int64_t frames = 48000 * 120;
+    WriteNoiseFile(work.File("longF.wav"), 2, frames, 1);
+    WriteNoiseFile(work.File("longR.wav"), 2, frames, 2);
+    const CommandResult r =
+        runner.RunAndInterrupt({kProgram, "--filters", "filters", "longF.wav"}, "Converting to B-Format...");
+    EXPECT_EQ(r.exitCode, 130) << r.err;
+    const Audio out = ReadAudio(work.File("long_WXYZ.wav"));
+    EXPECT_EQ(out.info.channels, 4) << "the output is closed and readable";
+    EXPECT_LT(out.info.frames, frames + 65536);
+}
+
+}  // namespace

@@ -1,0 +1,12 @@
+// Test main for the suites that use the toolkit's base library (no display).
+#include <gtest/gtest.h>
+#include <wx/init.h>
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    wxInitializer toolkit;
+    if (!toolkit.IsOk())
+        return 1;
+    return RUN_ALL_TESTS();
+}
