@@ -6,8 +6,10 @@
 
 #include <sys/wait.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 using namespace vqtest;
 namespace fs = std::filesystem;

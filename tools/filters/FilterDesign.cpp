@@ -5,6 +5,7 @@
 
 #include <fftw3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <memory>
@@ -54,7 +55,8 @@ double BandEdgeTaper(double frequency, double nyquist)
 
 int TapsAtRate(int tapsAtReference, int rate)
 {
-    return static_cast<int>(std::lround(static_cast<double>(tapsAtReference) * rate / kReferenceRate));
+    const long taps = std::lround(static_cast<double>(tapsAtReference) * rate / kReferenceRate);
+    return static_cast<int>(std::max(taps, static_cast<long>(kMinimumTaps)));
 }
 
 int ModellingDelay(int rate, int taps)

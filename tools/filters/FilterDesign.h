@@ -13,6 +13,7 @@ namespace vq {
 
 constexpr int kReferenceRate = 48000;   // rate at which --taps is given
 constexpr int kDefaultTaps = 512;       // filter length at the reference rate
+constexpr int kMinimumTaps = 16;
 constexpr double kModellingDelaySeconds = 0.0005;
 
 struct FilterSet {
@@ -23,13 +24,14 @@ struct FilterSet {
     std::array<std::array<std::vector<double>, kBFormatChannels>, ArrayModel::kCapsules> filters;
 };
 
-// Filter length at `rate` for `tapsAtReference` taps at 48 kHz: the same duration.
+// Filter length at `rate` for `tapsAtReference` taps at 48 kHz: the same duration, and at
+// least kMinimumTaps.
 int TapsAtRate(int tapsAtReference, int rate);
 
 // Modelling delay in samples: about half a millisecond, at most a quarter of the filter.
 int ModellingDelay(int rate, int taps);
 
-// Designs the filters of `model` at `rate` with `taps` taps (at least 16).
+// Designs the filters of `model` at `rate` with `taps` taps (at least kMinimumTaps).
 // kStatusOk, kOutOfMemory or kFftSetupFailed.
 int DesignFilterSet(const ArrayModel& model, int rate, int taps, FilterSet* set);
 
