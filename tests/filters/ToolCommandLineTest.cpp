@@ -1,0 +1,112 @@
+// The tools' command lines: usage errors exit with 2 and write nothing, existing files
+// are kept unless --force is given, and the options reach the files.
+#include "support/TestAudio.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+using namespace vqtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+int RunTool(const std::string& tool, const std::string& arguments)
+{
+    const int status = std::system((tool + " " + arguments + " > /dev/null 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool IsEmpty(const TempDir& dir)
+{
+    return fs::is_empty(dir.Path());
+}
+
+void WriteText(const std::string& path, const std::string& text)
+{
+    std::ofstream(path) << text;
+}
+
+std::string ReadText(const std::string& path)
+{
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(ToolCommandLine, UsageErrorsExitWithTwoAndWriteNothing)
+{
+    struct Case {
+        const char* tool;
+        const char* arguments;
+    };
+    const Case cases[] = {
+        {VQ_MKFILTERS, "--bogus"},
+        {VQ_MKFILTERS, "--radius"},
+        {VQ_MKFILTERS, "--radius 0"},
+        {VQ_MKFILTERS, "--radius 15mm"},
+        {VQ_MKFILTERS, "--pattern omni"},
+        {VQ_MKFILTERS, "--orientation sideways"},
+        {VQ_MKFILTERS, "--taps 10"},
+        {VQ_MKFILTERS, "--taps 512.5"},
+        {VQ_MKFILTERS, "--rates 44100,"},
+        {VQ_MKFILTERS, "--rates 48000,1000"},
+        {VQ_MKFILTERS, "--rates ''"},
+        {VQ_MKFILTERS, "--out ''"},
+        {VQ_MKDEMO, "--name a/b"},
+        {VQ_MKDEMO, "--name"},
+        {VQ_MKDEMO, "--pattern figure8"},
+        {VQ_MKDEMO, "extra"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        EXPECT_EQ(RunTool(c.tool, std::string(c.arguments) + " --out " + dir.Path()), 2) << c.tool << " " << c.arguments;
+        EXPECT_TRUE(IsEmpty(dir)) << c.tool << " " << c.arguments;
+    }
+    for (const char* tool : {VQ_MKFILTERS, VQ_MKDEMO})
+        EXPECT_EQ(RunTool(tool, "--help"), 0) << tool;
+}
+
+TEST(ToolCommandLine, ExistingFilesAreKeptUnlessForced)
+{
+    TempDir dir;
+    const std::string kept = dir.File("FilterMatrix_48000.wav");
+    WriteText(kept, "mine");
+    const std::string designer = std::string(VQ_MKFILTERS) + " --rates 44100,48000 --taps 64";
+    EXPECT_EQ(RunTool(designer, "--out " + dir.Path()), 1);
+    EXPECT_EQ(ReadText(kept), "mine");
+    EXPECT_FALSE(fs::exists(dir.File("FilterMatrix_44100.wav"))) << "nothing is written when one file is in the way";
+
+    EXPECT_EQ(RunTool(designer, "--force --out " + dir.Path()), 0);
+    EXPECT_EQ(ReadAudio(kept).info.channels, 4);
+
+    WriteText(dir.File("demoR.wav"), "mine");
+    EXPECT_EQ(RunTool(VQ_MKDEMO, "--out " + dir.Path()), 1);
+    EXPECT_FALSE(fs::exists(dir.File("demoF.wav")));
+    EXPECT_EQ(ReadText(dir.File("demoR.wav")), "mine");
+}
+
+TEST(ToolCommandLine, RatesTapsAndNamesReachTheFiles)
+{
+    TempDir dir;
+    const std::string out = dir.File("new/filters");
+    ASSERT_EQ(RunTool(VQ_MKFILTERS, "--rates 32000,48000 --taps 128 --out " + out), 0);
+    // The length is given at 48 kHz and keeps its duration at other rates.
+    const struct {
+        int rate, taps;
+    } expected[] = {{32000, 85}, {48000, 128}};
+    for (const auto& e : expected) {
+        const Audio matrix = ReadAudio(out + "/FilterMatrix_" + std::to_string(e.rate) + ".wav");
+        EXPECT_EQ(matrix.info.samplerate, e.rate);
+        EXPECT_EQ(matrix.info.frames, 4 * e.taps) << e.rate;
+    }
+    ASSERT_EQ(RunTool(VQ_MKDEMO, "--name take --orientation endfire --out " + dir.Path()), 0);
+    EXPECT_EQ(ReadAudio(dir.File("takeF.wav")).info.channels, 2);
+    EXPECT_EQ(ReadAudio(dir.File("takeR.wav")).info.channels, 2);
+}
+
+}  // namespace

@@ -1,0 +1,38 @@
+// The 4x4 FIR matrix for one sample rate: the fitted frequency responses (BFormatFit)
+// delayed by a small modelling delay, transformed to impulse responses and windowed to
+// the filter length, so that the filters are causal and B-format lags the capsules by
+// about half a millisecond only.
+#pragma once
+
+#include "filters/BFormatFit.h"
+
+#include <array>
+#include <vector>
+
+namespace vq {
+
+constexpr int kReferenceRate = 48000;   // rate at which --taps is given
+constexpr int kDefaultTaps = 512;       // filter length at the reference rate
+constexpr int kMinimumTaps = 16;
+constexpr double kModellingDelaySeconds = 0.0005;
+
+struct FilterSet {
+    int rate = 0;
+    int taps = 0;   // L
+    int delay = 0;  // modelling delay in samples: the centre of every filter
+    // filters[k][j]: the L taps from capsule k (FLU, FRD, BLD, BRU) to output j (W, X, Y, Z).
+    std::array<std::array<std::vector<double>, kBFormatChannels>, ArrayModel::kCapsules> filters;
+};
+
+// Filter length at `rate` for `tapsAtReference` taps at 48 kHz: the same duration, and at
+// least kMinimumTaps.
+int TapsAtRate(int tapsAtReference, int rate);
+
+// Modelling delay in samples: about half a millisecond, at most a quarter of the filter.
+int ModellingDelay(int rate, int taps);
+
+// Designs the filters of `model` at `rate` with `taps` taps (at least kMinimumTaps).
+// kStatusOk, kOutOfMemory or kFftSetupFailed.
+int DesignFilterSet(const ArrayModel& model, int rate, int taps, FilterSet* set);
+
+}  // namespace vq
