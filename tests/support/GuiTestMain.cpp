@@ -5,8 +5,10 @@
 #include <wx/app.h>
 #include <wx/image.h>
 #include <wx/init.h>
+#include <wx/log.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -30,7 +32,9 @@ int main(int argc, char** argv)
 
     wxApp::SetInstance(new TestApp);
     if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
-        std::fprintf(stderr, "cannot start wxWidgets (is there a display?)\n");
+        wxLog::FlushActive();  // the toolkit's own reason
+        const char* display = std::getenv("DISPLAY");
+        std::fprintf(stderr, "cannot start wxWidgets on the display \"%s\"\n", display ? display : "");
         return 1;
     }
     const int result = RUN_ALL_TESTS();
