@@ -4,7 +4,7 @@
 set -eu
 
 packages="build-essential cmake pkg-config
-libfftw3-dev libsndfile1-dev libwxgtk3.2-dev
+libfftw3-dev libsndfile1-dev libwxgtk3.2-dev zlib1g-dev
 googletest libgtest-dev
 xvfb xauth"
 
