@@ -27,8 +27,7 @@ ScratchDir::~ScratchDir()
     std::filesystem::remove_all(m_path, ec);
 }
 
-bool WriteNoise(const std::string& path, int channels, std::int64_t frames, int format, unsigned seed,
-                double amplitude)
+bool WriteNoise(const std::string& path, int channels, std::int64_t frames, int format, unsigned seed, double amplitude)
 {
     SF_INFO info{};
     info.samplerate = 48000;
@@ -52,8 +51,7 @@ bool WriteNoise(const std::string& path, int channels, std::int64_t frames, int 
 }
 
 Stopwatch::Stopwatch()
-    : m_start(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                  std::chrono::steady_clock::now().time_since_epoch())
+    : m_start(std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
                   .count())
 {
 }

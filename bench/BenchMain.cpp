@@ -16,8 +16,9 @@ namespace {
 
 void Usage()
 {
-    std::fprintf(stderr, "usage: vq-bench [--minutes M] [--taps L1,L2,...] [--repeats R] [--dir DIR]"
-                         " [--only convolver|surround]\n");
+    std::fprintf(stderr,
+                 "usage: vq-bench [--minutes M] [--taps L1,L2,...] [--repeats R] [--dir DIR]"
+                 " [--only convolver|surround]\n");
 }
 
 }  // namespace

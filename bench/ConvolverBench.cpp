@@ -60,8 +60,7 @@ bool CopyPass(const std::string& front, const std::string& rear, const std::stri
     return ok;
 }
 
-bool EnginePass(const std::string& front, const std::string& rear, const std::string& matrix,
-                const std::string& out)
+bool EnginePass(const std::string& front, const std::string& rear, const std::string& matrix, const std::string& out)
 {
     QuietConvolver engine(1);
     if (engine.OpenInputFile(front.c_str(), 0) || engine.OpenInputFile(rear.c_str(), 1) ||

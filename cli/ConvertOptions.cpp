@@ -72,8 +72,8 @@ bool ParsePath(const char* bytes, wxString* path, ParseError* error)
 {
     if (FromFileSystemPath(bytes, path))
         return true;
-    *error = ParseError{ParseError::kUnreadablePath,
-                        std::string("the file name '") + bytes + "' is not valid in the file system's encoding (UTF-8)"};
+    *error = ParseError{ParseError::kUnreadablePath, std::string("the file name '") + bytes +
+                                                         "' is not valid in the file system's encoding (UTF-8)"};
     return false;
 }
 
@@ -210,7 +210,8 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
     const bool filesOk = o->surround ? (o->files == 1 || o->files == 3 || o->files == 6)
                                      : (o->files == 1 || o->files == 2 || o->files == 4);
     if (filesGiven && !filesOk)
-        return Usage(o->surround ? "--files must be 1, 3 or 6 in 5.1 mode" : "--files must be 1, 2 or 4 in B-format mode");
+        return Usage(o->surround ? "--files must be 1, 3 or 6 in 5.1 mode"
+                                 : "--files must be 1, 2 or 4 in B-format mode");
     if (!o->outputs.empty() && static_cast<int>(o->outputs.size()) != o->files)
         return Usage("give -o once per output file (" + std::to_string(o->files) + " here), or not at all");
     return ParseError{};

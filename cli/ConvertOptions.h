@@ -11,10 +11,10 @@ class VQParams;
 struct ConvertOptions {
     wxString inputs[2];
     bool secondInputGiven = false;
-    bool surround = false;       // --mode 5.1
-    int files = 1;               // --files
+    bool surround = false;          // --mode 5.1
+    int files = 1;                  // --files
     std::vector<wxString> outputs;  // -o, in the order of the output slots
-    int format = 0x130002;       // --format
+    int format = 0x130002;          // --format
     double gain = -3.0;
     double surroundGain = -3.0;
     int angle = 60;

@@ -64,8 +64,9 @@ int main(int argc, char** argv)
     const BFormatFit fit(model, 600);
     const ComplexMatrix4 coincident = CoincidentMatrix(model);
     const double highest = 0.49 * info.samplerate;
-    std::printf("# Hz\tFLU->W\tFLU->X\tFLU->Y\tFLU->Z (dB)\tdiffuse W\tX\tY\tZ (dB re ideal)\t"
-                "coincident W\tX\tY\tZ (dB re ideal)\n");
+    std::printf(
+        "# Hz\tFLU->W\tFLU->X\tFLU->Y\tFLU->Z (dB)\tdiffuse W\tX\tY\tZ (dB re ideal)\t"
+        "coincident W\tX\tY\tZ (dB re ideal)\n");
     for (int i = 0; i < kPoints; ++i) {
         const double f = kLowest * std::pow(highest / kLowest, static_cast<double>(i) / (kPoints - 1));
         ComplexMatrix4 m{};

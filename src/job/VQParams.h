@@ -31,9 +31,9 @@ public:
 
     // Status codes of the run itself (the engines' codes are in EngineStatus.h).
     enum {
-        kMissingFilterMatrix = 263,   // no FilterMatrix_<rate>.wav in the filters directory
-        kMissingInputFile = 265,      // an input slot names no existing file
-        kUnrepresentablePath = 267,   // a path has no form in the file system's encoding
+        kMissingFilterMatrix = 263,  // no FilterMatrix_<rate>.wav in the filters directory
+        kMissingInputFile = 265,     // an input slot names no existing file
+        kUnrepresentablePath = 267,  // a path has no form in the file system's encoding
     };
 
     // Sample formats the save dialogs offer (WAVE-EX container).
@@ -91,12 +91,12 @@ public:
     VessarSurrounder* m_surrounder = nullptr;
     int m_sampleRate = 0;
     bool m_bformatAutorange = false;
-    double m_bformatGain = -3.0;   // dB
+    double m_bformatGain = -3.0;         // dB
     int m_bformatFormat = kFormatPcm16;  // 0: the first input's format
     bool m_surroundAutorange = false;
     bool m_lowFreqsInLfe = false;
-    double m_surroundGain = -3.0;  // dB
-    int m_openingAngle = 60;       // degrees; 0 or less keeps the decoder's 60
+    double m_surroundGain = -3.0;         // dB
+    int m_openingAngle = 60;              // degrees; 0 or less keeps the decoder's 60
     int m_surroundFormat = kFormatPcm16;  // 0: the same as m_bformatFormat
     int m_ioBufferLength = 0x200000;
     int m_fileLayout = 2;  // 0 mono files, 1 stereo pairs, 2 one multichannel file

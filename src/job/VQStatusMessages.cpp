@@ -91,6 +91,7 @@ wxString VQParams::GetClippingWarning() const
     }
     if (where.empty())
         return wxEmptyString;
-    return where + " went beyond full scale and were clipped.\n"
-                   "A lower gain, Autorange or float output avoids it.";
+    return where +
+           " went beyond full scale and were clipped.\n"
+           "A lower gain, Autorange or float output avoids it.";
 }

@@ -20,18 +20,12 @@ struct Art {
 };
 
 const Art kArt[] = {
-    {"conv_small", 36, 36, true},
-    {"label_b_alpha", 400, 100, true},
-    {"vessarquilix_16x16", 16, 16, false},
-    {"vessarquilix_32x32", 32, 32, false},
-    {"vessarquilix_48x48", 48, 48, false},
-    {"vessarquilix_128x128", 128, 128, false},
-    {"check_16x16", 16, 16, true},
-    {"check_24x24", 24, 24, true},
-    {"check_32x32", 32, 32, true},
-    {"cross_16x16", 16, 16, true},
-    {"cross_24x24", 24, 24, true},
-    {"cross_32x32", 32, 32, true},
+    {"conv_small", 36, 36, true},          {"label_b_alpha", 400, 100, true},
+    {"vessarquilix_16x16", 16, 16, false}, {"vessarquilix_32x32", 32, 32, false},
+    {"vessarquilix_48x48", 48, 48, false}, {"vessarquilix_128x128", 128, 128, false},
+    {"check_16x16", 16, 16, true},         {"check_24x24", 24, 24, true},
+    {"check_32x32", 32, 32, true},         {"cross_16x16", 16, 16, true},
+    {"cross_24x24", 24, 24, true},         {"cross_32x32", 32, 32, true},
 };
 
 // Opens the provider's own lookup to the tests.

@@ -72,8 +72,7 @@ CommandResult CommandRunner::Execute(const std::vector<std::string>& args, const
         // Read standard error until the cue appears, then press Ctrl-C.
         char buffer[256];
         ssize_t n;
-        while (result.err.find(*interruptCue) == std::string::npos &&
-               (n = read(errPipe[0], buffer, sizeof buffer)) > 0)
+        while (result.err.find(*interruptCue) == std::string::npos && (n = read(errPipe[0], buffer, sizeof buffer)) > 0)
             result.err.append(buffer, static_cast<std::size_t>(n));
         kill(pid, SIGINT);
     }

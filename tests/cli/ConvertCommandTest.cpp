@@ -25,8 +25,7 @@ protected:
         for (int k = 0; k < 4; ++k)
             capsules[k] = Noise(6000, 70 + k, 0.4);
         filters = RandomFilterMatrix(24, 90);
-        WriteAFormat(work.File("liveF.wav"), work.File("liveR.wav"), capsules, 48000,
-                     SF_FORMAT_WAV | SF_FORMAT_PCM_24);
+        WriteAFormat(work.File("liveF.wav"), work.File("liveR.wav"), capsules, 48000, SF_FORMAT_WAV | SF_FORMAT_PCM_24);
         fs::create_directory(work.File("filters"));
         WriteFilterMatrix(work.File("filters/FilterMatrix_48000.wav"), filters);
     }
@@ -73,16 +72,31 @@ TEST_F(ConvertCommand, OptionsReachTheConversion)
     };
     const int wavex = SF_FORMAT_WAVEX;
     const Case cases[] = {
-        {"four mono files, 24-bit", {"--files", "4", "--format", "pcm24"},
-         {"live_W.wav", "live_X.wav", "live_Y.wav", "live_Z.wav"}, 1, wavex | SF_FORMAT_PCM_24},
-        {"stereo pairs named with -o", {"--files", "2", "-o", "front.wav", "-o", "back.wav"},
-         {"front.wav", "back.wav"}, 2, wavex | SF_FORMAT_PCM_16},
-        {"5.1 in three stereo files", {"--mode", "5.1", "--files", "3", "--angle", "45", "--lfe"},
-         {"live_LR.wav", "live_CLfe.wav", "live_LsRs.wav", "bformat.wav"}, 2, wavex | SF_FORMAT_PCM_16},
-        {"5.1 in one file, autoranged", {"--mode", "5.1", "--surround-autorange", "--format", "float"},
-         {"live_5.1.wav"}, 6, wavex | SF_FORMAT_FLOAT},
-        {"explicit second input, buffer, quiet", {"-q", "--buffer", "512", "--autorange"},
-         {"live_WXYZ.wav"}, 4, wavex | SF_FORMAT_PCM_16},
+        {"four mono files, 24-bit",
+         {"--files", "4", "--format", "pcm24"},
+         {"live_W.wav", "live_X.wav", "live_Y.wav", "live_Z.wav"},
+         1,
+         wavex | SF_FORMAT_PCM_24},
+        {"stereo pairs named with -o",
+         {"--files", "2", "-o", "front.wav", "-o", "back.wav"},
+         {"front.wav", "back.wav"},
+         2,
+         wavex | SF_FORMAT_PCM_16},
+        {"5.1 in three stereo files",
+         {"--mode", "5.1", "--files", "3", "--angle", "45", "--lfe"},
+         {"live_LR.wav", "live_CLfe.wav", "live_LsRs.wav", "bformat.wav"},
+         2,
+         wavex | SF_FORMAT_PCM_16},
+        {"5.1 in one file, autoranged",
+         {"--mode", "5.1", "--surround-autorange", "--format", "float"},
+         {"live_5.1.wav"},
+         6,
+         wavex | SF_FORMAT_FLOAT},
+        {"explicit second input, buffer, quiet",
+         {"-q", "--buffer", "512", "--autorange"},
+         {"live_WXYZ.wav"},
+         4,
+         wavex | SF_FORMAT_PCM_16},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = c.args;

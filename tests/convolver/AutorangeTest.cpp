@@ -76,13 +76,13 @@ TEST_P(AutorangeMatchesClosedForm, OutputsArePeakHalfAndZeroMean)
     EXPECT_NEAR(sum / (4.0 * (frames + taps)), 0.0, c.tolerance);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, AutorangeMatchesClosedForm,
-    testing::Values(AutorangeCase{"FourDoubleFiles", 4, kFloat64Wav, 1.0, 1e-12},
-                    AutorangeCase{"OneFloatFile", 1, SF_FORMAT_WAVEX | SF_FORMAT_FLOAT, 3.0, 1e-6},
-                    // The first pass clips at this gain; the result must not carry it.
-                    AutorangeCase{"ClippedFirstPass16Bit", 2, SF_FORMAT_WAVEX | SF_FORMAT_PCM_16, 12.0, 1.0 / 32768}),
-    CaseName());
+INSTANTIATE_TEST_SUITE_P(Formats, AutorangeMatchesClosedForm,
+                         testing::Values(AutorangeCase{"FourDoubleFiles", 4, kFloat64Wav, 1.0, 1e-12},
+                                         AutorangeCase{"OneFloatFile", 1, SF_FORMAT_WAVEX | SF_FORMAT_FLOAT, 3.0, 1e-6},
+                                         // The first pass clips at this gain; the result must not carry it.
+                                         AutorangeCase{"ClippedFirstPass16Bit", 2, SF_FORMAT_WAVEX | SF_FORMAT_PCM_16,
+                                                       12.0, 1.0 / 32768}),
+                         CaseName());
 
 TEST(Autorange, SilentOutputIsLeftAsItIs)
 {

@@ -58,15 +58,14 @@ TEST_P(ConvolutionMatchesDirect, EveryOutputFrameIsTheLinearConvolution)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Layouts, ConvolutionMatchesDirect,
-    testing::Values(ConvolutionCase{"OneFileOneChunk", 1, 5, 1000, 524288, 1.0},
-                    ConvolutionCase{"TwoFilesRequestBelowOneHop", 2, 100, 20000, 1000, 0.5},
-                    ConvolutionCase{"FourFilesSeveralBlocksPerChunk", 4, 64, 50000, 9000, 2.0},
-                    ConvolutionCase{"InputShorterThanFilter", 1, 300, 17, 524288, 1.0},
-                    ConvolutionCase{"SingleTap", 2, 1, 3000, 700, 1.0},
-                    ConvolutionCase{"OddLengthManyChunks", 1, 513, 40000, 5000, 0.25}),
-    CaseName());
+INSTANTIATE_TEST_SUITE_P(Layouts, ConvolutionMatchesDirect,
+                         testing::Values(ConvolutionCase{"OneFileOneChunk", 1, 5, 1000, 524288, 1.0},
+                                         ConvolutionCase{"TwoFilesRequestBelowOneHop", 2, 100, 20000, 1000, 0.5},
+                                         ConvolutionCase{"FourFilesSeveralBlocksPerChunk", 4, 64, 50000, 9000, 2.0},
+                                         ConvolutionCase{"InputShorterThanFilter", 1, 300, 17, 524288, 1.0},
+                                         ConvolutionCase{"SingleTap", 2, 1, 3000, 700, 1.0},
+                                         ConvolutionCase{"OddLengthManyChunks", 1, 513, 40000, 5000, 0.25}),
+                         CaseName());
 
 TEST(Convolution, EmptyInputsGiveEmptyOutputsAndStillReportStartAndEnd)
 {

@@ -105,8 +105,7 @@ TEST(EngineFiles, OutputsNeverReplaceTheFilesTheRunReads)
         {"an input", {dir.File("W.wav"), front, dir.File("Y.wav"), dir.File("Z.wav")}, vq::kOutputOverwritesInput},
         {"the input by another path", {dir.Path() + "/./takeR.wav", "x", "y", "z"}, vq::kOutputOverwritesInput},
         {"the filter matrix", {matrix, "x", "y", "z"}, vq::kOutputOverwritesInput},
-        {"another output", {dir.File("a.wav"), dir.File("b.wav"), dir.File("a.wav"), "z"},
-         vq::kOutputOverwritesInput},
+        {"another output", {dir.File("a.wav"), dir.File("b.wav"), dir.File("a.wav"), "z"}, vq::kOutputOverwritesInput},
         {"a missing directory", {dir.File("no/such/dir.wav"), "x", "y", "z"}, vq::kOutputOpenFailed},
     };
     for (const Case& c : cases) {

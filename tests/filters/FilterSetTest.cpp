@@ -165,7 +165,8 @@ TEST_P(EveryDesign, DcGainsAreTheCoincidentMatrix)
         EXPECT_NEAR(dc[0], 1.0 / (4.0 * std::sqrt(2.0) * c.omniShare), 1e-3) << "capsule " << k;
         for (int axis = 0; axis < 3; ++axis)
             EXPECT_NEAR(dc[1 + axis], 3.0 / (4.0 * (1.0 - c.omniShare)) * mic.axes[k][axis], 1e-3)
-                << "capsule " << k << " to " << "XYZ"[axis];
+                << "capsule " << k << " to "
+                << "XYZ"[axis];
     }
 }
 
@@ -174,8 +175,8 @@ TEST_P(EveryDesign, WavesFromSixSidesAreHeardFromThere)
     const DesignCase c = GetParam();
     const Microphone mic = MakeMicrophone(c.mount, c.omniShare);
     const Taps filters = Design(c);
-    for (const Vec& source : {Direction(0, 0), Direction(90, 0), Direction(180, 0), Direction(-90, 0),
-                              Direction(0, 90), Direction(0, -90)})
+    for (const Vec& source :
+         {Direction(0, 0), Direction(90, 0), Direction(180, 0), Direction(-90, 0), Direction(0, 90), Direction(0, -90)})
         for (double f : {200.0, 1000.0}) {
             const PlaneWaveError e = Compare(Respond(filters, mic, source, f, kRate), source);
             EXPECT_LT(std::fabs(e.wDb), 0.5) << f << " Hz";

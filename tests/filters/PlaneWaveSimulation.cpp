@@ -100,8 +100,8 @@ PlaneWaveError Compare(const Phasors& m, const Vec& source)
             AngleDegrees(velocity, source)};
 }
 
-std::vector<std::vector<Phasors>> SimulateThroughEngine(const std::string& matrixPath, int rate,
-                                                        const Microphone& mic, const std::vector<Vec>& directions,
+std::vector<std::vector<Phasors>> SimulateThroughEngine(const std::string& matrixPath, int rate, const Microphone& mic,
+                                                        const std::vector<Vec>& directions,
                                                         const std::vector<double>& tones)
 {
     const int filterLength = static_cast<int>(ReadAudio(matrixPath).info.frames / 4);

@@ -53,8 +53,8 @@ PlaneWaveError Compare(const Phasors& measured, const Vec& source);
 // Plays a sum of tones (multiples of 10 Hz) from each direction in turn, as the capsules
 // of `mic` hear them, converts the recording with the engine through `matrixPath` and
 // measures every tone's W, X, Y, Z once the filters have settled: result[direction][tone].
-std::vector<std::vector<Phasors>> SimulateThroughEngine(const std::string& matrixPath, int rate,
-                                                        const Microphone& mic, const std::vector<Vec>& directions,
+std::vector<std::vector<Phasors>> SimulateThroughEngine(const std::string& matrixPath, int rate, const Microphone& mic,
+                                                        const std::vector<Vec>& directions,
                                                         const std::vector<double>& tones);
 
 // Mean over `directions` of each output's power, relative to the ideal B-format's, in dB.

@@ -72,7 +72,8 @@ TEST_P(DefaultFilterSet, DiffuseFieldLevelOfEveryOutputIsRight)
     for (std::size_t t = 0; t < kDiffuseTones.size(); ++t) {
         const auto db = DiffuseLevelsDb(measured, dirs, t);
         for (int j = 0; j < 4; ++j)
-            EXPECT_LT(std::fabs(db[j]), 1.5) << "output " << "WXYZ"[j] << " at " << kDiffuseTones[t] << " Hz";
+            EXPECT_LT(std::fabs(db[j]), 1.5) << "output "
+                                             << "WXYZ"[j] << " at " << kDiffuseTones[t] << " Hz";
     }
 }
 

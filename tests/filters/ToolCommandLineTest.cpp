@@ -45,26 +45,19 @@ TEST(ToolCommandLine, UsageErrorsExitWithTwoAndWriteNothing)
         const char* arguments;
     };
     const Case cases[] = {
-        {VQ_MKFILTERS, "--bogus"},
-        {VQ_MKFILTERS, "--radius"},
-        {VQ_MKFILTERS, "--radius 0"},
-        {VQ_MKFILTERS, "--radius 15mm"},
-        {VQ_MKFILTERS, "--pattern omni"},
-        {VQ_MKFILTERS, "--orientation sideways"},
-        {VQ_MKFILTERS, "--taps 10"},
-        {VQ_MKFILTERS, "--taps 512.5"},
-        {VQ_MKFILTERS, "--rates 44100,"},
-        {VQ_MKFILTERS, "--rates 48000,1000"},
-        {VQ_MKFILTERS, "--rates ''"},
-        {VQ_MKFILTERS, "--out ''"},
-        {VQ_MKDEMO, "--name a/b"},
-        {VQ_MKDEMO, "--name"},
-        {VQ_MKDEMO, "--pattern figure8"},
-        {VQ_MKDEMO, "extra"},
+        {VQ_MKFILTERS, "--bogus"},        {VQ_MKFILTERS, "--radius"},
+        {VQ_MKFILTERS, "--radius 0"},     {VQ_MKFILTERS, "--radius 15mm"},
+        {VQ_MKFILTERS, "--pattern omni"}, {VQ_MKFILTERS, "--orientation sideways"},
+        {VQ_MKFILTERS, "--taps 10"},      {VQ_MKFILTERS, "--taps 512.5"},
+        {VQ_MKFILTERS, "--rates 44100,"}, {VQ_MKFILTERS, "--rates 48000,1000"},
+        {VQ_MKFILTERS, "--rates ''"},     {VQ_MKFILTERS, "--out ''"},
+        {VQ_MKDEMO, "--name a/b"},        {VQ_MKDEMO, "--name"},
+        {VQ_MKDEMO, "--pattern figure8"}, {VQ_MKDEMO, "extra"},
     };
     for (const Case& c : cases) {
         TempDir dir;
-        EXPECT_EQ(RunTool(c.tool, std::string(c.arguments) + " --out " + dir.Path()), 2) << c.tool << " " << c.arguments;
+        EXPECT_EQ(RunTool(c.tool, std::string(c.arguments) + " --out " + dir.Path()), 2)
+            << c.tool << " " << c.arguments;
         EXPECT_TRUE(IsEmpty(dir)) << c.tool << " " << c.arguments;
     }
     for (const char* tool : {VQ_MKFILTERS, VQ_MKDEMO})

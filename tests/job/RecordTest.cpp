@@ -162,13 +162,29 @@ TEST(Record, EveryStatusCodeHasItsMessage)
     const std::string inputOpen = "Error opening input file for reading.";
     const std::string matrixOpen = "Error opening filter matrix file (" + matrix + ").";
     const std::pair<int, std::string> exact[] = {
-        {263, missingMatrix}, {265, "Selected file doesn't exist."}, {512, missingMatrix},
-        {513, "Missing input file(s)."}, {514, rows}, {515, channels}, {516, rate}, {517, length},
-        {518, inputOpen}, {519, "Error opening output file for writing."}, {520, matrixOpen},
-        {256, channels}, {257, rate}, {258, length},
-        {259, "Error opening output file for writing.\nCheck permissions."}, {260, inputOpen},
-        {261, matrixOpen}, {262, rows}, {264, "Sample rate not supported: available filters doesn't match."},
-        {266, "Missing input file(s)."}, {-1, "Unknown error."}, {0, "Unknown error."}, {999, "Unknown error."},
+        {263, missingMatrix},
+        {265, "Selected file doesn't exist."},
+        {512, missingMatrix},
+        {513, "Missing input file(s)."},
+        {514, rows},
+        {515, channels},
+        {516, rate},
+        {517, length},
+        {518, inputOpen},
+        {519, "Error opening output file for writing."},
+        {520, matrixOpen},
+        {256, channels},
+        {257, rate},
+        {258, length},
+        {259, "Error opening output file for writing.\nCheck permissions."},
+        {260, inputOpen},
+        {261, matrixOpen},
+        {262, rows},
+        {264, "Sample rate not supported: available filters doesn't match."},
+        {266, "Missing input file(s)."},
+        {-1, "Unknown error."},
+        {0, "Unknown error."},
+        {999, "Unknown error."},
     };
     for (const auto& [code, text] : exact) {
         p.m_status = code;

@@ -123,8 +123,8 @@ void WriteFilterMatrix(const std::string& path, const FilterMatrix& filters, int
     WriteChannels(path, channels, rate, format);
 }
 
-std::array<Signal, 4> ExpectedOutputs(const std::array<Signal, 4>& inputs, const FilterMatrix& filters,
-                                      double gain, std::int64_t frames)
+std::array<Signal, 4> ExpectedOutputs(const std::array<Signal, 4>& inputs, const FilterMatrix& filters, double gain,
+                                      std::int64_t frames)
 {
     std::array<Signal, 4> out;
     for (int j = 0; j < 4; ++j) {
@@ -159,8 +159,8 @@ void WriteNoiseFile(const std::string& path, int channels, std::int64_t frames, 
     sf_close(file);
 }
 
-void WriteAFormat(const std::string& front, const std::string& rear, const std::array<Signal, 4>& capsules,
-                  int rate, int format)
+void WriteAFormat(const std::string& front, const std::string& rear, const std::array<Signal, 4>& capsules, int rate,
+                  int format)
 {
     WriteChannels(front, {capsules[0], capsules[1]}, rate, format);
     WriteChannels(rear, {capsules[2], capsules[3]}, rate, format);

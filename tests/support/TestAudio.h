@@ -71,12 +71,12 @@ void WriteFilterMatrix(const std::string& path, const FilterMatrix& filters, int
                        int format = kFloat64Wav);
 
 // Output j = gain * sum_k filters[k][j] * inputs[k], padded with zeros to `frames`.
-std::array<Signal, 4> ExpectedOutputs(const std::array<Signal, 4>& inputs, const FilterMatrix& filters,
-                                      double gain, std::int64_t frames);
+std::array<Signal, 4> ExpectedOutputs(const std::array<Signal, 4>& inputs, const FilterMatrix& filters, double gain,
+                                      std::int64_t frames);
 
 // A long noise file written in pieces, for tests that need minutes of audio.
-void WriteNoiseFile(const std::string& path, int channels, std::int64_t frames, unsigned seed,
-                    double amplitude = 0.3, int format = SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+void WriteNoiseFile(const std::string& path, int channels, std::int64_t frames, unsigned seed, double amplitude = 0.3,
+                    int format = SF_FORMAT_WAV | SF_FORMAT_PCM_16);
 
 // Two stereo files holding FLU,FRD and BLD,BRU.
 void WriteAFormat(const std::string& front, const std::string& rear, const std::array<Signal, 4>& capsules,

@@ -54,13 +54,13 @@ TEST_P(SurroundAutorange, PeakIsHalfAndChannelRatiosAreKept)
     EXPECT_NEAR(Peak(actual), 0.5, c.tolerance);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, SurroundAutorange,
-    testing::Values(AutorangeCase{"SixDoubleFiles", 6, kFloat64Wav, 1.0, 1e-12},
-                    AutorangeCase{"OneFloatFile", 1, SF_FORMAT_WAVEX | SF_FORMAT_FLOAT, 0.2, 1e-6},
-                    // The first pass clips at this gain; the result must not carry it.
-                    AutorangeCase{"ClippedFirstPass16Bit", 3, SF_FORMAT_WAVEX | SF_FORMAT_PCM_16, 6.0, 1.5 / 32768}),
-    CaseName());
+INSTANTIATE_TEST_SUITE_P(Formats, SurroundAutorange,
+                         testing::Values(AutorangeCase{"SixDoubleFiles", 6, kFloat64Wav, 1.0, 1e-12},
+                                         AutorangeCase{"OneFloatFile", 1, SF_FORMAT_WAVEX | SF_FORMAT_FLOAT, 0.2, 1e-6},
+                                         // The first pass clips at this gain; the result must not carry it.
+                                         AutorangeCase{"ClippedFirstPass16Bit", 3, SF_FORMAT_WAVEX | SF_FORMAT_PCM_16,
+                                                       6.0, 1.5 / 32768}),
+                         CaseName());
 
 TEST(SurroundAutorange, SilenceIsLeftAsItIs)
 {

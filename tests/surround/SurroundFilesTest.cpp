@@ -55,7 +55,8 @@ TEST(SurroundFiles, OutputsThatCannotBeCreatedOrWouldReplaceTheInput)
         int expected;
     };
     const Case cases[] = {
-        {"a missing directory", {dir.File("L.wav"), dir.File("no/such/C.wav"), dir.File("Ls.wav")},
+        {"a missing directory",
+         {dir.File("L.wav"), dir.File("no/such/C.wav"), dir.File("Ls.wav")},
          vq::kOutputOpenFailed},
         {"the input", {dir.File("a.wav"), input, dir.File("b.wav")}, vq::kOutputOverwritesInput},
         {"the input by another path", {dir.Path() + "/./bformat.wav", "x", "y"}, vq::kOutputOverwritesInput},

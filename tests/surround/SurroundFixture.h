@@ -43,7 +43,7 @@ public:
     std::vector<int> percents;
 };
 
-using BFormat = std::array<Signal, 4>;   // W, X, Y, Z
+using BFormat = std::array<Signal, 4>;  // W, X, Y, Z
 using FiveOne = std::array<Signal, 6>;  // L, R, C, LFE, Ls, Rs
 
 enum : int { kL, kR, kC, kLfe, kLs, kRs };

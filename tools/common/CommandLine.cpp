@@ -72,8 +72,8 @@ bool CommandLine::Integer(long low, long high, int* value)
         return false;
     long parsed = 0;
     if (!ParseInteger(text, low, high, &parsed))
-        return UsageError(option + " takes a whole number from " + std::to_string(low) + " to " +
-                          std::to_string(high) + ", not '" + text + "'");
+        return UsageError(option + " takes a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
+                          ", not '" + text + "'");
     *value = static_cast<int>(parsed);
     return true;
 }
@@ -89,8 +89,8 @@ bool CommandLine::IntegerList(long low, long high, std::vector<int>* values)
     for (std::string item; std::getline(items, item, ',');) {
         long number = 0;
         if (!ParseInteger(item, low, high, &number))
-            return UsageError(option + " takes comma-separated whole numbers from " + std::to_string(low) +
-                              " to " + std::to_string(high) + ", not '" + text + "'");
+            return UsageError(option + " takes comma-separated whole numbers from " + std::to_string(low) + " to " +
+                              std::to_string(high) + ", not '" + text + "'");
         parsed.push_back(static_cast<int>(number));
     }
     if (parsed.empty() || text.back() == ',')

@@ -9,8 +9,7 @@
 
 namespace vq {
 
-int WriteSoundFile(const std::string& path, const std::vector<double>& interleaved, int channels, int rate,
-                   int format)
+int WriteSoundFile(const std::string& path, const std::vector<double>& interleaved, int channels, int rate, int format)
 {
     const std::int64_t frames = static_cast<std::int64_t>(interleaved.size()) / channels;
     SF_INFO info{};

@@ -9,7 +9,6 @@ namespace vq {
 // Writes `interleaved` (channels samples a frame) to `path`, replacing a file of that
 // name. Floating-point files get no PEAK chunk: its time stamp would make two runs of
 // the same design differ. kStatusOk, kOutputOpenFailed or kOutputWriteFailed.
-int WriteSoundFile(const std::string& path, const std::vector<double>& interleaved, int channels, int rate,
-                   int format);
+int WriteSoundFile(const std::string& path, const std::vector<double>& interleaved, int channels, int rate, int format);
 
 }  // namespace vq

@@ -23,8 +23,7 @@ double Sinc(double x)
 
 }  // namespace
 
-CapsuleRenderer::CapsuleRenderer(const ArrayModel& model, int rate, std::int64_t frames)
-    : m_model(model), m_rate(rate)
+CapsuleRenderer::CapsuleRenderer(const ArrayModel& model, int rate, std::int64_t frames) : m_model(model), m_rate(rate)
 {
     for (auto& capsule : m_capsules)
         capsule.assign(static_cast<std::size_t>(frames), 0.0);
@@ -64,7 +63,8 @@ void CapsuleRenderer::Add(const std::vector<double>& sound, std::int64_t start,
 {
     const std::int64_t frames = static_cast<std::int64_t>(m_capsules[0].size());
     const std::int64_t begin = std::max<std::int64_t>(0, start - kHalfWidth);
-    const std::int64_t end = std::min<std::int64_t>(frames, start + static_cast<std::int64_t>(sound.size()) + kHalfWidth);
+    const std::int64_t end =
+        std::min<std::int64_t>(frames, start + static_cast<std::int64_t>(sound.size()) + kHalfWidth);
     for (std::int64_t n = begin; n < end; ++n) {
         const double offset = static_cast<double>(n - start);
         const Vec3 source = direction(offset / m_rate);

@@ -67,8 +67,7 @@ bool ParseMounting(const std::string& name, Mounting* mounting)
     return false;
 }
 
-ArrayModel::ArrayModel(const ArrayGeometry& geometry)
-    : m_geometry(geometry), m_omniShare(OmniShareOf(geometry.pattern))
+ArrayModel::ArrayModel(const ArrayGeometry& geometry) : m_geometry(geometry), m_omniShare(OmniShareOf(geometry.pattern))
 {
     // FLU, FRD, BLD, BRU: alternate corners of a cube, so elevation +-atan(1/sqrt 2) = 35.26°.
     const double c = 1.0 / std::sqrt(3.0);

@@ -99,8 +99,8 @@ int DesignFilterSet(const ArrayModel& model, int rate, int taps, FilterSet* set)
     for (int bin = 0; bin < bins; ++bin) {
         const double frequency = static_cast<double>(bin) * rate / fftLength;
         const ComplexMatrix4 m = fit.At(frequency);
-        const std::complex<double> delay = std::polar(BandEdgeTaper(frequency, 0.5 * rate),
-                                                      -2.0 * kPi * bin * set->delay / fftLength);
+        const std::complex<double> delay =
+            std::polar(BandEdgeTaper(frequency, 0.5 * rate), -2.0 * kPi * bin * set->delay / fftLength);
         for (int k = 0; k < ArrayModel::kCapsules; ++k)
             for (int j = 0; j < kBFormatChannels; ++j) {
                 const std::complex<double> value = m[j][k] * delay;

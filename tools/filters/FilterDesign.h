@@ -11,8 +11,8 @@
 
 namespace vq {
 
-constexpr int kReferenceRate = 48000;   // rate at which --taps is given
-constexpr int kDefaultTaps = 512;       // filter length at the reference rate
+constexpr int kReferenceRate = 48000;  // rate at which --taps is given
+constexpr int kDefaultTaps = 512;      // filter length at the reference rate
 constexpr int kMinimumTaps = 16;
 constexpr double kModellingDelaySeconds = 0.0005;
 

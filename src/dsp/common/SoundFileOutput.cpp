@@ -67,8 +67,7 @@ int CreateOutputFile(const std::string& path, SF_INFO info, SNDFILE** file)
     return kStatusOk;
 }
 
-int CreateOutputFiles(const std::string* names, int count, const SF_INFO& info, std::int64_t frames,
-                      SNDFILE** files)
+int CreateOutputFiles(const std::string* names, int count, const SF_INFO& info, std::int64_t frames, SNDFILE** files)
 {
     SF_INFO sized = info;
     sized.format = FormatForLength(info.format, info.channels, frames);

@@ -21,8 +21,7 @@ bool IsIntegerFormat(int format);
 
 // The format to create a file of `frames` frames with: a WAV or WAVE-EX format whose data
 // would not fit in its 32-bit header becomes RF64 with the same samples.
-int FormatForLength(int format, int channels, std::int64_t frames,
-                    std::uint64_t maxWavDataBytes = kMaxWavDataBytes);
+int FormatForLength(int format, int channels, std::int64_t frames, std::uint64_t maxWavDataBytes = kMaxWavDataBytes);
 
 // Creates (or replaces) `path` for writing with `info` (format already chosen).
 // Integer formats are set to saturate at full scale. Returns kStatusOk or
@@ -32,8 +31,7 @@ int CreateOutputFile(const std::string& path, SF_INFO info, SNDFILE** file);
 // Creates files[0 .. count-1] named names[i], each with `info` in the format that
 // FormatForLength picks for `frames` frames; a file still open in a slot is closed first.
 // Stops at the first that cannot be created (kOutputOpenFailed); those before stay open.
-int CreateOutputFiles(const std::string* names, int count, const SF_INFO& info, std::int64_t frames,
-                      SNDFILE** files);
+int CreateOutputFiles(const std::string* names, int count, const SF_INFO& info, std::int64_t frames, SNDFILE** files);
 
 // Writes `frames` interleaved frames; kOutputWriteFailed when fewer are taken.
 int WriteFrames(SNDFILE* file, const double* data, std::int64_t frames);

@@ -135,10 +135,10 @@ void BlockConvolver::MultiplyAccumulate(const Scratch& s, int output, fftw_compl
     for (int i = 0; i < m_spectrumLength; ++i, f += 2 * kMatrixSize) {
         const int r = 2 * i;
         const int c = r + 1;
-        y[r] = x0[r] * f[0] - x0[c] * f[1] + x1[r] * f[2] - x1[c] * f[3] + x2[r] * f[4] - x2[c] * f[5] +
-               x3[r] * f[6] - x3[c] * f[7];
-        y[c] = x0[r] * f[1] + x0[c] * f[0] + x1[r] * f[3] + x1[c] * f[2] + x2[r] * f[5] + x2[c] * f[4] +
-               x3[r] * f[7] + x3[c] * f[6];
+        y[r] = x0[r] * f[0] - x0[c] * f[1] + x1[r] * f[2] - x1[c] * f[3] + x2[r] * f[4] - x2[c] * f[5] + x3[r] * f[6] -
+               x3[c] * f[7];
+        y[c] = x0[r] * f[1] + x0[c] * f[0] + x1[r] * f[3] + x1[c] * f[2] + x2[r] * f[5] + x2[c] * f[4] + x3[r] * f[7] +
+               x3[c] * f[6];
     }
 }
 

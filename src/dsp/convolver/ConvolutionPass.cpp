@@ -42,10 +42,7 @@ std::int64_t CeilDiv(std::int64_t a, std::int64_t b)
 
 }  // namespace
 
-ConvolutionPass::ConvolutionPass(BlockConvolver& convolver, WorkerPool& pool)
-    : m_convolver(convolver), m_pool(pool)
-{
-}
+ConvolutionPass::ConvolutionPass(BlockConvolver& convolver, WorkerPool& pool) : m_convolver(convolver), m_pool(pool) {}
 
 int ConvolutionPass::Allocate(const PassFiles& files, std::int64_t chunkBlocks)
 {

@@ -39,9 +39,9 @@ struct PassFiles {
 };
 
 struct PassResult {
-    double peak = 0.0;               // largest absolute output sample
-    double sum = 0.0;                // sum of all output samples of all outputs
-    std::int64_t clippedSamples = 0; // samples beyond full scale (counted when asked)
+    double peak = 0.0;                // largest absolute output sample
+    double sum = 0.0;                 // sum of all output samples of all outputs
+    std::int64_t clippedSamples = 0;  // samples beyond full scale (counted when asked)
 };
 
 class ConvolutionPass final : private WorkerTask {
@@ -53,8 +53,7 @@ public:
 
     // Runs the pass from frame 0 of every file: output = convolution - offset.
     // Returns 0, kStatusCancelled, or the code of a failed read or write.
-    int Run(const PassFiles& files, double offset, bool countClipping, PassProgress& progress,
-            PassResult& result);
+    int Run(const PassFiles& files, double offset, bool countClipping, PassProgress& progress, PassResult& result);
 
     std::int64_t ChunkFrames() const { return m_chunkFrames; }
 

@@ -73,18 +73,18 @@ public:
     SNDFILE* m_inputFiles[2] = {nullptr, nullptr};
     SNDFILE* m_filterFile = nullptr;
     SNDFILE* m_outputFiles[kChannels] = {nullptr, nullptr, nullptr, nullptr};
-    SF_INFO m_inputInfo{};   // description of the inputs (both agree)
+    SF_INFO m_inputInfo{};  // description of the inputs (both agree)
     SF_INFO m_filterInfo{};
     SF_INFO m_outputInfo{};  // samplerate, channels per file and format of the outputs
 
-    sf_count_t m_outputLength = 0;  // T = input frames + L, frames of every output (0 for an empty input)
-    int m_filterLength = 0;         // L, taps per filter
+    sf_count_t m_outputLength = 0;                // T = input frames + L, frames of every output (0 for an empty input)
+    int m_filterLength = 0;                       // L, taps per filter
     sf_count_t m_requestedBufferLength = 524288;  // R, frames read per chunk (bounded)
-    sf_count_t m_bufferLength = 0;  // frames per input staging buffer in use (L + whole hops)
+    sf_count_t m_bufferLength = 0;                // frames per input staging buffer in use (L + whole hops)
 
-    double m_gain = 1.0;  // linear factor on every output sample
-    double m_peak = 0.0;  // largest absolute output sample of Run
-    double m_sum = 0.0;   // sum of all output samples of Run; Autorange leaves its offset here
+    double m_gain = 1.0;              // linear factor on every output sample
+    double m_peak = 0.0;              // largest absolute output sample of Run
+    double m_sum = 0.0;               // sum of all output samples of Run; Autorange leaves its offset here
     sf_count_t m_clippedSamples = 0;  // integer-format samples beyond full scale, saturated
     bool m_finished = false;
     bool m_aborted = false;

@@ -62,8 +62,8 @@ void Coverage::FillRoundedRect(double left, double top, double right, double bot
             // Signed distance to the rounded outline, negative inside.
             const double qx = std::fabs(x + 0.5 - centreX) - innerHalfWidth;
             const double qy = std::fabs(y + 0.5 - centreY) - innerHalfHeight;
-            const double distance = std::hypot(std::max(qx, 0.0), std::max(qy, 0.0)) +
-                                    std::min(std::max(qx, qy), 0.0) - radius;
+            const double distance =
+                std::hypot(std::max(qx, 0.0), std::max(qy, 0.0)) + std::min(std::max(qx, qy), 0.0) - radius;
             Value(x, y) = std::max(Value(x, y), std::clamp(0.5 - distance, 0.0, 1.0));
         }
     }

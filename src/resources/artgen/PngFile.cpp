@@ -58,7 +58,7 @@ bool WritePng(const Canvas& canvas, const std::string& path)
     AppendBigEndian(&header, static_cast<std::uint32_t>(canvas.Width()));
     AppendBigEndian(&header, static_cast<std::uint32_t>(canvas.Height()));
     const std::uint8_t bitDepth = 8;
-    const std::uint8_t colourType = canvas.HasAlpha() ? 6 : 2;  // truecolour with or without alpha
+    const std::uint8_t colourType = canvas.HasAlpha() ? 6 : 2;     // truecolour with or without alpha
     header.insert(header.end(), {bitDepth, colourType, 0, 0, 0});  // deflate, adaptive filters, no interlace
 
     Bytes imageData;

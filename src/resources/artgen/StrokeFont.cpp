@@ -52,8 +52,9 @@ bool FindGlyph(char letter, Glyph* glyph)
         *glyph = {0.94, {Arc(0.47, 0.5, 0.47, 0.5, 0, 360), {{0.58, 0.22}, {0.92, -0.08}}}};
         return true;
     case 'R':
-        *glyph = {0.54, {Join({{0, 0}, {0, 1}, {0.27, 1}}, Join(Arc(0.27, 0.75, 0.25, 0.25, 90, -90), {{0, 0.5}})),
-                         {{0.24, 0.5}, {0.54, 0}}}};
+        *glyph = {0.54,
+                  {Join({{0, 0}, {0, 1}, {0.27, 1}}, Join(Arc(0.27, 0.75, 0.25, 0.25, 90, -90), {{0, 0.5}})),
+                   {{0.24, 0.5}, {0.54, 0}}}};
         return true;
     case 'S':
         // Two bowls meeting at the middle: the upper one turning left, the lower one right.

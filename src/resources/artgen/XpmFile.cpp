@@ -50,8 +50,7 @@ bool WriteXpm(const Canvas& canvas, const std::string& name, const std::string& 
 
     std::ofstream out(path, std::ios::trunc);
     out << "/* XPM */\nstatic const char* const " << name << "_xpm[] = {\n";
-    out << '"' << canvas.Width() << ' ' << canvas.Height() << ' ' << palette.size() << ' ' << charsPerPixel
-        << "\",\n";
+    out << '"' << canvas.Width() << ' ' << canvas.Height() << ' ' << palette.size() << ' ' << charsPerPixel << "\",\n";
     for (std::size_t i = 0; i < palette.size(); ++i) {
         char hex[8];
         std::snprintf(hex, sizeof hex, "#%06X", static_cast<unsigned>(palette[i]));
