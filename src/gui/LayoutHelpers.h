@@ -1,0 +1,21 @@
+// Small pieces the layout classes share.
+#pragma once
+
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+
+// A static text that never wraps.
+inline wxStaticText* MakeLabel(wxWindow* parent, int id, const wxString& text)
+{
+    wxStaticText* label = new wxStaticText(parent, id, text);
+    label->Wrap(-1);
+    return label;
+}
+
+// Gives a panel (or dialog) its sizer and the size that sizer needs.
+inline void FitToSizer(wxWindow* window, wxSizer* sizer)
+{
+    window->SetSizer(sizer);
+    window->Layout();
+    sizer->Fit(window);
+}

@@ -1,0 +1,71 @@
+// VessarQuilixPrefsDialog: the layout of the preferences dialog: the I/O buffer size on
+// one page, the filters and documentation directories on another, Cancel and Ok. Its
+// handlers only skip their events; VessarQuilixPrefsDlg gives them their behaviour.
+#pragma once
+
+#include "EventConnections.h"
+
+#include <wx/dialog.h>
+
+class wxButton;
+class wxChoice;
+class wxDirPickerCtrl;
+class wxFileDirPickerEvent;
+class wxNotebook;
+class wxPanel;
+class wxStaticBitmap;
+class wxStaticLine;
+class wxSizer;
+class wxStaticText;
+
+enum {
+    ID_PREFS_DIALOG = 1042,
+    ID_PREFS_NOTEBOOK = 1043,
+    ID_BUFFER_CHOICE = 1044,
+    ID_FILTERS_PICKER = 1045,
+    ID_FILTERS_STATUS = 1046,
+    ID_DOCS_PICKER = 1047,
+    ID_DOCS_STATUS = 1048,
+};
+
+class VessarQuilixPrefsDialog : public wxDialog {
+public:
+    VessarQuilixPrefsDialog(wxWindow* parent, const wxString& title);
+    ~VessarQuilixPrefsDialog() override;
+
+protected:
+    wxPanel* m_mainPanel;
+    wxNotebook* m_notebook;
+    wxPanel* m_ioPage;
+    wxPanel* m_ioPanel;
+    wxStaticText* m_bufferLabel;
+    wxChoice* m_bufferChoice;
+    wxStaticText* m_kbLabel;
+    wxPanel* m_dirsPage;
+    wxStaticText* m_filtersLabel;
+    wxDirPickerCtrl* m_filtersPicker;
+    wxStaticBitmap* m_filtersStatus;
+    wxStaticText* m_docsLabel;
+    wxDirPickerCtrl* m_docsPicker;
+    wxStaticBitmap* m_docsStatus;
+    wxStaticLine* m_staticLine;
+    wxPanel* m_buttonPanel;
+    wxButton* m_cancelButton;
+    wxButton* m_okButton;
+
+    virtual void OnBufferSizeChoice(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnFiltersDirChanged(wxFileDirPickerEvent& event);
+    virtual void OnDocsDirChanged(wxFileDirPickerEvent& event);
+    virtual void OnCancel(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnOk(wxCommandEvent& event) { event.Skip(); }
+
+private:
+    wxPanel* CreateIoPage();
+    wxPanel* CreateDirectoriesPage();
+    wxPanel* CreateButtonPanel();
+    void AddDirectoryRow(wxSizer* grid, const wxString& text, int pickerId, const wxString& initialPath,
+                         const wxString& message, int statusId, wxStaticText*& label, wxDirPickerCtrl*& picker,
+                         wxStaticBitmap*& status);
+
+    EventConnections m_connections;
+};

@@ -1,0 +1,102 @@
+#include "VessarQuilixPrefsDlg.h"
+
+#include "VessarQuilixIcons.h"
+
+#include "VQParams.h"
+
+#include <wx/artprov.h>
+#include <wx/choice.h>
+#include <wx/filepicker.h>
+#include <wx/statbmp.h>
+
+#include <cstdio>
+
+namespace {
+
+wxBitmap StatusMark(bool good)
+{
+    return wxArtProvider::GetBitmap(good ? "check_16x16" : "cross_16x16", wxART_OTHER, wxDefaultSize);
+}
+
+}  // namespace
+
+int VessarQuilixPrefsDlg::BufferEntryFor(int kilobytes)
+{
+    if (kilobytes < 1)
+        return -1;
+    int log2 = 0;
+    while ((kilobytes >> (log2 + 1)) > 0)
+        ++log2;
+    const int entry = log2 - 9;
+    return entry >= 0 && entry <= 7 ? entry : -1;
+}
+
+VessarQuilixPrefsDlg::VessarQuilixPrefsDlg(wxWindow* parent, VQParams* params)
+    : VessarQuilixPrefsDialog(parent, "VessarQuilix Preferences"), m_params(params)
+{
+    m_bufferKB = m_params->m_ioBufferLength / 1024;
+    m_filtersDir.AssignDir(m_params->GetFiltersDir());
+    m_filtersDir.SetExt("wav");
+    m_docsFile.AssignDir(m_params->GetDocsDir());
+    m_docsFile.SetName("VessarQuilix");
+    m_docsFile.SetExt("html");
+    m_filtersPicker->SetPath(m_filtersDir.GetPath(wxPATH_GET_VOLUME));
+    m_docsPicker->SetPath(m_docsFile.GetPath(wxPATH_GET_VOLUME));
+    SetIcons(VessarQuilixIconBundle());
+    m_bufferChoice->SetSelection(BufferEntryFor(m_bufferKB));
+    UpdateFiltersStatus();
+    UpdateDocsStatus();
+}
+
+void VessarQuilixPrefsDlg::OnBufferSizeChoice(wxCommandEvent& event)
+{
+    m_bufferKB = 1 << (event.GetSelection() + 9);
+    std::printf("vessar - buffer length: %d", m_bufferKB);
+}
+
+void VessarQuilixPrefsDlg::OnFiltersDirChanged(wxFileDirPickerEvent& event)
+{
+    m_filtersDir.AssignDir(event.GetPath());
+    m_filtersDir.SetExt("wav");
+    UpdateFiltersStatus();
+}
+
+void VessarQuilixPrefsDlg::OnDocsDirChanged(wxFileDirPickerEvent& event)
+{
+    m_docsFile.SetPath(event.GetPath());
+    UpdateDocsStatus();
+}
+
+void VessarQuilixPrefsDlg::OnCancel(wxCommandEvent&)
+{
+    EndModal(0);
+}
+
+void VessarQuilixPrefsDlg::OnOk(wxCommandEvent&)
+{
+    m_params->SetDocsDir(m_docsFile.GetPath(wxPATH_GET_VOLUME));
+    m_params->SetFiltersDir(m_filtersDir.GetPath(wxPATH_GET_VOLUME));
+    m_params->m_ioBufferLength = m_bufferKB * 1024;
+    EndModal(1);
+}
+
+bool VessarQuilixPrefsDlg::HasFilterMatrices()
+{
+    m_filtersDir.SetName("FilterMatrix_44100");
+    if (!m_filtersDir.FileExists())
+        return false;
+    m_filtersDir.SetName("FilterMatrix_48000");
+    return m_filtersDir.FileExists();
+}
+
+void VessarQuilixPrefsDlg::UpdateFiltersStatus()
+{
+    m_filtersPicker->SetToolTip(m_filtersDir.GetPath(wxPATH_GET_VOLUME));
+    m_filtersStatus->SetBitmap(StatusMark(HasFilterMatrices()));
+}
+
+void VessarQuilixPrefsDlg::UpdateDocsStatus()
+{
+    m_docsPicker->SetToolTip(m_docsFile.GetPath(wxPATH_GET_VOLUME));
+    m_docsStatus->SetBitmap(StatusMark(m_docsFile.FileExists()));
+}

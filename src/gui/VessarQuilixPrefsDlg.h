@@ -1,0 +1,35 @@
+// VessarQuilixPrefsDlg: the preferences dialog's behaviour. It edits copies of the
+// record's buffer size and directories, marks each directory with a check or a cross,
+// and writes the copies back into the record only on Ok.
+#pragma once
+
+#include "VessarQuilixPrefsDialog.h"
+
+#include <wx/filename.h>
+
+class VQParams;
+
+class VessarQuilixPrefsDlg : public VessarQuilixPrefsDialog {
+public:
+    VessarQuilixPrefsDlg(wxWindow* parent, VQParams* params);
+
+    // The choice entry for a buffer size in KB: floor(log2(kb)) - 9, or -1 for none.
+    static int BufferEntryFor(int kilobytes);
+
+protected:
+    void OnBufferSizeChoice(wxCommandEvent& event) override;
+    void OnFiltersDirChanged(wxFileDirPickerEvent& event) override;
+    void OnDocsDirChanged(wxFileDirPickerEvent& event) override;
+    void OnCancel(wxCommandEvent& event) override;
+    void OnOk(wxCommandEvent& event) override;
+
+    void UpdateFiltersStatus();
+    void UpdateDocsStatus();
+    // Whether the filters directory holds the matrices for 44100 and 48000 Hz.
+    bool HasFilterMatrices();
+
+    VQParams* m_params;
+    int m_bufferKB;
+    wxFileName m_filtersDir;
+    wxFileName m_docsFile;
+};
