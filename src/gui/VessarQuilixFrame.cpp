@@ -25,7 +25,9 @@ namespace {
 // wxDEFAULT_FRAME_STYLE without resizing and maximising.
 constexpr long kFrameStyle =
     wxCAPTION | wxCLIP_CHILDREN | wxTAB_TRAVERSAL | wxCLOSE_BOX | wxSYSTEM_MENU | wxMINIMIZE_BOX;
+// The "..." buttons are as small as the toolkit's theme lets them show their label.
 const wxSize kFileButtonSize(30, 25);
+constexpr long kFileButtonStyle = wxBU_EXACTFIT;
 const wxSize kSliderSize(-1, 90);
 
 wxSlider* VerticalSlider(wxWindow* parent, int id, int value, int low, int high)
@@ -110,14 +112,14 @@ wxPanel* VessarQuilixFrame::CreateModePanel()
     m_fluFrdText =
         new wxTextCtrl(m_modePanel, ID_FLU_FRD_TEXT, wxEmptyString, wxDefaultPosition, textSize, wxTE_PROCESS_ENTER);
     grid->Add(m_fluFrdText, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    m_fluFrdButton = new wxButton(m_modePanel, ID_FLU_FRD_BUTTON, "...", wxDefaultPosition, kFileButtonSize, 0);
+    m_fluFrdButton = new wxButton(m_modePanel, ID_FLU_FRD_BUTTON, "...", wxDefaultPosition, kFileButtonSize, kFileButtonStyle);
     grid->Add(m_fluFrdButton, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
     m_bldBruLabel = MakeLabel(m_modePanel, wxID_ANY, "BLD + BRU :");
     grid->Add(m_bldBruLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 10);
     m_bldBruText =
         new wxTextCtrl(m_modePanel, ID_BLD_BRU_TEXT, wxEmptyString, wxDefaultPosition, textSize, wxTE_PROCESS_ENTER);
     grid->Add(m_bldBruText, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    m_bldBruButton = new wxButton(m_modePanel, ID_BLD_BRU_BUTTON, "...", wxDefaultPosition, kFileButtonSize, 0);
+    m_bldBruButton = new wxButton(m_modePanel, ID_BLD_BRU_BUTTON, "...", wxDefaultPosition, kFileButtonSize, kFileButtonStyle);
     grid->Add(m_bldBruButton, 0, wxALL, 5);
     inputBox->Add(grid, 1, wxEXPAND, 5);
     sizer->Add(inputBox, 1, wxEXPAND, 5);
@@ -176,7 +178,7 @@ void VessarQuilixFrame::CreateOutputRow(int number, int firstId, wxSizer* grid, 
     text = new wxTextCtrl(m_outputPanel, firstId + 1, wxEmptyString, wxDefaultPosition, wxSize(200, -1),
                           wxTE_PROCESS_ENTER);
     grid->Add(text, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    button = new wxButton(m_outputPanel, firstId + 2, "...", wxDefaultPosition, kFileButtonSize, 0);
+    button = new wxButton(m_outputPanel, firstId + 2, "...", wxDefaultPosition, kFileButtonSize, kFileButtonStyle);
     grid->Add(button, 0, number == 3 ? wxALL : wxALL | wxALIGN_CENTER_VERTICAL, 5);
 }
 

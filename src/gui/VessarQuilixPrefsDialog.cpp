@@ -99,7 +99,7 @@ void VessarQuilixPrefsDialog::AddDirectoryRow(wxSizer* grid, const wxString& tex
     const int flags = wxALL | wxALIGN_CENTER_VERTICAL;
     label = MakeLabel(m_dirsPage, wxID_ANY, text);
     grid->Add(label, 0, flags, 5);
-    picker = new wxDirPickerCtrl(m_dirsPage, pickerId, initialPath, message, wxDefaultPosition, wxSize(150, -1),
+    picker = new wxDirPickerCtrl(m_dirsPage, pickerId, initialPath, message, wxDefaultPosition, wxSize(320, -1),
                                  wxDIRP_USE_TEXTCTRL | wxDIRP_DIR_MUST_EXIST);
     grid->Add(picker, 0, flags, 5);
     status = new wxStaticBitmap(m_dirsPage, statusId, wxArtProvider::GetBitmap("check_16x16", wxART_OTHER));

@@ -26,6 +26,16 @@ const char* const kSurroundSuffixes[3][VQParams::kMaxOutputs] = {
     {"_5.1", nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
+// The working directory's `name` subdirectory, as the program has always looked there; an
+// installed program started elsewhere (from the desktop's menu, say) falls back to the
+// copy installed with it.
+wxString DefaultDataDir(const wxString& cwd, const wxString& name)
+{
+    const wxString local = cwd + "/" + name;
+    const wxString installed = wxString(VQ_INSTALLED_DATA_DIR) + "/" + name;
+    return !wxDirExists(local) && wxDirExists(installed) ? installed : local;
+}
+
 }  // namespace
 
 VQParams::VQParams(wxConfigBase* config) : m_config(config)
@@ -48,9 +58,9 @@ void VQParams::SetDefaults()
     m_bformatAutorange = m_surroundAutorange = m_lowFreqsInLfe = false;
     m_openingAngle = 60;
     const wxString cwd = wxGetCwd();
-    m_files[kFilterMatrix].AssignDir(cwd + "/filters");
+    m_files[kFilterMatrix].AssignDir(DefaultDataDir(cwd, "filters"));
     m_files[kFilterMatrix].SetExt("wav");
-    m_files[kHelpPage].AssignDir(cwd + "/docs");
+    m_files[kHelpPage].AssignDir(DefaultDataDir(cwd, "docs"));
     m_files[kHelpPage].SetFullName("VessarQuilix.html");
     ResetFileNames();
 }

@@ -1,0 +1,80 @@
+// vq-screenshots: opens the main window and the preferences dialog and saves a picture of
+// each as PNG, for the documentation. Run it under Xvfb from the staged tree:
+//   xvfb-run vq-screenshots OUTPUT_DIR
+#include "VessarQuilixGUI.h"
+#include "VessarQuilixPrefsDlg.h"
+
+#include <wx/app.h>
+#include <wx/dcmemory.h>
+#include <wx/dcscreen.h>
+#include <wx/image.h>
+#include <wx/timer.h>
+
+#include <cstdio>
+
+namespace {
+
+// Time for the window system to map and paint what was just shown.
+constexpr int kSettleMilliseconds = 700;
+
+bool Capture(wxWindow* window, const wxString& path)
+{
+    const wxRect rect = window->GetScreenRect();
+    wxBitmap picture(rect.width, rect.height);
+    wxMemoryDC memory(picture);
+    wxScreenDC screen;
+    memory.Blit(0, 0, rect.width, rect.height, &screen, rect.x, rect.y);
+    memory.SelectObject(wxNullBitmap);
+    const bool saved = picture.SaveFile(path, wxBITMAP_TYPE_PNG);
+    std::printf("%s %s (%d x %d)\n", saved ? "wrote" : "could not write", static_cast<const char*>(path.utf8_str()),
+                rect.width, rect.height);
+    return saved;
+}
+
+// Shows the main window, or the preferences dialog alone, and captures it once it has been
+// painted. One picture a run: the screen is read only once per process.
+class ScreenshotApp : public wxApp {
+public:
+    bool OnInit() override
+    {
+        if (argc != 3 || (argv[1] != "main" && argv[1] != "preferences")) {
+            std::fprintf(stderr, "usage: vq-screenshots main|preferences FILE.png\n");
+            return false;
+        }
+        wxImage::AddHandler(new wxPNGHandler);
+        m_path = argv[2];
+        m_window = new VessarQuilixGUI;
+        m_window->Move(0, 0);
+        m_shown = m_window;
+        if (argv[1] == "preferences") {
+            m_prefs = new VessarQuilixPrefsDlg(m_window, const_cast<VQParams*>(&m_window->Params()));
+            m_prefs->Move(0, 0);
+            m_shown = m_prefs;
+        }
+        m_shown->Show();
+        m_timer.Bind(wxEVT_TIMER, &ScreenshotApp::OnTimer, this);
+        m_timer.StartOnce(kSettleMilliseconds);
+        return true;
+    }
+    int OnExit() override { return m_ok ? 0 : 1; }
+
+private:
+    void OnTimer(wxTimerEvent&)
+    {
+        m_ok = Capture(m_shown, m_path);
+        if (m_prefs)
+            m_prefs->Destroy();
+        m_window->Destroy();
+    }
+
+    wxString m_path;
+    VessarQuilixGUI* m_window = nullptr;
+    VessarQuilixPrefsDlg* m_prefs = nullptr;
+    wxWindow* m_shown = nullptr;
+    wxTimer m_timer;
+    bool m_ok = false;
+};
+
+}  // namespace
+
+wxIMPLEMENT_APP(ScreenshotApp);
