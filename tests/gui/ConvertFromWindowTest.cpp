@@ -34,8 +34,8 @@ public:
 
     int FilterEvent(wxEvent& event) override
     {
-        wxWindow* source = wxDynamicCast(event.GetEventObject(), wxWindow);
-        wxProgressDialog* dialog = source ? wxDynamicCast(wxGetTopLevelParent(source), wxProgressDialog) : nullptr;
+        wxWindow* source = dynamic_cast<wxWindow*>(event.GetEventObject());
+        wxProgressDialog* dialog = source ? dynamic_cast<wxProgressDialog*>(wxGetTopLevelParent(source)) : nullptr;
         if (!dialog || seen)
             return Event_Skip;
         seen = true;
