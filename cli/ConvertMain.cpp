@@ -61,6 +61,7 @@ int main(int argc, char** argv)
     VQConfig config;
     VQParams params(&config);
     params.m_config = nullptr;  // the settings are read, never written, from here
+    params.m_fftWisdomFile = VQParams::UserFftWisdomFile();
     const std::string problem = ApplyConvertOptions(options, &params);
     if (!problem.empty())
         return UsageError(problem);

@@ -53,6 +53,7 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
 {
     m_params = new VQParams(&m_config);
     m_params->m_statusBar = m_statusBar;
+    m_params->m_fftWisdomFile = VQParams::UserFftWisdomFile();
     m_inputDir = new wxFileName();
     m_inputDir->AssignDir(".");
     m_outputDir = new wxFileName();

@@ -7,9 +7,11 @@
 #include "VessarSurrounder.h"
 
 #include "common/EngineStatus.h"
+#include "common/FftWisdom.h"
 #include "common/FilePaths.h"
 
 #include <wx/statusbr.h>
+#include <wx/utils.h>
 
 #include <cmath>
 #include <vector>
@@ -110,7 +112,28 @@ bool VQParams::CollectOutputs(const std::string inputs[2], const std::string& fi
     return true;
 }
 
+wxString VQParams::UserFftWisdomFile()
+{
+    wxString dir;
+    if (!wxGetEnv("XDG_CACHE_HOME", &dir) || !wxFileName(dir, wxEmptyString).IsAbsolute())
+        dir = wxGetHomeDir() + "/.cache";
+    return dir + "/VessarQuilix/fftw-wisdom";
+}
+
 bool VQParams::Convert()
+{
+    // The transform plans measured by earlier runs are reused, and new ones kept.
+    std::string wisdom;
+    const bool keepWisdom = !m_fftWisdomFile.empty() && ::ToFileSystemPath(m_fftWisdomFile, &wisdom);
+    if (keepWisdom)
+        vq::LoadFftWisdom(wisdom);
+    const bool result = RunConversion();
+    if (keepWisdom && wxFileName::Mkdir(wxFileName(m_fftWisdomFile).GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL))
+        vq::SaveFftWisdom(wisdom);
+    return result;
+}
+
+bool VQParams::RunConversion()
 {
     m_status = vq::kStatusOk;
     m_clippedBFormat = m_clippedSurround = 0;

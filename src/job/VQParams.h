@@ -112,8 +112,15 @@ public:
     std::int64_t m_clippedSurround = 0;
     // The path that the last run could not convert (code 267).
     wxString m_unrepresentablePath;
+    // Where the FFT plans measured on this machine are kept between runs; empty: nowhere.
+    wxString m_fftWisdomFile;
+
+    // The user's cache file for FFT plans: $XDG_CACHE_HOME/VessarQuilix/fftw-wisdom.
+    static wxString UserFftWisdomFile();
 
 private:
+    bool RunConversion();
+
     enum class Stage { Done, Cancelled, Failed };
 
     template <typename Engine>

@@ -11,6 +11,7 @@
 #include <functional>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 
 using namespace vqtest;
 namespace fs = std::filesystem;
@@ -263,6 +264,20 @@ TEST(Convert, ClippedSamplesAreReportedWithASuccess)
             EXPECT_FALSE(p.GetClippingWarning().empty());
         }
     }
+}
+
+TEST(Convert, MeasuredTransformPlansAreKeptForTheNextRun)
+{
+    JobSetup setup;
+    VQParams p(nullptr);
+    setup.Configure(p);
+    p.m_fftWisdomFile = setup.File("cache/VessarQuilix/fftw-wisdom");
+    ASSERT_TRUE(p.Convert());
+    std::ifstream kept(setup.File("cache/VessarQuilix/fftw-wisdom"));
+    std::string first;
+    std::getline(kept, first);
+    EXPECT_NE(first.find("fftw_wisdom"), std::string::npos) << first;
+    ASSERT_TRUE(p.Convert()) << "a run that starts from kept plans converts as well";
 }
 
 TEST(Convert, NonAsciiFileNamesWorkUnderTheCLocale)

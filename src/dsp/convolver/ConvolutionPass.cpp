@@ -122,7 +122,18 @@ int ConvolutionPass::WriteChunk(int set, std::int64_t chunk)
 
 void ConvolutionPass::RunItem(std::int64_t item, int slot)
 {
-    const std::int64_t start = item * m_hop;
+    if (item == kReadItem) {
+        if (m_nextChunk >= 0)
+            m_readStatus = FillStaging(1 - m_currentSet, m_nextChunk);
+        return;
+    }
+    if (item == kWriteItem) {
+        if (m_previousChunk >= 0)
+            m_writeStatus = WriteChunk(1 - m_currentSet, m_previousChunk);
+        return;
+    }
+    const std::int64_t block = item - kBlockItems;
+    const std::int64_t start = block * m_hop;
     const std::int64_t keep = std::min(m_hop, m_currentFrames - start);
     const double* frames[kMatrixSize];
     for (int k = 0; k < kMatrixSize; ++k)
@@ -144,7 +155,7 @@ void ConvolutionPass::RunItem(std::int64_t item, int slot)
                 ++stats.clipped;
         }
     }
-    m_blockStats[static_cast<std::size_t>(item)] = stats;
+    m_blockStats[static_cast<std::size_t>(block)] = stats;
     m_blocksDone.fetch_add(1, std::memory_order_relaxed);
 }
 
@@ -171,11 +182,14 @@ int ConvolutionPass::Run(const PassFiles& files, double offset, bool countClippi
         if (status != kStatusOk)
             return status;
     }
-    for (int f = 0; f < files.outputFileCount; ++f) {
+    // A second pass writes the outputs again from their start. (The first does not seek:
+    // libsndfile takes long to close a file that was sought while being written.)
+    for (int f = 0; m_outputsWritten && f < files.outputFileCount; ++f) {
         const int status = SeekFrame(files.outputs[f], 0, kOutputWriteFailed);
         if (status != kStatusOk)
             return status;
     }
+    m_outputsWritten = true;
 
     const std::int64_t total = files.outputFrames;
     if (total <= 0)
@@ -191,13 +205,14 @@ int ConvolutionPass::Run(const PassFiles& files, double offset, bool countClippi
         m_currentSet = static_cast<int>(chunk % 2);
         m_currentFrames = ChunkOutputFrames(chunk);
         const std::int64_t blocks = CeilDiv(m_currentFrames, m_hop);
-        m_pool.Start(this, blocks);
-        // Overlapped with the blocks: read the next chunk, write the previous one.
-        if (chunk + 1 < chunks)
-            status = FillStaging(1 - m_currentSet, chunk + 1);
-        if (status == kStatusOk && chunk > 0)
-            status = WriteChunk(1 - m_currentSet, chunk - 1);
+        // Reading the next chunk and writing the previous one are items of the same job as
+        // the blocks of this chunk, taken first: whichever threads are free do them.
+        m_nextChunk = chunk + 1 < chunks ? chunk + 1 : -1;
+        m_previousChunk = chunk - 1;
+        m_readStatus = m_writeStatus = kStatusOk;
+        m_pool.Start(this, kBlockItems + blocks);
         const bool completed = m_pool.Finish();
+        status = m_readStatus != kStatusOk ? m_readStatus : m_writeStatus;
         if (status != kStatusOk)
             return status;
         if (!completed)

@@ -5,7 +5,7 @@
 // Chunk q covers output frames [q*C, q*C + C) with C = K*H (K blocks of H frames). Its
 // staging buffer per input holds x[q*C - L .. q*C + C): the L samples before the chunk,
 // carried over from the previous chunk, then the chunk's own frames. While the blocks of
-// chunk q are computed, the calling thread reads chunk q+1 and writes chunk q-1.
+// chunk q are computed, chunk q+1 is read and chunk q-1 written, by whichever threads are free.
 #pragma once
 
 #include "common/FftwArray.h"
@@ -64,6 +64,9 @@ private:
         std::int64_t clipped;
     };
 
+    // Items of one chunk's job: read the next chunk, write the previous one, then the blocks.
+    enum : std::int64_t { kReadItem = 0, kWriteItem = 1, kBlockItems = 2 };
+
     void RunItem(std::int64_t item, int slot) override;
     bool BetweenItems() override;
 
@@ -86,6 +89,11 @@ private:
     // State of the chunk being computed.
     int m_currentSet = 0;
     std::int64_t m_currentFrames = 0;
+    std::int64_t m_nextChunk = -1;      // chunk to read meanwhile, or -1
+    std::int64_t m_previousChunk = -1;  // chunk to write meanwhile, or -1
+    bool m_outputsWritten = false;      // a pass has written the outputs already
+    int m_readStatus = 0;
+    int m_writeStatus = 0;
     double m_offset = 0.0;
     bool m_countClipping = false;
 

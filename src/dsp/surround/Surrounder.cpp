@@ -145,10 +145,12 @@ int Surrounder::WritePiece(sf_count_t count)
     return kStatusOk;
 }
 
-int Surrounder::DecodePass(double gain)
+int Surrounder::DecodePass(double gain, bool rewindOutputs)
 {
+    // Only a second pass seeks the outputs: libsndfile takes long to close a file that was
+    // sought while being written.
     int status = SeekFrame(m_inputFile, 0, kInputReadFailed);
-    for (int f = 0; f < m_outputFileCount && status == kStatusOk; ++f)
+    for (int f = 0; rewindOutputs && f < m_outputFileCount && status == kStatusOk; ++f)
         status = SeekFrame(m_outputFiles[f], 0, kOutputWriteFailed);
     if (status != kStatusOk)
         return status;
@@ -184,7 +186,7 @@ int Surrounder::Run()
         return status;
 
     ProgressStart(nullptr, nullptr);
-    status = DecodePass(m_gain);
+    status = DecodePass(m_gain, false);
     ProgressEnd();
     if (status == kStatusCancelled)
         m_aborted = true;

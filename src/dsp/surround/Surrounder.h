@@ -93,7 +93,7 @@ private:
     int OpenOutputFiles();
     void CloseFiles();
     int AllocateBuffers();
-    int DecodePass(double gain);
+    int DecodePass(double gain, bool rewindOutputs);
     int DecodeBlock(sf_count_t frames, Pass& pass);
     void DecodePiece(sf_count_t count, Pass& pass);
     int WritePiece(sf_count_t count);

@@ -21,7 +21,7 @@ int Surrounder::Autorange()
     // the rescaled outputs without carrying over what the first pass clipped or quantised.
     const double firstPeak = m_peak;
     ProgressStart("VessarQuilix", "Autoranging...");
-    const int status = DecodePass(m_gain * kTargetPeak / firstPeak);
+    const int status = DecodePass(m_gain * kTargetPeak / firstPeak, true);
     m_peak = firstPeak;
     ProgressEnd();
     if (status == kStatusCancelled)
