@@ -4,6 +4,8 @@
 
 #include "common/EngineStatus.h"
 
+#include <sys/resource.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -213,6 +215,31 @@ TEST(EngineFilesDeathTest, AWriteThatTheDiskRefusesIsReported)
         std::exit(0);
     };
     EXPECT_EXIT(run(), testing::ExitedWithCode(0), "status=522");
+}
+
+TEST(EngineFilesDeathTest, MemoryThatCannotBeHadIsReported)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
+#else
+    // The longest filters (2^20 taps) need 512 MiB of filter spectra; the address space of
+    // the process is limited below that.
+    TempDir dir;
+    WriteNoiseFile(dir.File("in.wav"), 2, 1000, 1);
+    WriteNoiseFile(dir.File("m.wav"), 4, std::int64_t(4) << 20, 2, 0.01, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    auto run = [&] {
+        const rlimit limit{400u << 20, 400u << 20};
+        setrlimit(RLIMIT_AS, &limit);
+        QConvolver engine(1);
+        engine.OpenInputFile(dir.File("in.wav").c_str(), 0);
+        engine.OpenInputFile(dir.File("in.wav").c_str(), 1);
+        engine.LoadFilterMatrix(dir.File("m.wav").c_str());
+        engine.SetOutputFileName(0, dir.File("out.wav"));
+        std::fprintf(stderr, "status=%d\n", engine.Run());
+        std::exit(0);
+    };
+    EXPECT_EXIT(run(), testing::ExitedWithCode(0), "status=525");
+#endif
 }
 
 }  // namespace
