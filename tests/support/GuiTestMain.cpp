@@ -1,9 +1,9 @@
 // The main of the suites that need the toolkit: it starts wxWidgets with an application
 // object that registers the PNG handler as the program's does, runs the tests and shuts the
 // toolkit down.
+#include "support/WxAssertions.h"
+
 #include <gtest/gtest.h>
-#include <wx/debug.h>
-#include <wx/string.h>
 #include <wx/app.h>
 #include <wx/image.h>
 #include <wx/init.h>
@@ -24,13 +24,6 @@ public:
 };
 
 }  // namespace
-
-// A failed toolkit assertion fails the running test instead of opening a dialog.
-void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg)
-{
-    ADD_FAILURE_AT(file.utf8_str(), line)
-        << "wxWidgets assertion in " << func.utf8_str() << ": " << cond.utf8_str() << " " << msg.utf8_str();
-}
 
 int main(int argc, char** argv)
 {
