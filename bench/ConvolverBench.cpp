@@ -17,14 +17,6 @@ namespace {
 
 constexpr int kOutputFormat = SF_FORMAT_WAVEX | SF_FORMAT_FLOAT;
 
-class QuietConvolver : public QConvolver {
-public:
-    using QConvolver::QConvolver;
-    void ProgressStart(const char*, const char*) override {}
-    bool ProgressUpdate(std::int64_t, std::int64_t) override { return true; }
-    void ProgressEnd() override {}
-};
-
 bool CopyPass(const std::string& front, const std::string& rear, const std::string& out, std::int64_t tailFrames)
 {
     SF_INFO a{}, b{};
@@ -62,7 +54,7 @@ bool CopyPass(const std::string& front, const std::string& rear, const std::stri
 
 bool EnginePass(const std::string& front, const std::string& rear, const std::string& matrix, const std::string& out)
 {
-    QuietConvolver engine(1);
+    QConvolver engine(1);
     if (engine.OpenInputFile(front.c_str(), 0) || engine.OpenInputFile(rear.c_str(), 1) ||
         engine.LoadFilterMatrix(matrix.c_str()))
         return false;

@@ -18,14 +18,6 @@ namespace {
 
 constexpr int kOutputFormat = SF_FORMAT_WAVEX | SF_FORMAT_PCM_24;
 
-class QuietSurrounder : public Surrounder {
-public:
-    using Surrounder::Surrounder;
-    bool ProgressStart(const char*, const char*) override { return true; }
-    bool ProgressUpdate(int) override { return true; }
-    bool ProgressEnd() override { return true; }
-};
-
 // Output files are created the way the decoder creates them (saturating 24-bit), and the
 // frames move in pieces of the decoder's size, so that the two passes differ only in the
 // decoding itself.
@@ -58,7 +50,7 @@ bool CopyPass(const std::string& input, const std::string& out)
 
 bool EnginePass(const std::string& input, const std::string& out)
 {
-    QuietSurrounder engine(60.0, 1);
+    Surrounder engine(60.0, 1);
     if (engine.OpenInputFile(input))
         return false;
     engine.m_outputFileNames[0] = out;

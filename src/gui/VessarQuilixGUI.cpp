@@ -4,7 +4,10 @@
 #include "VessarQuilixIcons.h"
 #include "VessarQuilixPrefsDlg.h"
 
+#include "TakeNames.h"
 #include "VQParams.h"
+#include "VessarProgressDialog.h"
+#include "VessarStatusBarView.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -35,24 +38,15 @@ int RoundToSlider(double value)
     return static_cast<int>(value >= 0 ? std::floor(value + 0.5) : std::ceil(value - 0.5));
 }
 
-// The save dialog's title suffixes by mode and layout, per output channel.
-const char* const kBFormatSuffixes[3][6] = {
-    {" W", " X", " Y", " Z", "", ""},
-    {"s X-Y", "s Y-Z", "", "", "", ""},
-    {"s W-X-Y-Z", "", "", "", "", ""},
-};
-const char* const kSurroundSuffixes[3][6] = {
-    {" LF", " RF", " CF", " Lfe", " LR", " RR"},
-    {"s LF-RF", "s CF-Lfe", "s LR-RR", "", "", ""},
-    {"s LF-RF-CF-Sub-LR-RR", "", "", "", "", ""},
-};
-
 }  // namespace
 
 VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefaultPosition, wxDefaultSize)
 {
     m_params = new VQParams(&m_config);
-    m_params->m_statusBar = m_statusBar;
+    m_statusView = std::make_unique<VessarStatusBarView>(m_statusBar);
+    m_progress = std::make_unique<VessarProgressDialog>(this);
+    m_params->m_statusBar = m_statusView.get();
+    m_params->m_progressView = m_progress.get();
     m_params->m_fftWisdomFile = VQParams::UserFftWisdomFile();
     m_inputDir = new wxFileName();
     m_inputDir->AssignDir(".");
@@ -166,12 +160,6 @@ void VessarQuilixGUI::UpdateOutputRows()
     }
 }
 
-wxString VessarQuilixGUI::ChannelSuffix(int i) const
-{
-    const int layout = m_params->m_fileLayout == 0 || m_params->m_fileLayout == 1 ? m_params->m_fileLayout : 2;
-    return m_params->m_outputMode ? kSurroundSuffixes[layout][i] : kBFormatSuffixes[layout][i];
-}
-
 void VessarQuilixGUI::ApplySaveFormat(int fileTypeIndex)
 {
     const int format = fileTypeIndex == 1   ? VQParams::kFormatPcm24
@@ -213,11 +201,6 @@ wxString VessarQuilixGUI::ChooseFile(const wxString& title, long style)
     return choice.path;
 }
 
-void VessarQuilixGUI::ShowSampleRate()
-{
-    m_statusBar->SetStatusText(wxString::Format("%d Hz", m_params->m_sampleRate), 1);
-}
-
 void VessarQuilixGUI::ShowError(const wxString& message)
 {
     wxMessageBox(message, "Error", wxOK | wxICON_ERROR);
@@ -234,8 +217,8 @@ bool VessarQuilixGUI::DropInputFile(int index, const wxString& path)
         return false;
     m_inputTexts[index]->SetValue(path);
     m_inputTexts[index]->SetToolTip(path);
-    wxString rear = path;
-    if (index == 0 && rear.Replace("F.wav", "R.wav") > 0) {
+    const wxString rear = index == 0 ? RearFileName(path) : wxString();
+    if (!rear.empty()) {
         m_bldBruText->SetValue(rear);
         m_bldBruText->SetToolTip(rear);
     }
@@ -266,7 +249,9 @@ void VessarQuilixGUI::OnReset(wxCommandEvent&)
     m_params->ResetFileNames();
     RefreshInputField(0);
     RefreshInputField(1);
-    ShowSampleRate();
+    // No input is chosen: no rate or filter length to show.
+    m_statusBar->SetStatusText(wxEmptyString, 1);
+    m_statusBar->SetStatusText(wxEmptyString, 2);
 }
 
 void VessarQuilixGUI::OnPreferences(wxCommandEvent&)
@@ -294,7 +279,12 @@ void VessarQuilixGUI::OnModeChoice(wxCommandEvent& event)
 
 void VessarQuilixGUI::OnFluFrdText(wxCommandEvent&)
 {
-    m_params->SetFileName(VQParams::kFluFrdInput, m_fluFrdText->GetLineText(0));
+    const wxString path = m_fluFrdText->GetLineText(0);
+    m_params->SetFileName(VQParams::kFluFrdInput, path);
+    // A front file typed in brings its rear file, as picking or dropping it does.
+    const wxString rear = RearFileName(path);
+    if (!rear.empty() && rear != m_bldBruText->GetLineText(0))
+        m_bldBruText->SetValue(rear);
     RefreshOutputFields();
 }
 
@@ -310,8 +300,8 @@ void VessarQuilixGUI::OnFluFrdButton(wxCommandEvent&)
         return;
     m_params->SetFileName(VQParams::kFluFrdInput, path);
     RefreshInputField(0);
-    wxString rear = path;
-    if (rear.Replace("F.wav", "R.wav") > 0) {
+    const wxString rear = RearFileName(path);
+    if (!rear.empty()) {
         m_params->SetFileName(VQParams::kBldBruInput, rear);
         RefreshInputField(1);
     }
@@ -386,7 +376,7 @@ void VessarQuilixGUI::OutputTextChanged(int i)
 void VessarQuilixGUI::ChooseOutputFile(int i)
 {
     const wxString path =
-        ChooseFile("Select Output File for channel" + ChannelSuffix(i), wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+        ChooseFile("Select Output File for channel" + m_params->OutputTitle(i), wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     if (path.empty())
         return;
     m_params->SetOutputPath(i, path);

@@ -10,7 +10,11 @@
 
 #include <wx/aboutdlg.h>
 
+#include <memory>
+
 class VQParams;
+class VessarProgressDialog;
+class VessarStatusBarView;
 class wxFileName;
 
 class VessarQuilixGUI : public VessarQuilixFrame {
@@ -92,11 +96,9 @@ private:
     void RefreshOutputField(int i);
     void UpdateModeControls();
     void UpdateOutputRows();
-    wxString ChannelSuffix(int i) const;
     wxString ChooseFile(const wxString& title, long style);
     void ChooseOutputFile(int i);
     void OutputTextChanged(int i);
-    void ShowSampleRate();
     void LoadWorkingDirs();
     void SaveWorkingDirs();
     void SetConverting(bool converting);
@@ -110,4 +112,6 @@ private:
     wxTextCtrl* m_outTexts[6];
     wxButton* m_outButtons[6];
     bool m_converting = false;
+    std::unique_ptr<VessarStatusBarView> m_statusView;
+    std::unique_ptr<VessarProgressDialog> m_progress;
 };

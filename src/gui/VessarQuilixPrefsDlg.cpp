@@ -4,12 +4,13 @@
 
 #include "VQParams.h"
 
+#include "common/FilterMatrixName.h"
+
 #include <wx/artprov.h>
 #include <wx/choice.h>
 #include <wx/filepicker.h>
 #include <wx/statbmp.h>
 
-#include <cstdio>
 
 namespace {
 
@@ -51,7 +52,6 @@ VessarQuilixPrefsDlg::VessarQuilixPrefsDlg(wxWindow* parent, VQParams* params)
 void VessarQuilixPrefsDlg::OnBufferSizeChoice(wxCommandEvent& event)
 {
     m_bufferKB = 1 << (event.GetSelection() + 9);
-    std::printf("vessar - buffer length: %d", m_bufferKB);
 }
 
 void VessarQuilixPrefsDlg::OnFiltersDirChanged(wxFileDirPickerEvent& event)
@@ -82,10 +82,10 @@ void VessarQuilixPrefsDlg::OnOk(wxCommandEvent&)
 
 bool VessarQuilixPrefsDlg::HasFilterMatrices()
 {
-    m_filtersDir.SetName("FilterMatrix_44100");
+    m_filtersDir.SetName(vq::FilterMatrixName(44100));
     if (!m_filtersDir.FileExists())
         return false;
-    m_filtersDir.SetName("FilterMatrix_48000");
+    m_filtersDir.SetName(vq::FilterMatrixName(48000));
     return m_filtersDir.FileExists();
 }
 

@@ -5,12 +5,12 @@
 #include "FileSystemPath.h"
 #include "VessarQConvolver.h"
 #include "VessarSurrounder.h"
+#include "VQStatusView.h"
 
 #include "common/EngineStatus.h"
 #include "common/FftWisdom.h"
 #include "common/FilePaths.h"
 
-#include <wx/statusbr.h>
 #include <wx/utils.h>
 
 #include <cmath>
@@ -18,11 +18,18 @@
 
 namespace {
 
-constexpr int kDefaultBlockLength = 0x80000;
+// The B-format stage of a 5.1 conversion runs at the default B-format gain: the B-format
+// controls are the B-format output's, and a 5.1 result does not depend on them.
+constexpr double kSurroundStageBFormatGain = -3.0;
 
 double LinearGain(double decibels)
 {
     return std::pow(10.0, decibels / 20.0);
+}
+
+std::string Utf8(const wxString& text)
+{
+    return std::string(text.utf8_str());
 }
 
 }  // namespace
@@ -56,15 +63,18 @@ bool VQParams::ToFileSystemPath(const wxString& path, std::string* out)
 {
     if (::ToFileSystemPath(path, out))
         return true;
-    m_unrepresentablePath = path;
+    m_failure = {Utf8(path), "the name has no form in the file system's encoding"};
     m_status = kUnrepresentablePath;
     return false;
 }
 
-bool VQParams::Abandon(int status)
+bool VQParams::Fail(int status, const vq::FailureDetail& detail)
 {
     m_status = status;
+    if (!detail.path.empty() || !detail.reason.empty())
+        m_failure = detail;
     DeleteEngines();
+    SetStatusText("Error.", 0);
     return false;
 }
 
@@ -76,16 +86,15 @@ void VQParams::DeleteEngines()
     m_convolver = nullptr;
 }
 
-bool VQParams::Conclude(Stage stage)
+bool VQParams::Conclude(Stage stage, const vq::FailureDetail& detail)
 {
-    DeleteEngines();
     if (stage == Stage::Cancelled) {
+        DeleteEngines();
         m_status = vq::kStatusCancelled;
         SetStatusText("Aborted.", 0);
         return true;
     }
-    SetStatusText("Error.", 0);
-    return false;
+    return Fail(m_status, detail);
 }
 
 bool VQParams::CollectOutputs(const std::string inputs[2], const std::string& filter, std::vector<std::string>* outputs)
@@ -96,9 +105,9 @@ bool VQParams::CollectOutputs(const std::string inputs[2], const std::string& fi
         const wxFileName& slot = m_files[kFirstOutput + i];
         std::string path;
         if (slot.GetName().empty())
-            return Abandon(vq::kOutputOpenFailed);  // no name: nothing to create
+            return Fail(vq::kOutputOpenFailed, {"", "output " + std::to_string(i + 1) + " has no name"});
         if (!ToFileSystemPath(slot.GetFullPath(), &path))
-            return Abandon(m_status);
+            return Fail(m_status);
         outputs->push_back(path);
         written.push_back(path);
     }
@@ -108,7 +117,7 @@ bool VQParams::CollectOutputs(const std::string inputs[2], const std::string& fi
     // Nothing is opened for writing when any of them is a file the run reads or another
     // file it writes: the user's recordings are never overwritten.
     if (vq::OutputsCollide(written.data(), static_cast<int>(written.size()), {inputs[0], inputs[1], filter}))
-        return Abandon(vq::kOutputOverwritesInput);
+        return Fail(vq::kOutputOverwritesInput);
     return true;
 }
 
@@ -137,36 +146,41 @@ bool VQParams::RunConversion()
 {
     m_status = vq::kStatusOk;
     m_clippedBFormat = m_clippedSurround = 0;
-    m_unrepresentablePath.clear();
+    m_failure.Clear();
+    // The rate and filter length shown are those of this run, as soon as they are known.
+    SetStatusText(wxEmptyString, 1);
+    SetStatusText(wxEmptyString, 2);
 
-    if (!m_files[kFluFrdInput].FileExists() || !m_files[kBldBruInput].FileExists())
-        return Abandon(kMissingInputFile);
+    for (int k = 0; k < 2; ++k)
+        if (!m_files[k].FileExists())
+            return Fail(kMissingInputFile, {Utf8(GetFullPath(k)), "no such file"});
     std::string inputs[2];
     for (int k = 0; k < 2; ++k)
         if (!ToFileSystemPath(GetFullPath(k), &inputs[k]))
-            return Abandon(m_status);
+            return Fail(m_status);
 
     m_convolver = new VessarQConvolver(ConvolverOutputCount(), m_progressView);
     for (int k = 0; k < 2; ++k) {
         m_status = m_convolver->OpenInputFile(inputs[k].c_str(), k);
         if (m_status != vq::kStatusOk)
-            return Abandon(m_status);
+            return Fail(m_status, m_convolver->m_failure);
     }
     SelectFilterMatrix(m_convolver->m_inputInfo.samplerate);
+    SetStatusText(wxString::Format("%d Hz", m_convolver->m_inputInfo.samplerate), 1);
     if (!m_files[kFilterMatrix].FileExists())
-        return Abandon(kMissingFilterMatrix);
+        return Fail(kMissingFilterMatrix);
     std::string filter;
     if (!ToFileSystemPath(GetFullPath(kFilterMatrix), &filter))
-        return Abandon(m_status);
+        return Fail(m_status);
     m_status = m_convolver->LoadFilterMatrix(filter.c_str());
     if (m_status != vq::kStatusOk)
-        return Abandon(m_status);
-    SetStatusText(wxString::Format("%d Hz", m_convolver->m_inputInfo.samplerate), 1);
+        return Fail(m_status, m_convolver->m_failure);
     SetStatusText(wxString::Format("%ld smpls", static_cast<long>(m_convolver->m_filterLength)), 2);
 
-    m_convolver->m_autorange = m_bformatAutorange;
-    m_convolver->m_gain = LinearGain(m_bformatGain);
-    m_convolver->m_requestedBufferLength = m_ioBufferLength >= 1 ? m_ioBufferLength / 4 : kDefaultBlockLength;
+    m_convolver->m_autorange = m_outputMode ? false : m_bformatAutorange;
+    m_convolver->m_gain = LinearGain(m_outputMode ? kSurroundStageBFormatGain : m_bformatGain);
+    m_convolver->m_requestedBufferLength = BlockFrames();
+    m_convolver->m_threads = m_threads;
     if (m_bformatFormat == 0)
         m_bformatFormat = m_convolver->m_inputInfo.format;
     // The intermediate of 5.1 mode is float: an integer one would add noise and clip
@@ -185,7 +199,7 @@ bool VQParams::RunConversion()
     SetStatusText("Calculating...", 0);
     Stage stage = RunEngine(*m_convolver);
     if (stage != Stage::Done)
-        return Conclude(stage);
+        return Conclude(stage, m_convolver->m_failure);
     if (!m_outputMode)
         m_clippedBFormat = m_convolver->m_clippedSamples;
     // Closing the engine completes the intermediate file before the decoder reads it.
@@ -195,7 +209,9 @@ bool VQParams::RunConversion()
     if (m_outputMode) {
         stage = RunSurroundStage(outputs);
         if (stage != Stage::Done)
-            return Conclude(stage);
+            return Conclude(stage, m_surrounder ? m_surrounder->m_failure : vq::FailureDetail());
+        delete m_surrounder;
+        m_surrounder = nullptr;
     }
     SetStatusText("Ready.", 0);
     return true;
@@ -212,7 +228,7 @@ VQParams::Stage VQParams::RunSurroundStage(const std::vector<std::string>& outpu
     m_surrounder->m_lowFreqsInLfe = m_lowFreqsInLfe;
     if (m_openingAngle > 0)
         m_surrounder->m_openingAngle = m_openingAngle;
-    m_surrounder->m_requestedBufferLength = m_ioBufferLength >= 1 ? m_ioBufferLength : kDefaultBlockLength;
+    m_surrounder->m_requestedBufferLength = BlockFrames();
     if (m_surroundFormat == 0)
         m_surroundFormat = m_bformatFormat;
     m_surrounder->m_outputInfo.format = m_surroundFormat;
@@ -222,7 +238,5 @@ VQParams::Stage VQParams::RunSurroundStage(const std::vector<std::string>& outpu
     const Stage stage = RunEngine(*m_surrounder);
     if (stage == Stage::Done)
         m_clippedSurround = m_surrounder->m_clippedSamples;
-    delete m_surrounder;
-    m_surrounder = nullptr;
     return stage;
 }

@@ -1,6 +1,8 @@
 // The record itself: defaults, file-name slots, output naming and the three settings.
 #include "VQParams.h"
 
+#include "common/FilterMatrixName.h"
+
 #include <wx/config.h>
 #include <wx/filefn.h>
 
@@ -14,17 +16,11 @@ const wxString kFiltersKey = "/VessarQuilix/FiltersPath";
 const wxString kDocsKey = "/VessarQuilix/DocsPath";
 const wxString kBufferKey = "/VessarQuilix/IOBufferLength";
 
-// Output name suffixes by mode and layout, in slot order.
-const char* const kBFormatSuffixes[3][VQParams::kMaxOutputs] = {
-    {"_W", "_X", "_Y", "_Z", nullptr, nullptr},
-    {"_WX", "_YZ", nullptr, nullptr, nullptr, nullptr},
-    {"_WXYZ", nullptr, nullptr, nullptr, nullptr, nullptr},
-};
-const char* const kSurroundSuffixes[3][VQParams::kMaxOutputs] = {
-    {"_L", "_R", "_C", "_Lfe", "_Ls", "_Rs"},
-    {"_LR", "_CLfe", "_LsRs", nullptr, nullptr, nullptr},
-    {"_5.1", nullptr, nullptr, nullptr, nullptr, nullptr},
-};
+// Frames of a block when the I/O buffer setting is not a usable size.
+constexpr std::int64_t kDefaultBlockFrames = 0x80000;
+
+// A block of this many bytes per frame fills the I/O buffer: one channel of 32-bit samples.
+constexpr int kBufferBytesPerFrame = 4;
 
 // The working directory's `name` subdirectory, as the program has always looked there; an
 // installed program started elsewhere (from the desktop's menu, say) falls back to the
@@ -125,9 +121,33 @@ void VQParams::UpdateOutputNames()
     ClearOutputNames();
     if (m_fileLayout < 0 || m_fileLayout > 2)
         return;
-    const char* const* suffixes = m_outputMode ? kSurroundSuffixes[m_fileLayout] : kBFormatSuffixes[m_fileLayout];
-    for (int i = 0; i < kMaxOutputs && suffixes[i]; ++i)
-        m_files[kFirstOutput + i].SetName(base + suffixes[i]);
+    const vq::OutputLayout& files = OutputFiles();
+    for (std::size_t i = 0; i < files.size() && i < kMaxOutputs; ++i)
+        m_files[kFirstOutput + i].SetName(base + wxString::FromUTF8(files[i].suffix.c_str()));
+}
+
+const vq::OutputLayout& VQParams::OutputFiles() const
+{
+    if (m_outputMode)
+        return vq::SurroundLayout(DecoderOutputCount());
+    return vq::BFormatLayout(vq::BFormatConvention::FuMa, ConvolverOutputCount());
+}
+
+wxString VQParams::OutputTitle(int i) const
+{
+    const vq::OutputLayout& files = OutputFiles();
+    return i >= 0 && i < static_cast<int>(files.size()) ? wxString::FromUTF8(files[i].title.c_str()) : wxString();
+}
+
+std::int64_t VQParams::BlockFrames() const
+{
+    return m_ioBufferLength >= kBufferBytesPerFrame ? m_ioBufferLength / kBufferBytesPerFrame : kDefaultBlockFrames;
+}
+
+wxString VQParams::GetErrorMessage() const
+{
+    const std::string filterMatrix(m_files[kFilterMatrix].GetFullPath().utf8_str());
+    return wxString::FromUTF8(vq::StatusMessage(m_status, filterMatrix, m_failure).c_str());
 }
 
 wxString VQParams::GetOutputPath(int i) const
@@ -143,7 +163,7 @@ void VQParams::SetOutputPath(int i, const wxString& path)
 
 void VQParams::SelectFilterMatrix(int sampleRate)
 {
-    m_files[kFilterMatrix].SetName(wxString::Format("FilterMatrix_%d", sampleRate));
+    m_files[kFilterMatrix].SetName(vq::FilterMatrixName(sampleRate));
 }
 
 void VQParams::SetFiltersDir(const wxString& dir)

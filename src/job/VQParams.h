@@ -1,7 +1,13 @@
 // VQParams: the one record of everything a conversion needs (file names, gains, switches,
 // output mode and layout, formats, buffer length), the rule that derives the output names
-// from the first input, and the conversion run that drives the two engines.
+// from the first input, and the conversion run that drives the two engines. It uses the
+// toolkit's base library only; the window reaches it through its status and progress views.
 #pragma once
+
+#include "StatusTable.h"
+
+#include "common/FailureDetail.h"
+#include "common/OutputLayout.h"
 
 #include <wx/filename.h>
 #include <wx/string.h>
@@ -11,10 +17,10 @@
 #include <vector>
 
 class wxConfigBase;
-class wxStatusBar;
 class VessarQConvolver;
 class VessarSurrounder;
 class VQProgressView;
+class VQStatusView;
 
 class VQParams {
 public:
@@ -29,12 +35,15 @@ public:
     };
     static constexpr int kMaxOutputs = 6;
 
-    // Status codes of the run itself (the engines' codes are in EngineStatus.h).
+    // Status codes of the run itself (StatusTable.h; the engines' are in EngineStatus.h).
     enum {
-        kMissingFilterMatrix = 263,  // no FilterMatrix_<rate>.wav in the filters directory
-        kMissingInputFile = 265,     // an input slot names no existing file
-        kUnrepresentablePath = 267,  // a path has no form in the file system's encoding
+        kMissingFilterMatrix = vq::kMissingFilterMatrix,
+        kMissingInputFile = vq::kMissingInput,
+        kUnrepresentablePath = vq::kUnrepresentablePath,
     };
+
+    // The I/O buffer setting when none is stored, in bytes (2048 KB).
+    static constexpr int kDefaultIoBufferBytes = 0x200000;
 
     // Sample formats the save dialogs offer (WAVE-EX container).
     static constexpr int kFormatPcm16 = 0x130002;
@@ -77,11 +86,19 @@ public:
     int DecoderOutputCount() const;
     // Output files the user gets: the B-format files or the 5.1 files.
     int OutputCount() const;
+    // What the user's output files hold, by mode, layout and convention; empty for a
+    // combination that does not exist.
+    const vq::OutputLayout& OutputFiles() const;
+    // What completes a save dialog's title "Select Output File for channel" for output i.
+    wxString OutputTitle(int i) const;
+    // Frames per block the engines read and write at a time, from the I/O buffer setting:
+    // a block of 32-bit samples of one channel fills the buffer (2048 KB: 524288 frames).
+    std::int64_t BlockFrames() const;
 
     // Runs the conversion. False when an error is to be reported (m_status holds its
     // code); true when it completed (m_status 0) or the user cancelled (m_status -1).
     bool Convert();
-    // The message for m_status.
+    // The message for m_status, with the file and the reason where the run knows them.
     wxString GetErrorMessage() const;
     // Empty, or what the user should know about samples clipped by the last run.
     wxString GetClippingWarning() const;
@@ -98,20 +115,23 @@ public:
     double m_surroundGain = -3.0;         // dB
     int m_openingAngle = 60;              // degrees; 0 or less keeps the decoder's 60
     int m_surroundFormat = kFormatPcm16;  // 0: the same as m_bformatFormat
-    int m_ioBufferLength = 0x200000;
+    // The "I/O buffer (KB)" preference, stored in bytes (settings key IOBufferLength).
+    int m_ioBufferLength = kDefaultIoBufferBytes;
     int m_fileLayout = 2;  // 0 mono files, 1 stereo pairs, 2 one multichannel file
     int m_outputMode = 0;  // 0 B-Format, nonzero 5.1
     wxFileName m_files[kSlotCount];
-    wxStatusBar* m_statusBar = nullptr;  // where the run writes its state; may be null
+    VQStatusView* m_statusBar = nullptr;  // where the run writes its state; may be null
     wxConfigBase* m_config = nullptr;    // settings store, not owned; may be null
 
-    // How the run shows progress: null for the engines' progress dialogs.
+    // How the run shows progress; null shows none.
     VQProgressView* m_progressView = nullptr;
+    // Threads that compute the convolution; 0: one per core.
+    int m_threads = 0;
     // Samples the last run clipped in its B-format and 5.1 outputs.
     std::int64_t m_clippedBFormat = 0;
     std::int64_t m_clippedSurround = 0;
-    // The path that the last run could not convert (code 267).
-    wxString m_unrepresentablePath;
+    // Which file the last run failed on, and why (shown with the message).
+    vq::FailureDetail m_failure;
     // Where the FFT plans measured on this machine are kept between runs; empty: nowhere.
     wxString m_fftWisdomFile;
 
@@ -128,10 +148,10 @@ private:
     Stage RunSurroundStage(const std::vector<std::string>& outputs);
     bool CollectOutputs(const std::string inputs[2], const std::string& filter, std::vector<std::string>* outputs);
     bool ToFileSystemPath(const wxString& path, std::string* bytes);
-    // Ends a run that failed before its engines ran: no status text is written.
-    bool Abandon(int status);
+    // Ends a run that failed: the engines are deleted, the status bar says "Error.".
+    bool Fail(int status, const vq::FailureDetail& detail = vq::FailureDetail());
     // Ends a run whose engine was cancelled ("Aborted.", true) or failed ("Error.", false).
-    bool Conclude(Stage stage);
+    bool Conclude(Stage stage, const vq::FailureDetail& detail);
     void DeleteEngines();
     void SetStatusText(const wxString& text, int field);
 };

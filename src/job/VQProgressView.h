@@ -1,5 +1,5 @@
-// How a conversion shows its progress to the user. The window uses the engines' progress
-// dialogs; the command line gives the record a view of its own that draws on the terminal.
+// How a conversion shows its progress to the user: the window implements it with a progress
+// dialog, the command line with a bar on the terminal. The job needs no toolkit window.
 #pragma once
 
 #include <wx/string.h>

@@ -201,9 +201,7 @@ TEST_F(ConvertCommand, CtrlCCancelsCleanlyWithExitCode130)
     const CommandResult r =
         runner.RunAndInterrupt({kProgram, "--filters", "filters", "longF.wav"}, "Converting to B-Format...");
     EXPECT_EQ(r.exitCode, 130) << r.err;
-    const Audio out = ReadAudio(work.File("long_WXYZ.wav"));
-    EXPECT_EQ(out.info.channels, 4) << "the output is closed and readable";
-    EXPECT_LT(out.info.frames, frames + 65536);
+    EXPECT_FALSE(fs::exists(work.File("long_WXYZ.wav"))) << "nothing under a final name unless complete";
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "convolver/QConvolver.h"
+#include "support/RecordingEngine.h"
 #include "support/TestAudio.h"
 
 #include <gtest/gtest.h>
@@ -14,33 +15,7 @@
 
 namespace vqtest {
 
-// Records the progress calls; answers "cancel" at update number `cancelAt` (1-based).
-class RecordingConvolver : public QConvolver {
-public:
-    using QConvolver::QConvolver;
-    void ProgressStart(const char* title, const char* message) override
-    {
-        ++starts;
-        lastTitle = title ? title : "(null)";
-        lastMessage = message ? message : "(null)";
-        threadsOk = threadsOk && std::this_thread::get_id() == owner;
-    }
-    bool ProgressUpdate(std::int64_t done, std::int64_t total) override
-    {
-        updates.push_back({done, total});
-        threadsOk = threadsOk && std::this_thread::get_id() == owner;
-        return cancelAt == 0 || static_cast<int>(updates.size()) < cancelAt;
-    }
-    void ProgressEnd() override { ++ends; }
-
-    int cancelAt = 0;
-    int starts = 0;
-    int ends = 0;
-    std::string lastTitle, lastMessage;
-    std::vector<std::pair<std::int64_t, std::int64_t>> updates;
-    std::thread::id owner = std::this_thread::get_id();
-    bool threadsOk = true;
-};
+using RecordingConvolver = RecordingEngine<QConvolver>;
 
 // The B-format channels read back from the output files of a layout.
 std::array<Signal, 4> ReadBFormat(const std::vector<std::string>& names, int fileCount);

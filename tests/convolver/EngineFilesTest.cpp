@@ -53,7 +53,53 @@ TEST(EngineFiles, SecondInputIsCheckedAgainstTheFirst)
         EXPECT_EQ(engine.OpenInputFile(c.second.c_str(), 1), c.expected) << c.what;
     }
     QConvolver engine(1);
-    EXPECT_EQ(engine.OpenInputFile(first.c_str(), 2), -1);
+    EXPECT_EQ(engine.OpenInputFile(first.c_str(), 4), vq::kBadParameter);
+    EXPECT_EQ(engine.OpenInputFile(nullptr, 0), vq::kBadParameter);
+}
+
+TEST(EngineFiles, ARefusedInputIsClosedSoThatRunCannotPass)
+{
+    TempDir dir;
+    Files f(dir);
+    QConvolver engine(1);
+    ASSERT_EQ(engine.OpenInputFile(f.Stereo("a.wav", 1000).c_str(), 0), 0);
+    EXPECT_EQ(engine.OpenInputFile(f.Stereo("b.wav", 999).c_str(), 1), vq::kLengthMismatch);
+    EXPECT_EQ(engine.m_inputFiles[1], nullptr);
+    EXPECT_EQ(engine.m_failure.path, dir.File("b.wav"));
+    EXPECT_EQ(engine.m_failure.reason, "999 frames, the other input 1000");
+    ASSERT_EQ(engine.LoadFilterMatrix(f.Matrix("m.wav", 64).c_str()), 0);
+    EXPECT_EQ(engine.Run(), vq::kMissingInputFile);
+}
+
+TEST(EngineFiles, OperationsOutOfOrderAreRefused)
+{
+    TempDir dir;
+    const Recording rec = MakeRecording(dir, 300, 16, 2);
+    QConvolver engine(1);
+    OpenRecording(engine, rec, {dir.File("out.wav")});
+    EXPECT_EQ(engine.Autorange(), vq::kBadState) << "before Run";
+    EXPECT_EQ(engine.SetOutputFileName(1, dir.File("x.wav")), vq::kBadParameter) << "one output file only";
+    engine.m_autorange = true;
+    ASSERT_EQ(engine.Run(), 0);
+    EXPECT_EQ(engine.Run(), vq::kBadState) << "a second Run";
+    EXPECT_EQ(engine.OpenInputFile(rec.front.c_str(), 0), vq::kBadState);
+    EXPECT_EQ(engine.LoadFilterMatrix(rec.matrix.c_str()), vq::kBadState);
+    ASSERT_EQ(engine.Autorange(), 0);
+    const double peak = engine.m_peak;
+    EXPECT_EQ(engine.Autorange(), vq::kBadState) << "a second Autorange would scale twice";
+    EXPECT_EQ(engine.m_peak, peak);
+}
+
+TEST(EngineFiles, AMatrixWhoseFramesAreNotFourFiltersIsRefused)
+{
+    TempDir dir;
+    Files f(dir);
+    for (int extra : {1, 2, 3}) {
+        QConvolver engine(1);
+        const std::string matrix = f.Matrix("m.wav", 4 * 64 + extra);
+        EXPECT_EQ(engine.LoadFilterMatrix(matrix.c_str()), vq::kFilterMatrixLength) << extra;
+        EXPECT_EQ(engine.m_failure.reason, std::to_string(4 * 64 + extra) + " frames");
+    }
 }
 
 TEST(EngineFiles, RunRefusesABadSetupBeforeCreatingAnyOutput)
@@ -128,7 +174,7 @@ TEST(EngineFiles, LengthsComeFromTheFilesInEitherOpeningOrder)
     TempDir dir;
     Files f(dir);
     const std::string in = f.Stereo("in.wav", 1000);
-    const std::string matrix = f.Matrix("m.wav", 16387);
+    const std::string matrix = f.Matrix("m.wav", 16384);
     QConvolver inputsFirst(1), matrixFirst(1);
     ASSERT_EQ(inputsFirst.OpenInputFile(in.c_str(), 0), 0);
     ASSERT_EQ(inputsFirst.OpenInputFile(in.c_str(), 1), 0);
@@ -151,10 +197,10 @@ TEST(EngineFiles, TransformLengthFitsTheFilter)
         ASSERT_EQ(engine.LoadFilterMatrix(f.Matrix("m.wav", 4 * taps).c_str()), 0);
         const int n = engine.m_fftLength;
         EXPECT_EQ(n & (n - 1), 0) << "power of two for L=" << taps;
-        EXPECT_GE(n, 8);
-        EXPECT_GE(n, 2 * taps);
-        EXPECT_EQ(engine.m_spectrumLength, n / 2 + 1);
-        EXPECT_DOUBLE_EQ(engine.m_fftScale, 1.0 / n);
+        // At least 4096 points and four times the filter, and no more than needed for that.
+        EXPECT_GE(n, 4096);
+        EXPECT_GE(n, 4 * taps);
+        EXPECT_TRUE(n == 4096 || n / 2 < 4 * taps) << "smallest such length for L=" << taps;
     }
 }
 

@@ -5,6 +5,7 @@
 #include "support/TestAudio.h"
 
 #include "common/FftwArray.h"
+#include "common/FftwPlan.h"
 #include "convolver/QConvolver.h"
 #include "demo/DemoScene.h"
 
@@ -35,22 +36,21 @@ Covariance BandCovariance(const std::array<Signal, 4>& wxyz, std::int64_t first,
     EXPECT_TRUE(frame.Allocate(kBlock));
     for (auto& s : spectra)
         EXPECT_TRUE(s.Allocate(kBlock / 2 + 1));
-    fftw_plan plan = fftw_plan_dft_r2c_1d(kBlock, frame.data(), spectra[0].data(), FFTW_ESTIMATE);
-    EXPECT_NE(plan, nullptr);
+    const vq::FftwPlan plan = vq::FftwPlan::RealToComplex(kBlock, frame.data(), spectra[0].data(), FFTW_ESTIMATE);
+    EXPECT_TRUE(plan);
     if (!plan)
         return c;
     const int low = 100 * kBlock / rate, high = 2000 * kBlock / rate;
     for (std::int64_t start = first; start + kBlock <= first + count; start += kBlock) {
         for (int j = 0; j < 4; ++j) {
             std::copy(wxyz[j].begin() + start, wxyz[j].begin() + start + kBlock, frame.data());
-            fftw_execute_dft_r2c(plan, frame.data(), spectra[j].data());
+            fftw_execute_dft_r2c(plan.Get(), frame.data(), spectra[j].data());
         }
         for (int bin = low; bin <= high; ++bin)
             for (int i = 0; i < 4; ++i)
                 for (int j = 0; j < 4; ++j)
                     c[i][j] += spectra[i][bin][0] * spectra[j][bin][0] + spectra[i][bin][1] * spectra[j][bin][1];
     }
-    fftw_destroy_plan(plan);
     return c;
 }
 

@@ -116,7 +116,7 @@ TEST_F(ConvertFromWindow, ErrorsAreShownInTheErrorBox)
     Click(window->m_convertButton);
     EXPECT_TRUE(window->successes.empty());
     ASSERT_EQ(window->errors.size(), 1u);
-    EXPECT_EQ(window->errors[0], "Selected file doesn't exist.");
+    EXPECT_EQ(window->errors[0], "Selected file doesn't exist.\n" + work.File("missingR.wav") + ": no such file");
     EXPECT_TRUE(window->m_mainPanel->IsEnabled());
 }
 

@@ -37,7 +37,7 @@ TEST(Convert, BFormatOutputsAreTheConvolutionAtTheGainInDecibels)
         std::vector<std::string> names;
         for (int i = 0; i < files; ++i)
             names.push_back(std::string(p.GetOutputPath(i).utf8_str()));
-        EXPECT_EQ(names[0], layout == 0 ? "take_W.wav" : layout == 1 ? "take_WX.wav" : "take_WXYZ.wav");
+        EXPECT_EQ(names[0], layout == 0 ? "take_W.wav" : layout == 1 ? "take_XW.wav" : "take_WXYZ.wav");
         // -6 dB is an amplitude factor of 10^(-6/20) = 0.501, not a power ratio.
         const auto expected = setup.ExpectedBFormat(-6.0);
         const auto actual = ReadBFormat(names, files);
@@ -81,7 +81,8 @@ TEST(Convert, SurroundDecodesAFloatIntermediateIntoThreeStereoFiles)
     p.UpdateOutputNames();
     p.m_bformatFormat = VQParams::kFormatPcm16;  // the intermediate is float all the same
     p.m_surroundFormat = kFloat;
-    p.m_bformatGain = 0.0;
+    p.m_bformatGain = 12.0;  // the B-format output's own controls do not act on a 5.1 run
+    p.m_bformatAutorange = true;
     p.m_surroundGain = -3.0;
     p.m_openingAngle = 70;
     ASSERT_TRUE(p.Convert()) << p.GetErrorMessage();
@@ -92,7 +93,8 @@ TEST(Convert, SurroundDecodesAFloatIntermediateIntoThreeStereoFiles)
     EXPECT_EQ(intermediate.info.format & SF_FORMAT_SUBMASK, SF_FORMAT_FLOAT);
     EXPECT_EQ(intermediate.info.channels, 4);
 
-    const auto expected = Decode(setup.ExpectedBFormat(0.0), std::pow(10.0, -3.0 / 20.0), 70.0);
+    // The B-format stage runs at the default -3 dB, so that the default 5.1 levels stay.
+    const auto expected = Decode(setup.ExpectedBFormat(-3.0), std::pow(10.0, -3.0 / 20.0), 70.0);
     const char* names[] = {"take_LR.wav", "take_CLfe.wav", "take_LsRs.wav"};
     for (int f = 0; f < 3; ++f) {
         EXPECT_EQ(p.GetOutputPath(f), names[f]);

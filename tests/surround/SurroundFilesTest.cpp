@@ -36,7 +36,7 @@ TEST(SurroundFiles, RunRefusesABadInputBeforeAnythingElse)
         for (int i = 0; i < 3; ++i)
             engine.m_outputFileNames[i] = names[i];
         EXPECT_EQ(engine.Run(), c.runStatus) << c.what;
-        EXPECT_EQ(engine.starts + engine.ends + static_cast<int>(engine.percents.size()), 0) << c.what;
+        EXPECT_EQ(engine.starts + engine.ends + static_cast<int>(engine.updates.size()), 0) << c.what;
         EXPECT_FALSE(engine.m_finished);
         for (const auto& name : names)
             EXPECT_FALSE(fs::exists(name)) << c.what;
@@ -68,7 +68,7 @@ TEST(SurroundFiles, OutputsThatCannotBeCreatedOrWouldReplaceTheInput)
         EXPECT_EQ(engine.Run(), c.expected) << c.what;
         EXPECT_EQ(engine.starts, 0) << c.what;
     }
-    EXPECT_TRUE(fs::exists(dir.File("L.wav"))) << "outputs created before the failing one stay";
+    EXPECT_FALSE(fs::exists(dir.File("L.wav"))) << "no output is left when one cannot be created";
     EXPECT_FALSE(fs::exists(dir.File("a.wav"))) << "nothing is created when an output names the input";
     EXPECT_EQ(fs::file_size(input), inputBytes);
     EXPECT_EQ(ReadAudio(input).info.frames, 500);

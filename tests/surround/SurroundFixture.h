@@ -3,6 +3,7 @@
 // computed directly as the reference.
 #pragma once
 
+#include "support/RecordingEngine.h"
 #include "support/TestAudio.h"
 #include "surround/Surrounder.h"
 
@@ -14,34 +15,7 @@
 
 namespace vqtest {
 
-// Records the progress calls; answers "cancel" at update number `cancelAt` (1-based).
-class RecordingSurrounder : public Surrounder {
-public:
-    using Surrounder::Surrounder;
-    bool ProgressStart(const char* title, const char* message) override
-    {
-        ++starts;
-        lastTitle = title ? title : "(null)";
-        lastMessage = message ? message : "(null)";
-        return true;
-    }
-    bool ProgressUpdate(int percent) override
-    {
-        percents.push_back(percent);
-        return cancelAt == 0 || static_cast<int>(percents.size()) < cancelAt;
-    }
-    bool ProgressEnd() override
-    {
-        ++ends;
-        return true;
-    }
-
-    int cancelAt = 0;
-    int starts = 0;
-    int ends = 0;
-    std::string lastTitle, lastMessage;
-    std::vector<int> percents;
-};
+using RecordingSurrounder = RecordingEngine<Surrounder>;
 
 using BFormat = std::array<Signal, 4>;  // W, X, Y, Z
 using FiveOne = std::array<Signal, 6>;  // L, R, C, LFE, Ls, Rs

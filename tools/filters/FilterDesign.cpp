@@ -2,6 +2,7 @@
 
 #include "common/EngineStatus.h"
 #include "common/FftwArray.h"
+#include "common/FftwPlan.h"
 
 #include <fftw3.h>
 
@@ -14,11 +15,6 @@
 namespace vq {
 
 namespace {
-
-struct PlanDeleter {
-    void operator()(fftw_plan_s* plan) const { fftw_destroy_plan(plan); }
-};
-using Plan = std::unique_ptr<fftw_plan_s, PlanDeleter>;
 
 constexpr double kTaperStart = 0.9;  // of the Nyquist frequency
 
@@ -80,7 +76,7 @@ int DesignFilterSet(const ArrayModel& model, int rate, int taps, FilterSet* set)
             return kOutOfMemory;
     if (!impulse.Allocate(static_cast<std::size_t>(fftLength)))
         return kOutOfMemory;
-    const Plan plan(fftw_plan_dft_c2r_1d(fftLength, spectra[0].data(), impulse.data(), FFTW_ESTIMATE));
+    const FftwPlan plan = FftwPlan::ComplexToReal(fftLength, spectra[0].data(), impulse.data(), FFTW_ESTIMATE);
     if (!plan)
         return kFftSetupFailed;
 
@@ -111,7 +107,7 @@ int DesignFilterSet(const ArrayModel& model, int rate, int taps, FilterSet* set)
 
     for (int k = 0; k < ArrayModel::kCapsules; ++k)
         for (int j = 0; j < kBFormatChannels; ++j) {
-            fftw_execute_dft_c2r(plan.get(), spectra[k * kBFormatChannels + j].data(), impulse.data());
+            fftw_execute_dft_c2r(plan.Get(), spectra[k * kBFormatChannels + j].data(), impulse.data());
             std::vector<double>& filter = set->filters[k][j];
             for (int n = 0; n < taps; ++n)
                 filter[n] = impulse[n] / fftLength * TapWindow(n, set->delay, taps);

@@ -67,19 +67,6 @@ int CreateOutputFile(const std::string& path, SF_INFO info, SNDFILE** file)
     return kStatusOk;
 }
 
-int CreateOutputFiles(const std::string* names, int count, const SF_INFO& info, std::int64_t frames, SNDFILE** files)
-{
-    SF_INFO sized = info;
-    sized.format = FormatForLength(info.format, info.channels, frames);
-    for (int i = 0; i < count; ++i) {
-        CloseSoundFile(files[i]);
-        const int status = CreateOutputFile(names[i], sized, &files[i]);
-        if (status != kStatusOk)
-            return status;
-    }
-    return kStatusOk;
-}
-
 int WriteFrames(SNDFILE* file, const double* data, std::int64_t frames)
 {
     if (frames <= 0)
@@ -87,23 +74,11 @@ int WriteFrames(SNDFILE* file, const double* data, std::int64_t frames)
     return sf_writef_double(file, data, frames) == frames ? kStatusOk : kOutputWriteFailed;
 }
 
-int ReadFrames(SNDFILE* file, double* data, std::int64_t frames)
-{
-    if (frames <= 0)
-        return kStatusOk;
-    return sf_readf_double(file, data, frames) == frames ? kStatusOk : kInputReadFailed;
-}
-
 void CloseSoundFile(SNDFILE*& file)
 {
     if (file)
         sf_close(file);
     file = nullptr;
-}
-
-int SeekFrame(SNDFILE* file, std::int64_t frame, int failure)
-{
-    return sf_seek(file, frame, SEEK_SET) == frame ? kStatusOk : failure;
 }
 
 }  // namespace vq

@@ -68,7 +68,8 @@ private:
 };
 
 // The transform length that gives the most output frames per unit of work for filters
-// of `filterLength` taps: a power of two, at least 8 and at least twice the filter.
+// of `filterLength` taps: the smallest power of two that is at least 4096 and at least four
+// times the filter.
 int ChooseFftLength(int filterLength);
 
 }  // namespace vq

@@ -1,7 +1,7 @@
 #include "convolver/QConvolver.h"
 
 #include "common/EngineStatus.h"
-#include "common/SoundFileOutput.h"
+#include "common/OutputWriter.h"
 #include "common/WorkerPool.h"
 #include "convolver/BlockConvolver.h"
 #include "convolver/ConvolutionPass.h"
@@ -20,7 +20,7 @@ constexpr sf_count_t kMaxChunkFrames = sf_count_t(1) << 20;
 
 }  // namespace
 
-// Forwards the pass's progress to the virtual progress operations.
+// Forwards the pass's progress to the virtual progress operation.
 class QConvolver::ProgressBridge final : public PassProgress {
 public:
     explicit ProgressBridge(QConvolver& engine) : m_engine(engine) {}
@@ -28,6 +28,20 @@ public:
 
 private:
     QConvolver& m_engine;
+};
+
+// Takes the B-format of each chunk to the output files.
+class QConvolver::Sink final : public BFormatSink {
+public:
+    Sink(OutputWriter& writer, FailureDetail& failure) : m_writer(writer), m_failure(failure) {}
+    int Consume(double* const wxyz[kMatrixSize], std::int64_t frames) override
+    {
+        return m_writer.Write(wxyz, frames, &m_failure);
+    }
+
+private:
+    OutputWriter& m_writer;
+    FailureDetail& m_failure;
 };
 
 QConvolver::QConvolver(int outputFileCount)
@@ -50,41 +64,29 @@ QConvolver::~QConvolver()
     CloseFiles();
 }
 
-void QConvolver::ProgressStart(const char*, const char*)
+int QConvolver::Refuse(int status, const std::string& path, const std::string& reason)
 {
-    std::printf("Starting QConvolver calculations");
+    m_failure.path = path;
+    m_failure.reason = reason;
+    return status;
 }
 
-bool QConvolver::ProgressUpdate(std::int64_t done, std::int64_t total)
+PassInputs QConvolver::MakePassInputs() const
 {
-    if (done == -1)
-        std::printf("done.\n");
-    else
-        std::printf("Processed %3.1f %%\n", total > 0 ? 100.0 * double(done) / double(total) : 100.0);
-    return true;
-}
-
-void QConvolver::ProgressEnd()
-{
-    std::printf("Finished QConvolver calculations");
-}
-
-bool QConvolver::CountsClipping() const
-{
-    return IsIntegerFormat(m_outputInfo.format);
-}
-
-PassFiles QConvolver::MakePassFiles() const
-{
-    PassFiles files;
-    files.inputs[0] = m_inputFiles[0];
-    files.inputs[1] = m_inputFiles[1];
-    files.inputFrames = m_inputInfo.frames;
-    files.outputFileCount = m_outputFileCount;
-    for (int f = 0; f < m_outputFileCount; ++f)
-        files.outputs[f] = m_outputFiles[f];
-    files.outputFrames = m_outputLength;
-    return files;
+    PassInputs inputs;
+    inputs.fileCount = InputFileCount();
+    for (int f = 0; f < inputs.fileCount; ++f) {
+        inputs.files[f] = m_inputFiles[f];
+        inputs.paths[f] = m_inputPaths[f];
+        inputs.channels[f] = m_inputInfo.channels;
+    }
+    for (int k = 0; k < kChannels; ++k) {
+        inputs.capsuleFile[k] = m_capsuleChannels[k] / m_inputInfo.channels;
+        inputs.capsuleChannel[k] = m_capsuleChannels[k] % m_inputInfo.channels;
+    }
+    inputs.frames = m_inputInfo.frames;
+    inputs.outputFrames = m_outputLength;
+    return inputs;
 }
 
 int QConvolver::AllocateBuffers()
@@ -95,11 +97,11 @@ int QConvolver::AllocateBuffers()
     const sf_count_t requested = std::clamp(m_requestedBufferLength, hop, std::max(kMaxChunkFrames, hop));
     const sf_count_t neededBlocks = (m_outputLength + hop - 1) / hop;
     const sf_count_t chunkBlocks = std::max<sf_count_t>(1, std::min(requested / hop, neededBlocks));
-    m_bufferLength = m_filterLength + chunkBlocks * hop;
 
     try {
         m_convolver = std::make_unique<BlockConvolver>();
-        m_pool = std::make_unique<WorkerPool>(DefaultHelperThreads());
+        const int threads = m_threads > 0 ? m_threads : DefaultHelperThreads() + 1;
+        m_pool = std::make_unique<WorkerPool>(threads - 1);
         m_pass = std::make_unique<ConvolutionPass>(*m_convolver, *m_pool);
     } catch (const std::bad_alloc&) {
         return kOutOfMemory;
@@ -107,7 +109,7 @@ int QConvolver::AllocateBuffers()
     int status = m_convolver->Configure(m_filterLength, m_fftLength, m_pool->Slots());
     if (status != kStatusOk)
         return status;
-    return m_pass->Allocate(MakePassFiles(), chunkBlocks);
+    return m_pass->Allocate(MakePassInputs(), chunkBlocks);
 }
 
 int QConvolver::TransformFilters()
@@ -117,58 +119,55 @@ int QConvolver::TransformFilters()
     if (!taps)
         return kOutOfMemory;
     for (int k = 0; k < kChannels; ++k) {
-        if (SeekFrame(m_filterFile, sf_count_t(k) * m_filterLength, kFilterMatrixReadFailed) != kStatusOk ||
-            ReadFrames(m_filterFile, taps.get(), m_filterLength) != kStatusOk)
-            return kFilterMatrixReadFailed;
+        if (sf_seek(m_filterFile, sf_count_t(k) * m_filterLength, SEEK_SET) != sf_count_t(k) * m_filterLength ||
+            sf_readf_double(m_filterFile, taps.get(), m_filterLength) != m_filterLength)
+            return Refuse(kFilterMatrixReadFailed, m_filterPath, "it ended before its stated length");
         for (int j = 0; j < kChannels; ++j)
             m_convolver->SetFilter(k, j, taps.get() + j, kChannels, m_gain);
     }
     return kStatusOk;
 }
 
-int QConvolver::RunPass(double offset)
+int QConvolver::RunPass(const char* title, const char* message)
 {
     ProgressBridge bridge(*this);
-    PassResult result;
-    const int status = m_pass->Run(MakePassFiles(), offset, CountsClipping(), bridge, result);
-    if (status == kStatusOk) {
-        m_peak = result.peak;
-        m_sum = result.sum;
-        m_clippedSamples = result.clippedSamples;
-    }
+    ProgressStart(title, message);
+    const int status = m_pass->Run(*m_sink, bridge, &m_failure);
+    ProgressEnd();
+    if (status == kStatusCancelled)
+        m_aborted = true;
     return status;
 }
 
 int QConvolver::Run()
 {
-    m_peak = 0.0;
-    m_sum = 0.0;
+    if (m_state != State::Setting)
+        return kBadState;
+    m_state = State::Ran;
+    m_peak = m_sum = 0.0;
     m_clippedSamples = 0;
-    m_finished = false;
-    m_aborted = false;
+    m_finished = m_aborted = false;
+    m_failure.Clear();
 
     int status = CheckSetup();
     if (status == kStatusOk)
-        status = OpenOutputFiles();
-    if (status == kStatusOk)
         status = AllocateBuffers();
     if (status == kStatusOk)
+        status = OpenOutputFiles();
+    if (status == kStatusOk)
         status = TransformFilters();
-    if (status != kStatusOk)
-        return status;
-
-    ProgressStart(nullptr, nullptr);
-    status = RunPass(0.0);
-    if (status == kStatusCancelled) {
-        // The progress display that answered "cancel" has closed itself.
-        m_aborted = true;
-        return kStatusCancelled;
+    if (status == kStatusOk) {
+        m_sink = std::make_unique<Sink>(*m_writer, m_failure);
+        status = RunPass(nullptr, nullptr);
     }
     if (status != kStatusOk) {
-        ProgressEnd();
+        if (m_writer)
+            m_writer->Discard();
         return status;
     }
+    m_peak = m_writer->Peak();
+    m_sum = m_writer->Sum();
+    m_clippedSamples = m_writer->Clipped();
     m_finished = true;
-    ProgressEnd();
-    return kStatusOk;
+    return m_autorange ? kStatusOk : m_writer->Commit(&m_failure);
 }

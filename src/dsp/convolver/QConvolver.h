@@ -1,13 +1,25 @@
-// QConvolver: turns the four A-format capsule signals (FLU, FRD, BLD, BRU, from two
-// stereo files) into the four B-format signals (W, X, Y, Z) through a 4x4 matrix of FIR
-// filters read from a filter-matrix file, writing one 4-channel, two stereo or four mono
-// files. Output j is the sum over inputs k of filter(k -> j) convolved with input k.
+// QConvolver: turns the four A-format capsule signals (FLU, FRD, BLD, BRU) into the four
+// B-format signals (W, X, Y, Z) through a 4x4 matrix of FIR filters read from a
+// filter-matrix file. Output j is the sum over capsules k of filter(k -> j) convolved with
+// capsule k. The capsules come from one 4-channel file, two stereo files (FLU+FRD and
+// BLD+BRU) or four mono files; the B-format goes to the files of an output layout
+// (common/OutputLayout.h): one 4-channel file, two stereo files or four mono files, in the
+// Furse-Malham or the AmbiX convention.
 //
-// Lifecycle: construct; OpenInputFile(0), OpenInputFile(1); LoadFilterMatrix; set the
-// public members and output names; Run; optionally Autorange; destroy (closes the files).
-// Every operation returns 0 or a status code (common/EngineStatus.h); Run and Autorange
-// return -1 when the user cancelled through ProgressUpdate.
+// Lifecycle: construct; OpenInputFile for each input file; LoadFilterMatrix; set the public
+// members and output names; Run; Autorange when m_autorange is set; destroy. Every
+// operation returns 0 or a status code (common/EngineStatus.h): an operation called out of
+// order returns kBadState, a bad argument kBadParameter, and m_failure then says which file
+// failed and why. Run and Autorange return -1 when the user cancelled through ProgressUpdate.
+//
+// The outputs appear under their names only when complete: at the end of Run, or of
+// Autorange when m_autorange is set. A failed or cancelled run leaves existing files of
+// those names as they were.
 #pragma once
+
+#include "common/EngineProgress.h"
+#include "common/FailureDetail.h"
+#include "common/OutputLayout.h"
 
 #include <sndfile.h>
 
@@ -18,69 +30,70 @@
 namespace vq {
 class BlockConvolver;
 class ConvolutionPass;
+class OutputWriter;
 class WorkerPool;
-struct PassFiles;
+struct PassInputs;
 }  // namespace vq
 
-class QConvolver {
+class QConvolver : public vq::EngineProgress {
 public:
     static constexpr int kChannels = 4;
+    static constexpr int kMaxInputFiles = 4;
     static constexpr int kMaxFilterLength = 1 << 20;  // taps per filter
 
     // outputFileCount: 1 (W,X,Y,Z), 2 (X,W and Z,Y) or 4 (W / X / Y / Z).
     explicit QConvolver(int outputFileCount);
-    virtual ~QConvolver();
+    ~QConvolver() override;
     QConvolver(const QConvolver&) = delete;
     QConvolver& operator=(const QConvolver&) = delete;
 
-    // Opens input file 0 (FLU, FRD) or 1 (BLD, BRU) for reading and checks it against the
-    // other: 518 unreadable, 516 rate, 515 channels, 517 length; -1 for a bad index.
+    // Opens input file `index` (0 .. 3) for reading. The files must share rate, length and
+    // channel count (1, 2 or 4), and hold four channels in all: 518 unreadable, 516 rate,
+    // 515 channels, 517 length. A file refused is closed again.
     int OpenInputFile(const char* path, int index);
     // Opens the filter matrix: 4 channels, 4*L frames, filter k->j in frames k*L .. k*L+L-1
-    // of channel j. 520 unreadable, 524 fewer than 4 frames or L above kMaxFilterLength.
+    // of channel j. 520 unreadable, 524 a frame count that is not 4*L with L from 1 to
+    // kMaxFilterLength.
     int LoadFilterMatrix(const char* path);
-    // Names output file `index` (ignored when index >= m_outputFileCount).
-    void SetOutputFileName(int index, const std::string& path);
-    // Validates the setup before a run: 512, 514, 516, 513, 515, 524 (in that order).
+    // Names output file `index` (0 .. m_outputFileCount-1).
+    int SetOutputFileName(int index, const std::string& path);
+    // Validates the setup before a run: 512, 514, 516, 513, 515, 524, 529 (in that order).
     int CheckSetup();
-    // Creates the outputs (replacing existing files): 519 when one cannot be created,
-    // 527 when an output would overwrite an input, the filter matrix or another output.
+    // Creates the outputs as temporaries: 527 when an output would overwrite an input, the
+    // filter matrix or another output, 519 when one cannot be created.
     int OpenOutputFiles();
     void CloseFiles();
 
     // Convolves the whole recording into the outputs: 0, -1 (cancelled) or a code.
     int Run();
-    // After a finished Run: rescales the outputs by one factor so that the largest
-    // absolute sample becomes 0.5 and removes the mean of all output samples, by
-    // convolving again with the scaled filters (so nothing clipped or quantised by the
-    // first pass is carried over). An all-zero output is left as it is. 0, -1 or a code.
+    // After a finished Run: renders the outputs again, scaled by one factor so that the
+    // largest absolute sample becomes 0.5 and with the mean of all output samples removed
+    // (nothing clipped or quantised by the first pass is carried over). An all-zero result
+    // is left as it is. 0, -1 or a code; kBadState before a finished Run or a second time.
     int Autorange();
-
-    // Progress of Run and Autorange, called on the thread that called them.
-    virtual void ProgressStart(const char* title, const char* message);
-    // done of total units; false cancels. done == -1 means the work is complete.
-    virtual bool ProgressUpdate(std::int64_t done, std::int64_t total);
-    virtual void ProgressEnd();
 
     bool m_autorange = false;  // Autorange will follow Run
     int m_outputFileCount;
     std::string m_outputFileNames[kChannels];  // default out_000.wav .. out_003.wav
+    vq::BFormatConvention m_convention = vq::BFormatConvention::FuMa;
+    bool m_ambisonicHeader = false;  // mark WAVE-EX outputs as Ambisonic B-format (.amb)
+    bool m_dither = false;           // triangular dither before rounding to integer samples
+    // Which input channel (counted across the input files in order) holds each capsule
+    // FLU, FRD, BLD, BRU: a permutation of 0 .. 3.
+    int m_capsuleChannels[kChannels] = {0, 1, 2, 3};
+    int m_threads = 0;  // threads computing blocks; 0: one per core of the machine
 
-    int m_spectrumLength = 0;  // M = N/2 + 1
-    int m_fftLength = 0;       // N, transform length chosen from L
-    double m_fftScale = 0.0;   // 1/N
+    int m_fftLength = 0;  // N, transform length chosen from L
 
-    SNDFILE* m_inputFiles[2] = {nullptr, nullptr};
+    SNDFILE* m_inputFiles[kMaxInputFiles] = {nullptr, nullptr, nullptr, nullptr};
     SNDFILE* m_filterFile = nullptr;
-    SNDFILE* m_outputFiles[kChannels] = {nullptr, nullptr, nullptr, nullptr};
-    SF_INFO m_inputInfo{};  // description of the inputs (both agree)
+    SF_INFO m_inputInfo{};  // description of the inputs (all agree)
     SF_INFO m_filterInfo{};
     SF_INFO m_outputInfo{};  // samplerate, channels per file and format of the outputs
 
     sf_count_t m_outputLength = 0;                // T = input frames + L, frames of every output (0 for an empty input)
     int m_filterLength = 0;                       // L, taps per filter
     sf_count_t m_requestedBufferLength = 524288;  // R, frames read per chunk (bounded)
-    sf_count_t m_bufferLength = 0;                // frames per input staging buffer in use (L + whole hops)
 
     double m_gain = 1.0;              // linear factor on every output sample
     double m_peak = 0.0;              // largest absolute output sample of Run
@@ -88,20 +101,28 @@ public:
     sf_count_t m_clippedSamples = 0;  // integer-format samples beyond full scale, saturated
     bool m_finished = false;
     bool m_aborted = false;
+    vq::FailureDetail m_failure;  // the file and the reason of the last failed operation
 
 private:
     class ProgressBridge;
+    class Sink;
 
+    enum class State { Setting, Ran, Autoranged };
+
+    int InputFileCount() const;
     void UpdateOutputLength();
     int AllocateBuffers();
     int TransformFilters();
-    int RunPass(double offset);
-    vq::PassFiles MakePassFiles() const;
-    bool CountsClipping() const;
+    int RunPass(const char* title, const char* message);
+    vq::PassInputs MakePassInputs() const;
+    int Refuse(int status, const std::string& path, const std::string& reason);
 
-    std::string m_inputPaths[2];
+    State m_state = State::Setting;
+    std::string m_inputPaths[kMaxInputFiles];
     std::string m_filterPath;
     std::unique_ptr<vq::BlockConvolver> m_convolver;
     std::unique_ptr<vq::WorkerPool> m_pool;
     std::unique_ptr<vq::ConvolutionPass> m_pass;
+    std::unique_ptr<vq::OutputWriter> m_writer;
+    std::unique_ptr<Sink> m_sink;
 };

@@ -2,7 +2,7 @@
 #include "convolver/QConvolver.h"
 
 #include "common/EngineStatus.h"
-#include "convolver/BlockConvolver.h"
+#include "common/OutputWriter.h"
 
 using namespace vq;
 
@@ -12,27 +12,30 @@ constexpr double kTargetPeak = 0.5;
 
 int QConvolver::Autorange()
 {
-    if (!m_finished || !m_convolver)
-        return kStatusOk;
+    if (m_state != State::Ran || !m_finished)
+        return kBadState;
+    m_state = State::Autoranged;
     // A silent result has no level to bring up; its files stay as they are.
-    if (m_peak == 0.0 || m_outputLength == 0)
-        return kStatusOk;
+    if (m_peak == 0.0 || m_writer->SamplesWritten() == 0)
+        return m_writer->Commit(&m_failure);
 
     // One factor for every channel keeps the level ratios of W, X, Y and Z. The constant
-    // removed is the mean over all samples of all four outputs.
+    // removed is the mean over all samples of all outputs. Rendering afresh, instead of
+    // rescaling what the first pass wrote, carries none of its clipping or quantisation.
     const double scale = kTargetPeak / m_peak;
-    const double offset = scale * m_sum / (double(kChannels) * double(m_outputLength));
-
-    // The filters already carry m_gain; scaling them renders the outputs afresh at the
-    // new level instead of rescaling samples that the first pass quantised or clipped.
-    m_convolver->ScaleFilters(scale);
-    const double firstPeak = m_peak;
-    ProgressStart("VessarQuilix", "Autoranging...");
-    const int status = RunPass(offset);
-    m_peak = firstPeak;
+    const double offset = scale * m_sum / double(m_writer->SamplesWritten());
+    int status = m_writer->Rewind(&m_failure);
+    if (status != kStatusOk) {
+        m_writer->Discard();
+        return status;
+    }
+    m_writer->SetScale(scale, offset);
+    status = RunPass("VessarQuilix", "Autoranging...");
+    if (status != kStatusOk) {
+        m_writer->Discard();
+        return status;
+    }
     m_sum = offset;
-    ProgressEnd();  // does nothing when a cancelled display has already closed
-    if (status == kStatusCancelled)
-        m_aborted = true;
-    return status;
+    m_clippedSamples = m_writer->Clipped();
+    return m_writer->Commit(&m_failure);
 }

@@ -3,10 +3,34 @@
 
 #include "common/EngineStatus.h"
 #include "common/FilePaths.h"
+#include "common/OutputWriter.h"
 #include "common/SoundFileOutput.h"
 #include "convolver/BlockConvolver.h"
 
+#include <algorithm>
+#include <vector>
+
 using namespace vq;
+
+namespace {
+
+// Frames the writer converts and writes at a time.
+constexpr std::int64_t kWritePieceFrames = 16384;
+
+std::string Hertz(int rate)
+{
+    return std::to_string(rate) + " Hz";
+}
+
+}  // namespace
+
+int QConvolver::InputFileCount() const
+{
+    int count = 0;
+    while (count < kMaxInputFiles && m_inputFiles[count])
+        ++count;
+    return count;
+}
 
 void QConvolver::UpdateOutputLength()
 {
@@ -17,53 +41,79 @@ void QConvolver::UpdateOutputLength()
 
 int QConvolver::OpenInputFile(const char* path, int index)
 {
-    if (index != 0 && index != 1)
-        return -1;
+    if (m_state != State::Setting)
+        return kBadState;
+    if (index < 0 || index >= kMaxInputFiles || !path)
+        return Refuse(kBadParameter, path ? path : "", "no such input (files 0 to 3)");
     CloseSoundFile(m_inputFiles[index]);
+    m_inputPaths[index].clear();
     SF_INFO info{};
-    m_inputFiles[index] = path ? sf_open(path, SFM_READ, &info) : nullptr;
-    if (!m_inputFiles[index])
-        return kInputOpenFailed;
-    m_inputPaths[index] = path;
+    SNDFILE* file = sf_open(path, SFM_READ, &info);
+    if (!file)
+        return Refuse(kInputOpenFailed, path, sf_strerror(nullptr));
 
-    if (m_inputInfo.samplerate == 0) {
-        m_inputInfo = info;
-    } else {
-        if (info.samplerate != m_inputInfo.samplerate)
-            return kSampleRateMismatch;
-        if (info.channels != m_inputInfo.channels)
-            return kChannelCountMismatch;
-        if (info.frames != m_inputInfo.frames)
-            return kLengthMismatch;
+    // The first file opened describes the recording; the others must agree with it. A file
+    // that does not is closed again, so that a later Run cannot pass with it.
+    bool first = true;
+    for (int i = 0; i < kMaxInputFiles; ++i)
+        first = first && !m_inputFiles[i];
+    int status = kStatusOk;
+    std::string reason;
+    if (!first && info.samplerate != m_inputInfo.samplerate) {
+        status = kSampleRateMismatch;
+        reason = Hertz(info.samplerate) + ", the other input " + Hertz(m_inputInfo.samplerate);
+    } else if (!first && info.channels != m_inputInfo.channels) {
+        status = kChannelCountMismatch;
+        reason = std::to_string(info.channels) + " channels, the other input " + std::to_string(m_inputInfo.channels);
+    } else if (!first && info.frames != m_inputInfo.frames) {
+        status = kLengthMismatch;
+        reason = std::to_string(info.frames) + " frames, the other input " + std::to_string(m_inputInfo.frames);
     }
+    if (status != kStatusOk) {
+        sf_close(file);
+        return Refuse(status, path, reason);
+    }
+    if (first)
+        m_inputInfo = info;
+    m_inputFiles[index] = file;
+    m_inputPaths[index] = path;
     UpdateOutputLength();
     return kStatusOk;
 }
 
 int QConvolver::LoadFilterMatrix(const char* path)
 {
+    if (m_state != State::Setting)
+        return kBadState;
+    if (!path)
+        return Refuse(kBadParameter, "", "no filter matrix named");
     CloseSoundFile(m_filterFile);
     m_filterInfo = SF_INFO{};
-    m_filterFile = path ? sf_open(path, SFM_READ, &m_filterInfo) : nullptr;
+    m_filterLength = 0;
+    m_filterFile = sf_open(path, SFM_READ, &m_filterInfo);
+    UpdateOutputLength();
     if (!m_filterFile)
-        return kFilterMatrixOpenFailed;
+        return Refuse(kFilterMatrixOpenFailed, path, sf_strerror(nullptr));
     m_filterPath = path;
 
-    const sf_count_t taps = m_filterInfo.frames / kChannels;
-    m_filterLength = taps >= 1 && taps <= kMaxFilterLength ? static_cast<int>(taps) : 0;
-    UpdateOutputLength();
-    if (m_filterLength == 0)
-        return kFilterMatrixLength;
+    // Four filters of L taps one after the other: any other frame count would shift them.
+    const sf_count_t frames = m_filterInfo.frames;
+    if (frames < kChannels || frames % kChannels != 0 || frames / kChannels > kMaxFilterLength)
+        return Refuse(kFilterMatrixLength, path, std::to_string(frames) + " frames");
+    m_filterLength = static_cast<int>(frames / kChannels);
     m_fftLength = ChooseFftLength(m_filterLength);
-    m_spectrumLength = m_fftLength / 2 + 1;
-    m_fftScale = 1.0 / m_fftLength;
+    UpdateOutputLength();
     return kStatusOk;
 }
 
-void QConvolver::SetOutputFileName(int index, const std::string& path)
+int QConvolver::SetOutputFileName(int index, const std::string& path)
 {
-    if (index >= 0 && index < m_outputFileCount)
-        m_outputFileNames[index] = path;
+    if (m_state != State::Setting)
+        return kBadState;
+    if (index < 0 || index >= m_outputFileCount)
+        return Refuse(kBadParameter, path, "no such output");
+    m_outputFileNames[index] = path;
+    return kStatusOk;
 }
 
 int QConvolver::CheckSetup()
@@ -71,15 +121,27 @@ int QConvolver::CheckSetup()
     if (!m_filterFile)
         return kFilterMatrixNotOpen;
     if (m_filterInfo.channels != kChannels)
-        return kFilterMatrixChannels;
-    if (m_filterInfo.samplerate != m_inputInfo.samplerate)
-        return kSampleRateMismatch;
-    if (!m_inputFiles[0] || !m_inputFiles[1])
+        return Refuse(kFilterMatrixChannels, m_filterPath, std::to_string(m_filterInfo.channels) + " rows");
+    const int files = InputFileCount();
+    if (files > 0 && m_filterInfo.samplerate != m_inputInfo.samplerate)
+        return Refuse(kSampleRateMismatch, m_filterPath,
+                      Hertz(m_filterInfo.samplerate) + ", the inputs " + Hertz(m_inputInfo.samplerate));
+    const int channels = files * m_inputInfo.channels;
+    // Two stereo files of which the second is missing: an input is missing. Any other
+    // count of channels than four: the channels do not fit.
+    if (files == 0 || (files == 1 && m_inputInfo.channels == 2))
         return kMissingInputFile;
-    if (m_inputInfo.channels != 2)
-        return kChannelCountMismatch;
+    if (channels != kChannels || (m_inputInfo.channels != 1 && m_inputInfo.channels != 2 && m_inputInfo.channels != 4))
+        return Refuse(kChannelCountMismatch, m_inputPaths[0],
+                      std::to_string(channels) + " capsule channels in all instead of 4");
     if (m_filterLength == 0)
-        return kFilterMatrixLength;
+        return Refuse(kFilterMatrixLength, m_filterPath, std::to_string(m_filterInfo.frames) + " frames");
+    int seen[kChannels] = {0, 0, 0, 0};
+    for (int c : m_capsuleChannels)
+        if (c < 0 || c >= kChannels || seen[c]++)
+            return Refuse(kBadParameter, "", "the capsule order is not a permutation of the four channels");
+    if (vq::BFormatLayout(m_convention, m_outputFileCount).empty())
+        return Refuse(kBadParameter, "", "no such output layout in this B-format convention");
     return kStatusOk;
 }
 
@@ -87,18 +149,27 @@ int QConvolver::OpenOutputFiles()
 {
     // Nothing is created when any output would replace a file the run reads or another
     // output: the user's recordings are never opened for writing.
-    if (OutputsCollide(m_outputFileNames, m_outputFileCount, {m_inputPaths[0], m_inputPaths[1], m_filterPath}))
+    std::vector<std::string> reads(m_inputPaths, m_inputPaths + InputFileCount());
+    reads.push_back(m_filterPath);
+    if (OutputsCollide(m_outputFileNames, m_outputFileCount, reads))
         return kOutputOverwritesInput;
+    const OutputLayout& layout = vq::BFormatLayout(m_convention, m_outputFileCount);
     m_outputInfo.samplerate = m_inputInfo.samplerate;
-    m_outputInfo.channels = kChannels / m_outputFileCount;
-    return CreateOutputFiles(m_outputFileNames, m_outputFileCount, m_outputInfo, m_outputLength, m_outputFiles);
+    m_outputInfo.channels = static_cast<int>(layout.front().channels.size());
+    WriterOptions options;
+    options.format = m_outputInfo.format;
+    options.sampleRate = m_inputInfo.samplerate;
+    options.ambisonicHeader = m_ambisonicHeader;
+    options.dither = m_dither;
+    m_writer = std::make_unique<OutputWriter>();
+    return m_writer->Open(layout, std::vector<std::string>(m_outputFileNames, m_outputFileNames + m_outputFileCount),
+                          options, m_outputLength, kWritePieceFrames, &m_failure);
 }
 
 void QConvolver::CloseFiles()
 {
-    CloseSoundFile(m_inputFiles[0]);
-    CloseSoundFile(m_inputFiles[1]);
-    CloseSoundFile(m_filterFile);
-    for (SNDFILE*& file : m_outputFiles)
+    m_writer.reset();  // removes temporaries not yet committed
+    for (SNDFILE*& file : m_inputFiles)
         CloseSoundFile(file);
+    CloseSoundFile(m_filterFile);
 }

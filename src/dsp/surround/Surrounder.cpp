@@ -1,7 +1,8 @@
 #include "surround/Surrounder.h"
 
 #include "common/EngineStatus.h"
-#include "common/SoundFileOutput.h"
+#include "common/OutputLayout.h"
+#include "common/OutputWriter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -42,154 +43,95 @@ Surrounder::~Surrounder()
     CloseFiles();
 }
 
-bool Surrounder::ProgressStart(const char*, const char*)
+int Surrounder::Refuse(int status, const std::string& path, const std::string& reason)
 {
-    std::printf("Starting Surrounder calculations");
-    return true;
-}
-
-bool Surrounder::ProgressUpdate(int percent)
-{
-    if (percent == -1)
-        std::printf("done.\n");
-    else
-        std::printf("Processed %d %%\n", percent);
-    return true;
-}
-
-bool Surrounder::ProgressEnd()
-{
-    std::printf("Finished Surrounder calculations");
-    return true;
+    m_failure.path = path;
+    m_failure.reason = reason;
+    return status;
 }
 
 int Surrounder::AllocateBuffers()
 {
     m_bufferLength = std::min(m_length, std::clamp<sf_count_t>(m_requestedBufferLength, 1, kMaxBlockFrames));
-    m_pieceLength = std::min(m_bufferLength, kPieceFrames);
+    m_pieceLength = std::max<sf_count_t>(1, std::min(m_bufferLength, kPieceFrames));
     const std::size_t frames = static_cast<std::size_t>(m_pieceLength);
-    if (!m_readBuffer.Allocate(frames * kInputChannels) || !m_outputBuffer.Allocate(frames * kChannels))
+    if (!m_readBuffer.Allocate(frames * kInputChannels) || !m_channelBuffers.Allocate(frames * kChannels))
         return kOutOfMemory;
     return kStatusOk;
 }
 
-int Surrounder::DecodeBlock(sf_count_t frames, Pass& pass)
+int Surrounder::DecodePiece(sf_count_t count, const DecodeMatrix& m, const LfeFilter& lfe)
 {
-    for (sf_count_t done = 0; done < frames; done += m_pieceLength) {
-        const sf_count_t count = std::min(m_pieceLength, frames - done);
-        int status = ReadFrames(m_inputFile, m_readBuffer.data(), count);
-        if (status != kStatusOk)
-            return status;
-        DecodePiece(count, pass);
-        status = WritePiece(count);
-        if (status != kStatusOk)
-            return status;
-    }
-    return kStatusOk;
-}
-
-void Surrounder::DecodePiece(sf_count_t count, Pass& pass)
-{
-    // Channel k of frame n sits at offset[k] + n * stride: file k / perFile, channel
-    // k % perFile of it, each file's frames interleaved from perFile * piece * file on.
-    const int perFile = kChannels / m_outputFileCount;
-    const std::size_t stride = static_cast<std::size_t>(perFile);
-    std::size_t offset[kChannels];
-    for (int k = 0; k < kChannels; ++k)
-        offset[k] = static_cast<std::size_t>((k / perFile) * perFile * m_pieceLength + k % perFile);
-
+    if (sf_readf_double(m_inputFile, m_readBuffer.data(), count) != count)
+        return Refuse(kInputReadFailed, m_inputPath, "it ended before its stated length");
     // Locals, not members, inside the loop: the compiler cannot tell the output stores
-    // from them and would reload them every frame. One peak per channel keeps six short
-    // dependency chains instead of one long one.
-    const DecodeMatrix m = pass.matrix;
-    const LfeFilter lfe = pass.lfe;
+    // from them and would reload them every frame.
+    double* out[kChannels];
+    for (int k = 0; k < kChannels; ++k)
+        out[k] = m_channelBuffers.data() + static_cast<std::size_t>(k * m_pieceLength);
     const bool lfeOn = m_lowFreqsInLfe;
-    const double lfeGain = pass.lfeGain;
     LfeState state = m_lfeState;
-    double peak[kChannels] = {};
     const double* in = m_readBuffer.data();
-    double* out = m_outputBuffer.data();
-    for (sf_count_t n = 0; n < count; ++n, in += kInputChannels, out += stride) {
+    for (sf_count_t n = 0; n < count; ++n, in += kInputChannels) {
         const double w = in[0], x = in[1], y = in[2];
-        double v[kChannels];
         for (int k = 0; k < kChannels; ++k)
-            v[k] = m.w[k] * w + m.x[k] * x + m.y[k] * y;
-        v[kLfe] = lfeOn ? lfeGain * lfe.Next(w, state) : 0.0;
-        for (int k = 0; k < kChannels; ++k) {
-            out[offset[k]] = v[k];
-            peak[k] = std::max(peak[k], std::fabs(v[k]));
-        }
+            out[k][n] = m.w[k] * w + m.x[k] * x + m.y[k] * y;
+        out[kLfe][n] = lfeOn ? kLfeLevel * lfe.Next(w, state) : 0.0;
     }
     m_lfeState = state;
-
-    for (int k = 0; k < kChannels; ++k) {
-        pass.levels.peak = std::max(pass.levels.peak, peak[k]);
-        // Counted again only where something is over: rare, and it keeps the loop short.
-        if (peak[k] > 1.0) {
-            const double* channel = m_outputBuffer.data() + offset[k];
-            for (sf_count_t n = 0; n < count; ++n)
-                pass.levels.overFullScale += std::fabs(channel[n * perFile]) > 1.0;
-        }
-    }
+    return m_writer->Write(out, count, &m_failure);
 }
 
-int Surrounder::WritePiece(sf_count_t count)
+int Surrounder::DecodePass(const char* title, const char* message)
 {
-    const int perFile = kChannels / m_outputFileCount;
-    for (int f = 0; f < m_outputFileCount; ++f) {
-        const double* region = m_outputBuffer.data() + static_cast<std::size_t>(f * perFile * m_pieceLength);
-        const int status = WriteFrames(m_outputFiles[f], region, count);
-        if (status != kStatusOk)
-            return status;
-    }
-    return kStatusOk;
-}
-
-int Surrounder::DecodePass(double gain, bool rewindOutputs)
-{
-    // Only a second pass seeks the outputs: libsndfile takes long to close a file that was
-    // sought while being written.
-    int status = SeekFrame(m_inputFile, 0, kInputReadFailed);
-    for (int f = 0; rewindOutputs && f < m_outputFileCount && status == kStatusOk; ++f)
-        status = SeekFrame(m_outputFiles[f], 0, kOutputWriteFailed);
-    if (status != kStatusOk)
-        return status;
-
-    Pass pass{MakeDecodeMatrix(m_openingAngle, gain), LfeFilter(m_inputInfo.samplerate), kLfeLevel * gain, Levels{}};
+    if (sf_seek(m_inputFile, 0, SEEK_SET) != 0)
+        return Refuse(kInputReadFailed, m_inputPath, sf_strerror(m_inputFile));
+    // The gain is the writer's: a second pass changes it there, and the LFE filter runs at
+    // unity either way.
+    const DecodeMatrix matrix = MakeDecodeMatrix(m_openingAngle, 1.0);
+    const LfeFilter lfe(m_inputInfo.samplerate);
     m_lfeState = LfeState{};
-    for (sf_count_t start = 0; start < m_length; start += m_bufferLength) {
-        status = DecodeBlock(std::min(m_bufferLength, m_length - start), pass);
-        if (status != kStatusOk)
-            return status;
-        // The share decoded before this block, truncated: 0 first, never 100.
-        if (!ProgressUpdate(static_cast<int>(100 * start / m_length)))
-            return kStatusCancelled;
+    ProgressStart(title, message);
+    int status = kStatusOk;
+    for (sf_count_t start = 0; start < m_length && status == kStatusOk; start += m_bufferLength) {
+        const sf_count_t block = std::min(m_bufferLength, m_length - start);
+        for (sf_count_t done = 0; done < block && status == kStatusOk; done += m_pieceLength)
+            status = DecodePiece(std::min(m_pieceLength, block - done), matrix, lfe);
+        if (status == kStatusOk && !ProgressUpdate(start + block, m_length))
+            status = kStatusCancelled;
     }
-    m_peak = pass.levels.peak;
-    m_clippedSamples = IsIntegerFormat(m_outputInfo.format) ? pass.levels.overFullScale : 0;
-    return kStatusOk;
+    ProgressEnd();
+    if (status == kStatusCancelled)
+        m_aborted = true;
+    return status;
 }
 
 int Surrounder::Run()
 {
+    if (m_state != State::Setting)
+        return kBadState;
+    m_state = State::Ran;
     m_peak = 0.0;
     m_clippedSamples = 0;
-    m_finished = false;
-    m_aborted = false;
+    m_finished = m_aborted = false;
+    m_failure.Clear();
 
     int status = CheckSetup();
     if (status == kStatusOk)
         status = OpenOutputFiles();
     if (status == kStatusOk)
         status = AllocateBuffers();
-    if (status != kStatusOk)
+    if (status == kStatusOk) {
+        m_writer->SetScale(m_gain, 0.0);
+        status = DecodePass(nullptr, nullptr);
+    }
+    if (status != kStatusOk) {
+        if (m_writer)
+            m_writer->Discard();
         return status;
-
-    ProgressStart(nullptr, nullptr);
-    status = DecodePass(m_gain, false);
-    ProgressEnd();
-    if (status == kStatusCancelled)
-        m_aborted = true;
-    m_finished = status == kStatusOk;
-    return status;
+    }
+    m_peak = m_writer->Peak();
+    m_clippedSamples = m_writer->Clipped();
+    m_finished = true;
+    return m_autorange ? kStatusOk : m_writer->Commit(&m_failure);
 }

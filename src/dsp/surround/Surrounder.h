@@ -5,27 +5,35 @@
 // 6-channel file, three stereo files (L,R / C,LFE / Ls,Rs) or six mono files.
 //
 // Lifecycle: construct; OpenInputFile; set the public members and output names; Run;
-// optionally Autorange; destroy (closes the files). Every operation returns 0 or a status
-// code (common/EngineStatus.h); Run and Autorange return -1 when the user cancelled
-// through ProgressUpdate.
+// Autorange when m_autorange is set; destroy. Every operation returns 0 or a status code
+// (common/EngineStatus.h): an operation out of order returns kBadState, and m_failure then
+// says which file failed and why. Run and Autorange return -1 when the user cancelled
+// through ProgressUpdate. The outputs appear under their names only when complete.
 #pragma once
 
+#include "common/EngineProgress.h"
+#include "common/FailureDetail.h"
 #include "common/FftwArray.h"
 #include "surround/DecodeMatrix.h"
 #include "surround/LfeFilter.h"
 
 #include <sndfile.h>
 
+#include <memory>
 #include <string>
 
-class Surrounder {
+namespace vq {
+class OutputWriter;
+}
+
+class Surrounder : public vq::EngineProgress {
 public:
     static constexpr int kChannels = 6;       // L, R, C, LFE, Ls, Rs
     static constexpr int kInputChannels = 4;  // W, X, Y, Z
 
     // openingAngle in degrees between L and R; outputFileCount 1, 3 or 6.
     Surrounder(double openingAngle, int outputFileCount);
-    virtual ~Surrounder();
+    ~Surrounder() override;
     Surrounder(const Surrounder&) = delete;
     Surrounder& operator=(const Surrounder&) = delete;
 
@@ -43,19 +51,13 @@ public:
     // balance. A silent result is left as it is. 0, -1 or a code.
     int Autorange();
 
-    // Progress of Run (title and message null) and of Autorange. Percent is the share of
-    // the input decoded before the block just written; false cancels.
-    virtual bool ProgressStart(const char* title, const char* message);
-    virtual bool ProgressUpdate(int percent);
-    virtual bool ProgressEnd();
-
     bool m_autorange = false;      // Autorange will follow Run
     bool m_lowFreqsInLfe = false;  // fill the LFE channel with low-passed W (else silent)
+    bool m_dither = false;         // triangular dither before rounding to integer samples
     int m_outputFileCount;
     std::string m_outputFileNames[kChannels];  // default out_000.wav .. out_005.wav
 
     SNDFILE* m_inputFile = nullptr;
-    SNDFILE* m_outputFiles[kChannels] = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
     SF_INFO m_inputInfo{};
     SF_INFO m_outputInfo{};  // samplerate, channels per file and format of the outputs
 
@@ -63,8 +65,6 @@ public:
     sf_count_t m_requestedBufferLength = 524288;  // wished block length in frames (bounded)
     sf_count_t m_bufferLength = 0;                // N, block length in use (progress after each)
 
-    vq::FftwArray<double> m_readBuffer;    // one piece of a block: interleaved W, X, Y, Z frames
-    vq::FftwArray<double> m_outputBuffer;  // the six channels of one piece, in the file layout
     vq::LfeState m_lfeState;
 
     double m_gain = 1.0;    // linear factor on every output channel
@@ -74,30 +74,23 @@ public:
     sf_count_t m_clippedSamples = 0;
     bool m_finished = false;
     bool m_aborted = false;
+    vq::FailureDetail m_failure;  // the file and the reason of the last failed operation
 
 private:
-    // Largest absolute sample and samples beyond full scale of one pass.
-    struct Levels {
-        double peak = 0.0;
-        sf_count_t overFullScale = 0;
-    };
-    // What one decode pass works with, and the levels it has met so far.
-    struct Pass {
-        vq::DecodeMatrix matrix;
-        vq::LfeFilter lfe;
-        double lfeGain;
-        Levels levels;
-    };
+    enum class State { Setting, Ran, Autoranged };
 
-    int CheckSetup() const;
+    int CheckSetup();
     int OpenOutputFiles();
     void CloseFiles();
     int AllocateBuffers();
-    int DecodePass(double gain, bool rewindOutputs);
-    int DecodeBlock(sf_count_t frames, Pass& pass);
-    void DecodePiece(sf_count_t count, Pass& pass);
-    int WritePiece(sf_count_t count);
+    int DecodePass(const char* title, const char* message);
+    int DecodePiece(sf_count_t count, const vq::DecodeMatrix& matrix, const vq::LfeFilter& lfe);
+    int Refuse(int status, const std::string& path, const std::string& reason);
 
+    State m_state = State::Setting;
     sf_count_t m_pieceLength = 0;  // frames read, decoded and written at a time
+    vq::FftwArray<double> m_readBuffer;      // one piece: interleaved W, X, Y, Z frames
+    vq::FftwArray<double> m_channelBuffers;  // one piece: the six channels one after another
+    std::unique_ptr<vq::OutputWriter> m_writer;
     std::string m_inputPath;
 };

@@ -2,6 +2,7 @@
 #include "surround/Surrounder.h"
 
 #include "common/EngineStatus.h"
+#include "common/OutputWriter.h"
 
 using namespace vq;
 
@@ -11,20 +12,24 @@ constexpr double kTargetPeak = 0.5;
 
 int Surrounder::Autorange()
 {
-    if (!m_finished)
-        return kStatusOk;
+    if (m_state != State::Ran || !m_finished)
+        return kBadState;
+    m_state = State::Autoranged;
     // A silent result has no level to bring up; its files stay as they are.
     if (m_peak == 0.0 || m_length == 0)
-        return kStatusOk;
+        return m_writer->Commit(&m_failure);
 
     // Every channel is linear in the gain, so decoding afresh with the scaled gain gives
     // the rescaled outputs without carrying over what the first pass clipped or quantised.
-    const double firstPeak = m_peak;
-    ProgressStart("VessarQuilix", "Autoranging...");
-    const int status = DecodePass(m_gain * kTargetPeak / firstPeak, true);
-    m_peak = firstPeak;
-    ProgressEnd();
-    if (status == kStatusCancelled)
-        m_aborted = true;
-    return status;
+    int status = m_writer->Rewind(&m_failure);
+    if (status == kStatusOk) {
+        m_writer->SetScale(m_gain * kTargetPeak / m_peak, 0.0);
+        status = DecodePass("VessarQuilix", "Autoranging...");
+    }
+    if (status != kStatusOk) {
+        m_writer->Discard();
+        return status;
+    }
+    m_clippedSamples = m_writer->Clipped();
+    return m_writer->Commit(&m_failure);
 }

@@ -3,29 +3,37 @@
 
 #include "common/EngineStatus.h"
 #include "common/FilePaths.h"
+#include "common/OutputLayout.h"
+#include "common/OutputWriter.h"
 #include "common/SoundFileOutput.h"
+
+#include <vector>
 
 using namespace vq;
 
 int Surrounder::OpenInputFile(const std::string& path)
 {
+    if (m_state != State::Setting)
+        return kBadState;
     CloseSoundFile(m_inputFile);
     m_inputInfo = SF_INFO{};
     m_length = 0;
+    m_inputPath.clear();
     m_inputFile = sf_open(path.c_str(), SFM_READ, &m_inputInfo);
     if (!m_inputFile)
-        return kInputOpenFailed;
+        return Refuse(kInputOpenFailed, path, sf_strerror(nullptr));
     m_inputPath = path;
     m_length = m_inputInfo.frames;
     return kStatusOk;
 }
 
-int Surrounder::CheckSetup() const
+int Surrounder::CheckSetup()
 {
     if (!m_inputFile)
         return kMissingInputFile;
     if (m_inputInfo.channels != kInputChannels)
-        return kChannelCountMismatch;
+        return Refuse(kChannelCountMismatch, m_inputPath,
+                      std::to_string(m_inputInfo.channels) + " channels instead of W, X, Y, Z");
     return kStatusOk;
 }
 
@@ -34,14 +42,20 @@ int Surrounder::OpenOutputFiles()
     // Nothing is created when an output would replace the input or another output.
     if (OutputsCollide(m_outputFileNames, m_outputFileCount, {m_inputPath}))
         return kOutputOverwritesInput;
+    const OutputLayout& layout = SurroundLayout(m_outputFileCount);
     m_outputInfo.samplerate = m_inputInfo.samplerate;
-    m_outputInfo.channels = kChannels / m_outputFileCount;
-    return CreateOutputFiles(m_outputFileNames, m_outputFileCount, m_outputInfo, m_length, m_outputFiles);
+    m_outputInfo.channels = static_cast<int>(layout.front().channels.size());
+    WriterOptions options;
+    options.format = m_outputInfo.format;
+    options.sampleRate = m_inputInfo.samplerate;
+    options.dither = m_dither;
+    m_writer = std::make_unique<OutputWriter>();
+    return m_writer->Open(layout, std::vector<std::string>(m_outputFileNames, m_outputFileNames + m_outputFileCount),
+                          options, m_length, 16384, &m_failure);
 }
 
 void Surrounder::CloseFiles()
 {
+    m_writer.reset();  // removes temporaries not yet committed
     CloseSoundFile(m_inputFile);
-    for (SNDFILE*& file : m_outputFiles)
-        CloseSoundFile(file);
 }

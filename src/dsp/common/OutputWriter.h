@@ -1,0 +1,88 @@
+// Writes the signals of a pass into the output files of a layout (OutputLayout.h): routes
+// and weights every channel, applies the pass's scale and offset, converts to the file's
+// sample format (rounded, saturated, optionally dithered), counts what was beyond full
+// scale and keeps the peak and sum of what was written.
+//
+// Nothing appears under a final name until the whole result is there: each file is written
+// to a temporary file beside it and renamed over the final name by Commit; Discard (or the
+// destructor) removes the temporaries and leaves any earlier file of that name untouched.
+#pragma once
+
+#include "common/FailureDetail.h"
+#include "common/OutputLayout.h"
+#include "common/SampleQuantizer.h"
+
+#include <sndfile.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vq {
+
+struct WriterOptions {
+    int format = SF_FORMAT_WAVEX | SF_FORMAT_PCM_16;  // libsndfile container and sample format
+    int sampleRate = 48000;
+    bool ambisonicHeader = false;  // mark WAVE-EX files as Ambisonic B-format (.amb)
+    bool dither = false;           // triangular dither before rounding to integers
+};
+
+class OutputWriter {
+public:
+    OutputWriter() = default;
+    ~OutputWriter();
+    OutputWriter(const OutputWriter&) = delete;
+    OutputWriter& operator=(const OutputWriter&) = delete;
+
+    // Creates a temporary for each file of `layout` (names[i] is file i's final name),
+    // sized for `frames` frames (a WAV too long for its header becomes RF64), buffers for
+    // writes of up to `maxFrames` frames. 0, kOutputOpenFailed (detail names the file and
+    // why) or kOutOfMemory.
+    int Open(const OutputLayout& layout, const std::vector<std::string>& names, const WriterOptions& options,
+             std::int64_t frames, std::int64_t maxFrames, FailureDetail* detail);
+
+    // Every written sample becomes scale * signal * weight - offset. Default 1 and 0.
+    void SetScale(double scale, double offset);
+    // Starts again from frame 0 of every file (a second pass); statistics are cleared.
+    int Rewind(FailureDetail* detail);
+
+    // Writes `frames` frames: signals[s][n] is signal s at frame n. 0 or kOutputWriteFailed.
+    int Write(const double* const signals[], std::int64_t frames, FailureDetail* detail);
+
+    // Completes every file and renames it over its final name. 0 or kOutputWriteFailed.
+    int Commit(FailureDetail* detail);
+    // Closes and removes the temporaries; final names are left as they were.
+    void Discard();
+
+    double Peak() const { return m_peak; }                   // largest absolute written sample
+    double Sum() const { return m_sum; }                     // sum of all written samples
+    std::int64_t Clipped() const { return m_clipped; }       // integer samples beyond full scale
+    std::int64_t SamplesWritten() const { return m_samples; }
+    bool IsOpen() const { return !m_files.empty(); }
+
+private:
+    struct File {
+        std::string finalName;
+        std::string temporary;
+        SNDFILE* handle = nullptr;
+        const OutputFile* layout = nullptr;
+    };
+
+    int WriteFile(File& file, const double* const signals[], std::int64_t frames, FailureDetail* detail);
+
+    std::vector<File> m_files;
+    WriterOptions m_options;
+    bool m_integer = false;
+    bool m_needsZeroMask = false;
+    double m_scale = 1.0;
+    double m_offset = 0.0;
+    std::vector<double> m_interleaved;
+    std::vector<int> m_integers;
+    SampleQuantizer m_quantizer;
+    double m_peak = 0.0;
+    double m_sum = 0.0;
+    std::int64_t m_clipped = 0;
+    std::int64_t m_samples = 0;
+};
+
+}  // namespace vq
