@@ -18,8 +18,6 @@ struct SineCosine {
 SineCosine OfDegrees(double degrees)
 {
     const double reduced = std::remainder(degrees, 360.0);  // exact, in [-180, 180]
-    if (reduced == 0.0)
-        return {0.0, 1.0};
     if (reduced == 90.0)
         return {1.0, 0.0};
     if (reduced == -90.0)
