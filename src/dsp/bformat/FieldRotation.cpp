@@ -1,0 +1,65 @@
+#include "bformat/FieldRotation.h"
+
+#include <cmath>
+
+namespace vq {
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+
+struct SineCosine {
+    double sine;
+    double cosine;
+};
+
+// Sine and cosine of an angle in degrees, exact at the multiples of 90 degrees (where
+// sin(kPi) would give 1.2e-16 instead of 0).
+SineCosine OfDegrees(double degrees)
+{
+    const double reduced = std::remainder(degrees, 360.0);  // exact, in [-180, 180]
+    if (reduced == 90.0)
+        return {1.0, 0.0};
+    if (reduced == -90.0)
+        return {-1.0, 0.0};
+    if (reduced == 180.0 || reduced == -180.0)
+        return {0.0, -1.0};
+    const double radians = reduced * (kPi / 180.0);
+    return {std::sin(radians), std::cos(radians)};
+}
+
+}  // namespace
+
+FieldRotation FieldRotation::FromDegrees(double yaw, double pitch, double roll)
+{
+    const SineCosine a = OfDegrees(yaw), b = OfDegrees(pitch), c = OfDegrees(roll);
+    // Ryaw = [ca -sa 0; sa ca 0; 0 0 1], Rpitch = [cb 0 -sb; 0 1 0; sb 0 cb] (X towards Z),
+    // Rroll = [1 0 0; 0 cc -sc; 0 sc cc]; the product Rroll * Rpitch * Ryaw written out.
+    FieldRotation r;
+    r.m_matrix = {{
+        {b.cosine * a.cosine, -b.cosine * a.sine, -b.sine},
+        {c.cosine * a.sine - c.sine * b.sine * a.cosine, c.cosine * a.cosine + c.sine * b.sine * a.sine,
+         -c.sine * b.cosine},
+        {c.sine * a.sine + c.cosine * b.sine * a.cosine, c.sine * a.cosine - c.cosine * b.sine * a.sine,
+         c.cosine * b.cosine},
+    }};
+    return r;
+}
+
+bool FieldRotation::IsIdentity() const
+{
+    return m_matrix == FieldRotation().m_matrix;
+}
+
+void FieldRotation::Apply(double* x, double* y, double* z, std::int64_t frames) const
+{
+    const Matrix& m = m_matrix;
+    for (std::int64_t n = 0; n < frames; ++n) {
+        const double xn = x[n], yn = y[n], zn = z[n];
+        x[n] = m[0][0] * xn + m[0][1] * yn + m[0][2] * zn;
+        y[n] = m[1][0] * xn + m[1][1] * yn + m[1][2] * zn;
+        z[n] = m[2][0] * xn + m[2][1] * yn + m[2][2] * zn;
+    }
+}
+
+}  // namespace vq
