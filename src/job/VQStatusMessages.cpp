@@ -57,6 +57,7 @@ const StatusMessage kMessages[] = {
     {vq::kOutputOverwritesInput, Names::Nothing,
      "An output file is the same file as an input, the filter matrix, another output or the "
      "intermediate \"bformat.wav\".\nPlease choose other output names."},
+    {vq::kBadParameter, Names::Nothing, "A decoder setting is out of range.\nPlease check the decoder's settings."},
 };
 
 }  // namespace

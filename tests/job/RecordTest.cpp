@@ -196,6 +196,8 @@ TEST(Record, EveryStatusCodeHasItsMessage)
         p.m_status = code;
         EXPECT_NE(p.GetErrorMessage(), "Unknown error.") << code;
     }
+    p.m_status = vq::kBadParameter;
+    EXPECT_NE(p.GetErrorMessage(), "Unknown error.");
     p.m_status = VQParams::kUnrepresentablePath;
     p.m_unrepresentablePath = "odd.wav";
     EXPECT_NE(p.GetErrorMessage().Find("odd.wav"), wxNOT_FOUND);

@@ -26,6 +26,7 @@ enum EngineStatus : int {
     kOutOfMemory = 525,             // the working buffers cannot be allocated
     kFftSetupFailed = 526,          // FFTW cannot plan the transforms
     kOutputOverwritesInput = 527,   // an output names an input, the filter matrix or another output
+    kBadParameter = 529,            // an argument is out of range
 };
 
 }  // namespace vq
