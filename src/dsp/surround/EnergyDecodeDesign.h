@@ -9,7 +9,7 @@
 //    the real pair around it by power-normalised VBAP. Every real loudspeaker then plays
 //    its own part of the circle, C included. Its faults on this layout: the energy rises
 //    by 3.8 dB from front to back (the rear pair gathers 140 degrees of virtual
-//    loudspeakers), and sources at 150 to 170 degrees are pulled 21 degrees towards Ls/Rs.
+//    loudspeakers), and sources near +-150 degrees are pulled up to 21 degrees towards Ls/Rs.
 // 2. A refinement of the left-right symmetric matrix (8 free weights) by Nelder-Mead,
 //    from the AllRAD matrix, minimising over sources every degree: the mean squared
 //    direction error of rE (radians) + the variance of ln(total energy) + the squared
