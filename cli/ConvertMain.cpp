@@ -6,6 +6,7 @@
 
 #include "VQConfig.h"
 #include "VQParams.h"
+#include "VqVersion.h"
 
 #include <wx/init.h>
 
@@ -48,7 +49,7 @@ int main(int argc, char** argv)
         return kExitOk;
     }
     if (options.version) {
-        std::printf("%s %s\n", kProgram, VQ_VERSION_STRING);
+        std::printf("%s %s\n", kProgram, vq::kVersionString);
         return kExitOk;
     }
 
