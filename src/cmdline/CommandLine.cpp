@@ -190,7 +190,7 @@ bool CommandLine::Number(double low, double high, double* value)
 {
     double parsed = 0.0;
     if (!ParseNumber(m_value, &parsed) || parsed < low || parsed > high)
-        return ValueError(Range("a number", Format(low), Format(high)), m_value);
+        return BadValue(Range("a number", Format(low), Format(high)));
     *value = parsed;
     return true;
 }
@@ -199,7 +199,7 @@ bool CommandLine::Integer(long low, long high, int* value)
 {
     long parsed = 0;
     if (!ParseInteger(m_value, &parsed) || parsed < low || parsed > high)
-        return ValueError(Range("a whole number", Format(low), Format(high)), m_value);
+        return BadValue(Range("a whole number", Format(low), Format(high)));
     *value = static_cast<int>(parsed);
     return true;
 }
@@ -210,7 +210,7 @@ bool CommandLine::NumberList(double low, double high, std::vector<double>* value
     for (const std::string& item : SplitAtCommas(m_value)) {
         double number = 0.0;
         if (!ParseNumber(item, &number) || number < low || number > high)
-            return ValueError(Range("comma-separated numbers", Format(low), Format(high)), m_value);
+            return BadValue(Range("comma-separated numbers", Format(low), Format(high)));
         parsed.push_back(number);
     }
     *values = parsed;
@@ -223,7 +223,7 @@ bool CommandLine::IntegerList(long low, long high, std::vector<int>* values)
     for (const std::string& item : SplitAtCommas(m_value)) {
         long number = 0;
         if (!ParseInteger(item, &number) || number < low || number > high)
-            return ValueError(Range("comma-separated whole numbers", Format(low), Format(high)), m_value);
+            return BadValue(Range("comma-separated whole numbers", Format(low), Format(high)));
         parsed.push_back(static_cast<int>(number));
     }
     *values = parsed;
@@ -240,12 +240,12 @@ bool CommandLine::Choice(const std::vector<std::string>& choices, int* index)
         }
         names += (i == 0 ? "" : i + 1 == choices.size() ? " or " : ", ") + choices[i];
     }
-    return ValueError(names, m_value);
+    return BadValue(names);
 }
 
-bool CommandLine::ValueError(const std::string& expected, const std::string& text)
+bool CommandLine::BadValue(const std::string& expected)
 {
-    return UsageError("option '" + m_typed + "' takes " + expected + ", not '" + text + "'");
+    return UsageError("option '" + m_typed + "' takes " + expected + ", not '" + m_value + "'");
 }
 
 bool CommandLine::UsageError(const std::string& what)

@@ -46,6 +46,8 @@ public:
     bool IntegerList(long low, long high, std::vector<int>* values);
     // One of `choices`: *index is its position.
     bool Choice(const std::vector<std::string>& choices, int* index);
+    // Reports the current value as wrong: "option '--x' takes <expected>, not '<value>'".
+    bool BadValue(const std::string& expected);
 
     // The arguments that are not options, in order (all of them once Next() returned false).
     const std::vector<std::string>& Arguments() const { return m_arguments; }
@@ -65,7 +67,6 @@ private:
     bool TakeLong(const std::string& arg);
     bool TakeShort();
     const OptionSpec* FindLong(const std::string& name);
-    bool ValueError(const std::string& expected, const std::string& text);
 
     std::string m_program;
     std::vector<OptionSpec> m_options;
