@@ -34,8 +34,6 @@ public:
     bool Next();
     // True when the current option is the one declared as `name`.
     bool Is(const char* name) const;
-    // The current option as typed ("--gain", "-o"), for messages.
-    const std::string& Typed() const { return m_typed; }
 
     // The current option's value, checked. Each reports a bad value as a usage error and
     // then returns false, leaving *value alone. Numbers are read in the C locale.
@@ -61,8 +59,6 @@ public:
     // Writes Message() to standard error; returns kExitUsage.
     int ReportUsage() const;
 
-    const std::string& Program() const { return m_program; }
-
 private:
     bool TakeLong(const std::string& arg);
     bool TakeShort();
@@ -75,7 +71,7 @@ private:
     std::string m_cluster;        // letters left of a group of short options (-qy)
     bool m_optionsEnded = false;  // after "--"
     const OptionSpec* m_current = nullptr;
-    std::string m_typed;
+    std::string m_typed;  // the current option as typed ("--gain", "-o"), for messages
     std::string m_value;
     std::vector<std::string> m_arguments;
     std::string m_problem;
