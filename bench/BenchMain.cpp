@@ -15,7 +15,7 @@ namespace {
 
 constexpr const char* kProgram = "vq-bench";
 
-const std::vector<vq::OptionSpec> kOptions = {
+const std::vector<vq::Option> kOptions = {
     {"minutes", '\0', true}, {"taps", '\0', true}, {"repeats", '\0', true},
     {"dir", '\0', true},     {"only", '\0', true}, {"help", 'h', false},
 };

@@ -8,7 +8,7 @@
 
 namespace {
 
-const std::vector<vq::OptionSpec> kOptions = {
+const std::vector<vq::Option> kOptions = {
     {"mode", '\0', true},          {"files", '\0', true},
     {"output", 'o', true},         {"format", '\0', true},
     {"gain", '\0', true},          {"autorange", '\0', false},

@@ -34,7 +34,7 @@ void PrintHelp()
 
 int main(int argc, char** argv)
 {
-    CommandLine args(kProgram, ToolOptionSpecs({{"name", '\0', true}}), argc, argv);
+    CommandLine args(kProgram, ToolOptionList({{"name", '\0', true}}), argc, argv);
     ToolOptions options;
     std::string name = "demo";
     const auto takeName = [&]() {

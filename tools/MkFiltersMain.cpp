@@ -38,7 +38,7 @@ void PrintHelp()
 
 int main(int argc, char** argv)
 {
-    CommandLine args(kProgram, ToolOptionSpecs({{"taps", '\0', true}, {"rates", '\0', true}}), argc, argv);
+    CommandLine args(kProgram, ToolOptionList({{"taps", '\0', true}, {"rates", '\0', true}}), argc, argv);
     ToolOptions options;
     int taps = kDefaultTaps;
     std::vector<int> rates = {44100, 48000, 88200, 96000};

@@ -57,14 +57,14 @@ const char* const kOutputHelp =
     "Exit status: 0 done; 1 a file exists (without --force) or cannot be written;\n"
     "2 the command line is wrong.\n";
 
-std::vector<OptionSpec> ToolOptionSpecs(const std::vector<OptionSpec>& own)
+std::vector<Option> ToolOptionList(const std::vector<Option>& own)
 {
-    std::vector<OptionSpec> specs = {
+    std::vector<Option> list = {
         {"radius", '\0', true}, {"pattern", '\0', true}, {"orientation", '\0', true},
         {"out", '\0', true},    {"force", '\0', false},  {"help", 'h', false},
     };
-    specs.insert(specs.end(), own.begin(), own.end());
-    return specs;
+    list.insert(list.end(), own.begin(), own.end());
+    return list;
 }
 
 bool ParseToolOptions(CommandLine& args, ToolOptions* options, const std::function<void()>& takeOwn)

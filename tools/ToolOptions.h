@@ -23,7 +23,7 @@ extern const char* const kMicrophoneHelp;
 extern const char* const kOutputHelp;
 
 // The options every tool declares, followed by a tool's `own`.
-std::vector<OptionSpec> ToolOptionSpecs(const std::vector<OptionSpec>& own);
+std::vector<Option> ToolOptionList(const std::vector<Option>& own);
 
 // Reads the whole command line into `options`, handing each of the tool's own options to
 // `takeOwn`; --help ends the reading. False after a usage error, which it has reported.

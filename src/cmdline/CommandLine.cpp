@@ -80,7 +80,7 @@ int ReportUsage(const std::string& program, const std::string& what)
     return kExitUsage;
 }
 
-CommandLine::CommandLine(std::string program, std::vector<OptionSpec> options, int argc, const char* const* argv)
+CommandLine::CommandLine(std::string program, std::vector<Option> options, int argc, const char* const* argv)
     : m_program(std::move(program)), m_options(std::move(options))
 {
     for (int i = 1; i < argc; ++i)
@@ -131,10 +131,10 @@ bool CommandLine::TakeLong(const std::string& arg)
 }
 
 // An exact name, else the one option the name begins (as getopt_long allows: --surr).
-const OptionSpec* CommandLine::FindLong(const std::string& name)
+const Option* CommandLine::FindLong(const std::string& name)
 {
-    std::vector<const OptionSpec*> begun;
-    for (const OptionSpec& option : m_options) {
+    std::vector<const Option*> begun;
+    for (const Option& option : m_options) {
         if (name == option.name)
             return &option;
         if (!name.empty() && std::strncmp(option.name, name.c_str(), name.size()) == 0)
@@ -147,7 +147,7 @@ const OptionSpec* CommandLine::FindLong(const std::string& name)
         return nullptr;
     }
     std::string names;
-    for (const OptionSpec* option : begun)
+    for (const Option* option : begun)
         names += std::string(names.empty() ? "" : ", ") + "--" + option->name;
     UsageError("option '" + m_typed + "' is ambiguous (" + names + ")");
     return nullptr;
@@ -156,7 +156,7 @@ const OptionSpec* CommandLine::FindLong(const std::string& name)
 bool CommandLine::TakeShort()
 {
     m_typed = std::string("-") + m_cluster[0];
-    for (const OptionSpec& option : m_options)
+    for (const Option& option : m_options)
         if (option.letter != '\0' && option.letter == m_cluster[0])
             m_current = &option;
     m_cluster.erase(0, 1);

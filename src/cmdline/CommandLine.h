@@ -13,7 +13,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;  // the work failed
 constexpr int kExitUsage = 2;    // the command line is wrong: nothing was done
 
-struct OptionSpec {
+struct Option {
     const char* name;  // long name, without the dashes: "gain" for --gain
     char letter;       // one-letter short name, or '\0'
     bool takesValue;
@@ -27,7 +27,7 @@ int ReportUsage(const std::string& program, const std::string& what);
 class CommandLine {
 public:
     // `program` is the name the messages give (never argv[0], which may be a path).
-    CommandLine(std::string program, std::vector<OptionSpec> options, int argc, const char* const* argv);
+    CommandLine(std::string program, std::vector<Option> options, int argc, const char* const* argv);
 
     // Moves to the next option, collecting the arguments that are not options on the way.
     // False at the end of the command line or once a usage error was found.
@@ -62,15 +62,15 @@ public:
 private:
     bool TakeLong(const std::string& arg);
     bool TakeShort();
-    const OptionSpec* FindLong(const std::string& name);
+    const Option* FindLong(const std::string& name);
 
     std::string m_program;
-    std::vector<OptionSpec> m_options;
+    std::vector<Option> m_options;
     std::vector<std::string> m_args;
     std::size_t m_next = 0;       // the next argument to read
     std::string m_cluster;        // letters left of a group of short options (-qy)
     bool m_optionsEnded = false;  // after "--"
-    const OptionSpec* m_current = nullptr;
+    const Option* m_current = nullptr;
     std::string m_typed;  // the current option as typed ("--gain", "-o"), for messages
     std::string m_value;
     std::vector<std::string> m_arguments;

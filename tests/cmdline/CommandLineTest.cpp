@@ -8,20 +8,20 @@
 #include <vector>
 
 using vq::CommandLine;
-using vq::OptionSpec;
+using vq::Option;
 
 namespace {
 
 using Args = std::vector<std::string>;
 
-const std::vector<OptionSpec> kOptions = {
+const std::vector<Option> kOptions = {
     {"gain", 'g', true},  {"output", 'o', true},         {"quiet", 'q', false},
     {"yes", 'y', false},  {"surround-gain", '\0', true}, {"surround-autorange", '\0', false},
     {"help", 'h', false},
 };
 
 // Argument zero is a path: the messages must name the program, never it.
-CommandLine Parser(const Args& args, const std::vector<OptionSpec>& options = kOptions)
+CommandLine Parser(const Args& args, const std::vector<Option>& options = kOptions)
 {
     std::vector<const char*> argv = {"/opt/somewhere/bin/tool-binary"};
     for (const std::string& a : args)
@@ -54,7 +54,7 @@ Parsed Parse(const Args& args)
     Parsed parsed;
     while (line.Next()) {
         std::string name;
-        for (const OptionSpec& option : kOptions)
+        for (const Option& option : kOptions)
             if (line.Is(option.name))
                 name = option.name;
         std::string value;
