@@ -1,11 +1,13 @@
 // vessarquilix-convert: converts A-format recordings to B-format or 5.1 from the command
 // line, through the same record and conversion run as the window, with no display.
+#include "CommandLine.h"
 #include "ConvertOptions.h"
 #include "Interrupt.h"
 #include "TerminalProgress.h"
 
 #include "VQConfig.h"
 #include "VQParams.h"
+#include "VqVersion.h"
 
 #include <wx/init.h>
 
@@ -13,18 +15,9 @@
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
+using vq::kExitFailure;
+using vq::kExitOk;
 constexpr int kExitCancelled = 130;
-
-const char* const kProgram = "vessarquilix-convert";
-
-int UsageError(const std::string& problem)
-{
-    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", kProgram, problem.c_str(), kProgram);
-    return kExitUsage;
-}
 
 void PrintText(std::FILE* stream, const wxString& text)
 {
@@ -38,25 +31,25 @@ int main(int argc, char** argv)
     ConvertOptions options;
     const ParseError error = ParseConvertOptions(argc, argv, &options);
     if (error.kind == ParseError::kUsage)
-        return UsageError(error.text);
+        return vq::ReportUsage(kConvertProgram, error.text);
     if (error.kind == ParseError::kUnreadablePath) {
-        std::fprintf(stderr, "%s: %s\n", kProgram, error.text.c_str());
-        return kExitFailed;
+        std::fprintf(stderr, "%s: %s\n", kConvertProgram, error.text.c_str());
+        return kExitFailure;
     }
     if (options.help) {
         std::fputs(ConvertUsage(), stdout);
         return kExitOk;
     }
     if (options.version) {
-        std::printf("%s %s\n", kProgram, VQ_VERSION_STRING);
+        std::printf("%s %s\n", kConvertProgram, vq::kVersionString);
         return kExitOk;
     }
 
     // The toolkit's base library only: no display is opened.
     wxInitializer toolkit;
     if (!toolkit.IsOk()) {
-        std::fprintf(stderr, "%s: cannot initialise the toolkit\n", kProgram);
-        return kExitFailed;
+        std::fprintf(stderr, "%s: cannot initialise the toolkit\n", kConvertProgram);
+        return kExitFailure;
     }
     VQConfig config;
     VQParams params(&config);
@@ -64,7 +57,7 @@ int main(int argc, char** argv)
     params.m_fftWisdomFile = VQParams::UserFftWisdomFile();
     const std::string problem = ApplyConvertOptions(options, &params);
     if (!problem.empty())
-        return UsageError(problem);
+        return vq::ReportUsage(kConvertProgram, problem);
 
     InstallInterruptHandler();
     TerminalProgress progress(options.quiet);
@@ -73,10 +66,10 @@ int main(int argc, char** argv)
         return kExitCancelled;
     if (!params.Convert()) {
         PrintText(stderr, params.GetErrorMessage());
-        return kExitFailed;
+        return kExitFailure;
     }
     if (params.m_status == -1) {
-        std::fprintf(stderr, "%s: cancelled; the output files hold what was converted so far.\n", kProgram);
+        std::fprintf(stderr, "%s: cancelled; the output files hold what was converted so far.\n", kConvertProgram);
         return kExitCancelled;
     }
     if (!options.quiet)

@@ -1,79 +1,40 @@
 #include "ConvertOptions.h"
 
+#include "CommandLine.h"
 #include "FileSystemPath.h"
 #include "VQParams.h"
 
-#include <getopt.h>
-
 #include <climits>
-#include <cmath>
-#include <cstdlib>
-#include <cstring>
 
 namespace {
 
-enum LongOnly {
-    kMode = 1000,
-    kFiles,
-    kFormat,
-    kGain,
-    kAutorange,
-    kSurroundGain,
-    kAngle,
-    kLfe,
-    kSurroundAutorange,
-    kFilters,
-    kBuffer,
-    kHelp,
-    kVersion,
+const std::vector<vq::Option> kOptions = {
+    {"mode", '\0', true},          {"files", '\0', true},
+    {"output", 'o', true},         {"format", '\0', true},
+    {"gain", '\0', true},          {"autorange", '\0', false},
+    {"surround-gain", '\0', true}, {"angle", '\0', true},
+    {"lfe", '\0', false},          {"surround-autorange", '\0', false},
+    {"filters", '\0', true},       {"buffer", '\0', true},
+    {"quiet", 'q', false},         {"help", 'h', false},
+    {"version", '\0', false},
 };
 
-const option kOptions[] = {
-    {"mode", required_argument, nullptr, kMode},
-    {"files", required_argument, nullptr, kFiles},
-    {"format", required_argument, nullptr, kFormat},
-    {"gain", required_argument, nullptr, kGain},
-    {"autorange", no_argument, nullptr, kAutorange},
-    {"surround-gain", required_argument, nullptr, kSurroundGain},
-    {"angle", required_argument, nullptr, kAngle},
-    {"lfe", no_argument, nullptr, kLfe},
-    {"surround-autorange", no_argument, nullptr, kSurroundAutorange},
-    {"filters", required_argument, nullptr, kFilters},
-    {"buffer", required_argument, nullptr, kBuffer},
-    {"quiet", no_argument, nullptr, 'q'},
-    {"help", no_argument, nullptr, kHelp},
-    {"version", no_argument, nullptr, kVersion},
-    {nullptr, 0, nullptr, 0},
-};
+// Beyond +-60 dB a gain is a typing error, not a level: a millionth or a million in power.
+constexpr double kGainLimitDb = 60.0;
 
-bool ParseNumber(const char* text, double* value)
-{
-    char* end = nullptr;
-    *value = std::strtod(text, &end);
-    return end != text && *end == '\0' && std::isfinite(*value);
-}
-
-bool ParseInteger(const char* text, long low, long high, int* value)
-{
-    char* end = nullptr;
-    const long number = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || number < low || number > high)
-        return false;
-    *value = static_cast<int>(number);
-    return true;
-}
+const int kFormats[] = {VQParams::kFormatPcm16, VQParams::kFormatPcm24, VQParams::kFormatFloat};
 
 ParseError Usage(const std::string& text)
 {
     return ParseError{ParseError::kUsage, text};
 }
 
-bool ParsePath(const char* bytes, wxString* path, ParseError* error)
+bool ParsePath(const std::string& bytes, wxString* path, ParseError* error)
 {
-    if (FromFileSystemPath(bytes, path))
+    if (FromFileSystemPath(bytes.c_str(), path))
         return true;
-    *error = ParseError{ParseError::kUnreadablePath, std::string("the file name '") + bytes +
-                                                         "' is not valid in the file system's encoding (UTF-8)"};
+    *error = ParseError{ParseError::kUnreadablePath,
+                        "the file name '" + bytes + "' is not valid in the file system's encoding (UTF-8)"};
     return false;
 }
 
@@ -95,12 +56,12 @@ const char* ConvertUsage()
            "\n"
            "  --mode b-format|5.1      output mode (default b-format)\n"
            "  --files N                output files: 1, 2 or 4 for B-format; 1, 3 or 6 for 5.1 (default 1)\n"
-           "  -o PATH                  an output file, once per output file in output order\n"
+           "  -o, --output PATH        an output file, once per output file in output order\n"
            "                           (default: named after the first input, in the current directory)\n"
            "  --format pcm16|pcm24|float  sample format of the outputs (default pcm16)\n"
-           "  --gain DB                B-format gain in dB (default -3)\n"
+           "  --gain DB                B-format gain in dB, -60 to 60 (default -3)\n"
            "  --autorange              bring the B-format peak to half full scale\n"
-           "  --surround-gain DB       5.1 gain in dB (default -3)\n"
+           "  --surround-gain DB       5.1 gain in dB, -60 to 60 (default -3)\n"
            "  --angle DEG              5.1 opening angle, 15 to 90 degrees (default 60)\n"
            "  --lfe                    fill the LFE channel with the low frequencies\n"
            "  --surround-autorange     bring the 5.1 peak to half full scale\n"
@@ -108,104 +69,78 @@ const char* ConvertUsage()
            "                           (default: the one set in the program's preferences)\n"
            "  --buffer KB              I/O buffer size in KB (default: the preferences' value)\n"
            "  -q, --quiet              no progress and no summary\n"
-           "  --help                   show this help\n"
+           "  -h, --help               show this help\n"
            "  --version                show the version\n"
+           "\n"
+           "An option's value may also follow an equals sign (--gain=-6) or a short option\n"
+           "directly (-oout.wav); \"--\" ends the options.\n"
            "\n"
            "Exit status: 0 done, 1 conversion failed, 2 usage error, 130 cancelled (Ctrl-C).\n";
 }
 
 ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
 {
+    vq::CommandLine args(kConvertProgram, kOptions, argc, argv);
     ParseError pathError;
     bool filesGiven = false;
-    opterr = 0;
-    optind = 1;
-    int c;
-    while ((c = getopt_long(argc, argv, ":o:q", kOptions, nullptr)) != -1) {
-        const char* arg = optarg;
-        switch (c) {
-        case kMode:
-            if (!std::strcmp(arg, "b-format"))
-                o->surround = false;
-            else if (!std::strcmp(arg, "5.1"))
-                o->surround = true;
-            else
-                return Usage(std::string("unknown mode '") + arg + "' (b-format or 5.1)");
-            break;
-        case kFiles:
-            if (!ParseInteger(arg, 1, 6, &o->files))
-                return Usage(std::string("bad number of files '") + arg + "'");
-            filesGiven = true;
-            break;
-        case 'o': {
+    while (args.Next()) {
+        std::string text;
+        int choice = 0;
+        if (args.Is("mode")) {
+            if (args.Choice({"b-format", "5.1"}, &choice))
+                o->surround = choice == 1;
+        } else if (args.Is("files")) {
+            filesGiven = args.Integer(1, 6, &o->files);
+        } else if (args.Is("output")) {
             wxString path;
-            if (!ParsePath(arg, &path, &pathError))
+            args.Text(&text);
+            if (!ParsePath(text, &path, &pathError))
                 return pathError;
             o->outputs.push_back(path);
-            break;
-        }
-        case kFormat:
-            if (!std::strcmp(arg, "pcm16"))
-                o->format = VQParams::kFormatPcm16;
-            else if (!std::strcmp(arg, "pcm24"))
-                o->format = VQParams::kFormatPcm24;
-            else if (!std::strcmp(arg, "float"))
-                o->format = VQParams::kFormatFloat;
-            else
-                return Usage(std::string("unknown format '") + arg + "' (pcm16, pcm24 or float)");
-            break;
-        case kGain:
-        case kSurroundGain:
-            if (!ParseNumber(arg, c == kGain ? &o->gain : &o->surroundGain))
-                return Usage(std::string("bad gain '") + arg + "' (a number of dB)");
-            break;
-        case kAngle:
-            if (!ParseInteger(arg, 15, 90, &o->angle))
-                return Usage(std::string("bad opening angle '") + arg + "' (15 to 90 degrees)");
-            break;
-        case kAutorange:
+        } else if (args.Is("format")) {
+            if (args.Choice({"pcm16", "pcm24", "float"}, &choice))
+                o->format = kFormats[choice];
+        } else if (args.Is("gain")) {
+            args.Number(-kGainLimitDb, kGainLimitDb, &o->gain);
+        } else if (args.Is("surround-gain")) {
+            args.Number(-kGainLimitDb, kGainLimitDb, &o->surroundGain);
+        } else if (args.Is("angle")) {
+            args.Integer(15, 90, &o->angle);
+        } else if (args.Is("autorange")) {
             o->autorange = true;
-            break;
-        case kSurroundAutorange:
+        } else if (args.Is("surround-autorange")) {
             o->surroundAutorange = true;
-            break;
-        case kLfe:
+        } else if (args.Is("lfe")) {
             o->lfe = true;
-            break;
-        case kFilters:
-            if (!ParsePath(arg, &o->filters, &pathError))
+        } else if (args.Is("filters")) {
+            args.Text(&text);
+            if (!ParsePath(text, &o->filters, &pathError))
                 return pathError;
             o->filtersGiven = true;
-            break;
-        case kBuffer:
-            if (!ParseInteger(arg, 1, INT_MAX / 1024, &o->bufferKB))
-                return Usage(std::string("bad buffer size '") + arg + "' (KB, at least 1)");
-            o->bufferGiven = true;
-            break;
-        case 'q':
+        } else if (args.Is("buffer")) {
+            o->bufferGiven = args.Integer(1, INT_MAX / 1024, &o->bufferKB);
+        } else if (args.Is("quiet")) {
             o->quiet = true;
-            break;
-        case kHelp:
+        } else if (args.Is("help")) {
             o->help = true;
             return ParseError{};
-        case kVersion:
+        } else if (args.Is("version")) {
             o->version = true;
             return ParseError{};
-        case ':':
-            return Usage(std::string("option '") + argv[optind - 1] + "' needs a value");
-        default:
-            return Usage(std::string("unknown option '") + argv[optind - 1] + "'");
         }
     }
-    const int positional = argc - optind;
-    if (positional < 1)
+    if (args.Failed())
+        return Usage(args.Problem());
+
+    const std::vector<std::string>& inputs = args.Arguments();
+    if (inputs.empty())
         return Usage("no input file given");
-    if (positional > 2)
+    if (inputs.size() > 2)
         return Usage("too many input files (at most two: FLU_FRD.wav and BLD_BRU.wav)");
-    for (int i = 0; i < positional; ++i)
-        if (!ParsePath(argv[optind + i], &o->inputs[i], &pathError))
+    for (std::size_t i = 0; i < inputs.size(); ++i)
+        if (!ParsePath(inputs[i], &o->inputs[i], &pathError))
             return pathError;
-    o->secondInputGiven = positional == 2;
+    o->secondInputGiven = inputs.size() == 2;
 
     const bool filesOk = o->surround ? (o->files == 1 || o->files == 3 || o->files == 6)
                                      : (o->files == 1 || o->files == 2 || o->files == 4);

@@ -8,14 +8,16 @@
 
 class VQParams;
 
+constexpr const char* kConvertProgram = "vessarquilix-convert";
+
 struct ConvertOptions {
     wxString inputs[2];
     bool secondInputGiven = false;
     bool surround = false;          // --mode 5.1
     int files = 1;                  // --files
-    std::vector<wxString> outputs;  // -o, in the order of the output slots
+    std::vector<wxString> outputs;  // -o/--output, in the order of the output slots
     int format = 0x130002;          // --format
-    double gain = -3.0;
+    double gain = -3.0;             // dB, -60 to 60
     double surroundGain = -3.0;
     int angle = 60;
     bool autorange = false;
@@ -32,10 +34,11 @@ struct ConvertOptions {
 
 struct ParseError {
     enum Kind { kNone, kUsage, kUnreadablePath } kind = kNone;
-    std::string text;
+    std::string text;  // what is wrong, without the program's name
 };
 
-// Parses argv: a usage error, or a file name whose bytes have no text form.
+// Parses argv with the programs' shared parser (vq::CommandLine): a usage error, or a file
+// name whose bytes have no text form. --help and --version end the parsing.
 ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* options);
 
 // Moves the options into the record: inputs (the second derived from the first when

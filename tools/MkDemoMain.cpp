@@ -34,15 +34,12 @@ void PrintHelp()
 
 int main(int argc, char** argv)
 {
-    CommandLine args(kProgram, argc, argv);
+    CommandLine args(kProgram, ToolOptionList({{"name", '\0', true}}), argc, argv);
     ToolOptions options;
     std::string name = "demo";
     const auto takeName = [&]() {
-        if (!args.Is("--name"))
-            return false;
         if (args.Text(&name) && (name.empty() || name.find('/') != std::string::npos))
-            args.UsageError("--name takes a file name without a directory, not '" + name + "'");
-        return true;
+            args.BadValue("a file name without a directory");
     };
     if (!ParseToolOptions(args, &options, takeName))
         return kExitUsage;

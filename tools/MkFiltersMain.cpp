@@ -26,8 +26,9 @@ void PrintHelp()
         "capsules' spacing, and writes FilterMatrix_<rate>.wav for each sample rate.\n"
         "\n"
         "%s"
-        "  --taps L             filter length at 48 kHz, scaled with the rate (default 512)\n"
-        "  --rates LIST         comma-separated sample rates\n"
+        "  --taps L             filter length at 48 kHz, 64 to 65536, scaled with the rate\n"
+        "                       (default 512)\n"
+        "  --rates LIST         comma-separated sample rates, 8000 to 384000 Hz\n"
         "                       (default 44100,48000,88200,96000)\n"
         "%s",
         kProgram, kMicrophoneHelp, kOutputHelp);
@@ -37,18 +38,15 @@ void PrintHelp()
 
 int main(int argc, char** argv)
 {
-    CommandLine args(kProgram, argc, argv);
+    CommandLine args(kProgram, ToolOptionList({{"taps", '\0', true}, {"rates", '\0', true}}), argc, argv);
     ToolOptions options;
     int taps = kDefaultTaps;
     std::vector<int> rates = {44100, 48000, 88200, 96000};
     const auto takeDesignOption = [&]() {
-        if (args.Is("--taps"))
+        if (args.Is("taps"))
             args.Integer(64, 65536, &taps);
-        else if (args.Is("--rates"))
+        else if (args.Is("rates"))
             args.IntegerList(8000, 384000, &rates);
-        else
-            return false;
-        return true;
     };
     if (!ParseToolOptions(args, &options, takeDesignOption))
         return kExitUsage;

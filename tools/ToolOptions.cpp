@@ -9,16 +9,16 @@ namespace {
 bool TakeMicrophoneOption(CommandLine& args, ArrayGeometry* geometry)
 {
     std::string name;
-    if (args.Is("--radius")) {
+    if (args.Is("radius")) {
         double millimetres = geometry->radius * 1000.0;
         if (args.Number(1.0, 100.0, &millimetres))
             geometry->radius = millimetres / 1000.0;
-    } else if (args.Is("--pattern")) {
+    } else if (args.Is("pattern")) {
         if (args.Text(&name) && !ParsePattern(name, &geometry->pattern))
-            args.UsageError("unknown pattern '" + name + "' (cardioid, supercardioid, hypercardioid or subcardioid)");
-    } else if (args.Is("--orientation")) {
+            args.BadValue("cardioid, supercardioid, hypercardioid or subcardioid");
+    } else if (args.Is("orientation")) {
         if (args.Text(&name) && !ParseMounting(name, &geometry->mounting))
-            args.UsageError("unknown orientation '" + name + "' (upright, upside-down or endfire)");
+            args.BadValue("upright, upside-down or endfire");
     } else {
         return false;
     }
@@ -27,13 +27,11 @@ bool TakeMicrophoneOption(CommandLine& args, ArrayGeometry* geometry)
 
 bool TakeOutputOption(CommandLine& args, ToolOptions* options)
 {
-    if (args.Is("--out")) {
+    if (args.Is("out")) {
         if (args.Text(&options->out) && options->out.empty())
-            args.UsageError("--out needs a directory name");
-    } else if (args.Is("--force")) {
+            args.BadValue("a directory name");
+    } else if (args.Is("force")) {
         options->force = true;
-    } else if (args.Is("--help")) {
-        options->help = true;
     } else {
         return false;
     }
@@ -43,8 +41,8 @@ bool TakeOutputOption(CommandLine& args, ToolOptions* options)
 }  // namespace
 
 const char* const kMicrophoneHelp =
-    "  --radius MM          distance of each capsule from the centre, in millimetres\n"
-    "                       (default 15)\n"
+    "  --radius MM          distance of each capsule from the centre, 1 to 100\n"
+    "                       millimetres (default 15)\n"
     "  --pattern NAME       capsule pattern: cardioid (default), supercardioid,\n"
     "                       hypercardioid or subcardioid\n"
     "  --orientation NAME   upright (default), upside-down (hanging, front marking to\n"
@@ -54,17 +52,38 @@ const char* const kMicrophoneHelp =
 const char* const kOutputHelp =
     "  --out DIR            output directory, created when missing (default: .)\n"
     "  --force              replace files that exist already\n"
-    "  --help               show this text\n"
+    "  -h, --help           show this text\n"
     "\n"
     "Exit status: 0 done; 1 a file exists (without --force) or cannot be written;\n"
     "2 the command line is wrong.\n";
 
-bool ParseToolOptions(CommandLine& args, ToolOptions* options, const std::function<bool()>& takeOwn)
+std::vector<Option> ToolOptionList(const std::vector<Option>& own)
 {
-    while (args.Next())
-        if (!TakeMicrophoneOption(args, &options->geometry) && !TakeOutputOption(args, options) && !takeOwn())
-            args.Unknown();
-    return !args.Failed();
+    std::vector<Option> list = {
+        {"radius", '\0', true}, {"pattern", '\0', true}, {"orientation", '\0', true},
+        {"out", '\0', true},    {"force", '\0', false},  {"help", 'h', false},
+    };
+    list.insert(list.end(), own.begin(), own.end());
+    return list;
+}
+
+bool ParseToolOptions(CommandLine& args, ToolOptions* options, const std::function<void()>& takeOwn)
+{
+    while (args.Next()) {
+        if (args.Is("help")) {
+            options->help = true;
+            return true;
+        }
+        if (!TakeMicrophoneOption(args, &options->geometry) && !TakeOutputOption(args, options))
+            takeOwn();
+    }
+    if (!args.Failed() && !args.Arguments().empty())
+        args.UsageError("unexpected argument '" + args.Arguments().front() + "' (the tools take options only)");
+    if (args.Failed()) {
+        args.ReportUsage();
+        return false;
+    }
+    return true;
 }
 
 bool ReadyToWrite(const char* program, const ToolOptions& options, const std::vector<std::string>& paths)

@@ -1,8 +1,8 @@
 // The options both tools take: the microphone (--radius, --pattern, --orientation) and
-// where to write (--out, --force), plus --help.
+// where to write (--out, --force), plus -h/--help.
 #pragma once
 
-#include "common/CommandLine.h"
+#include "CommandLine.h"
 #include "filters/ArrayModel.h"
 
 #include <functional>
@@ -22,9 +22,12 @@ struct ToolOptions {
 extern const char* const kMicrophoneHelp;
 extern const char* const kOutputHelp;
 
-// Reads the whole command line into `options`; `takeOwn` is asked about every other
-// argument and answers whether it took it. False after a usage error (already reported).
-bool ParseToolOptions(CommandLine& args, ToolOptions* options, const std::function<bool()>& takeOwn);
+// The options every tool declares, followed by a tool's `own`.
+std::vector<Option> ToolOptionList(const std::vector<Option>& own);
+
+// Reads the whole command line into `options`, handing each of the tool's own options to
+// `takeOwn`; --help ends the reading. False after a usage error, which it has reported.
+bool ParseToolOptions(CommandLine& args, ToolOptions* options, const std::function<void()>& takeOwn);
 
 // Creates the output directory and checks that `paths` may be written (see MayWrite).
 bool ReadyToWrite(const char* program, const ToolOptions& options, const std::vector<std::string>& paths);

@@ -2,6 +2,7 @@
 #include "VessarQuilixGUI.h"
 
 #include "VQParams.h"
+#include "VqVersion.h"
 
 #include <wx/filename.h>
 #include <wx/utils.h>
@@ -10,7 +11,7 @@ wxAboutDialogInfo VessarQuilixGUI::AboutInfo()
 {
     wxAboutDialogInfo info;
     info.SetName("VessarQuilix");
-    info.SetVersion("0.7.1b");
+    info.SetVersion(vq::kVersionString);
     info.SetDescription("A to B format/5.1 converter (four channels filtering tool).");
     info.SetCopyright("(C) 2026 The VessarQuilix developers");
     return info;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -59,6 +60,30 @@ TEST_F(ConvertCommand, MatchesADirectConvolutionInFloat)
     const auto actual = ReadBFormat({work.File("live_WXYZ.wav")}, 1);
     for (int j = 0; j < 4; ++j)
         EXPECT_LT(MaxAbsDifference(actual[j], expected[j]), 1e-6) << "output " << j;
+}
+
+// Values after '=' or glued to a short option, grouped flags and the input before the
+// options reach the conversion like the spaced forms; the gain limits are inclusive.
+TEST_F(ConvertCommand, EqualsFormsAndGroupedFlagsReachTheConversion)
+{
+    struct Case {
+        const char* gainArgument;
+        double gainDb;
+    };
+    const Case cases[] = {{"--gain=-60", -60.0}, {"--gain=+60", 60.0}, {"--gain=-1.5", -1.5}};
+    for (const Case& c : cases) {
+        const CommandResult r =
+            Convert({"liveF.wav", "--filters=filters", "--format=float", c.gainArgument, "-qoout.wav"});
+        ASSERT_EQ(r.exitCode, 0) << c.gainArgument << ": " << r.err;
+        EXPECT_TRUE(r.out.empty() && r.err.empty()) << c.gainArgument << ": -q in a group is quiet";
+        const double gain = std::pow(10.0, c.gainDb / 20.0);
+        const auto expected = ExpectedOutputs(Inputs(), filters, gain, 6024);
+        const auto actual = ReadBFormat({work.File("out.wav")}, 1);
+        for (int j = 0; j < 4; ++j)
+            EXPECT_LT(MaxAbsDifference(actual[j], expected[j]), 1e-6 * std::max(1.0, gain))
+                << c.gainArgument << ", output " << j;
+        fs::remove(work.File("out.wav"));
+    }
 }
 
 TEST_F(ConvertCommand, OptionsReachTheConversion)
@@ -139,6 +164,14 @@ TEST_F(ConvertCommand, UsageErrorsExitWithTwoAndAHint)
         {"--gain", "loud", "liveF.wav"},
         {"--angle", "200", "liveF.wav"},
         {"--buffer", "-1", "liveF.wav"},
+        {"--gain=61", "liveF.wav"},
+        {"--gain", "-60.5", "liveF.wav"},
+        {"--mode=5.1", "--surround-gain=-61", "liveF.wav"},
+        {"--surround-gain", "1e3", "liveF.wav"},
+        {"--gain=", "liveF.wav"},
+        {"--lfe=yes", "liveF.wav"},
+        {"-zq", "liveF.wav"},
+        {"-o"},
         {"--gain"},
         {"a.wav", "b.wav", "c.wav"},
         {"noPairing.wav"},
@@ -151,10 +184,37 @@ TEST_F(ConvertCommand, UsageErrorsExitWithTwoAndAHint)
         EXPECT_EQ(r.exitCode, 2) << joined << r.err;
         EXPECT_NE(r.err.find("Try 'vessarquilix-convert --help'"), std::string::npos) << joined << r.err;
     }
-    EXPECT_EQ(Convert({"--help"}).exitCode, 0);
+    const CommandResult help = Convert({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("-h, --help"), std::string::npos) << help.out;
+    const CommandResult shortHelp = Convert({"-h"});
+    EXPECT_EQ(shortHelp.exitCode, 0);
+    EXPECT_EQ(shortHelp.out, help.out);
     const CommandResult version = Convert({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, "vessarquilix-convert 0.7.1b\n");
+}
+
+// The message names the program (not the path it was started by) and the argument as typed.
+TEST_F(ConvertCommand, UsageMessagesNameTheProgramAndTheArgumentAsTyped)
+{
+    const struct {
+        std::vector<std::string> args;
+        std::string what;
+    } cases[] = {
+        {{"-zq", "liveF.wav"}, "unknown option '-z'"},
+        {{"-qz", "liveF.wav"}, "unknown option '-z'"},
+        {{"--gain=61", "liveF.wav"}, "option '--gain' takes a number from -60 to 60, not '61'"},
+        {{"liveF.wav", "--surround-gain", "-61"}, "option '--surround-gain' takes a number from -60 to 60, not '-61'"},
+        {{"--format", "mp3", "liveF.wav"}, "option '--format' takes pcm16, pcm24 or float, not 'mp3'"},
+    };
+    for (const auto& c : cases) {
+        const CommandResult r = Convert(c.args);
+        EXPECT_EQ(r.exitCode, 2) << c.what;
+        EXPECT_EQ(r.err,
+                  "vessarquilix-convert: " + c.what + "\nTry 'vessarquilix-convert --help' for more information.\n");
+        EXPECT_TRUE(r.out.empty()) << r.out;
+    }
 }
 
 TEST_F(ConvertCommand, FailuresExitWithOneAndTheWindowsMessage)

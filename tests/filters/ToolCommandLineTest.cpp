@@ -53,6 +53,7 @@ TEST(ToolCommandLine, UsageErrorsExitWithTwoAndWriteNothing)
         {VQ_MKFILTERS, "--rates ''"},     {VQ_MKFILTERS, "--out ''"},
         {VQ_MKDEMO, "--name a/b"},        {VQ_MKDEMO, "--name"},
         {VQ_MKDEMO, "--pattern figure8"}, {VQ_MKDEMO, "extra"},
+        {VQ_MKFILTERS, "--taps=10"},      {VQ_MKDEMO, "-x"},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -60,8 +61,10 @@ TEST(ToolCommandLine, UsageErrorsExitWithTwoAndWriteNothing)
             << c.tool << " " << c.arguments;
         EXPECT_TRUE(IsEmpty(dir)) << c.tool << " " << c.arguments;
     }
-    for (const char* tool : {VQ_MKFILTERS, VQ_MKDEMO})
+    for (const char* tool : {VQ_MKFILTERS, VQ_MKDEMO}) {
         EXPECT_EQ(RunTool(tool, "--help"), 0) << tool;
+        EXPECT_EQ(RunTool(tool, "-h"), 0) << tool;
+    }
 }
 
 TEST(ToolCommandLine, ExistingFilesAreKeptUnlessForced)
@@ -87,7 +90,7 @@ TEST(ToolCommandLine, RatesTapsAndNamesReachTheFiles)
 {
     TempDir dir;
     const std::string out = dir.File("new/filters");
-    ASSERT_EQ(RunTool(VQ_MKFILTERS, "--rates 32000,48000 --taps 128 --out " + out), 0);
+    ASSERT_EQ(RunTool(VQ_MKFILTERS, "--rates 32000,48000 --taps=128 --out " + out), 0);
     // The length is given at 48 kHz and keeps its duration at other rates.
     const struct {
         int rate, taps;
@@ -97,7 +100,7 @@ TEST(ToolCommandLine, RatesTapsAndNamesReachTheFiles)
         EXPECT_EQ(matrix.info.samplerate, e.rate);
         EXPECT_EQ(matrix.info.frames, 4 * e.taps) << e.rate;
     }
-    ASSERT_EQ(RunTool(VQ_MKDEMO, "--name take --orientation endfire --out " + dir.Path()), 0);
+    ASSERT_EQ(RunTool(VQ_MKDEMO, "--name=take --orientation endfire --out " + dir.Path()), 0);
     EXPECT_EQ(ReadAudio(dir.File("takeF.wav")).info.channels, 2);
     EXPECT_EQ(ReadAudio(dir.File("takeR.wav")).info.channels, 2);
 }
