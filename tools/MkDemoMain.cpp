@@ -3,6 +3,7 @@
 #include "ToolOptions.h"
 #include "common/EngineStatus.h"
 #include "common/OutputFiles.h"
+#include "StatusTable.h"
 #include "demo/DemoRecording.h"
 #include "demo/DemoScene.h"
 
@@ -54,7 +55,7 @@ int main(int argc, char** argv)
         return kExitFailure;
     const int status = WriteDemo(RenderDemo(ArrayModel(options.geometry)), front, rear);
     if (status != kStatusOk) {
-        std::fprintf(stderr, "%s: %s\n", kProgram, ToolStatusText(status));
+        std::fprintf(stderr, "%s: %s\n", kProgram, StatusMessage(status).c_str());
         return kExitFailure;
     }
     std::printf("%s, %s: %.0f s at %d Hz\n", front.c_str(), rear.c_str(), kDemoSeconds, kDemoRate);

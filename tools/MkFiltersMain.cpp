@@ -3,6 +3,7 @@
 #include "ToolOptions.h"
 #include "common/EngineStatus.h"
 #include "common/OutputFiles.h"
+#include "StatusTable.h"
 #include "filters/FilterDesign.h"
 #include "filters/FilterMatrixFile.h"
 
@@ -70,7 +71,7 @@ int main(int argc, char** argv)
         if (status == kStatusOk)
             status = WriteFilterMatrixFile(paths[i], set);
         if (status != kStatusOk) {
-            std::fprintf(stderr, "%s: %s: %s\n", kProgram, paths[i].c_str(), ToolStatusText(status));
+            std::fprintf(stderr, "%s: %s: %s\n", kProgram, paths[i].c_str(), StatusMessage(status).c_str());
             return kExitFailure;
         }
         std::printf("%s: %d taps, %.2f ms delay\n", paths[i].c_str(), set.taps, 1000.0 * set.delay / rates[i]);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -233,6 +234,22 @@ TEST_F(ConvertCommand, FailuresExitWithOneAndTheWindowsMessage)
     const CommandResult badName = Convert({"--filters", "filters", "-o", "caf\xE9.wav", "liveF.wav"});
     EXPECT_EQ(badName.exitCode, 1) << "a name that is not UTF-8 is refused, never garbled";
     EXPECT_FALSE(fs::exists(work.File("caf\xC3\xA9.wav")));
+}
+
+TEST(ConvertProgram, NeedsNoGuiLibraries)
+{
+    // It runs on a server without a display or GUI libraries: the toolkit's base library
+    // only, no GTK and no X11 among its dynamic dependencies.
+    std::FILE* ldd = popen(("ldd '" + kProgram + "'").c_str(), "r");
+    ASSERT_NE(ldd, nullptr);
+    std::string listing;
+    char line[512];
+    while (std::fgets(line, sizeof line, ldd))
+        listing += line;
+    ASSERT_EQ(pclose(ldd), 0) << listing;
+    EXPECT_NE(listing.find("libwx_baseu"), std::string::npos) << listing;
+    for (const char* gui : {"gtk", "gdk", "libX11", "libwx_gtk", "libxcb"})
+        EXPECT_EQ(listing.find(gui), std::string::npos) << gui << " in\n" << listing;
 }
 
 TEST_F(ConvertCommand, SettingsAreReadButNeverWritten)

@@ -1,7 +1,5 @@
 #include "common/OutputFiles.h"
 
-#include "common/EngineStatus.h"
-
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -33,22 +31,6 @@ bool MayWrite(const char* program, const std::vector<std::string>& paths, bool f
         }
     }
     return clear;
-}
-
-const char* ToolStatusText(int status)
-{
-    switch (status) {
-    case kOutputOpenFailed:
-        return "cannot create the file";
-    case kOutputWriteFailed:
-        return "cannot write the file (disk full?)";
-    case kOutOfMemory:
-        return "not enough memory";
-    case kFftSetupFailed:
-        return "FFTW cannot plan the transform";
-    default:
-        return "unexpected failure";
-    }
 }
 
 }  // namespace vq

@@ -14,7 +14,4 @@ bool PrepareDirectory(const char* program, const std::string& directory);
 // nothing is written over.
 bool MayWrite(const char* program, const std::vector<std::string>& paths, bool force);
 
-// The message for a status code a tool can meet while writing.
-const char* ToolStatusText(int status);
-
 }  // namespace vq

@@ -9,11 +9,6 @@
 
 namespace vq {
 
-std::string FilterMatrixFileName(int rate)
-{
-    return "FilterMatrix_" + std::to_string(rate) + ".wav";
-}
-
 int WriteFilterMatrixFile(const std::string& path, const FilterSet& set)
 {
     constexpr int kChannels = kBFormatChannels;

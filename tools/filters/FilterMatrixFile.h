@@ -3,13 +3,12 @@
 // float WAV at the set's rate, named FilterMatrix_<rate>.wav.
 #pragma once
 
+#include "common/FilterMatrixName.h"
 #include "filters/FilterDesign.h"
 
 #include <string>
 
 namespace vq {
-
-std::string FilterMatrixFileName(int rate);
 
 // kStatusOk, kOutOfMemory, kOutputOpenFailed or kOutputWriteFailed.
 int WriteFilterMatrixFile(const std::string& path, const FilterSet& set);
