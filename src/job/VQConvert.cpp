@@ -13,6 +13,7 @@
 
 #include <wx/utils.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -151,16 +152,18 @@ bool VQParams::RunConversion()
     SetStatusText(wxEmptyString, 1);
     SetStatusText(wxEmptyString, 2);
 
-    for (int k = 0; k < 2; ++k)
+    // A take is one 4-channel file, or a front and a rear stereo file.
+    const int inputCount = FirstInputIsWholeTake() ? 1 : 2;
+    for (int k = 0; k < inputCount; ++k)
         if (!m_files[k].FileExists())
             return Fail(kMissingInputFile, {Utf8(GetFullPath(k)), "no such file"});
     std::string inputs[2];
-    for (int k = 0; k < 2; ++k)
+    for (int k = 0; k < inputCount; ++k)
         if (!ToFileSystemPath(GetFullPath(k), &inputs[k]))
             return Fail(m_status);
 
     m_convolver = new VessarQConvolver(ConvolverOutputCount(), m_progressView);
-    for (int k = 0; k < 2; ++k) {
+    for (int k = 0; k < inputCount; ++k) {
         m_status = m_convolver->OpenInputFile(inputs[k].c_str(), k);
         if (m_status != vq::kStatusOk)
             return Fail(m_status, m_convolver->m_failure);
@@ -181,6 +184,12 @@ bool VQParams::RunConversion()
     m_convolver->m_gain = LinearGain(m_outputMode ? kSurroundStageBFormatGain : m_bformatGain);
     m_convolver->m_requestedBufferLength = BlockFrames();
     m_convolver->m_threads = m_threads;
+    m_convolver->m_highpassHz = m_highpassHz;
+    m_convolver->m_dither = m_dither;
+    std::copy(m_capsuleChannels, m_capsuleChannels + 4, m_convolver->m_capsuleChannels);
+    // The intermediate of 5.1 mode is always Furse-Malham, which the decoder reads.
+    m_convolver->m_convention = m_outputMode ? vq::BFormatConvention::FuMa : m_convention;
+    m_convolver->m_ambisonicHeader = m_ambFile && !m_outputMode;
     if (m_bformatFormat == 0)
         m_bformatFormat = m_convolver->m_inputInfo.format;
     // The intermediate of 5.1 mode is float: an integer one would add noise and clip
@@ -232,6 +241,7 @@ VQParams::Stage VQParams::RunSurroundStage(const std::vector<std::string>& outpu
     if (m_surroundFormat == 0)
         m_surroundFormat = m_bformatFormat;
     m_surrounder->m_outputInfo.format = m_surroundFormat;
+    m_surrounder->m_dither = m_dither;
     for (std::size_t i = 0; i < outputs.size() && static_cast<int>(i) < m_surrounder->m_outputFileCount; ++i)
         m_surrounder->m_outputFileNames[i] = outputs[i];
 

@@ -1,7 +1,12 @@
 // The record itself: defaults, file-name slots, output naming and the three settings.
 #include "VQParams.h"
 
+#include "FileSystemPath.h"
+
+#include "common/Containers.h"
 #include "common/FilterMatrixName.h"
+
+#include <sndfile.h>
 
 #include <wx/config.h>
 #include <wx/filefn.h>
@@ -111,26 +116,47 @@ void VQParams::ClearOutputNames()
     }
 }
 
+bool VQParams::FirstInputIsWholeTake() const
+{
+    std::string path;
+    if (!::ToFileSystemPath(m_files[kFluFrdInput].GetFullPath(), &path))
+        return false;
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file)
+        return false;
+    sf_close(file);
+    return info.channels == 4;
+}
+
 void VQParams::UpdateOutputNames()
 {
-    // The base drops the last character of the first input's name: concertF.wav and
-    // concertR.wav give "concert".
+    // The base drops the last character of the first input's name, the front marker of a
+    // pair (concertF.wav and concertR.wav give "concert"); a whole take in one 4-channel
+    // file keeps its whole name (take.wav gives "take").
     wxString base = m_files[kFluFrdInput].GetName();
-    if (!base.empty())
+    if (!base.empty() && !FirstInputIsWholeTake())
         base.RemoveLast();
     ClearOutputNames();
     if (m_fileLayout < 0 || m_fileLayout > 2)
         return;
     const vq::OutputLayout& files = OutputFiles();
-    for (std::size_t i = 0; i < files.size() && i < kMaxOutputs; ++i)
-        m_files[kFirstOutput + i].SetName(base + wxString::FromUTF8(files[i].suffix.c_str()));
+    const int format = m_outputMode ? m_surroundFormat : m_bformatFormat;
+    const vq::Container& container = vq::ContainerOf(format, m_ambFile && !m_outputMode);
+    for (std::size_t i = 0; i < files.size() && i < kMaxOutputs; ++i) {
+        wxFileName& slot = m_files[kFirstOutput + i];
+        if (!m_outputDir.empty())
+            slot.AssignDir(m_outputDir);
+        slot.SetName(base + wxString::FromUTF8(files[i].suffix.c_str()));
+        slot.SetExt(container.extension);
+    }
 }
 
 const vq::OutputLayout& VQParams::OutputFiles() const
 {
     if (m_outputMode)
         return vq::SurroundLayout(DecoderOutputCount());
-    return vq::BFormatLayout(vq::BFormatConvention::FuMa, ConvolverOutputCount());
+    return vq::BFormatLayout(m_convention, ConvolverOutputCount());
 }
 
 wxString VQParams::OutputTitle(int i) const

@@ -80,6 +80,10 @@ public:
     void SetDocsDir(const wxString& dir);
     wxString GetDocsDir() const;
 
+    // Whether the first input holds all four capsules (one 4-channel file): then it is the
+    // whole take, no rear file is read and the output names keep its whole name.
+    bool FirstInputIsWholeTake() const;
+
     // Output files of the convolution engine and of the decoder for the current mode
     // and layout (the decoder count is 0 in B-Format mode).
     int ConvolverOutputCount() const;
@@ -118,6 +122,15 @@ public:
     // The "I/O buffer (KB)" preference, stored in bytes (settings key IOBufferLength).
     int m_ioBufferLength = kDefaultIoBufferBytes;
     int m_fileLayout = 2;  // 0 mono files, 1 stereo pairs, 2 one multichannel file
+    // The B-format convention of the B-format output files (5.1 decodes whatever it is).
+    vq::BFormatConvention m_convention = vq::BFormatConvention::FuMa;
+    bool m_ambFile = false;      // B-format written as .amb (WAVE-EX with the B-format GUID)
+    bool m_dither = false;       // triangular dither before rounding to 16 or 24 bits
+    double m_highpassHz = 0.0;   // high-pass corner in Hz (10 to 200); 0: off
+    // Which channel of the take holds FLU, FRD, BLD, BRU (a permutation of 0 .. 3).
+    int m_capsuleChannels[4] = {0, 1, 2, 3};
+    // Where derived output names go; empty: no directory, so the working directory.
+    wxString m_outputDir;
     int m_outputMode = 0;  // 0 B-Format, nonzero 5.1
     wxFileName m_files[kSlotCount];
     VQStatusView* m_statusBar = nullptr;  // where the run writes its state; may be null

@@ -1,5 +1,6 @@
 #include "convolver/QConvolver.h"
 
+#include "bformat/HighPassFilter.h"
 #include "common/EngineStatus.h"
 #include "common/OutputWriter.h"
 #include "common/WorkerPool.h"
@@ -30,17 +31,24 @@ private:
     QConvolver& m_engine;
 };
 
-// Takes the B-format of each chunk to the output files.
+// Takes the B-format of each chunk, in order, through the high-pass (when on) to the
+// output files.
 class QConvolver::Sink final : public BFormatSink {
 public:
-    Sink(OutputWriter& writer, FailureDetail& failure) : m_writer(writer), m_failure(failure) {}
+    Sink(OutputWriter& writer, HighPassFilter* highpass, FailureDetail& failure)
+        : m_writer(writer), m_highpass(highpass), m_failure(failure)
+    {
+    }
     int Consume(double* const wxyz[kMatrixSize], std::int64_t frames) override
     {
+        if (m_highpass)
+            m_highpass->Process(wxyz, frames);
         return m_writer.Write(wxyz, frames, &m_failure);
     }
 
 private:
     OutputWriter& m_writer;
+    HighPassFilter* m_highpass;
     FailureDetail& m_failure;
 };
 
@@ -156,8 +164,14 @@ int QConvolver::Run()
         status = OpenOutputFiles();
     if (status == kStatusOk)
         status = TransformFilters();
+    if (status == kStatusOk && m_highpassHz > 0.0) {
+        m_highpass = std::make_unique<HighPassFilter>();
+        status = m_highpass->Configure(m_highpassHz, m_inputInfo.samplerate, kChannels);
+        if (status != kStatusOk)
+            Refuse(status, "", "the high-pass corner must lie between 10 and 200 Hz");
+    }
     if (status == kStatusOk) {
-        m_sink = std::make_unique<Sink>(*m_writer, m_failure);
+        m_sink = std::make_unique<Sink>(*m_writer, m_highpass.get(), m_failure);
         status = RunPass(nullptr, nullptr);
     }
     if (status != kStatusOk) {

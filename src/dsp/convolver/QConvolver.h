@@ -29,6 +29,7 @@
 
 namespace vq {
 class BlockConvolver;
+class HighPassFilter;
 class ConvolutionPass;
 class OutputWriter;
 class WorkerPool;
@@ -82,6 +83,9 @@ public:
     // FLU, FRD, BLD, BRU: a permutation of 0 .. 3.
     int m_capsuleChannels[kChannels] = {0, 1, 2, 3};
     int m_threads = 0;  // threads computing blocks; 0: one per core of the machine
+    // Corner of the high-pass against wind and handling rumble, in Hz (10 to 200); 0: off.
+    // It filters the B-format before it is written and before Autorange measures it.
+    double m_highpassHz = 0.0;
 
     int m_fftLength = 0;  // N, transform length chosen from L
 
@@ -124,5 +128,6 @@ private:
     std::unique_ptr<vq::WorkerPool> m_pool;
     std::unique_ptr<vq::ConvolutionPass> m_pass;
     std::unique_ptr<vq::OutputWriter> m_writer;
+    std::unique_ptr<vq::HighPassFilter> m_highpass;
     std::unique_ptr<Sink> m_sink;
 };

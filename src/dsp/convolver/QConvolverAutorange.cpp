@@ -1,6 +1,7 @@
 // Autorange: a second pass that brings the peak of all outputs to 0.5 and their mean to 0.
 #include "convolver/QConvolver.h"
 
+#include "bformat/HighPassFilter.h"
 #include "common/EngineStatus.h"
 #include "common/OutputWriter.h"
 
@@ -30,6 +31,8 @@ int QConvolver::Autorange()
         return status;
     }
     m_writer->SetScale(scale, offset);
+    if (m_highpass)
+        m_highpass->Reset();
     status = RunPass("VessarQuilix", "Autoranging...");
     if (status != kStatusOk) {
         m_writer->Discard();
