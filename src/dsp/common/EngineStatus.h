@@ -26,6 +26,14 @@ enum EngineStatus : int {
     kOutOfMemory = 525,             // the working buffers cannot be allocated
     kFftSetupFailed = 526,          // FFTW cannot plan the transforms
     kOutputOverwritesInput = 527,   // an output names an input, the filter matrix or another output
+
+    // Head-related impulse responses for headphone decoding; the HRIR set keeps a reason
+    // text that says what exactly is wrong.
+    kHrtfOpenFailed = 540,    // the SOFA file cannot be opened (missing, no permission)
+    kHrtfRateUnusable = 541,  // the HRIRs cannot be brought to the recording's sample rate
+    kHrtfNotSofa = 542,       // not a SOFA (netCDF-4/HDF5) file that can be read
+    kHrtfNotHrirs = 543,      // a SOFA file, but not free-field HRIRs for two ears
+    kHrtfMalformed = 544,     // sizes or values in the SOFA file contradict each other
 };
 
 }  // namespace vq
