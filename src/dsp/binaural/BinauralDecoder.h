@@ -7,9 +7,10 @@
 // both bands' sums of weighted HRIRs, split by a Linkwitz-Riley crossover, added. Decode
 // applies the 4 x 2 matrix by FFT with filter memory across blocks.
 //
-// Every output frame follows from the input up to that frame (no latency is compensated:
-// the outputs include the HRIRs' own onset delay, well under 2 ms). The output has as many
-// frames as the input; the filters' tail after the last input frame is dropped.
+// Every output frame follows from the input up to that frame. No latency is compensated:
+// the outputs keep the HRIRs' own onset delay (1.1 ms for the head model at 48 kHz; a SOFA
+// file's as measured, plus SofaHrirs::ResamplingLatency). The output has as many frames as
+// the input; the filters' tail after the last input frame is dropped.
 #pragma once
 
 #include "binaural/HrirSet.h"
