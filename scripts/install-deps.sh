@@ -4,8 +4,8 @@
 set -eu
 
 packages="build-essential cmake pkg-config
-libfftw3-dev libsndfile1-dev libwxgtk3.2-dev zlib1g-dev
-googletest libgtest-dev
+libfftw3-dev libsndfile1-dev libwxgtk3.2-dev zlib1g-dev libmysofa-dev
+googletest libgtest-dev libhdf5-dev
 xvfb xauth"
 
 missing=""

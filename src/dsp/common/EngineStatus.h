@@ -28,6 +28,14 @@ enum EngineStatus : int {
     kOutputOverwritesInput = 527,   // an output names an input, the filter matrix or another output
     kBadState = 528,                // an operation called out of order (Autorange before Run, ...)
     kBadParameter = 529,            // an argument is out of range (an input index, a missing path, ...)
+
+    // Head-related impulse responses for headphone decoding; the HRIR set keeps a reason
+    // text that says what exactly is wrong.
+    kHrtfOpenFailed = 540,    // the SOFA file cannot be opened (missing, no permission)
+    kHrtfRateUnusable = 541,  // the HRIRs cannot be brought to the recording's sample rate
+    kHrtfNotSofa = 542,       // not a SOFA (netCDF-4/HDF5) file that can be read
+    kHrtfNotHrirs = 543,      // a SOFA file, but not free-field HRIRs for two ears
+    kHrtfMalformed = 544,     // sizes or values in the SOFA file contradict each other
 };
 
 }  // namespace vq

@@ -1,0 +1,65 @@
+// FIR filters from four inputs to a few outputs, applied by FFT to a stream that arrives
+// in blocks of any length, with no latency: output frame n is exactly
+// sum_k (h_kj * x_k)[n], whatever the blocks.
+//
+// Each step transforms a frame of N points: the last L-1 input samples (the filter memory),
+// then up to N-L+1 new ones, then zeros. Its circular convolution with a filter of L taps
+// is the linear one at indices L-1 onwards, one output for each new sample; a short block
+// only makes a step give fewer. The filter spectra are kept per bin, scaled by 1/N, so the
+// unnormalised forward and inverse transforms form an exact pair.
+#pragma once
+
+#include "common/FftwArray.h"
+
+#include <fftw3.h>
+
+#include <cstdint>
+
+namespace vq {
+
+class StreamingFirMatrix {
+public:
+    static constexpr int kInputs = 4;
+    static constexpr int kMaxOutputs = 4;
+
+    StreamingFirMatrix() = default;
+    ~StreamingFirMatrix();
+    StreamingFirMatrix(const StreamingFirMatrix&) = delete;
+    StreamingFirMatrix& operator=(const StreamingFirMatrix&) = delete;
+
+    // Sizes everything for filters of `filterLength` taps (>= 1) to `outputs` outputs
+    // (1 .. kMaxOutputs), plans the transforms; all filters zero, no memory. Status code.
+    int Configure(int filterLength, int outputs);
+
+    // Sets the filter from `input` to `output` to taps[0 .. filterLength-1].
+    void SetFilter(int input, int output, const double* taps);
+
+    // Forgets the past input (the start of a new stream).
+    void Reset();
+
+    // Filters the next `frames` frames of in[0..3] into out[0 .. outputs-1][0 .. frames-1].
+    void Process(const double* const in[kInputs], double* const out[], std::int64_t frames);
+
+    int FilterLength() const { return m_filterLength; }
+    int FftLength() const { return m_fftLength; }
+
+private:
+    void Step(const double* const in[kInputs], double* const out[], int count);
+    void DestroyPlans();
+
+    int m_filterLength = 0;
+    int m_fftLength = 0;
+    int m_spectrumLength = 0;
+    int m_outputs = 0;
+    // Per input: the frame to transform, its first L-1 samples the filter memory.
+    FftwArray<double> m_frames[kInputs];
+    FftwArray<fftw_complex> m_inputSpectra[kInputs];
+    FftwArray<fftw_complex> m_outputSpectrum;
+    FftwArray<double> m_result;
+    // Filter spectra: [output][input][bin].
+    FftwArray<fftw_complex> m_filterSpectra;
+    fftw_plan m_forwardPlan = nullptr;
+    fftw_plan m_inversePlan = nullptr;
+};
+
+}  // namespace vq
