@@ -13,6 +13,7 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/filedlg.h>
+#include <wx/filename.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/panel.h>
@@ -388,6 +389,9 @@ void VessarQuilixGUI::OnConvert(wxCommandEvent&)
     if (m_converting)
         return;
     SetConverting(true);
+    // A decode keeps the B-format it decoded as "bformat.wav" in the working directory,
+    // where that directory can be written.
+    m_params->m_keepBFormat = wxFileName::IsDirWritable(wxGetCwd()) ? VQParams::kIntermediateFile : "";
     const bool completed = m_params->Convert();
     SetConverting(false);
     if (!completed) {

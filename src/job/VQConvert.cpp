@@ -1,15 +1,22 @@
-// The conversion run: A-format to B-format through the convolution engine and, in 5.1
-// mode, on through the decoder; state in the status bar, the outcome in m_status.
+// The conversion run: A-format to B-format through the convolution engine and, in a decode
+// mode, on through the decoder in the same pass; state in the status bar, the outcome in
+// m_status.
 #include "VQParams.h"
 
 #include "FileSystemPath.h"
 #include "VessarQConvolver.h"
-#include "VessarSurrounder.h"
 #include "VQStatusView.h"
 
 #include "common/EngineStatus.h"
 #include "common/FftWisdom.h"
 #include "common/FilePaths.h"
+#include "binaural/BinauralDecoder.h"
+#include "binaural/SofaHrirs.h"
+#include "binaural/SphericalHeadHrirs.h"
+#include "surround/EnergyFiveOneDecoder.h"
+#include "surround/StereoPairDecoder.h"
+#include "surround/UhjEncoder.h"
+#include "surround/VirtualMicFiveOneDecoder.h"
 
 #include <wx/utils.h>
 
@@ -34,25 +41,6 @@ std::string Utf8(const wxString& text)
 }
 
 }  // namespace
-
-// Run, then Autorange when asked; the same for both engines.
-template <typename Engine>
-VQParams::Stage VQParams::RunEngine(Engine& engine)
-{
-    m_status = engine.Run();
-    if (engine.m_aborted)
-        return Stage::Cancelled;
-    if (m_status != vq::kStatusOk)
-        return Stage::Failed;
-    if (engine.m_finished && engine.m_autorange) {
-        m_status = engine.Autorange();
-        if (engine.m_aborted)
-            return Stage::Cancelled;
-        if (m_status != vq::kStatusOk)
-            return Stage::Failed;
-    }
-    return Stage::Done;
-}
 
 void VQParams::SetStatusText(const wxString& text, int field)
 {
@@ -81,10 +69,9 @@ bool VQParams::Fail(int status, const vq::FailureDetail& detail)
 
 void VQParams::DeleteEngines()
 {
-    delete m_surrounder;
-    m_surrounder = nullptr;
     delete m_convolver;
     m_convolver = nullptr;
+    m_decoder.reset();
 }
 
 bool VQParams::Conclude(Stage stage, const vq::FailureDetail& detail)
@@ -98,9 +85,10 @@ bool VQParams::Conclude(Stage stage, const vq::FailureDetail& detail)
     return Fail(m_status, detail);
 }
 
-bool VQParams::CollectOutputs(const std::string inputs[2], const std::string& filter, std::vector<std::string>* outputs)
+bool VQParams::CollectOutputs(const std::string inputs[2], const std::string& filter, const std::string& bformat,
+                              std::vector<std::string>* outputs)
 {
-    // Every file the run will write: the outputs, and in 5.1 mode the intermediate file.
+    // Every file the run will write: the outputs, and the B-format a decode keeps.
     std::vector<std::string> written;
     for (int i = 0; i < OutputCount(); ++i) {
         const wxFileName& slot = m_files[kFirstOutput + i];
@@ -112,14 +100,52 @@ bool VQParams::CollectOutputs(const std::string inputs[2], const std::string& fi
         outputs->push_back(path);
         written.push_back(path);
     }
-    if (m_outputMode)
-        written.push_back(kIntermediateFile);
+    if (!bformat.empty())
+        written.push_back(bformat);
 
     // Nothing is opened for writing when any of them is a file the run reads or another
     // file it writes: the user's recordings are never overwritten.
     if (vq::OutputsCollide(written.data(), static_cast<int>(written.size()), {inputs[0], inputs[1], filter}))
         return Fail(vq::kOutputOverwritesInput);
     return true;
+}
+
+int VQParams::MakeDecoder()
+{
+    switch (m_outputMode) {
+    case kModeStereo:
+        m_decoder = std::make_unique<vq::StereoPairDecoder>(m_pairPattern, m_pairAngle, m_pairAim);
+        return vq::StereoPairDecoder::CheckParameters(m_pairPattern, m_pairAngle, m_pairAim);
+    case kModeUhj:
+        m_decoder = std::make_unique<vq::UhjEncoder>();
+        return vq::kStatusOk;
+    case kModeBinaural: {
+        std::shared_ptr<const vq::HrirSet> hrirs;
+        if (m_hrtfFile.empty()) {
+            hrirs = std::make_shared<vq::SphericalHeadHrirs>();
+        } else {
+            std::string path;
+            if (!ToFileSystemPath(m_hrtfFile, &path))
+                return m_status;
+            auto sofa = std::make_shared<vq::SofaHrirs>();
+            const int status = sofa->Load(path);
+            if (status != vq::kStatusOk) {
+                m_failure = {path, sofa->Reason()};
+                return status;
+            }
+            hrirs = sofa;
+        }
+        m_decoder = std::make_unique<vq::BinauralDecoder>(hrirs);
+        return vq::kStatusOk;
+    }
+    default:
+        if (m_energyDecoder)
+            m_decoder = std::make_unique<vq::EnergyFiveOneDecoder>(m_lowFreqsInLfe);
+        else
+            m_decoder = std::make_unique<vq::VirtualMicFiveOneDecoder>(m_openingAngle > 0 ? m_openingAngle : 60,
+                                                                       m_lowFreqsInLfe);
+        return vq::kStatusOk;
+    }
 }
 
 wxString VQParams::UserFftWisdomFile()
@@ -162,7 +188,7 @@ bool VQParams::RunConversion()
         if (!ToFileSystemPath(GetFullPath(k), &inputs[k]))
             return Fail(m_status);
 
-    m_convolver = new VessarQConvolver(ConvolverOutputCount(), m_progressView);
+    m_convolver = new VessarQConvolver(ConvolverOutputCount(), m_progressView, StageMessage());
     for (int k = 0; k < inputCount; ++k) {
         m_status = m_convolver->OpenInputFile(inputs[k].c_str(), k);
         if (m_status != vq::kStatusOk)
@@ -180,73 +206,78 @@ bool VQParams::RunConversion()
         return Fail(m_status, m_convolver->m_failure);
     SetStatusText(wxString::Format("%ld smpls", static_cast<long>(m_convolver->m_filterLength)), 2);
 
-    m_convolver->m_autorange = m_outputMode ? false : m_bformatAutorange;
-    m_convolver->m_gain = LinearGain(m_outputMode ? kSurroundStageBFormatGain : m_bformatGain);
-    m_convolver->m_requestedBufferLength = BlockFrames();
-    m_convolver->m_threads = m_threads;
-    m_convolver->m_highpassHz = m_highpassHz;
-    m_convolver->m_dither = m_dither;
-    std::copy(m_capsuleChannels, m_capsuleChannels + 4, m_convolver->m_capsuleChannels);
-    // The intermediate of 5.1 mode is always Furse-Malham, which the decoder reads.
-    m_convolver->m_convention = m_outputMode ? vq::BFormatConvention::FuMa : m_convention;
-    m_convolver->m_ambisonicHeader = m_ambFile && !m_outputMode;
+    // A decode runs in the same pass: its B-format stage at the default gain, without the
+    // B-format output's own controls, and in the Furse-Malham convention it reads.
+    const bool decodes = Decodes();
+    QConvolver& engine = *m_convolver;
+    engine.m_autorange = !decodes && m_bformatAutorange;
+    engine.m_gain = LinearGain(decodes ? kSurroundStageBFormatGain : m_bformatGain);
+    engine.m_requestedBufferLength = BlockFrames();
+    engine.m_threads = m_threads;
+    engine.m_highpassHz = m_highpassHz;
+    engine.m_dither = m_dither;
+    engine.m_rotation = vq::FieldRotation::FromDegrees(m_yaw, m_pitch, m_roll);
+    std::copy(m_capsuleChannels, m_capsuleChannels + 4, engine.m_capsuleChannels);
+    engine.m_convention = decodes ? vq::BFormatConvention::FuMa : m_convention;
+    engine.m_ambisonicHeader = m_ambFile && !decodes;
     if (m_bformatFormat == 0)
-        m_bformatFormat = m_convolver->m_inputInfo.format;
-    // The intermediate of 5.1 mode is float: an integer one would add noise and clip
-    // before the decoder sees it.
-    m_convolver->m_outputInfo.format = m_outputMode ? kFormatFloat : m_bformatFormat;
+        m_bformatFormat = engine.m_inputInfo.format;
+    if (m_surroundFormat == 0)
+        m_surroundFormat = m_bformatFormat;
+    // A kept B-format of a decode is float: integers would add noise and clip.
+    engine.m_outputInfo.format = decodes ? kFormatFloat : m_bformatFormat;
 
+    std::string bformat;
+    if (decodes && !m_keepBFormat.empty() && !ToFileSystemPath(m_keepBFormat, &bformat))
+        return Fail(m_status);
     std::vector<std::string> outputs;
-    if (!CollectOutputs(inputs, filter, &outputs))
+    if (!CollectOutputs(inputs, filter, bformat, &outputs))
         return false;
-    if (m_outputMode)
-        m_convolver->SetOutputFileName(0, kIntermediateFile);
-    else
+    if (decodes) {
+        m_status = MakeDecoder();
+        if (m_status != vq::kStatusOk)
+            return Fail(m_status);
+        engine.m_decoder = m_decoder.get();
+        engine.m_decodedLayout = OutputFiles();
+        engine.m_decodedFileNames = outputs;
+        engine.m_decodedFormat = m_surroundFormat;
+        engine.m_decodedGain = LinearGain(m_surroundGain);
+        engine.m_decodedAutorange = m_surroundAutorange;
+        engine.m_writeBFormat = !bformat.empty();
+        if (!bformat.empty())
+            engine.SetOutputFileName(0, bformat);
+    } else {
         for (std::size_t i = 0; i < outputs.size(); ++i)
-            m_convolver->SetOutputFileName(static_cast<int>(i), outputs[i]);
+            engine.SetOutputFileName(static_cast<int>(i), outputs[i]);
+    }
 
     SetStatusText("Calculating...", 0);
-    Stage stage = RunEngine(*m_convolver);
-    if (stage != Stage::Done)
-        return Conclude(stage, m_convolver->m_failure);
-    if (!m_outputMode)
-        m_clippedBFormat = m_convolver->m_clippedSamples;
-    // Closing the engine completes the intermediate file before the decoder reads it.
-    delete m_convolver;
-    m_convolver = nullptr;
-
-    if (m_outputMode) {
-        stage = RunSurroundStage(outputs);
-        if (stage != Stage::Done)
-            return Conclude(stage, m_surrounder ? m_surrounder->m_failure : vq::FailureDetail());
-        delete m_surrounder;
-        m_surrounder = nullptr;
-    }
+    m_status = engine.Run();
+    if (m_status == vq::kStatusOk && engine.m_finished && (engine.m_autorange || (decodes && m_surroundAutorange)))
+        m_status = engine.Autorange();
+    if (engine.m_aborted)
+        return Conclude(Stage::Cancelled, engine.m_failure);
+    if (m_status != vq::kStatusOk)
+        return Conclude(Stage::Failed, engine.m_failure);
+    m_clippedBFormat = decodes ? 0 : engine.m_clippedSamples;
+    m_clippedSurround = decodes ? engine.m_decodedClippedSamples : 0;
+    DeleteEngines();
     SetStatusText("Ready.", 0);
     return true;
 }
 
-VQParams::Stage VQParams::RunSurroundStage(const std::vector<std::string>& outputs)
+wxString VQParams::StageMessage() const
 {
-    m_surrounder = new VessarSurrounder(60.0, DecoderOutputCount(), m_progressView);
-    m_status = m_surrounder->OpenInputFile(kIntermediateFile);
-    if (m_status != vq::kStatusOk)
-        return Stage::Failed;
-    m_surrounder->m_gain = LinearGain(m_surroundGain);
-    m_surrounder->m_autorange = m_surroundAutorange;
-    m_surrounder->m_lowFreqsInLfe = m_lowFreqsInLfe;
-    if (m_openingAngle > 0)
-        m_surrounder->m_openingAngle = m_openingAngle;
-    m_surrounder->m_requestedBufferLength = BlockFrames();
-    if (m_surroundFormat == 0)
-        m_surroundFormat = m_bformatFormat;
-    m_surrounder->m_outputInfo.format = m_surroundFormat;
-    m_surrounder->m_dither = m_dither;
-    for (std::size_t i = 0; i < outputs.size() && static_cast<int>(i) < m_surrounder->m_outputFileCount; ++i)
-        m_surrounder->m_outputFileNames[i] = outputs[i];
-
-    const Stage stage = RunEngine(*m_surrounder);
-    if (stage == Stage::Done)
-        m_clippedSurround = m_surrounder->m_clippedSamples;
-    return stage;
+    switch (m_outputMode) {
+    case kModeBFormat:
+        return "Converting to B-Format...";
+    case kModeStereo:
+        return "Converting to stereo...";
+    case kModeUhj:
+        return "Converting to UHJ stereo...";
+    case kModeBinaural:
+        return "Converting to binaural (headphones)...";
+    default:
+        return "Converting to 5.1 format...";
+    }
 }

@@ -4,6 +4,7 @@
 #include "FileSystemPath.h"
 
 #include "common/Containers.h"
+#include "surround/BFormatDecoder.h"
 #include "common/FilterMatrixName.h"
 
 #include <sndfile.h>
@@ -141,8 +142,8 @@ void VQParams::UpdateOutputNames()
     if (m_fileLayout < 0 || m_fileLayout > 2)
         return;
     const vq::OutputLayout& files = OutputFiles();
-    const int format = m_outputMode ? m_surroundFormat : m_bformatFormat;
-    const vq::Container& container = vq::ContainerOf(format, m_ambFile && !m_outputMode);
+    const int format = Decodes() ? m_surroundFormat : m_bformatFormat;
+    const vq::Container& container = vq::ContainerOf(format, m_ambFile && !Decodes());
     for (std::size_t i = 0; i < files.size() && i < kMaxOutputs; ++i) {
         wxFileName& slot = m_files[kFirstOutput + i];
         if (!m_outputDir.empty())
@@ -154,9 +155,18 @@ void VQParams::UpdateOutputNames()
 
 const vq::OutputLayout& VQParams::OutputFiles() const
 {
-    if (m_outputMode)
+    switch (m_outputMode) {
+    case kModeBFormat:
+        return vq::BFormatLayout(m_convention, ConvolverOutputCount());
+    case kModeStereo:
+        return vq::TwoChannelLayout(vq::TwoChannelDecode::Stereo);
+    case kModeUhj:
+        return vq::TwoChannelLayout(vq::TwoChannelDecode::Uhj);
+    case kModeBinaural:
+        return vq::TwoChannelLayout(vq::TwoChannelDecode::Binaural);
+    default:
         return vq::SurroundLayout(DecoderOutputCount());
-    return vq::BFormatLayout(m_convention, ConvolverOutputCount());
+    }
 }
 
 wxString VQParams::OutputTitle(int i) const
@@ -214,19 +224,21 @@ wxString VQParams::GetDocsDir() const
 
 int VQParams::ConvolverOutputCount() const
 {
-    if (m_outputMode)
+    if (Decodes())
         return 1;
     return m_fileLayout == 0 ? 4 : m_fileLayout == 1 ? 2 : 1;
 }
 
 int VQParams::DecoderOutputCount() const
 {
-    if (!m_outputMode)
+    if (!Decodes())
         return 0;
+    if (m_outputMode != kModeSurround)
+        return 1;  // one stereo file
     return m_fileLayout == 0 ? 6 : m_fileLayout == 1 ? 3 : 1;
 }
 
 int VQParams::OutputCount() const
 {
-    return m_outputMode ? DecoderOutputCount() : ConvolverOutputCount();
+    return Decodes() ? DecoderOutputCount() : ConvolverOutputCount();
 }

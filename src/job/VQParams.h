@@ -13,14 +13,17 @@
 #include <wx/string.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 class wxConfigBase;
 class VessarQConvolver;
-class VessarSurrounder;
 class VQProgressView;
 class VQStatusView;
+namespace vq {
+class BFormatDecoder;
+}
 
 class VQParams {
 public:
@@ -50,7 +53,10 @@ public:
     static constexpr int kFormatPcm24 = 0x130003;
     static constexpr int kFormatFloat = 0x130006;
 
-    // The intermediate B-format file of 5.1 mode, in the working directory.
+    // Output modes: B-format, or a decode of it in the same pass.
+    enum Mode { kModeBFormat = 0, kModeSurround = 1, kModeStereo = 2, kModeUhj = 3, kModeBinaural = 4, kModeCount };
+
+    // Where the window keeps the B-format of a decode: in the working directory.
     static const char* const kIntermediateFile;
 
     // Sets the defaults, then (with a store) loads the three settings.
@@ -88,8 +94,10 @@ public:
     // and layout (the decoder count is 0 in B-Format mode).
     int ConvolverOutputCount() const;
     int DecoderOutputCount() const;
-    // Output files the user gets: the B-format files or the 5.1 files.
+    // Output files the user gets: the B-format files or the decoded ones.
     int OutputCount() const;
+    // Whether the mode decodes the B-format (anything but B-format).
+    bool Decodes() const { return m_outputMode != kModeBFormat; }
     // What the user's output files hold, by mode, layout and convention; empty for a
     // combination that does not exist.
     const vq::OutputLayout& OutputFiles() const;
@@ -109,7 +117,6 @@ public:
 
     int m_status = 0;
     VessarQConvolver* m_convolver = nullptr;
-    VessarSurrounder* m_surrounder = nullptr;
     int m_sampleRate = 0;
     bool m_bformatAutorange = false;
     double m_bformatGain = -3.0;         // dB
@@ -131,7 +138,15 @@ public:
     int m_capsuleChannels[4] = {0, 1, 2, 3};
     // Where derived output names go; empty: no directory, so the working directory.
     wxString m_outputDir;
-    int m_outputMode = 0;  // 0 B-Format, nonzero 5.1
+    int m_outputMode = 0;  // Mode: B-Format, 5.1, stereo, UHJ or binaural
+    bool m_energyDecoder = false;  // 5.1: the energy-preserving ITU decode, not the virtual microphones
+    double m_pairPattern = 0.5;    // stereo: the microphones' omni share (0.5 cardioid, 0 figure-of-eight)
+    double m_pairAngle = 90.0;     // stereo: degrees between the two microphones
+    double m_pairAim = 0.0;        // stereo: the pair's axis, degrees, positive to the left
+    wxString m_hrtfFile;           // binaural: a SOFA file of HRIRs; empty: the built-in head model
+    double m_yaw = 0.0, m_pitch = 0.0, m_roll = 0.0;  // rotation of the sound field, degrees
+    // Where a decode keeps the B-format it decoded; empty: nowhere.
+    wxString m_keepBFormat;
     wxFileName m_files[kSlotCount];
     VQStatusView* m_statusBar = nullptr;  // where the run writes its state; may be null
     wxConfigBase* m_config = nullptr;    // settings store, not owned; may be null
@@ -147,6 +162,8 @@ public:
     vq::FailureDetail m_failure;
     // Where the FFT plans measured on this machine are kept between runs; empty: nowhere.
     wxString m_fftWisdomFile;
+    // The decoder of the run in progress.
+    std::unique_ptr<vq::BFormatDecoder> m_decoder;
 
     // The user's cache file for FFT plans: $XDG_CACHE_HOME/VessarQuilix/fftw-wisdom.
     static wxString UserFftWisdomFile();
@@ -156,10 +173,11 @@ private:
 
     enum class Stage { Done, Cancelled, Failed };
 
-    template <typename Engine>
-    Stage RunEngine(Engine& engine);
-    Stage RunSurroundStage(const std::vector<std::string>& outputs);
-    bool CollectOutputs(const std::string inputs[2], const std::string& filter, std::vector<std::string>* outputs);
+    bool CollectOutputs(const std::string inputs[2], const std::string& filter, const std::string& bformat,
+                        std::vector<std::string>* outputs);
+    int MakeDecoder();
+    // What the progress display says the pass does.
+    wxString StageMessage() const;
     bool ToFileSystemPath(const wxString& path, std::string* bytes);
     // Ends a run that failed: the engines are deleted, the status bar says "Error.".
     bool Fail(int status, const vq::FailureDetail& detail = vq::FailureDetail());

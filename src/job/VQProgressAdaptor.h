@@ -24,7 +24,7 @@ public:
     // view: where progress goes; null shows none. defaultMessage: the stage's message when
     // the engine gives none.
     template <typename... EngineArguments>
-    VQProgressAdaptor(VQProgressView* view, const char* defaultMessage, EngineArguments&&... arguments)
+    VQProgressAdaptor(VQProgressView* view, const wxString& defaultMessage, EngineArguments&&... arguments)
         : Engine(std::forward<EngineArguments>(arguments)...), m_view(view), m_defaultMessage(defaultMessage)
     {
     }
@@ -33,7 +33,7 @@ public:
     {
         if (!m_view)
             return;
-        m_view->Begin(title ? title : "VessarQuilix", message ? message : m_defaultMessage);
+        m_view->Begin(title ? wxString(title) : wxString("VessarQuilix"), message ? wxString(message) : m_defaultMessage);
         m_open = true;
     }
     bool ProgressUpdate(std::int64_t done, std::int64_t total) override
@@ -49,6 +49,6 @@ public:
 
 private:
     VQProgressView* m_view;
-    const char* m_defaultMessage;
+    wxString m_defaultMessage;
     bool m_open = false;
 };

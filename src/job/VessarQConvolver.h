@@ -1,5 +1,6 @@
 // The convolution engine as the conversion run uses it: its progress goes to the record's
-// progress view, as "Converting to B-Format..." unless the engine says otherwise.
+// progress view, with the run's message ("Converting to B-Format...") unless the engine
+// says otherwise.
 #pragma once
 
 #include "VQProgressAdaptor.h"
@@ -8,8 +9,8 @@
 
 class VessarQConvolver : public VQProgressAdaptor<QConvolver> {
 public:
-    VessarQConvolver(int outputFileCount, VQProgressView* view)
-        : VQProgressAdaptor<QConvolver>(view, "Converting to B-Format...", outputFileCount)
+    VessarQConvolver(int outputFileCount, VQProgressView* view, const wxString& message = "Converting to B-Format...")
+        : VQProgressAdaptor<QConvolver>(view, message, outputFileCount)
     {
     }
 };

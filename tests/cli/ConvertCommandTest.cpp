@@ -110,7 +110,7 @@ TEST_F(ConvertCommand, OptionsReachTheConversion)
          wavex | SF_FORMAT_PCM_16},
         {"5.1 in three stereo files",
          {"--mode", "5.1", "--files", "3", "--angle", "45", "--lfe"},
-         {"live_LR.wav", "live_CLfe.wav", "live_LsRs.wav", "bformat.wav"},
+         {"live_LR.wav", "live_CLfe.wav", "live_LsRs.wav"},
          2,
          wavex | SF_FORMAT_PCM_16},
         {"5.1 in one file, autoranged",

@@ -2,7 +2,6 @@
 // and each dialog destroyed exactly once; the run's texts in a real status bar.
 #include "job/JobFixture.h"
 #include "VessarQConvolver.h"
-#include "VessarSurrounder.h"
 #include "VessarProgressDialog.h"
 #include "VessarStatusBarView.h"
 
@@ -70,7 +69,7 @@ TEST(ProgressDialogs, EachStageHasADialogOverTheWindowThatCancelCloses)
         ProcessPendingDestruction();
         EXPECT_EQ(destroyed.count, 1);
 
-        VessarSurrounder decoder(60.0, 1, &view);
+        VessarQConvolver decoder(1, &view, "Converting to 5.1 format...");
         decoder.ProgressStart(nullptr, nullptr);
         ASSERT_NE(view.Dialog(), nullptr);
         EXPECT_EQ(view.Dialog()->GetMessage(), "Converting to 5.1 format...");

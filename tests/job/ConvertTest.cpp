@@ -71,7 +71,7 @@ std::array<Signal, 6> Decode(const std::array<Signal, 4>& wxyz, double gain, dou
     return out;
 }
 
-TEST(Convert, SurroundDecodesAFloatIntermediateIntoThreeStereoFiles)
+TEST(Convert, SurroundDecodesInThePassAndKeepsAFloatBFormat)
 {
     JobSetup setup;
     VQParams p(nullptr);
@@ -85,9 +85,10 @@ TEST(Convert, SurroundDecodesAFloatIntermediateIntoThreeStereoFiles)
     p.m_bformatAutorange = true;
     p.m_surroundGain = -3.0;
     p.m_openingAngle = 70;
+    p.m_keepBFormat = "bformat.wav";
     ASSERT_TRUE(p.Convert()) << p.GetErrorMessage();
-    EXPECT_EQ(p.m_surrounder, nullptr);
-    EXPECT_EQ(setup.view.stages.size(), 2u);
+    EXPECT_EQ(setup.view.stages, std::vector<std::string>{"VessarQuilix|Converting to 5.1 format..."})
+        << "one pass: the decode needs no second reading of the B-format";
 
     const Audio intermediate = ReadAudio(setup.File("bformat.wav"));
     EXPECT_EQ(intermediate.info.format & SF_FORMAT_SUBMASK, SF_FORMAT_FLOAT);
@@ -171,6 +172,7 @@ TEST(Convert, EveryFailureIsReportedWithItsCodeAndCreatesNoOutput)
          [](JobSetup& s, VQParams& p) {
              p.m_outputMode = 1;
              p.UpdateOutputNames();
+             p.m_keepBFormat = "bformat.wav";
              p.SetOutputPath(0, s.File("bformat.wav"));
          }},
     };
@@ -183,7 +185,6 @@ TEST(Convert, EveryFailureIsReportedWithItsCodeAndCreatesNoOutput)
         EXPECT_FALSE(p.Convert()) << c.what;
         EXPECT_EQ(p.m_status, c.status) << c.what;
         EXPECT_EQ(p.m_convolver, nullptr);
-        EXPECT_EQ(p.m_surrounder, nullptr);
         EXPECT_NE(p.GetErrorMessage(), "Unknown error.") << c.what;
         EXPECT_EQ(std::distance(fs::directory_iterator(setup.dir.Path()), fs::directory_iterator()), before)
             << c.what << ": no file may be created";
@@ -218,21 +219,25 @@ TEST(Convert, MissingMatrixMessageNamesTheFileForTheInputRate)
                                        ").\nPlease check your filters directory.");
 }
 
-TEST(Convert, CancelEndsTheRunAndNeverStartsTheDecoder)
+TEST(Convert, CancelLeavesNoOutputInAnyPass)
 {
-    for (int cancelAt : {1, 2}) {  // during the convolution, during its autorange
-        JobSetup setup(20000, 16);
-        VQParams p(nullptr);
-        setup.Configure(p);
-        p.m_outputMode = 1;
-        p.UpdateOutputNames();
-        p.m_bformatAutorange = true;
-        setup.view.cancelAtUpdate = cancelAt;
-        EXPECT_TRUE(p.Convert());
-        EXPECT_EQ(p.m_status, -1);
-        EXPECT_EQ(setup.view.open, 0);
-        EXPECT_FALSE(fs::exists(setup.File("take_5.1.wav"))) << "cancel at update " << cancelAt;
-        EXPECT_EQ(setup.view.stages.size(), static_cast<std::size_t>(cancelAt));
+    for (int mode : {VQParams::kModeBFormat, VQParams::kModeSurround}) {
+        for (int cancelAt : {1, 2}) {  // during the conversion, during its autorange
+            JobSetup setup(20000, 16);
+            VQParams p(nullptr);
+            setup.Configure(p);
+            p.m_outputMode = mode;
+            p.UpdateOutputNames();
+            p.m_bformatAutorange = p.m_surroundAutorange = true;
+            p.m_keepBFormat = "bformat.wav";
+            setup.view.cancelAtUpdate = cancelAt;
+            EXPECT_TRUE(p.Convert());
+            EXPECT_EQ(p.m_status, -1);
+            EXPECT_EQ(setup.view.open, 0);
+            for (const char* name : {"take_5.1.wav", "take_WXYZ.wav", "bformat.wav"})
+                EXPECT_FALSE(fs::exists(setup.File(name))) << name << ", mode " << mode << ", update " << cancelAt;
+            EXPECT_EQ(setup.view.stages.size(), static_cast<std::size_t>(cancelAt));
+        }
     }
 }
 

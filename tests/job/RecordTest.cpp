@@ -28,7 +28,6 @@ TEST(Record, DefaultsWithoutASettingsStore)
         VQParams p(nullptr);
         EXPECT_EQ(p.m_status, 0);
         EXPECT_EQ(p.m_convolver, nullptr);
-        EXPECT_EQ(p.m_surrounder, nullptr);
         EXPECT_EQ(p.m_sampleRate, 0);
         EXPECT_FALSE(p.m_bformatAutorange);
         EXPECT_EQ(p.m_bformatGain, -3.0);

@@ -47,7 +47,16 @@ const OutputLayout kSurroundSix = {
     File("_C", " CF", {{kSignalC, 1}}, kFrontCentre),    File("_Lfe", " Lfe", {{kSignalLfe, 1}}, kLowFrequency),
     File("_Ls", " LR", {{kSignalLs, 1}}, kBackLeft),     File("_Rs", " RR", {{kSignalRs, 1}}, kBackRight)};
 
+const OutputLayout kStereo = {File("_stereo", "s L-R (stereo)", {{0, 1}, {1, 1}}, kFrontLeft | kFrontRight)};
+const OutputLayout kUhj = {File("_UHJ", "s L-R (UHJ)", {{0, 1}, {1, 1}}, kFrontLeft | kFrontRight)};
+const OutputLayout kBinaural = {File("_binaural", "s L-R (headphones)", {{0, 1}, {1, 1}}, kFrontLeft | kFrontRight)};
+
 }  // namespace
+
+const OutputLayout& TwoChannelLayout(TwoChannelDecode decode)
+{
+    return decode == TwoChannelDecode::Uhj ? kUhj : decode == TwoChannelDecode::Binaural ? kBinaural : kStereo;
+}
 
 const OutputLayout& BFormatLayout(BFormatConvention convention, int fileCount)
 {

@@ -43,6 +43,11 @@ const OutputLayout& BFormatLayout(BFormatConvention convention, int fileCount);
 // 5.1 in 1 file (L, R, C, LFE, Ls, Rs), 3 stereo files (L,R / C,LFE / Ls,Rs) or 6 mono files.
 const OutputLayout& SurroundLayout(int fileCount);
 
+// The two-channel decodes, each one stereo file (left, right): a coincident stereo pair,
+// UHJ stereo and headphones (binaural).
+enum class TwoChannelDecode { Stereo, Uhj, Binaural };
+const OutputLayout& TwoChannelLayout(TwoChannelDecode decode);
+
 // Number of signals a layout reads (the highest signal index + 1).
 int SignalCount(const OutputLayout& layout);
 

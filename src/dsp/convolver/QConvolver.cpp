@@ -6,6 +6,7 @@
 #include "common/WorkerPool.h"
 #include "convolver/BlockConvolver.h"
 #include "convolver/ConvolutionPass.h"
+#include "surround/DecodeStage.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -31,25 +32,28 @@ private:
     QConvolver& m_engine;
 };
 
-// Takes the B-format of each chunk, in order, through the high-pass (when on) to the
-// output files.
+// Takes the B-format of each chunk, in order, through the high-pass and the rotation (when
+// on) to the output files and to the decode.
 class QConvolver::Sink final : public BFormatSink {
 public:
-    Sink(OutputWriter& writer, HighPassFilter* highpass, FailureDetail& failure)
-        : m_writer(writer), m_highpass(highpass), m_failure(failure)
-    {
-    }
+    explicit Sink(QConvolver& engine) : m_engine(engine) {}
     int Consume(double* const wxyz[kMatrixSize], std::int64_t frames) override
     {
-        if (m_highpass)
-            m_highpass->Process(wxyz, frames);
-        return m_writer.Write(wxyz, frames, &m_failure);
+        QConvolver& e = m_engine;
+        if (e.m_highpass)
+            e.m_highpass->Process(wxyz, frames);
+        if (!e.m_rotation.IsIdentity())
+            e.m_rotation.Apply(wxyz[1], wxyz[2], wxyz[3], frames);
+        int status = kStatusOk;
+        if (e.m_writingBFormat)
+            status = e.m_writer->Write(wxyz, frames, &e.m_failure);
+        if (status == kStatusOk && e.m_stage)
+            status = e.m_stage->Consume(wxyz, frames, &e.m_failure);
+        return status;
     }
 
 private:
-    OutputWriter& m_writer;
-    HighPassFilter* m_highpass;
-    FailureDetail& m_failure;
+    QConvolver& m_engine;
 };
 
 QConvolver::QConvolver(int outputFileCount)
@@ -140,7 +144,9 @@ int QConvolver::RunPass(const char* title, const char* message)
 {
     ProgressBridge bridge(*this);
     ProgressStart(title, message);
-    const int status = m_pass->Run(*m_sink, bridge, &m_failure);
+    int status = m_pass->Run(*m_sink, bridge, &m_failure);
+    if (status == kStatusOk && m_stage)
+        status = m_stage->EndPass(&m_failure);
     ProgressEnd();
     if (status == kStatusCancelled)
         m_aborted = true;
@@ -170,18 +176,42 @@ int QConvolver::Run()
         if (status != kStatusOk)
             Refuse(status, "", "the high-pass corner must lie between 10 and 200 Hz");
     }
+    if (status == kStatusOk && m_stage)
+        status = m_stage->BeginPass(m_decodedGain, false, &m_failure);
     if (status == kStatusOk) {
-        m_sink = std::make_unique<Sink>(*m_writer, m_highpass.get(), m_failure);
+        m_sink = std::make_unique<Sink>(*this);
+        m_writingBFormat = m_writeBFormat;
         status = RunPass(nullptr, nullptr);
     }
     if (status != kStatusOk) {
-        if (m_writer)
-            m_writer->Discard();
+        Discard();
         return status;
     }
     m_peak = m_writer->Peak();
     m_sum = m_writer->Sum();
     m_clippedSamples = m_writer->Clipped();
+    if (m_stage) {
+        m_decodedPeak = m_stage->Peak();
+        m_decodedClippedSamples = m_stage->Clipped();
+    }
     m_finished = true;
-    return m_autorange ? kStatusOk : m_writer->Commit(&m_failure);
+    return m_autorange || (m_stage && m_decodedAutorange) ? kStatusOk : Commit();
+}
+
+int QConvolver::Commit()
+{
+    int status = m_writeBFormat ? m_writer->Commit(&m_failure) : kStatusOk;
+    if (status == kStatusOk && m_stage)
+        status = m_stage->Commit(&m_failure);
+    if (status != kStatusOk)
+        Discard();
+    return status;
+}
+
+void QConvolver::Discard()
+{
+    if (m_writer)
+        m_writer->Discard();
+    if (m_stage)
+        m_stage->Discard();
 }

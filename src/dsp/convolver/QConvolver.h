@@ -17,6 +17,7 @@
 // those names as they were.
 #pragma once
 
+#include "bformat/FieldRotation.h"
 #include "common/EngineProgress.h"
 #include "common/FailureDetail.h"
 #include "common/OutputLayout.h"
@@ -26,9 +27,12 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace vq {
+class BFormatDecoder;
 class BlockConvolver;
+class DecodeStage;
 class HighPassFilter;
 class ConvolutionPass;
 class OutputWriter;
@@ -86,6 +90,22 @@ public:
     // Corner of the high-pass against wind and handling rumble, in Hz (10 to 200); 0: off.
     // It filters the B-format before it is written and before Autorange measures it.
     double m_highpassHz = 0.0;
+    // Turns the sound field before the B-format is written or decoded.
+    vq::FieldRotation m_rotation;
+
+    // A decode in the same pass (5.1, stereo, UHJ, binaural): each chunk of B-format is also
+    // handed to m_decoder (not owned), whose outputs go to the files of m_decodedLayout.
+    // Autorange then brings the decoded outputs to a peak of 0.5 (m_decodedAutorange); the
+    // B-format outputs are written only when m_writeBFormat is set.
+    vq::BFormatDecoder* m_decoder = nullptr;
+    vq::OutputLayout m_decodedLayout;
+    std::vector<std::string> m_decodedFileNames;
+    int m_decodedFormat = SF_FORMAT_WAVEX | SF_FORMAT_PCM_16;
+    double m_decodedGain = 1.0;
+    bool m_decodedAutorange = false;
+    bool m_writeBFormat = true;
+    double m_decodedPeak = 0.0;                // largest absolute decoded sample of Run
+    sf_count_t m_decodedClippedSamples = 0;    // decoded integer samples beyond full scale
 
     int m_fftLength = 0;  // N, transform length chosen from L
 
@@ -118,10 +138,14 @@ private:
     int AllocateBuffers();
     int TransformFilters();
     int RunPass(const char* title, const char* message);
+    int OpenDecodedFiles();
+    int Commit();
+    void Discard();
     vq::PassInputs MakePassInputs() const;
     int Refuse(int status, const std::string& path, const std::string& reason);
 
     State m_state = State::Setting;
+    bool m_writingBFormat = true;  // this pass writes the B-format files
     std::string m_inputPaths[kMaxInputFiles];
     std::string m_filterPath;
     std::unique_ptr<vq::BlockConvolver> m_convolver;
@@ -129,5 +153,6 @@ private:
     std::unique_ptr<vq::ConvolutionPass> m_pass;
     std::unique_ptr<vq::OutputWriter> m_writer;
     std::unique_ptr<vq::HighPassFilter> m_highpass;
+    std::unique_ptr<vq::DecodeStage> m_stage;
     std::unique_ptr<Sink> m_sink;
 };

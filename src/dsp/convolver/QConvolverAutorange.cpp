@@ -4,6 +4,7 @@
 #include "bformat/HighPassFilter.h"
 #include "common/EngineStatus.h"
 #include "common/OutputWriter.h"
+#include "surround/DecodeStage.h"
 
 using namespace vq;
 
@@ -16,29 +17,39 @@ int QConvolver::Autorange()
     if (m_state != State::Ran || !m_finished)
         return kBadState;
     m_state = State::Autoranged;
-    // A silent result has no level to bring up; its files stay as they are.
-    if (m_peak == 0.0 || m_writer->SamplesWritten() == 0)
-        return m_writer->Commit(&m_failure);
+    const bool decoded = m_stage != nullptr;
+    // The level brought to 0.5 is that of the files the user asked for: the decoded ones
+    // when there is a decode, else the B-format. A silent result stays as it is.
+    const double peak = decoded ? m_decodedPeak : m_peak;
+    if (peak == 0.0 || m_outputLength == 0)
+        return Commit();
 
-    // One factor for every channel keeps the level ratios of W, X, Y and Z. The constant
-    // removed is the mean over all samples of all outputs. Rendering afresh, instead of
+    // One factor for every channel keeps their level ratios. Rendering afresh, instead of
     // rescaling what the first pass wrote, carries none of its clipping or quantisation.
-    const double scale = kTargetPeak / m_peak;
-    const double offset = scale * m_sum / double(m_writer->SamplesWritten());
-    int status = m_writer->Rewind(&m_failure);
-    if (status != kStatusOk) {
-        m_writer->Discard();
-        return status;
+    const double scale = kTargetPeak / peak;
+    int status = kStatusOk;
+    if (decoded) {
+        // The B-format written by the first pass is complete already.
+        m_writingBFormat = false;
+        status = m_stage->BeginPass(m_decodedGain * scale, true, &m_failure);
+    } else {
+        // The B-format also loses its mean over all samples of all outputs.
+        const double offset = scale * m_sum / double(m_writer->SamplesWritten());
+        status = m_writer->Rewind(&m_failure);
+        m_writer->SetScale(scale, offset);
+        m_sum = offset;
     }
-    m_writer->SetScale(scale, offset);
     if (m_highpass)
         m_highpass->Reset();
-    status = RunPass("VessarQuilix", "Autoranging...");
+    if (status == kStatusOk)
+        status = RunPass("VessarQuilix", "Autoranging...");
     if (status != kStatusOk) {
-        m_writer->Discard();
+        Discard();
         return status;
     }
-    m_sum = offset;
-    m_clippedSamples = m_writer->Clipped();
-    return m_writer->Commit(&m_failure);
+    if (decoded)
+        m_decodedClippedSamples = m_stage->Clipped();
+    else
+        m_clippedSamples = m_writer->Clipped();
+    return Commit();
 }

@@ -6,6 +6,7 @@
 #include "common/OutputWriter.h"
 #include "common/SoundFileOutput.h"
 #include "convolver/BlockConvolver.h"
+#include "surround/DecodeStage.h"
 
 #include <algorithm>
 #include <vector>
@@ -162,13 +163,36 @@ int QConvolver::OpenOutputFiles()
     options.ambisonicHeader = m_ambisonicHeader;
     options.dither = m_dither;
     m_writer = std::make_unique<OutputWriter>();
-    return m_writer->Open(layout, std::vector<std::string>(m_outputFileNames, m_outputFileNames + m_outputFileCount),
-                          options, m_outputLength, kWritePieceFrames, &m_failure);
+    int status = kStatusOk;
+    if (m_writeBFormat)
+        status = m_writer->Open(layout, std::vector<std::string>(m_outputFileNames, m_outputFileNames + m_outputFileCount),
+                                options, m_outputLength, kWritePieceFrames, &m_failure);
+    if (status == kStatusOk && m_decoder)
+        status = OpenDecodedFiles();
+    return status;
+}
+
+int QConvolver::OpenDecodedFiles()
+{
+    std::vector<std::string> reads(m_inputPaths, m_inputPaths + InputFileCount());
+    reads.push_back(m_filterPath);
+    if (m_writeBFormat)
+        reads.insert(reads.end(), m_outputFileNames, m_outputFileNames + m_outputFileCount);
+    if (m_decodedFileNames.size() < m_decodedLayout.size() ||
+        OutputsCollide(m_decodedFileNames.data(), static_cast<int>(m_decodedLayout.size()), reads))
+        return kOutputOverwritesInput;
+    WriterOptions options;
+    options.format = m_decodedFormat;
+    options.sampleRate = m_inputInfo.samplerate;
+    options.dither = m_dither;
+    m_stage = std::make_unique<DecodeStage>();
+    return m_stage->Open(*m_decoder, m_decodedLayout, m_decodedFileNames, options, m_outputLength, &m_failure);
 }
 
 void QConvolver::CloseFiles()
 {
-    m_writer.reset();  // removes temporaries not yet committed
+    m_stage.reset();  // removes temporaries not yet committed
+    m_writer.reset();
     for (SNDFILE*& file : m_inputFiles)
         CloseSoundFile(file);
     CloseSoundFile(m_filterFile);

@@ -14,8 +14,6 @@
 #include "common/EngineProgress.h"
 #include "common/FailureDetail.h"
 #include "common/FftwArray.h"
-#include "surround/DecodeMatrix.h"
-#include "surround/LfeFilter.h"
 
 #include <sndfile.h>
 
@@ -23,7 +21,8 @@
 #include <string>
 
 namespace vq {
-class OutputWriter;
+class DecodeStage;
+class VirtualMicFiveOneDecoder;
 }
 
 class Surrounder : public vq::EngineProgress {
@@ -65,8 +64,6 @@ public:
     sf_count_t m_requestedBufferLength = 524288;  // wished block length in frames (bounded)
     sf_count_t m_bufferLength = 0;                // N, block length in use (progress after each)
 
-    vq::LfeState m_lfeState;
-
     double m_gain = 1.0;    // linear factor on every output channel
     double m_openingAngle;  // degrees between L and R
     double m_peak = 0.0;    // largest absolute output sample of Run
@@ -83,14 +80,15 @@ private:
     int OpenOutputFiles();
     void CloseFiles();
     int AllocateBuffers();
-    int DecodePass(const char* title, const char* message);
-    int DecodePiece(sf_count_t count, const vq::DecodeMatrix& matrix, const vq::LfeFilter& lfe);
+    int DecodePass(double gain, bool again, const char* title, const char* message);
+    int DecodePiece(sf_count_t count);
     int Refuse(int status, const std::string& path, const std::string& reason);
 
     State m_state = State::Setting;
-    sf_count_t m_pieceLength = 0;  // frames read, decoded and written at a time
-    vq::FftwArray<double> m_readBuffer;      // one piece: interleaved W, X, Y, Z frames
-    vq::FftwArray<double> m_channelBuffers;  // one piece: the six channels one after another
-    std::unique_ptr<vq::OutputWriter> m_writer;
+    sf_count_t m_pieceLength = 0;              // frames read and decoded at a time
+    vq::FftwArray<double> m_readBuffer;        // one piece: interleaved W, X, Y, Z frames
+    vq::FftwArray<double> m_bformat[4];        // one piece: W, X, Y, Z one after another
+    std::unique_ptr<vq::VirtualMicFiveOneDecoder> m_decoder;
+    std::unique_ptr<vq::DecodeStage> m_stage;
     std::string m_inputPath;
 };

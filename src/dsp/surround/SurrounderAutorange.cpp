@@ -2,7 +2,7 @@
 #include "surround/Surrounder.h"
 
 #include "common/EngineStatus.h"
-#include "common/OutputWriter.h"
+#include "surround/DecodeStage.h"
 
 using namespace vq;
 
@@ -17,19 +17,15 @@ int Surrounder::Autorange()
     m_state = State::Autoranged;
     // A silent result has no level to bring up; its files stay as they are.
     if (m_peak == 0.0 || m_length == 0)
-        return m_writer->Commit(&m_failure);
+        return m_stage->Commit(&m_failure);
 
     // Every channel is linear in the gain, so decoding afresh with the scaled gain gives
     // the rescaled outputs without carrying over what the first pass clipped or quantised.
-    int status = m_writer->Rewind(&m_failure);
-    if (status == kStatusOk) {
-        m_writer->SetScale(m_gain * kTargetPeak / m_peak, 0.0);
-        status = DecodePass("VessarQuilix", "Autoranging...");
-    }
+    const int status = DecodePass(m_gain * kTargetPeak / m_peak, true, "VessarQuilix", "Autoranging...");
     if (status != kStatusOk) {
-        m_writer->Discard();
+        m_stage->Discard();
         return status;
     }
-    m_clippedSamples = m_writer->Clipped();
-    return m_writer->Commit(&m_failure);
+    m_clippedSamples = m_stage->Clipped();
+    return m_stage->Commit(&m_failure);
 }

@@ -4,7 +4,8 @@
 #include "common/EngineStatus.h"
 #include "common/FilePaths.h"
 #include "common/OutputLayout.h"
-#include "common/OutputWriter.h"
+#include "surround/DecodeStage.h"
+#include "surround/VirtualMicFiveOneDecoder.h"
 #include "common/SoundFileOutput.h"
 
 #include <vector>
@@ -49,13 +50,15 @@ int Surrounder::OpenOutputFiles()
     options.format = m_outputInfo.format;
     options.sampleRate = m_inputInfo.samplerate;
     options.dither = m_dither;
-    m_writer = std::make_unique<OutputWriter>();
-    return m_writer->Open(layout, std::vector<std::string>(m_outputFileNames, m_outputFileNames + m_outputFileCount),
-                          options, m_length, 16384, &m_failure);
+    m_decoder = std::make_unique<VirtualMicFiveOneDecoder>(m_openingAngle, m_lowFreqsInLfe);
+    m_stage = std::make_unique<DecodeStage>();
+    return m_stage->Open(*m_decoder, layout,
+                         std::vector<std::string>(m_outputFileNames, m_outputFileNames + m_outputFileCount), options,
+                         m_length, &m_failure);
 }
 
 void Surrounder::CloseFiles()
 {
-    m_writer.reset();  // removes temporaries not yet committed
+    m_stage.reset();  // removes temporaries not yet committed
     CloseSoundFile(m_inputFile);
 }
