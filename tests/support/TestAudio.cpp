@@ -7,7 +7,10 @@
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <stdexcept>
 
@@ -174,6 +177,37 @@ double MaxAbsDifference(const Signal& a, const Signal& b)
     for (std::size_t i = 0; i < a.size(); ++i)
         worst = std::max(worst, std::fabs(a[i] - b[i]));
     return worst;
+}
+
+namespace {
+
+std::vector<unsigned char> Bytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+}
+
+}  // namespace
+
+std::vector<unsigned char> FormatChunk(const std::string& path)
+{
+    const std::vector<unsigned char> b = Bytes(path);
+    for (std::size_t at = 12; at + 8 <= b.size();) {
+        const std::size_t size = b[at + 4] | b[at + 5] << 8 | b[at + 6] << 16 | std::size_t(b[at + 7]) << 24;
+        if (std::memcmp(&b[at], "fmt ", 4) == 0)
+            return std::vector<unsigned char>(b.begin() + at + 8, b.begin() + at + 8 + size);
+        at += 8 + size + (size & 1);
+    }
+    return {};
+}
+
+unsigned ChannelMask(const std::string& path)
+{
+    const std::vector<unsigned char> f = FormatChunk(path);
+    EXPECT_GE(f.size(), 40u) << path << " is no WAVE-EX file";
+    if (f.size() < 40)
+        return 0xFFFFFFFF;
+    return f[20] | f[21] << 8 | f[22] << 16 | unsigned(f[23]) << 24;
 }
 
 }  // namespace vqtest

@@ -84,4 +84,9 @@ void WriteAFormat(const std::string& front, const std::string& rear, const std::
 
 double MaxAbsDifference(const Signal& a, const Signal& b);
 
+// The "fmt " chunk of a RIFF/RF64 WAVE file, from its format tag on; empty when there is none.
+std::vector<unsigned char> FormatChunk(const std::string& path);
+// The WAVE-EX channel mask (dwChannelMask) of a file.
+unsigned ChannelMask(const std::string& path);
+
 }  // namespace vqtest

@@ -118,3 +118,32 @@ TEST(SurroundFilesDeathTest, AWriteThatTheDiskRefusesIsReported)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SurroundFiles, EachFileNamesTheLoudspeakersItHolds)
+{
+    TempDir dir;
+    WriteBFormat(dir.File("in.wav"), RandomBFormat(300, 6));
+    struct Case {
+        int files;
+        std::vector<unsigned> masks;  // front left 0x1, right 0x2, centre 0x4, LFE 0x8, back 0x10, 0x20
+    };
+    const Case cases[] = {
+        {1, {0x3F}},
+        {3, {0x3, 0xC, 0x30}},
+        {6, {0x1, 0x2, 0x4, 0x8, 0x10, 0x20}},
+    };
+    for (const Case& c : cases) {
+        const auto names = OutputNames(dir, c.files);
+        {
+            RecordingSurrounder engine(60.0, c.files);
+            Configure(engine, dir.File("in.wav"), {}, names);
+            ASSERT_EQ(engine.Run(), 0);
+        }
+        for (int f = 0; f < c.files; ++f)
+            EXPECT_EQ(ChannelMask(names[f]), c.masks[f]) << c.files << " files, file " << f;
+    }
+}
+
+}  // namespace
