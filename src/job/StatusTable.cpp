@@ -40,6 +40,11 @@ const StatusText kTexts[] = {
      "intermediate \"bformat.wav\".\nPlease choose other output names."},
     {kBadState, "Internal error: a conversion step was called out of order."},
     {kBadParameter, "A setting of the conversion is out of range."},
+    {kHrtfOpenFailed, "Error opening the head-related impulse responses (HRTF) file."},
+    {kHrtfRateUnusable, "The HRTF file's sample rate cannot be used for this recording."},
+    {kHrtfNotSofa, "The HRTF file is not a SOFA file."},
+    {kHrtfNotHrirs, "The HRTF file holds no head-related impulse responses for two ears."},
+    {kHrtfMalformed, "The HRTF file is damaged."},
 };
 
 std::string Substitute(const char* text, const std::string& value)

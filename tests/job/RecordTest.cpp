@@ -183,6 +183,8 @@ TEST(Record, EveryStatusCodeHasItsMessage)
                                  VQParams::kUnrepresentablePath};
     for (int code = vq::kFilterMatrixNotOpen; code <= vq::kBadParameter; ++code)
         returned.push_back(code);
+    for (int code = vq::kHrtfOpenFailed; code <= vq::kHrtfMalformed; ++code)
+        returned.push_back(code);
     std::vector<int> sorted = codes;
     std::sort(sorted.begin(), sorted.end());
     std::sort(returned.begin(), returned.end());

@@ -1,0 +1,128 @@
+// Every decode mode of a conversion: the decoded files named after the take, made in the
+// same pass as the B-format, and what they hold against the decoding equations; rotation.
+#include "JobFixture.h"
+
+#include "common/EngineStatus.h"
+#include "convolver/ConvolverFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+using namespace vqtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+
+TEST(DecodeModes, EachModeWritesItsNamedFileInOnePass)
+{
+    struct Case {
+        int mode;
+        const char* file;
+        const char* message;
+        int channels;
+    };
+    const Case cases[] = {
+        {VQParams::kModeStereo, "take_stereo.wav", "Converting to stereo...", 2},
+        {VQParams::kModeUhj, "take_UHJ.wav", "Converting to UHJ stereo...", 2},
+        {VQParams::kModeBinaural, "take_binaural.wav", "Converting to binaural (headphones)...", 2},
+        {VQParams::kModeSurround, "take_5.1.wav", "Converting to 5.1 format...", 6},
+    };
+    for (const Case& c : cases) {
+        JobSetup setup(6000, 16);
+        VQParams p(nullptr);
+        setup.Configure(p);
+        p.m_outputMode = c.mode;
+        p.UpdateOutputNames();
+        ASSERT_EQ(p.GetOutputPath(0), c.file) << "named after the take";
+        ASSERT_TRUE(p.Convert()) << c.file << ": " << p.GetErrorMessage();
+        EXPECT_EQ(setup.view.stages, std::vector<std::string>{std::string("VessarQuilix|") + c.message});
+        const Audio out = ReadAudio(setup.File(c.file));
+        EXPECT_EQ(out.info.channels, c.channels) << c.file;
+        EXPECT_EQ(out.info.frames, 6000 + 16) << c.file << ": as long as the B-format";
+        EXPECT_FALSE(fs::exists(setup.File("bformat.wav"))) << "the B-format is kept only when asked";
+    }
+}
+
+TEST(DecodeModes, TheStereoPairIsTwoVirtualMicrophones)
+{
+    JobSetup setup(5000, 16);
+    VQParams p(nullptr);
+    setup.Configure(p);
+    p.m_outputMode = VQParams::kModeStereo;
+    p.m_pairPattern = 0.25;  // hypercardioid
+    p.m_pairAngle = 110.0;
+    p.m_pairAim = 20.0;
+    p.m_surroundGain = -6.0;
+    p.m_surroundFormat = VQParams::kFormatFloat;
+    p.UpdateOutputNames();
+    ASSERT_TRUE(p.Convert()) << p.GetErrorMessage();
+    // The B-format stage of a decode runs at -3 dB; a microphone aimed at phi gives
+    // a * sqrt(2) W + (1 - a)(cos phi X + sin phi Y).
+    const auto b = setup.ExpectedBFormat(-3.0);
+    const double g = std::pow(10.0, -6.0 / 20.0), a = 0.25;
+    const Audio out = ReadAudio(setup.File("take_stereo.wav"));
+    for (int side = 0; side < 2; ++side) {
+        const double phi = (20.0 + (side == 0 ? 55.0 : -55.0)) * kPi / 180.0;
+        Signal expected(b[0].size());
+        for (std::size_t n = 0; n < expected.size(); ++n)
+            expected[n] = g * (a * std::sqrt(2.0) * b[0][n] + (1 - a) * (std::cos(phi) * b[1][n] + std::sin(phi) * b[2][n]));
+        EXPECT_LT(MaxAbsDifference(out.Channel(side), expected), 1e-6) << (side == 0 ? "L" : "R");
+    }
+}
+
+TEST(DecodeModes, RotationTurnsTheFieldBeforeItIsWritten)
+{
+    JobSetup setup(3000, 16);
+    VQParams p(nullptr);
+    setup.Configure(p);
+    p.m_bformatFormat = VQParams::kFormatFloat;
+    p.m_yaw = 90.0;  // a front source goes to the left: X becomes Y, Y becomes -X
+    ASSERT_TRUE(p.Convert()) << p.GetErrorMessage();
+    const auto b = setup.ExpectedBFormat(-3.0);
+    const auto out = ReadBFormat({setup.File("take_WXYZ.wav")}, 1);
+    Signal minusY(b[2].size());
+    for (std::size_t n = 0; n < minusY.size(); ++n)
+        minusY[n] = -b[2][n];
+    EXPECT_LT(MaxAbsDifference(out[0], b[0]), 1e-6);
+    EXPECT_LT(MaxAbsDifference(out[1], minusY), 1e-6);
+    EXPECT_LT(MaxAbsDifference(out[2], b[1]), 1e-6);
+    EXPECT_LT(MaxAbsDifference(out[3], b[3]), 1e-6);
+}
+
+TEST(DecodeModes, TheEnergyDecodeIsAnotherFiveOne)
+{
+    Signal virtualMics, energy;
+    for (bool energyDecoder : {false, true}) {
+        JobSetup setup(3000, 16);
+        VQParams p(nullptr);
+        setup.Configure(p);
+        p.m_outputMode = VQParams::kModeSurround;
+        p.m_energyDecoder = energyDecoder;
+        p.m_surroundFormat = VQParams::kFormatFloat;
+        p.UpdateOutputNames();
+        ASSERT_TRUE(p.Convert()) << p.GetErrorMessage();
+        (energyDecoder ? energy : virtualMics) = ReadAudio(setup.File("take_5.1.wav")).samples;
+    }
+    EXPECT_EQ(energy.size(), virtualMics.size());
+    EXPECT_GT(MaxAbsDifference(energy, virtualMics), 1e-3);
+}
+
+TEST(DecodeModes, AnUnreadableHrtfFileIsNamedAndNothingIsWritten)
+{
+    JobSetup setup(3000, 16);
+    VQParams p(nullptr);
+    setup.Configure(p);
+    p.m_outputMode = VQParams::kModeBinaural;
+    p.m_hrtfFile = setup.File("head.sofa");
+    p.UpdateOutputNames();
+    EXPECT_FALSE(p.Convert());
+    EXPECT_EQ(p.m_status, vq::kHrtfOpenFailed);
+    EXPECT_NE(p.GetErrorMessage().Find(setup.File("head.sofa")), wxNOT_FOUND) << p.GetErrorMessage();
+    EXPECT_FALSE(fs::exists(setup.File("take_binaural.wav")));
+}
+
+}  // namespace
