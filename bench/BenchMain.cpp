@@ -1,11 +1,13 @@
 // vq-bench: speed of the engines as ratios against I/O-only passes measured in the same run.
 //
-//   vq-bench [--minutes M] [--taps 512,4096] [--repeats R] [--dir DIR] [--only convolver|surround]
+//   vq-bench [--minutes M] [--taps 512,4096] [--repeats R] [--dir DIR] [--only convolver|surround|decode]
 #include "BenchFiles.h"
 #include "CommandLine.h"
 #include "ConvolverBench.h"
+#include "DecodeBench.h"
 #include "SurroundBench.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -31,7 +33,8 @@ void PrintHelp()
         "  --taps L1,L2,...     filter lengths of the convolution, 1 to 65536 (default 512,4096)\n"
         "  --repeats R          passes per measurement, the best one counts, 1 to 100 (default 3)\n"
         "  --dir DIR            where the scratch files go (default /tmp)\n"
-        "  --only NAME          convolver or surround (default: both)\n"
+        "  --only NAME          convolver, surround or decode (default: all three; the decodes\n"
+        "                       run with the longest filter length given)\n"
         "  -h, --help           show this text\n",
         kProgram);
 }
@@ -45,7 +48,7 @@ int main(int argc, char** argv)
     int repeats = 3;
     std::string dir = "/tmp";
     int only = -1;  // every benchmark
-    enum { kConvolver, kSurround };
+    enum { kConvolver, kSurround, kDecode };
     vq::CommandLine args(kProgram, kOptions, argc, argv);
     while (args.Next()) {
         if (args.Is("minutes")) {
@@ -58,7 +61,7 @@ int main(int argc, char** argv)
             if (args.Text(&dir) && dir.empty())
                 args.BadValue("a directory name");
         } else if (args.Is("only")) {
-            args.Choice({"convolver", "surround"}, &only);
+            args.Choice({"convolver", "surround", "decode"}, &only);
         } else if (args.Is("help")) {
             PrintHelp();
             return vq::kExitOk;
@@ -72,10 +75,12 @@ int main(int argc, char** argv)
     try {
         bench::ScratchDir scratch(dir);
         int status = vq::kExitOk;
-        if (only != kSurround)
+        if (only == -1 || only == kConvolver)
             status = bench::RunConvolverBench(scratch, minutes, taps, repeats);
-        if (status == vq::kExitOk && only != kConvolver)
+        if (status == vq::kExitOk && (only == -1 || only == kSurround))
             status = bench::RunSurroundBench(scratch, minutes, repeats);
+        if (status == vq::kExitOk && (only == -1 || only == kDecode))
+            status = bench::RunDecodeBench(scratch, minutes, *std::max_element(taps.begin(), taps.end()), repeats);
         return status;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s: %s\n", kProgram, error.what());

@@ -96,14 +96,14 @@ TEST(Quantizer, SixteenBitFileReadBackAsDoubleIsWithinHalfAnLsb)
     EXPECT_LE(e.largest, 0.5);
 }
 
-TEST(Quantizer, TiesRoundAwayFromZero)
+TEST(Quantizer, TiesRoundToEven)
 {
     const double lsb = 1.0 / 32768;
     const Signal in = {0.5 * lsb, -0.5 * lsb, 1.5 * lsb, 2.5 * lsb, -2.5 * lsb, 0.49 * lsb, -0.51 * lsb};
     std::vector<std::int64_t> values;
     for (int v : Quantized(in, 16))
         values.push_back(SampleValue(v, 16));
-    EXPECT_EQ(values, (std::vector<std::int64_t>{1, -1, 2, 3, -3, 0, -1}));
+    EXPECT_EQ(values, (std::vector<std::int64_t>{0, 0, 2, 2, -2, 0, -1}));
 }
 
 // With TPDF dither the error's mean and variance (1/12 LSB^2 of rounding plus 1/6 of the

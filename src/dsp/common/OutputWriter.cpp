@@ -217,15 +217,26 @@ int OutputWriter::WriteFile(File& file, const double* const signals[], std::int6
         for (std::size_t c = 0; c < width; ++c) {
             const double* in = signals[channels[c].signal] + start;
             const double factor = m_scale * channels[c].weight;
+            const double offset = m_offset;
             double* out = m_interleaved.data() + c;
-            double sum = 0.0;
-            for (std::int64_t n = 0; n < count; ++n) {
-                const double v = factor * in[n] - m_offset;
+            // Four running peaks and sums: four short dependency chains, not one long one.
+            double peaks[4] = {peak, 0.0, 0.0, 0.0}, sums[4] = {0.0, 0.0, 0.0, 0.0};
+            std::int64_t n = 0;
+            for (; n + 4 <= count; n += 4)
+                for (int k = 0; k < 4; ++k) {
+                    const double v = factor * in[n + k] - offset;
+                    out[(n + k) * width] = v;
+                    peaks[k] = std::max(peaks[k], std::fabs(v));
+                    sums[k] += v;
+                }
+            for (; n < count; ++n) {
+                const double v = factor * in[n] - offset;
                 out[n * width] = v;
-                peak = std::max(peak, std::fabs(v));
-                sum += v;
+                peaks[0] = std::max(peaks[0], std::fabs(v));
+                sums[0] += v;
             }
-            m_sum += sum;
+            peak = std::max(std::max(peaks[0], peaks[1]), std::max(peaks[2], peaks[3]));
+            m_sum += (sums[0] + sums[1]) + (sums[2] + sums[3]);
         }
         const std::int64_t samples = count * static_cast<std::int64_t>(width);
         sf_count_t written;

@@ -20,7 +20,7 @@ public:
     // Quantises in[0 .. count-1] into out[] (element by element, so interleaved data works
     // as well as planar): scale by 2^(bits-1), add the dither when on (the sum of two
     // independent uniform values in [-0.5, 0.5) LSB, the generator continuing from the
-    // previous call), round to the nearest integer with ties away from zero, saturate to
+    // previous call), round to the nearest integer with ties to even, saturate to
     // [-2^(bits-1), 2^(bits-1) - 1] and left-justify. NaN becomes 0. Returns how many inputs
     // lay beyond full scale (|x| > 1.0 before dither, which +-1.0 itself is not).
     std::int64_t Quantize(const double* in, int* out, std::int64_t count);
