@@ -37,7 +37,7 @@ int main(int argc, char** argv)
         return kExitFailure;
     }
     if (options.help) {
-        std::fputs(ConvertUsage(), stdout);
+        std::fputs(ConvertUsage().c_str(), stdout);
         return kExitOk;
     }
     if (options.version) {

@@ -2,13 +2,14 @@
 
 #include "CommandLine.h"
 #include "FileSystemPath.h"
+#include "TakeNames.h"
 #include "VQParams.h"
 
 #include <climits>
 
 namespace {
 
-const std::vector<vq::Option> kOptions = {
+const std::vector<vq::Option> kBaseOptions = {
     {"mode", '\0', true},          {"files", '\0', true},
     {"output", 'o', true},         {"format", '\0', true},
     {"gain", '\0', true},          {"autorange", '\0', false},
@@ -18,6 +19,14 @@ const std::vector<vq::Option> kOptions = {
     {"quiet", 'q', false},         {"help", 'h', false},
     {"version", '\0', false},
 };
+
+std::vector<vq::Option> AllOptions()
+{
+    std::vector<vq::Option> options = kBaseOptions;
+    const std::vector<vq::Option> more = FormatAndDecodeOptionList();
+    options.insert(options.end(), more.begin(), more.end());
+    return options;
+}
 
 // Beyond +-60 dB a gain is a typing error, not a level: a millionth or a million in power.
 constexpr double kGainLimitDb = 60.0;
@@ -31,7 +40,8 @@ ParseError Usage(const std::string& text)
 
 bool ParsePath(const std::string& bytes, wxString* path, ParseError* error)
 {
-    if (FromFileSystemPath(bytes.c_str(), path))
+    wxString text;
+    if (FromFileSystemPath(bytes.c_str(), path ? path : &text))
         return true;
     *error = ParseError{ParseError::kUnreadablePath,
                         "the file name '" + bytes + "' is not valid in the file system's encoding (UTF-8)"};
@@ -39,56 +49,65 @@ bool ParsePath(const std::string& bytes, wxString* path, ParseError* error)
 }
 
 // Layout index of the record for a number of files in a mode.
-int LayoutFor(bool surround, int files)
+int LayoutFor(int mode, int files)
 {
-    if (surround)
+    if (mode != VQParams::kModeBFormat)
         return files == 6 ? 0 : files == 3 ? 1 : 2;
     return files == 4 ? 0 : files == 2 ? 1 : 2;
 }
 
 }  // namespace
 
-const char* ConvertUsage()
+std::string ConvertUsage()
 {
-    return "Usage: vessarquilix-convert [options] FLU_FRD.wav [BLD_BRU.wav]\n"
-           "Converts an A-format recording (two stereo files: FLU+FRD and BLD+BRU) to B-format or 5.1.\n"
-           "The second file defaults to the first with \"F.wav\" replaced by \"R.wav\".\n"
-           "\n"
-           "  --mode b-format|5.1      output mode (default b-format)\n"
-           "  --files N                output files: 1, 2 or 4 for B-format; 1, 3 or 6 for 5.1 (default 1)\n"
-           "  -o, --output PATH        an output file, once per output file in output order\n"
-           "                           (default: named after the first input, in the current directory)\n"
-           "  --format pcm16|pcm24|float  sample format of the outputs (default pcm16)\n"
-           "  --gain DB                B-format gain in dB, -60 to 60 (default -3)\n"
-           "  --autorange              bring the B-format peak to half full scale\n"
-           "  --surround-gain DB       5.1 gain in dB, -60 to 60 (default -3)\n"
-           "  --angle DEG              5.1 opening angle, 15 to 90 degrees (default 60)\n"
-           "  --lfe                    fill the LFE channel with the low frequencies\n"
-           "  --surround-autorange     bring the 5.1 peak to half full scale\n"
-           "  --filters DIR            directory of the FilterMatrix_<rate>.wav files\n"
-           "                           (default: the one set in the program's preferences)\n"
-           "  --buffer KB              I/O buffer size in KB (default: the preferences' value)\n"
-           "  -q, --quiet              no progress and no summary\n"
-           "  -h, --help               show this help\n"
-           "  --version                show the version\n"
-           "\n"
-           "An option's value may also follow an equals sign (--gain=-6) or a short option\n"
-           "directly (-oout.wav); \"--\" ends the options.\n"
-           "\n"
-           "Exit status: 0 done, 1 conversion failed, 2 usage error, 130 cancelled (Ctrl-C).\n";
+    return std::string(
+               "Usage: vessarquilix-convert [options] FLU_FRD.wav [BLD_BRU.wav]\n"
+               "Converts an A-format recording (two stereo files: FLU+FRD and BLD+BRU) to B-format or 5.1.\n"
+               "The second file defaults to the first with \"F.wav\" replaced by \"R.wav\".\n"
+               "\n"
+               "  --mode MODE              b-format (default), 5.1, stereo (a coincident pair), uhj\n"
+               "                           (UHJ stereo) or binaural (headphones)\n"
+               "  --files N                output files: 1, 2 or 4 for B-format; 1, 3 or 6 for 5.1 (default 1)\n"
+               "  -o, --output PATH        an output file, once per output file in output order\n"
+               "                           (default: named after the first input, in the current directory)\n"
+               "  --format pcm16|pcm24|float  sample format of the outputs (default pcm16)\n"
+               "  --gain DB                B-format gain in dB, -60 to 60 (default -3)\n"
+               "  --autorange              bring the B-format peak to half full scale\n"
+               "  --surround-gain DB       gain of a decode (5.1, stereo, UHJ, binaural) in dB, -60 to 60\n"
+               "                           (default -3)\n"
+               "  --angle DEG              5.1 opening angle, 15 to 90 degrees (default 60)\n"
+               "  --lfe                    fill the LFE channel with the low frequencies\n"
+               "  --surround-autorange     bring the peak of a decode to half full scale\n"
+               "  --filters DIR            directory of the FilterMatrix_<rate>.wav files\n"
+               "                           (default: the one set in the program's preferences)\n"
+               "  --buffer KB              I/O buffer size in KB (default: the preferences' value)\n"
+               "  -q, --quiet              no progress and no summary\n"
+                       "  -h, --help               show this help\n"
+                       "  --version                show the version\n") +
+           kFormatAndDecodeHelp +
+           std::string(
+               "\n"
+               "An option's value may also follow an equals sign (--gain=-6) or a short option\n"
+               "directly (-oout.wav); \"--\" ends the options.\n"
+               "\n"
+               "Exit status: 0 done, 1 conversion failed, 2 usage error, 130 cancelled (Ctrl-C).\n");
 }
 
 ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
 {
-    vq::CommandLine args(kConvertProgram, kOptions, argc, argv);
+    vq::CommandLine args(kConvertProgram, AllOptions(), argc, argv);
     ParseError pathError;
+    std::string badPath;
     bool filesGiven = false;
     while (args.Next()) {
         std::string text;
         int choice = 0;
         if (args.Is("mode")) {
-            if (args.Choice({"b-format", "5.1"}, &choice))
-                o->surround = choice == 1;
+            if (args.Choice({"b-format", "5.1", "stereo", "uhj", "binaural"}, &choice))
+                o->mode = choice;
+        } else if (TakeFormatAndDecodeOption(args, &o->formats, &badPath)) {
+            if (!badPath.empty() && !ParsePath(badPath, nullptr, &pathError))
+                return pathError;
         } else if (args.Is("files")) {
             filesGiven = args.Integer(1, 6, &o->files);
         } else if (args.Is("output")) {
@@ -142,32 +161,43 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
             return pathError;
     o->secondInputGiven = inputs.size() == 2;
 
-    const bool filesOk = o->surround ? (o->files == 1 || o->files == 3 || o->files == 6)
-                                     : (o->files == 1 || o->files == 2 || o->files == 4);
+    const bool surround = o->mode == VQParams::kModeSurround;
+    const bool bformat = o->mode == VQParams::kModeBFormat;
+    const bool filesOk = surround  ? (o->files == 1 || o->files == 3 || o->files == 6)
+                         : bformat ? (o->files == 1 || o->files == 2 || o->files == 4)
+                                   : o->files == 1;
     if (filesGiven && !filesOk)
-        return Usage(o->surround ? "--files must be 1, 3 or 6 in 5.1 mode"
-                                 : "--files must be 1, 2 or 4 in B-format mode");
+        return Usage(surround  ? "--files must be 1, 3 or 6 in 5.1 mode"
+                     : bformat ? "--files must be 1, 2 or 4 in B-format mode"
+                               : "--files must be 1 in this mode (one stereo file)");
     if (!o->outputs.empty() && static_cast<int>(o->outputs.size()) != o->files)
         return Usage("give -o once per output file (" + std::to_string(o->files) + " here), or not at all");
+    const std::string problem = CheckFormatAndDecodeOptions(&o->formats, o->mode, o->files, o->format,
+                                                            o->outputs.empty() ? wxString() : o->outputs.front());
+    if (!problem.empty())
+        return Usage(problem);
     return ParseError{};
 }
 
 std::string ApplyConvertOptions(const ConvertOptions& o, VQParams* params)
 {
+    // A take in one 4-channel file has no rear file; a front file's rear is derived.
+    params->SetFileName(VQParams::kFluFrdInput, o.inputs[0]);
     wxString second = o.inputs[1];
-    if (!o.secondInputGiven) {
-        second = o.inputs[0];
-        if (second.Replace("F.wav", "R.wav") == 0)
+    if (!o.secondInputGiven && !params->FirstInputIsWholeTake()) {
+        second = RearFileName(o.inputs[0]);
+        if (second.empty())
             return "cannot tell the BLD+BRU file from '" + std::string(o.inputs[0].utf8_str()) +
-                   "' (its name does not end in F.wav): give it as the second file";
+                   "' (its name does not end in F): give it as the second file";
     }
-    params->m_outputMode = o.surround ? 1 : 0;
-    params->m_fileLayout = LayoutFor(o.surround, o.files);
+    params->m_outputMode = o.mode;
+    params->m_fileLayout = LayoutFor(o.mode, o.files);
+    params->m_bformatFormat = params->m_surroundFormat = o.format;
+    ApplyFormatAndDecodeOptions(o.formats, params);
     params->SetFileName(VQParams::kFluFrdInput, o.inputs[0]);  // derives the output names
     params->SetFileName(VQParams::kBldBruInput, second);
     for (std::size_t i = 0; i < o.outputs.size(); ++i)
         params->SetOutputPath(static_cast<int>(i), o.outputs[i]);
-    params->m_bformatFormat = params->m_surroundFormat = o.format;
     params->m_bformatGain = o.gain;
     params->m_surroundGain = o.surroundGain;
     params->m_openingAngle = o.angle;

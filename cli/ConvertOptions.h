@@ -1,6 +1,8 @@
 // The command line of vessarquilix-convert, parsed and checked.
 #pragma once
 
+#include "FormatAndDecodeOptions.h"
+
 #include <wx/string.h>
 
 #include <string>
@@ -13,7 +15,7 @@ constexpr const char* kConvertProgram = "vessarquilix-convert";
 struct ConvertOptions {
     wxString inputs[2];
     bool secondInputGiven = false;
-    bool surround = false;          // --mode 5.1
+    int mode = 0;                   // --mode, VQParams::Mode
     int files = 1;                  // --files
     std::vector<wxString> outputs;  // -o/--output, in the order of the output slots
     int format = 0x130002;          // --format
@@ -30,6 +32,7 @@ struct ConvertOptions {
     bool quiet = false;
     bool help = false;
     bool version = false;
+    FormatAndDecodeOptions formats;
 };
 
 struct ParseError {
@@ -46,4 +49,4 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* options);
 // Returns an empty text on success, else the usage error.
 std::string ApplyConvertOptions(const ConvertOptions& options, VQParams* params);
 
-const char* ConvertUsage();
+std::string ConvertUsage();

@@ -282,3 +282,83 @@ TEST_F(ConvertCommand, CtrlCCancelsCleanlyWithExitCode130)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ConvertCommand, FormatsConventionsAndDecodesReachTheFiles)
+{
+    // A whole take in one 4-channel file, in a recorder's own capsule order.
+    const Audio front = ReadAudio(work.File("liveF.wav")), rear = ReadAudio(work.File("liveR.wav"));
+    WriteChannels(work.File("quad.wav"), {front.Channel(1), front.Channel(0), rear.Channel(0), rear.Channel(1)});
+    struct Case {
+        std::vector<std::string> args;
+        std::string file;
+        int channels;
+        int format;
+    };
+    const Case cases[] = {
+        {{"--convention", "ambix", "liveF.wav"}, "live_AmbiX.wav", 4, SF_FORMAT_WAVEX | SF_FORMAT_PCM_16},
+        {{"--container", "flac", "--format", "pcm24", "liveF.wav"}, "live_WXYZ.flac", 4, SF_FORMAT_FLAC | SF_FORMAT_PCM_24},
+        {{"-o", "named.caf", "liveF.wav"}, "named.caf", 4, SF_FORMAT_CAF | SF_FORMAT_PCM_16},
+        {{"--container", "amb", "liveF.wav"}, "live_WXYZ.amb", 4, SF_FORMAT_WAVEX | SF_FORMAT_PCM_16},
+        {{"--capsule-order", "FRD,FLU,BLD,BRU", "quad.wav"}, "quad_WXYZ.wav", 4, SF_FORMAT_WAVEX | SF_FORMAT_PCM_16},
+        {{"--mode", "stereo", "--pattern", "figure-of-eight", "liveF.wav"}, "live_stereo.wav", 2,
+         SF_FORMAT_WAVEX | SF_FORMAT_PCM_16},
+        {{"--mode", "uhj", "liveF.wav"}, "live_UHJ.wav", 2, SF_FORMAT_WAVEX | SF_FORMAT_PCM_16},
+        {{"--mode", "binaural", "--rotate", "30,0,0", "liveF.wav"}, "live_binaural.wav", 2,
+         SF_FORMAT_WAVEX | SF_FORMAT_PCM_16},
+        {{"--mode", "5.1", "--decoder", "energy", "--keep-bformat", "kept.wav", "liveF.wav"}, "live_5.1.wav", 6,
+         SF_FORMAT_WAVEX | SF_FORMAT_PCM_16},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"--filters", "filters"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const CommandResult r = Convert(args);
+        ASSERT_EQ(r.exitCode, 0) << c.file << ": " << r.err;
+        const Audio out = ReadAudio(work.File(c.file));
+        EXPECT_EQ(out.info.channels, c.channels) << c.file;
+        EXPECT_EQ(out.info.format, c.format) << c.file;
+        EXPECT_EQ(out.info.frames, 6000 + 24) << c.file;
+    }
+    EXPECT_EQ(ReadAudio(work.File("kept.wav")).info.channels, 4) << "the B-format a decode kept";
+    // The 4-channel take gives, sample for sample, what its two stereo files give.
+    ASSERT_EQ(Convert({"--filters", "filters", "liveF.wav"}).exitCode, 0);
+    EXPECT_EQ(ReadAudio(work.File("quad_WXYZ.wav")).samples, ReadAudio(work.File("live_WXYZ.wav")).samples);
+}
+
+TEST_F(ConvertCommand, CombinationsThatCannotBeWrittenAreRefusedBeforeAnything)
+{
+    const std::vector<std::vector<std::string>> cases = {
+        {"--container", "flac", "--format", "float"},
+        {"-o", "x.flac", "--format", "float"},
+        {"--container", "amb", "--mode", "5.1"},
+        {"--container", "amb", "--convention", "ambix"},
+        {"--convention", "ambix", "--files", "2"},
+        {"--highpass", "5"},
+        {"--highpass", "250"},
+        {"--capsule-order", "FLU,FLU,BLD,BRU"},
+        {"--capsule-order", "FLU,FRD,BLD"},
+        {"--rotate", "10,20"},
+        {"--container", "mp3"},
+        {"--convention", "nfu"},
+        {"--mode", "stereo", "--pair-angle", "200"},
+        {"--mode", "stereo", "--pattern", "shotgun"},
+        {"--mode", "stereo", "--files", "2"},
+        {"--keep-bformat", "k.wav"},
+    };
+    const auto before = std::distance(fs::directory_iterator(work.Path()), fs::directory_iterator());
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"--filters", "filters"};
+        args.insert(args.end(), c.begin(), c.end());
+        args.push_back("liveF.wav");
+        const CommandResult r = Convert(args);
+        EXPECT_EQ(r.exitCode, 2) << c[0] << " " << c[1] << ": " << r.err;
+        bool named = false;  // the message names an option of the case
+        for (const std::string& a : c)
+            named = named || (a.rfind("--", 0) == 0 && r.err.find(a) != std::string::npos);
+        EXPECT_TRUE(named) << r.err;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(work.Path()), fs::directory_iterator()), before);
+}
+
+}  // namespace

@@ -1,0 +1,182 @@
+#include "FormatAndDecodeOptions.h"
+
+#include "FileSystemPath.h"
+#include "VQParams.h"
+
+#include "bformat/HighPassFilter.h"
+#include "common/Containers.h"
+#include "surround/StereoPairDecoder.h"
+
+#include <wx/filename.h>
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <sstream>
+
+namespace {
+
+const char* const kCapsules[4] = {"FLU", "FRD", "BLD", "BRU"};
+
+// "FLU,FRD,BLD,BRU" in the recorder's channel order: channels[capsule] = its channel.
+bool ParseCapsuleOrder(const std::string& text, int channels[4])
+{
+    std::stringstream items(text);
+    std::string item;
+    int found[4] = {-1, -1, -1, -1};
+    int channel = 0;
+    while (std::getline(items, item, ',')) {
+        std::transform(item.begin(), item.end(), item.begin(), [](unsigned char c) { return std::toupper(c); });
+        const auto* at = std::find_if(kCapsules, kCapsules + 4, [&](const char* name) { return item == name; });
+        if (channel >= 4 || at == kCapsules + 4 || found[at - kCapsules] >= 0)
+            return false;
+        found[at - kCapsules] = channel++;
+    }
+    if (channel != 4 || text.back() == ',')
+        return false;
+    std::copy(found, found + 4, channels);
+    return true;
+}
+
+bool TakePath(vq::CommandLine& args, wxString* path, std::string* badPath)
+{
+    std::string bytes;
+    if (!args.Text(&bytes))
+        return true;
+    if (!FromFileSystemPath(bytes.c_str(), path))
+        *badPath = bytes;
+    return true;
+}
+
+}  // namespace
+
+const char* const kFormatAndDecodeHelp =
+    "Files:\n"
+    "  --container NAME         wav (RF64 past 4 GiB), amb (Furse-Malham B-format only), w64,\n"
+    "                           caf, aiff or flac (16 or 24 bits); default: the extension of\n"
+    "                           the first -o name, else wav\n"
+    "  --convention fuma|ambix  B-format convention (default fuma: W, X, Y, Z with W at -3 dB;\n"
+    "                           ambix: ACN order W, Y, Z, X, SN3D; 1 or 4 files)\n"
+    "  --capsule-order LIST     which capsule each channel of the take holds, in channel order\n"
+    "                           (default FLU,FRD,BLD,BRU)\n"
+    "  --dither tpdf|none       triangular dither before rounding to 16 or 24 bits (default none)\n"
+    "  --highpass HZ            high-pass against wind and rumble, 10 to 200 Hz (default off)\n"
+    "  --rotate YAW,PITCH,ROLL  turn the sound field, degrees (positive yaw turns the front to\n"
+    "                           the left, pitch the front up, roll the left side up)\n"
+    "  --keep-bformat PATH      with a decode: also keep the B-format it decoded (float)\n"
+    "Decodes:\n"
+    "  --decoder virtual-mics|energy  5.1 decode: the virtual microphones (default) or an\n"
+    "                           energy-preserving decode for the ITU layout (+-30, 0, +-110 deg)\n"
+    "  --pattern NAME|A         stereo pair: cardioid (default), supercardioid, hypercardioid,\n"
+    "                           subcardioid, figure-of-eight (the Blumlein pair), omni, or the\n"
+    "                           omni share A from 0 to 1\n"
+    "  --pair-angle DEG         stereo pair: degrees between the microphones, 0 to 180 (default 90)\n"
+    "  --aim DEG                stereo pair: direction of the pair's axis, -180 to 180 (default 0)\n"
+    "  --hrtf FILE.sofa         binaural: measured HRIRs (default: a built-in spherical head)\n";
+
+std::vector<vq::Option> FormatAndDecodeOptionList()
+{
+    return {
+        {"container", '\0', true}, {"convention", '\0', true}, {"capsule-order", '\0', true},
+        {"dither", '\0', true},    {"highpass", '\0', true},   {"rotate", '\0', true},
+        {"decoder", '\0', true},   {"pattern", '\0', true},    {"pair-angle", '\0', true},
+        {"aim", '\0', true},       {"hrtf", '\0', true},       {"keep-bformat", '\0', true},
+    };
+}
+
+bool TakeFormatAndDecodeOption(vq::CommandLine& args, FormatAndDecodeOptions* o, std::string* badPath)
+{
+    std::string text;
+    int choice = 0;
+    if (args.Is("container")) {
+        std::vector<std::string> names;
+        for (const vq::Container& c : vq::Containers())
+            names.push_back(c.name);
+        if (args.Choice(names, &choice))
+            o->container = names[static_cast<std::size_t>(choice)];
+    } else if (args.Is("convention")) {
+        if (args.Choice({"fuma", "ambix"}, &choice))
+            o->convention = choice ? vq::BFormatConvention::AmbiX : vq::BFormatConvention::FuMa;
+    } else if (args.Is("capsule-order")) {
+        if (args.Text(&text) && !ParseCapsuleOrder(text, o->capsuleChannels))
+            args.BadValue("the four capsules FLU, FRD, BLD, BRU in any order, each once");
+    } else if (args.Is("dither")) {
+        if (args.Choice({"none", "tpdf"}, &choice))
+            o->dither = choice == 1;
+    } else if (args.Is("highpass")) {
+        args.Number(vq::HighPassFilter::kMinCornerHz, vq::HighPassFilter::kMaxCornerHz, &o->highpassHz);
+    } else if (args.Is("rotate")) {
+        std::vector<double> angles;
+        if (args.NumberList(-360.0, 360.0, &angles)) {
+            if (angles.size() != 3)
+                args.BadValue("three angles in degrees, YAW,PITCH,ROLL");
+            else
+                o->yaw = angles[0], o->pitch = angles[1], o->roll = angles[2];
+        }
+    } else if (args.Is("decoder")) {
+        if (args.Choice({"virtual-mics", "energy"}, &choice))
+            o->energyDecoder = choice == 1;
+    } else if (args.Is("pattern")) {
+        if (args.Text(&text) && !vq::ParseMicPattern(text, &o->pairPattern)) {
+            char* end = nullptr;
+            const double share = std::strtod(text.c_str(), &end);
+            if (text.empty() || *end != '\0' || !(share >= 0.0 && share <= 1.0))
+                args.BadValue("a pattern name or an omni share from 0 to 1");
+            else
+                o->pairPattern = share;
+        }
+    } else if (args.Is("pair-angle")) {
+        args.Number(0.0, 180.0, &o->pairAngle);
+    } else if (args.Is("aim")) {
+        args.Number(-180.0, 180.0, &o->pairAim);
+    } else if (args.Is("hrtf")) {
+        TakePath(args, &o->hrtfFile, badPath);
+    } else if (args.Is("keep-bformat")) {
+        TakePath(args, &o->keepBFormat, badPath);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+std::string CheckFormatAndDecodeOptions(FormatAndDecodeOptions* o, int mode, int files, int format,
+                                        const wxString& firstOutput)
+{
+    if (o->container.empty()) {
+        const vq::Container* byName =
+            firstOutput.empty() ? nullptr
+                                : vq::ContainerForExtension(std::string(wxFileName(firstOutput).GetExt().utf8_str()));
+        o->container = byName && !(byName->ambisonic && mode != VQParams::kModeBFormat) ? byName->name : "wav";
+    }
+    const vq::Container& container = *vq::ContainerNamed(o->container);
+    if (!container.holdsFloat && (format & SF_FORMAT_SUBMASK) == SF_FORMAT_FLOAT)
+        return std::string("--container ") + container.name + " holds 16 or 24 bits only, not --format float";
+    if (container.ambisonic && (mode != VQParams::kModeBFormat || o->convention != vq::BFormatConvention::FuMa))
+        return "--container amb is for Furse-Malham B-format only (--mode b-format --convention fuma)";
+    if (o->convention == vq::BFormatConvention::AmbiX && mode == VQParams::kModeBFormat && files == 2)
+        return "--convention ambix is written as 1 or 4 files; the stereo pairs are Furse-Malham only";
+    if (!o->keepBFormat.empty() && mode == VQParams::kModeBFormat)
+        return "--keep-bformat goes with a decode (--mode 5.1, stereo, uhj or binaural)";
+    return std::string();
+}
+
+void ApplyFormatAndDecodeOptions(const FormatAndDecodeOptions& o, VQParams* params)
+{
+    const vq::Container& container = *vq::ContainerNamed(o.container.empty() ? "wav" : o.container);
+    params->m_bformatFormat = vq::FormatCode(container, vq::SampleFormatOf(params->m_bformatFormat));
+    params->m_surroundFormat = vq::FormatCode(container, vq::SampleFormatOf(params->m_surroundFormat));
+    params->m_ambFile = container.ambisonic;
+    params->m_convention = o.convention;
+    std::copy(o.capsuleChannels, o.capsuleChannels + 4, params->m_capsuleChannels);
+    params->m_dither = o.dither;
+    params->m_highpassHz = o.highpassHz;
+    params->m_yaw = o.yaw;
+    params->m_pitch = o.pitch;
+    params->m_roll = o.roll;
+    params->m_energyDecoder = o.energyDecoder;
+    params->m_pairPattern = o.pairPattern;
+    params->m_pairAngle = o.pairAngle;
+    params->m_pairAim = o.pairAim;
+    params->m_hrtfFile = o.hrtfFile;
+    params->m_keepBFormat = o.keepBFormat;
+}

@@ -1,0 +1,51 @@
+// The options of vessarquilix-convert that say what the files hold and how the B-format is
+// decoded: container, convention, capsule order, dither, high-pass, rotation and the
+// decoders' settings. Parsed with the shared parser, checked, and moved into the record.
+#pragma once
+
+#include "CommandLine.h"
+
+#include "common/OutputLayout.h"
+
+#include <wx/string.h>
+
+#include <string>
+#include <vector>
+
+class VQParams;
+
+struct FormatAndDecodeOptions {
+    std::string container;  // empty: from an explicit output name's extension, else wav
+    bool sampleFormatGiven = false;
+    vq::BFormatConvention convention = vq::BFormatConvention::FuMa;
+    int capsuleChannels[4] = {0, 1, 2, 3};
+    bool dither = false;
+    double highpassHz = 0.0;
+    double yaw = 0.0, pitch = 0.0, roll = 0.0;
+    bool energyDecoder = false;
+    double pairPattern = 0.5;
+    double pairAngle = 90.0;
+    double pairAim = 0.0;
+    wxString hrtfFile;
+    wxString keepBFormat;
+};
+
+// The option declarations these options add to the converter's.
+std::vector<vq::Option> FormatAndDecodeOptionList();
+
+// Takes the current option when it is one of these; false when it is not. A bad value is a
+// usage error on `args`. Paths whose bytes have no text form set *badPath.
+bool TakeFormatAndDecodeOption(vq::CommandLine& args, FormatAndDecodeOptions* o, std::string* badPath);
+
+// The combinations that cannot be written: FLAC with float, .amb for anything but
+// Furse-Malham B-format, AmbiX in stereo pairs. `mode` is VQParams::Mode, `files` the
+// number of output files, `format` the libsndfile sample format, `firstOutput` the first
+// -o name (or empty). Returns the usage error, or empty.
+std::string CheckFormatAndDecodeOptions(FormatAndDecodeOptions* o, int mode, int files, int format,
+                                        const wxString& firstOutput);
+
+// Moves them into the record (the container into both format codes).
+void ApplyFormatAndDecodeOptions(const FormatAndDecodeOptions& o, VQParams* params);
+
+// Their lines of --help.
+extern const char* const kFormatAndDecodeHelp;
