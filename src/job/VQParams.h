@@ -131,14 +131,14 @@ public:
     int m_fileLayout = 2;  // 0 mono files, 1 stereo pairs, 2 one multichannel file
     // The B-format convention of the B-format output files (5.1 decodes whatever it is).
     vq::BFormatConvention m_convention = vq::BFormatConvention::FuMa;
-    bool m_ambFile = false;      // B-format written as .amb (WAVE-EX with the B-format GUID)
-    bool m_dither = false;       // triangular dither before rounding to 16 or 24 bits
-    double m_highpassHz = 0.0;   // high-pass corner in Hz (10 to 200); 0: off
+    bool m_ambFile = false;     // B-format written as .amb (WAVE-EX with the B-format GUID)
+    bool m_dither = false;      // triangular dither before rounding to 16 or 24 bits
+    double m_highpassHz = 0.0;  // high-pass corner in Hz (10 to 200); 0: off
     // Which channel of the take holds FLU, FRD, BLD, BRU (a permutation of 0 .. 3).
     int m_capsuleChannels[4] = {0, 1, 2, 3};
     // Where derived output names go; empty: no directory, so the working directory.
     wxString m_outputDir;
-    int m_outputMode = 0;  // Mode: B-Format, 5.1, stereo, UHJ or binaural
+    int m_outputMode = 0;          // Mode: B-Format, 5.1, stereo, UHJ or binaural
     bool m_energyDecoder = false;  // 5.1: the energy-preserving ITU decode, not the virtual microphones
     double m_pairPattern = 0.5;    // stereo: the microphones' omni share (0.5 cardioid, 0 figure-of-eight)
     double m_pairAngle = 90.0;     // stereo: degrees between the two microphones
@@ -149,7 +149,7 @@ public:
     wxString m_keepBFormat;
     wxFileName m_files[kSlotCount];
     VQStatusView* m_statusBar = nullptr;  // where the run writes its state; may be null
-    wxConfigBase* m_config = nullptr;    // settings store, not owned; may be null
+    wxConfigBase* m_config = nullptr;     // settings store, not owned; may be null
 
     // How the run shows progress; null shows none.
     VQProgressView* m_progressView = nullptr;

@@ -33,7 +33,8 @@ public:
     {
         if (!m_view)
             return;
-        m_view->Begin(title ? wxString(title) : wxString("VessarQuilix"), message ? wxString(message) : m_defaultMessage);
+        m_view->Begin(title ? wxString(title) : wxString("VessarQuilix"),
+                      message ? wxString(message) : m_defaultMessage);
         m_open = true;
     }
     bool ProgressUpdate(std::int64_t done, std::int64_t total) override

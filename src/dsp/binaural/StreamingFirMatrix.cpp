@@ -1,7 +1,7 @@
 #include "binaural/StreamingFirMatrix.h"
 
 #include "common/EngineStatus.h"
-#include "common/FftWisdom.h"
+#include "common/FftwPlan.h"
 
 #include <algorithm>
 #include <cstring>
@@ -25,25 +25,12 @@ int ChooseLength(int filterLength)
 
 }  // namespace
 
-StreamingFirMatrix::~StreamingFirMatrix()
-{
-    DestroyPlans();
-}
-
-void StreamingFirMatrix::DestroyPlans()
-{
-    std::lock_guard<std::mutex> lock(FftwPlannerMutex());
-    if (m_forwardPlan)
-        fftw_destroy_plan(m_forwardPlan);
-    if (m_inversePlan)
-        fftw_destroy_plan(m_inversePlan);
-    m_forwardPlan = nullptr;
-    m_inversePlan = nullptr;
-}
+StreamingFirMatrix::~StreamingFirMatrix() = default;
 
 int StreamingFirMatrix::Configure(int filterLength, int outputs)
 {
-    DestroyPlans();
+    m_forwardPlan = FftwPlan();
+    m_inversePlan = FftwPlan();
     m_filterLength = filterLength;
     m_outputs = outputs;
     m_fftLength = ChooseLength(filterLength);
@@ -60,10 +47,10 @@ int StreamingFirMatrix::Configure(int filterLength, int outputs)
 
     {
         // Measuring overwrites the arrays; they are cleared below.
-        std::lock_guard<std::mutex> lock(FftwPlannerMutex());
-        fftw_set_timelimit(kPlanTimeLimitSeconds);
-        m_forwardPlan = fftw_plan_dft_r2c_1d(m_fftLength, m_frames[0].data(), m_inputSpectra[0].data(), kPlanFlags);
-        m_inversePlan = fftw_plan_dft_c2r_1d(m_fftLength, m_outputSpectrum.data(), m_result.data(), kPlanFlags);
+        m_forwardPlan = FftwPlan::RealToComplex(m_fftLength, m_frames[0].data(), m_inputSpectra[0].data(), kPlanFlags,
+                                                kPlanTimeLimitSeconds);
+        m_inversePlan = FftwPlan::ComplexToReal(m_fftLength, m_outputSpectrum.data(), m_result.data(), kPlanFlags,
+                                                kPlanTimeLimitSeconds);
         if (!m_forwardPlan || !m_inversePlan)
             return kFftSetupFailed;
     }
@@ -79,7 +66,7 @@ void StreamingFirMatrix::SetFilter(int input, int output, const double* taps)
     double* frame = m_result.data();
     std::fill(frame, frame + m_fftLength, 0.0);
     std::copy(taps, taps + m_filterLength, frame);
-    fftw_execute_dft_r2c(m_forwardPlan, frame, m_outputSpectrum.data());
+    fftw_execute_dft_r2c(m_forwardPlan.Get(), frame, m_outputSpectrum.data());
     const fftw_complex* spectrum = m_outputSpectrum.data();
     fftw_complex* filter =
         m_filterSpectra.data() + (static_cast<std::size_t>(output) * kInputs + input) * m_spectrumLength;
@@ -119,7 +106,7 @@ void StreamingFirMatrix::Step(const double* const in[kInputs], double* const out
         double* frame = m_frames[k].data();
         std::copy(in[k], in[k] + count, frame + memory);
         std::fill(frame + memory + count, frame + m_fftLength, 0.0);
-        fftw_execute_dft_r2c(m_forwardPlan, frame, m_inputSpectra[k].data());
+        fftw_execute_dft_r2c(m_forwardPlan.Get(), frame, m_inputSpectra[k].data());
         // The newest L-1 samples are the memory of the next step.
         std::memmove(frame, frame + count, sizeof(double) * static_cast<std::size_t>(memory));
     }
@@ -138,7 +125,7 @@ void StreamingFirMatrix::Step(const double* const in[kInputs], double* const out
             y[i][0] = re;
             y[i][1] = im;
         }
-        fftw_execute_dft_c2r(m_inversePlan, y, m_result.data());
+        fftw_execute_dft_c2r(m_inversePlan.Get(), y, m_result.data());
         std::copy(m_result.data() + memory, m_result.data() + memory + count, out[j]);
     }
 }

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "common/FftwArray.h"
+#include "common/FftwPlan.h"
 
 #include <fftw3.h>
 
@@ -45,7 +46,6 @@ public:
 
 private:
     void Step(const double* const in[kInputs], double* const out[], int count);
-    void DestroyPlans();
 
     int m_filterLength = 0;
     int m_fftLength = 0;
@@ -58,8 +58,8 @@ private:
     FftwArray<double> m_result;
     // Filter spectra: [output][input][bin].
     FftwArray<fftw_complex> m_filterSpectra;
-    fftw_plan m_forwardPlan = nullptr;
-    fftw_plan m_inversePlan = nullptr;
+    FftwPlan m_forwardPlan;
+    FftwPlan m_inversePlan;
 };
 
 }  // namespace vq

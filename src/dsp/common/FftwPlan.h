@@ -17,14 +17,20 @@ public:
     FftwPlan(const FftwPlan&) = delete;
     FftwPlan& operator=(const FftwPlan&) = delete;
 
-    static FftwPlan RealToComplex(int n, double* in, fftw_complex* out, unsigned flags)
+    // Plans of length n; a measuring planner spends at most `seconds` (FFTW_NO_TIMELIMIT: no
+    // bound). An empty plan when FFTW cannot make one.
+    static FftwPlan RealToComplex(int n, double* in, fftw_complex* out, unsigned flags,
+                                  double seconds = FFTW_NO_TIMELIMIT)
     {
         std::lock_guard<std::mutex> lock(FftwPlannerMutex());
+        fftw_set_timelimit(seconds);
         return FftwPlan(fftw_plan_dft_r2c_1d(n, in, out, flags));
     }
-    static FftwPlan ComplexToReal(int n, fftw_complex* in, double* out, unsigned flags)
+    static FftwPlan ComplexToReal(int n, fftw_complex* in, double* out, unsigned flags,
+                                  double seconds = FFTW_NO_TIMELIMIT)
     {
         std::lock_guard<std::mutex> lock(FftwPlannerMutex());
+        fftw_set_timelimit(seconds);
         return FftwPlan(fftw_plan_dft_c2r_1d(n, in, out, flags));
     }
 

@@ -19,8 +19,8 @@ namespace vq {
 namespace {
 
 // libsndfile's speaker ids for the bits of a WAVE channel mask, lowest bit first.
-const int kSpeakerIds[] = {SF_CHANNEL_MAP_LEFT,   SF_CHANNEL_MAP_RIGHT,     SF_CHANNEL_MAP_CENTER,
-                           SF_CHANNEL_MAP_LFE,    SF_CHANNEL_MAP_REAR_LEFT, SF_CHANNEL_MAP_REAR_RIGHT};
+const int kSpeakerIds[] = {SF_CHANNEL_MAP_LEFT, SF_CHANNEL_MAP_RIGHT,     SF_CHANNEL_MAP_CENTER,
+                           SF_CHANNEL_MAP_LFE,  SF_CHANNEL_MAP_REAR_LEFT, SF_CHANNEL_MAP_REAR_RIGHT};
 
 int IntegerBits(int format)
 {
@@ -163,7 +163,8 @@ int OutputWriter::Open(const OutputLayout& layout, const std::vector<std::string
                 if (layout[i].channelMask & (1u << bit))
                     map.push_back(kSpeakerIds[bit]);
             ok = static_cast<int>(map.size()) == info.channels &&
-                 sf_command(file.handle, SFC_SET_CHANNEL_MAP_INFO, map.data(), static_cast<int>(map.size() * sizeof(int)));
+                 sf_command(file.handle, SFC_SET_CHANNEL_MAP_INFO, map.data(),
+                            static_cast<int>(map.size() * sizeof(int)));
         }
         if (ok && options.ambisonicHeader)
             ok = sf_command(file.handle, SFC_WAVEX_SET_AMBISONIC, nullptr, SF_AMBISONIC_B_FORMAT) ==

@@ -54,9 +54,9 @@ public:
     // Closes and removes the temporaries; final names are left as they were.
     void Discard();
 
-    double Peak() const { return m_peak; }                   // largest absolute written sample
-    double Sum() const { return m_sum; }                     // sum of all written samples
-    std::int64_t Clipped() const { return m_clipped; }       // integer samples beyond full scale
+    double Peak() const { return m_peak; }              // largest absolute written sample
+    double Sum() const { return m_sum; }                // sum of all written samples
+    std::int64_t Clipped() const { return m_clipped; }  // integer samples beyond full scale
     std::int64_t SamplesWritten() const { return m_samples; }
     bool IsOpen() const { return !m_files.empty(); }
 

@@ -1,7 +1,7 @@
 #include "convolver/BlockConvolver.h"
 
 #include "common/EngineStatus.h"
-#include "common/FftWisdom.h"
+#include "common/FftwPlan.h"
 
 #include <cstring>
 #include <mutex>
@@ -32,25 +32,12 @@ int ChooseFftLength(int filterLength)
     return n;
 }
 
-BlockConvolver::~BlockConvolver()
-{
-    DestroyPlans();
-}
-
-void BlockConvolver::DestroyPlans()
-{
-    std::lock_guard<std::mutex> lock(FftwPlannerMutex());
-    if (m_forwardPlan)
-        fftw_destroy_plan(m_forwardPlan);
-    if (m_inversePlan)
-        fftw_destroy_plan(m_inversePlan);
-    m_forwardPlan = nullptr;
-    m_inversePlan = nullptr;
-}
+BlockConvolver::~BlockConvolver() = default;
 
 int BlockConvolver::Configure(int filterLength, int fftLength, int slots)
 {
-    DestroyPlans();
+    m_forwardPlan = FftwPlan();
+    m_inversePlan = FftwPlan();
     m_filterLength = filterLength;
     m_fftLength = fftLength;
     m_spectrumLength = fftLength / 2 + 1;
@@ -76,10 +63,10 @@ int BlockConvolver::Configure(int filterLength, int fftLength, int slots)
     // One plan of each direction serves every slot through the new-array execute calls:
     // all arrays come from fftw_malloc and share its alignment.
     Scratch& s = m_scratch.front();
-    std::lock_guard<std::mutex> lock(FftwPlannerMutex());
-    fftw_set_timelimit(kPlanTimeLimitSeconds);
-    m_forwardPlan = fftw_plan_dft_r2c_1d(fftLength, s.frame.data(), s.inputSpectra[0].data(), kPlanFlags);
-    m_inversePlan = fftw_plan_dft_c2r_1d(fftLength, s.outputSpectrum.data(), s.results[0].data(), kPlanFlags);
+    m_forwardPlan =
+        FftwPlan::RealToComplex(fftLength, s.frame.data(), s.inputSpectra[0].data(), kPlanFlags, kPlanTimeLimitSeconds);
+    m_inversePlan = FftwPlan::ComplexToReal(fftLength, s.outputSpectrum.data(), s.results[0].data(), kPlanFlags,
+                                            kPlanTimeLimitSeconds);
     if (!m_forwardPlan || !m_inversePlan)
         return kFftSetupFailed;
     return kStatusOk;
@@ -93,7 +80,7 @@ void BlockConvolver::SetFilter(int input, int output, const double* taps, int st
         frame[i] = taps[static_cast<std::size_t>(i) * static_cast<std::size_t>(stride)];
     std::memset(frame + m_filterLength, 0, sizeof(double) * static_cast<std::size_t>(m_fftLength - m_filterLength));
     fftw_complex* spectrum = s.inputSpectra[0].data();
-    fftw_execute_dft_r2c(m_forwardPlan, frame, spectrum);
+    fftw_execute_dft_r2c(m_forwardPlan.Get(), frame, spectrum);
 
     const double scale = gain / m_fftLength;
     fftw_complex* f = m_filterSpectra.data();
@@ -138,11 +125,11 @@ void BlockConvolver::Convolve(const double* const frames[kMatrixSize], int slot)
     for (int k = 0; k < kMatrixSize; ++k) {
         // The frames start anywhere in the callers' buffers; the plan wants aligned input.
         std::memcpy(s.frame.data(), frames[k], bytes);
-        fftw_execute_dft_r2c(m_forwardPlan, s.frame.data(), s.inputSpectra[k].data());
+        fftw_execute_dft_r2c(m_forwardPlan.Get(), s.frame.data(), s.inputSpectra[k].data());
     }
     for (int j = 0; j < kMatrixSize; ++j) {
         MultiplyAccumulate(s, j, s.outputSpectrum.data());
-        fftw_execute_dft_c2r(m_inversePlan, s.outputSpectrum.data(), s.results[j].data());
+        fftw_execute_dft_c2r(m_inversePlan.Get(), s.outputSpectrum.data(), s.results[j].data());
     }
 }
 

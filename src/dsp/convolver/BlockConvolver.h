@@ -8,6 +8,7 @@
 #pragma once
 
 #include "common/FftwArray.h"
+#include "common/FftwPlan.h"
 
 #include <fftw3.h>
 
@@ -54,7 +55,6 @@ private:
     };
 
     void MultiplyAccumulate(const Scratch& s, int output, fftw_complex* out) const;
-    void DestroyPlans();
 
     int m_filterLength = 0;
     int m_fftLength = 0;
@@ -63,8 +63,8 @@ private:
     // that the unnormalised forward and inverse transforms form an exact pair.
     FftwArray<fftw_complex> m_filterSpectra;
     std::vector<Scratch> m_scratch;
-    fftw_plan m_forwardPlan = nullptr;
-    fftw_plan m_inversePlan = nullptr;
+    FftwPlan m_forwardPlan;
+    FftwPlan m_inversePlan;
 };
 
 // The transform length that gives the most output frames per unit of work for filters

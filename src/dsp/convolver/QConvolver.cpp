@@ -155,9 +155,8 @@ int QConvolver::RunPass(const char* title, const char* message)
 
 int QConvolver::Run()
 {
-    if (m_state != State::Setting)
+    if (m_state.StartRun() != kStatusOk)
         return kBadState;
-    m_state = State::Ran;
     m_peak = m_sum = 0.0;
     m_clippedSamples = 0;
     m_finished = m_aborted = false;

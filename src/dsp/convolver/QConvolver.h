@@ -19,6 +19,7 @@
 
 #include "bformat/FieldRotation.h"
 #include "common/EngineProgress.h"
+#include "common/EngineState.h"
 #include "common/FailureDetail.h"
 #include "common/OutputLayout.h"
 
@@ -104,8 +105,8 @@ public:
     double m_decodedGain = 1.0;
     bool m_decodedAutorange = false;
     bool m_writeBFormat = true;
-    double m_decodedPeak = 0.0;                // largest absolute decoded sample of Run
-    sf_count_t m_decodedClippedSamples = 0;    // decoded integer samples beyond full scale
+    double m_decodedPeak = 0.0;              // largest absolute decoded sample of Run
+    sf_count_t m_decodedClippedSamples = 0;  // decoded integer samples beyond full scale
 
     int m_fftLength = 0;  // N, transform length chosen from L
 
@@ -131,8 +132,6 @@ private:
     class ProgressBridge;
     class Sink;
 
-    enum class State { Setting, Ran, Autoranged };
-
     int InputFileCount() const;
     void UpdateOutputLength();
     int AllocateBuffers();
@@ -144,7 +143,7 @@ private:
     vq::PassInputs MakePassInputs() const;
     int Refuse(int status, const std::string& path, const std::string& reason);
 
-    State m_state = State::Setting;
+    vq::EngineState m_state;
     bool m_writingBFormat = true;  // this pass writes the B-format files
     std::string m_inputPaths[kMaxInputFiles];
     std::string m_filterPath;

@@ -8,15 +8,10 @@
 
 using namespace vq;
 
-namespace {
-constexpr double kTargetPeak = 0.5;
-}
-
 int QConvolver::Autorange()
 {
-    if (m_state != State::Ran || !m_finished)
+    if (m_state.StartAutorange(m_finished) != kStatusOk)
         return kBadState;
-    m_state = State::Autoranged;
     const bool decoded = m_stage != nullptr;
     // The level brought to 0.5 is that of the files the user asked for: the decoded ones
     // when there is a decode, else the B-format. A silent result stays as it is.
@@ -26,7 +21,7 @@ int QConvolver::Autorange()
 
     // One factor for every channel keeps their level ratios. Rendering afresh, instead of
     // rescaling what the first pass wrote, carries none of its clipping or quantisation.
-    const double scale = kTargetPeak / peak;
+    const double scale = kAutorangePeak / peak;
     int status = kStatusOk;
     if (decoded) {
         // The B-format written by the first pass is complete already.

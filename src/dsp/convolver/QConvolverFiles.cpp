@@ -42,7 +42,7 @@ void QConvolver::UpdateOutputLength()
 
 int QConvolver::OpenInputFile(const char* path, int index)
 {
-    if (m_state != State::Setting)
+    if (m_state.Setting() != kStatusOk)
         return kBadState;
     if (index < 0 || index >= kMaxInputFiles || !path)
         return Refuse(kBadParameter, path ? path : "", "no such input (files 0 to 3)");
@@ -84,7 +84,7 @@ int QConvolver::OpenInputFile(const char* path, int index)
 
 int QConvolver::LoadFilterMatrix(const char* path)
 {
-    if (m_state != State::Setting)
+    if (m_state.Setting() != kStatusOk)
         return kBadState;
     if (!path)
         return Refuse(kBadParameter, "", "no filter matrix named");
@@ -109,7 +109,7 @@ int QConvolver::LoadFilterMatrix(const char* path)
 
 int QConvolver::SetOutputFileName(int index, const std::string& path)
 {
-    if (m_state != State::Setting)
+    if (m_state.Setting() != kStatusOk)
         return kBadState;
     if (index < 0 || index >= m_outputFileCount)
         return Refuse(kBadParameter, path, "no such output");
@@ -165,8 +165,9 @@ int QConvolver::OpenOutputFiles()
     m_writer = std::make_unique<OutputWriter>();
     int status = kStatusOk;
     if (m_writeBFormat)
-        status = m_writer->Open(layout, std::vector<std::string>(m_outputFileNames, m_outputFileNames + m_outputFileCount),
-                                options, m_outputLength, kWritePieceFrames, &m_failure);
+        status =
+            m_writer->Open(layout, std::vector<std::string>(m_outputFileNames, m_outputFileNames + m_outputFileCount),
+                           options, m_outputLength, kWritePieceFrames, &m_failure);
     if (status == kStatusOk && m_decoder)
         status = OpenDecodedFiles();
     return status;

@@ -95,9 +95,8 @@ int Surrounder::DecodePass(double gain, bool again, const char* title, const cha
 
 int Surrounder::Run()
 {
-    if (m_state != State::Setting)
+    if (m_state.StartRun() != kStatusOk)
         return kBadState;
-    m_state = State::Ran;
     m_peak = 0.0;
     m_clippedSamples = 0;
     m_finished = m_aborted = false;

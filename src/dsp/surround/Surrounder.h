@@ -12,6 +12,7 @@
 #pragma once
 
 #include "common/EngineProgress.h"
+#include "common/EngineState.h"
 #include "common/FailureDetail.h"
 #include "common/FftwArray.h"
 
@@ -23,7 +24,7 @@
 namespace vq {
 class DecodeStage;
 class VirtualMicFiveOneDecoder;
-}
+}  // namespace vq
 
 class Surrounder : public vq::EngineProgress {
 public:
@@ -74,8 +75,6 @@ public:
     vq::FailureDetail m_failure;  // the file and the reason of the last failed operation
 
 private:
-    enum class State { Setting, Ran, Autoranged };
-
     int CheckSetup();
     int OpenOutputFiles();
     void CloseFiles();
@@ -84,10 +83,10 @@ private:
     int DecodePiece(sf_count_t count);
     int Refuse(int status, const std::string& path, const std::string& reason);
 
-    State m_state = State::Setting;
-    sf_count_t m_pieceLength = 0;              // frames read and decoded at a time
-    vq::FftwArray<double> m_readBuffer;        // one piece: interleaved W, X, Y, Z frames
-    vq::FftwArray<double> m_bformat[4];        // one piece: W, X, Y, Z one after another
+    vq::EngineState m_state;
+    sf_count_t m_pieceLength = 0;        // frames read and decoded at a time
+    vq::FftwArray<double> m_readBuffer;  // one piece: interleaved W, X, Y, Z frames
+    vq::FftwArray<double> m_bformat[4];  // one piece: W, X, Y, Z one after another
     std::unique_ptr<vq::VirtualMicFiveOneDecoder> m_decoder;
     std::unique_ptr<vq::DecodeStage> m_stage;
     std::string m_inputPath;

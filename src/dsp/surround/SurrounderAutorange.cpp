@@ -6,22 +6,17 @@
 
 using namespace vq;
 
-namespace {
-constexpr double kTargetPeak = 0.5;
-}
-
 int Surrounder::Autorange()
 {
-    if (m_state != State::Ran || !m_finished)
+    if (m_state.StartAutorange(m_finished) != kStatusOk)
         return kBadState;
-    m_state = State::Autoranged;
     // A silent result has no level to bring up; its files stay as they are.
     if (m_peak == 0.0 || m_length == 0)
         return m_stage->Commit(&m_failure);
 
     // Every channel is linear in the gain, so decoding afresh with the scaled gain gives
     // the rescaled outputs without carrying over what the first pass clipped or quantised.
-    const int status = DecodePass(m_gain * kTargetPeak / m_peak, true, "VessarQuilix", "Autoranging...");
+    const int status = DecodePass(m_gain * kAutorangePeak / m_peak, true, "VessarQuilix", "Autoranging...");
     if (status != kStatusOk) {
         m_stage->Discard();
         return status;

@@ -14,7 +14,7 @@ using namespace vq;
 
 int Surrounder::OpenInputFile(const std::string& path)
 {
-    if (m_state != State::Setting)
+    if (m_state.Setting() != kStatusOk)
         return kBadState;
     CloseSoundFile(m_inputFile);
     m_inputInfo = SF_INFO{};

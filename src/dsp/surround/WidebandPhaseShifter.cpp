@@ -1,7 +1,7 @@
 #include "surround/WidebandPhaseShifter.h"
 
 #include "common/EngineStatus.h"
-#include "common/FftWisdom.h"
+#include "common/FftwPlan.h"
 
 #include <algorithm>
 #include <cmath>
@@ -66,27 +66,14 @@ std::vector<double> WidebandPhaseShifter::DesignTaps(int sampleRate)
     return taps;
 }
 
-WidebandPhaseShifter::~WidebandPhaseShifter()
-{
-    DestroyPlans();
-}
-
-void WidebandPhaseShifter::DestroyPlans()
-{
-    std::lock_guard<std::mutex> lock(FftwPlannerMutex());
-    if (m_forward)
-        fftw_destroy_plan(m_forward);
-    if (m_inverse)
-        fftw_destroy_plan(m_inverse);
-    m_forward = nullptr;
-    m_inverse = nullptr;
-}
+WidebandPhaseShifter::~WidebandPhaseShifter() = default;
 
 int WidebandPhaseShifter::Prepare(int sampleRate, std::int64_t maxFrames)
 {
     if (sampleRate <= 0 || maxFrames < 0)
         return kBadParameter;
-    DestroyPlans();
+    m_forward = FftwPlan();
+    m_inverse = FftwPlan();
     m_halfLength = HalfLength(sampleRate);
     const std::int64_t history = 2 * m_halfLength;
     // Up to three times the filter's span of new frames a transform: longer transforms
@@ -99,12 +86,9 @@ int WidebandPhaseShifter::Prepare(int sampleRate, std::int64_t maxFrames)
     const std::size_t bins = n / 2 + 1;
     if (!m_frame.Allocate(n) || !m_result.Allocate(n) || !m_spectrum.Allocate(bins) || !m_filterSpectrum.Allocate(bins))
         return kOutOfMemory;
-    {
-        std::lock_guard<std::mutex> lock(FftwPlannerMutex());
-        const int size = static_cast<int>(m_fftLength);
-        m_forward = fftw_plan_dft_r2c_1d(size, m_frame.data(), m_spectrum.data(), kPlanFlags);
-        m_inverse = fftw_plan_dft_c2r_1d(size, m_spectrum.data(), m_result.data(), kPlanFlags);
-    }
+    const int size = static_cast<int>(m_fftLength);
+    m_forward = FftwPlan::RealToComplex(size, m_frame.data(), m_spectrum.data(), kPlanFlags);
+    m_inverse = FftwPlan::ComplexToReal(size, m_spectrum.data(), m_result.data(), kPlanFlags);
     if (!m_forward || !m_inverse)
         return kFftSetupFailed;
 
@@ -112,7 +96,7 @@ int WidebandPhaseShifter::Prepare(int sampleRate, std::int64_t maxFrames)
     const std::vector<double> taps = DesignTaps(sampleRate);
     std::fill(m_frame.data(), m_frame.data() + n, 0.0);
     std::copy(taps.begin(), taps.end(), m_frame.data());
-    fftw_execute_dft_r2c(m_forward, m_frame.data(), m_filterSpectrum.data());
+    fftw_execute_dft_r2c(m_forward.Get(), m_frame.data(), m_filterSpectrum.data());
     const double scale = 1.0 / double(m_fftLength);
     for (std::size_t k = 0; k < bins; ++k) {
         m_filterSpectrum[k][0] *= scale;
@@ -131,14 +115,14 @@ void WidebandPhaseShifter::Process(const double* in, double* out, std::int64_t f
         // Overlap-save: the circular convolution equals the linear one from index `history`
         // on, whatever lies past the new frames, so that part needs no clearing.
         std::memcpy(m_frame.data() + history, in, static_cast<std::size_t>(count) * sizeof(double));
-        fftw_execute_dft_r2c(m_forward, m_frame.data(), m_spectrum.data());
+        fftw_execute_dft_r2c(m_forward.Get(), m_frame.data(), m_spectrum.data());
         for (std::size_t k = 0; k < bins; ++k) {
             const double re = m_spectrum[k][0], im = m_spectrum[k][1];
             const double hr = m_filterSpectrum[k][0], hi = m_filterSpectrum[k][1];
             m_spectrum[k][0] = re * hr - im * hi;
             m_spectrum[k][1] = re * hi + im * hr;
         }
-        fftw_execute_dft_c2r(m_inverse, m_spectrum.data(), m_result.data());
+        fftw_execute_dft_c2r(m_inverse.Get(), m_spectrum.data(), m_result.data());
         std::memcpy(out, m_result.data() + history, static_cast<std::size_t>(count) * sizeof(double));
         // The last `history` inputs become the next frame's past.
         std::memmove(m_frame.data(), m_frame.data() + count, static_cast<std::size_t>(history) * sizeof(double));

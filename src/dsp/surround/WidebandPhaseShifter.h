@@ -13,6 +13,7 @@
 #pragma once
 
 #include "common/FftwArray.h"
+#include "common/FftwPlan.h"
 
 #include <fftw3.h>
 
@@ -42,7 +43,6 @@ public:
     std::int64_t LatencyFrames() const { return m_halfLength; }
 
 private:
-    void DestroyPlans();
 
     std::int64_t m_halfLength = 0;
     std::int64_t m_fftLength = 0;
@@ -51,8 +51,8 @@ private:
     FftwArray<double> m_result;                // the circular convolution of the frame
     FftwArray<fftw_complex> m_spectrum;        // the frame's spectrum, then the product
     FftwArray<fftw_complex> m_filterSpectrum;  // scaled by 1/N: the transforms are unnormalised
-    fftw_plan m_forward = nullptr;
-    fftw_plan m_inverse = nullptr;
+    FftwPlan m_forward;
+    FftwPlan m_inverse;
 };
 
 }  // namespace vq
