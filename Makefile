@@ -4,7 +4,11 @@ SANITIZE_DIR ?= build-sanitize
 JOBS         ?= $(shell nproc)
 CMAKE_FLAGS  ?=
 
-.PHONY: all deps build test test-sanitize run bench clean
+TSAN_DIR     ?= build-tsan
+# The engines' suites, the ones whose code runs on several threads.
+ENGINE_SUITES = convolver_tests surround_tests decoder_tests bformat_tests binaural_tests
+
+.PHONY: all deps build test test-sanitize test-thread run bench clean
 
 all: build
 
@@ -23,6 +27,13 @@ test-sanitize: deps
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	@sh scripts/run-tests.sh $(SANITIZE_DIR) $(JOBS)
 
+test-thread: deps
+	@cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVQ_TSAN=ON $(CMAKE_FLAGS) > /dev/null
+	@cmake --build $(TSAN_DIR) -j $(JOBS) --target $(ENGINE_SUITES)
+	@for suite in $(ENGINE_SUITES); do \
+		TSAN_OPTIONS="halt_on_error=1" $(TSAN_DIR)/tests/$$suite --gtest_brief=1 || exit 1; \
+	done
+
 run: build
 	@sh scripts/run.sh $(BUILD_DIR)
 
@@ -30,4 +41,4 @@ bench: build
 	@$(BUILD_DIR)/bench/vq-bench $(BENCH_ARGS)
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(TSAN_DIR)

@@ -265,8 +265,8 @@ TEST(EngineFilesDeathTest, AWriteThatTheDiskRefusesIsReported)
 
 TEST(EngineFilesDeathTest, MemoryThatCannotBeHadIsReported)
 {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizer reserves more address space than the limit allows";
 #else
     // The longest filters (2^20 taps) need 512 MiB of filter spectra; the address space of
     // the process is limited below that.
