@@ -1,7 +1,7 @@
 #!/bin/sh
 # The main job of `make run`: the program in its staged tree (with filters/, docs/ and the
 # demo recording beside it), so that the working-directory defaults find everything. With
-# no display, the command-line converter converts the demo recording instead.
+# no display, the command-line converter converts the demo recording in every mode instead.
 set -eu
 stage="$1/stage"
 cd "$stage"
@@ -10,6 +10,20 @@ if [ -n "${DISPLAY:-}" ] && [ -x bin/vessarquilix ]; then
     exec bin/vessarquilix
 fi
 echo "No display: converting the demo recording with vessarquilix-convert instead."
-bin/vessarquilix-convert --filters filters demo/demoF.wav
-bin/vessarquilix-convert --filters filters --mode 5.1 --lfe demo/demoF.wav
-echo "The B-format and 5.1 files are in $(pwd)."
+rm -rf converted
+mkdir converted
+convert() {
+    bin/vessarquilix-convert -q --filters filters "$@" demo/demoF.wav
+}
+cd converted
+ln -s ../bin ../filters ../demo .
+convert                                          # demo_WXYZ.wav: Furse-Malham B-format
+convert --convention ambix                       # demo_AmbiX.wav: AmbiX (ACN, SN3D)
+convert --mode 5.1 --lfe                         # demo_5.1.wav: the virtual-microphone 5.1
+convert --mode 5.1 --decoder energy -o demo_5.1_energy.wav
+convert --mode stereo                            # demo_stereo.wav: a cardioid pair at 90 degrees
+convert --mode uhj                               # demo_UHJ.wav
+convert --mode binaural                          # demo_binaural.wav: headphones
+rm bin filters demo
+echo "The converted files are in $(pwd):"
+ls
