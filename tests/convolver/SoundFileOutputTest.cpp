@@ -1,11 +1,20 @@
-// Output files: saturation instead of wrap-around, and RF64 when WAV cannot hold the data.
+// Output files: saturation instead of wrap-around, RF64 when WAV cannot hold the data, and
+// the kept FFT plans saved whole by programs running at once.
 #include "common/EngineStatus.h"
+#include "common/FftWisdom.h"
+#include "common/FftwArray.h"
+#include "common/FftwPlan.h"
 #include "common/SoundFileOutput.h"
 #include "support/TestAudio.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 using namespace vqtest;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -68,6 +77,41 @@ TEST(SoundFileOutput, IntegerFilesSaturateInsteadOfWrapping)
     EXPECT_NEAR(back.samples[1], -1.0, 1e-4);
     EXPECT_NEAR(back.samples[2], 0.25, 1e-4);
     EXPECT_NEAR(back.samples[3], 1.0, 1e-4);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FftWisdom, TwoProgramsSavingAtOnceLeaveAWholeFile)
+{
+    TempDir dir;
+    const std::string path = dir.File("fftw-wisdom");
+    // Some wisdom to keep: one measured plan.
+    vq::FftwArray<double> in;
+    vq::FftwArray<fftw_complex> out;
+    ASSERT_TRUE(in.Allocate(1024) && out.Allocate(513));
+    ASSERT_TRUE(vq::FftwPlan::RealToComplex(1024, in.data(), out.data(), FFTW_MEASURE));
+    pid_t children[2];
+    for (pid_t& child : children) {
+        child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            bool all = true;
+            for (int i = 0; i < 200; ++i)
+                all = vq::SaveFftWisdom(path) && all;
+            _exit(all ? 0 : 1);
+        }
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "every save succeeded";
+    }
+    fftw_forget_wisdom();
+    EXPECT_TRUE(vq::LoadFftWisdom(path)) << "the file is whole wisdom";
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1)
+        << "no temporary is left behind";
 }
 
 }  // namespace

@@ -150,6 +150,20 @@ TEST(Record, BufferLengthIsReadAsAWholeDecimalInteger)
     }
 }
 
+TEST(Record, OneBufferSettingGivesBothEnginesTheSameBlockLength)
+{
+    // The setting is bytes (the preferences show KB); a block of 32-bit samples of one
+    // channel fills it. Both engines get that many frames; an unusable setting, the default.
+    VQParams p(nullptr);
+    const std::pair<int, std::int64_t> cases[] = {
+        {2097152, 524288}, {524288, 131072}, {67108864, 16777216}, {0, 524288}, {-5, 524288}, {3, 524288},
+    };
+    for (const auto& [bytes, frames] : cases) {
+        p.m_ioBufferLength = bytes;
+        EXPECT_EQ(p.BlockFrames(), frames) << bytes << " bytes";
+    }
+}
+
 TEST(Record, EveryStatusCodeHasItsMessage)
 {
     VQParams p(nullptr);
