@@ -164,6 +164,9 @@ TEST(EngineFiles, OutputsNeverReplaceTheFilesTheRunReads)
         for (int i = 0; i < 4; ++i)
             engine.SetOutputFileName(i, c.outputs[i]);
         EXPECT_EQ(engine.Run(), c.expected) << c.what;
+        if (c.expected == vq::kOutputOverwritesInput) {  // the pair of names that clash
+            EXPECT_NE(engine.m_failure.reason.find("the same file as"), std::string::npos) << c.what;
+        }
     }
     EXPECT_EQ(fs::file_size(front), frontBytes);
     EXPECT_EQ(ReadAudio(rear).info.frames, 500);

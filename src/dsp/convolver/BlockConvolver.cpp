@@ -48,7 +48,7 @@ void BlockConvolver::DestroyPlans()
     m_inversePlan = nullptr;
 }
 
-int BlockConvolver::Configure(int filterLength, int fftLength, int slots)
+int BlockConvolver::Configure(int filterLength, int fftLength, int slots, const std::function<bool()>& carryOn)
 {
     DestroyPlans();
     m_filterLength = filterLength;
@@ -76,13 +76,21 @@ int BlockConvolver::Configure(int filterLength, int fftLength, int slots)
     // One plan of each direction serves every slot through the new-array execute calls:
     // all arrays come from fftw_malloc and share its alignment.
     Scratch& s = m_scratch.front();
+    if (carryOn && !carryOn())
+        return kStatusCancelled;
+    {
+        std::lock_guard<std::mutex> lock(FftwPlannerMutex());
+        fftw_set_timelimit(kPlanTimeLimitSeconds);
+        m_forwardPlan = fftw_plan_dft_r2c_1d(fftLength, s.frame.data(), s.inputSpectra[0].data(), kPlanFlags);
+    }
+    if (!m_forwardPlan)
+        return kFftSetupFailed;
+    if (carryOn && !carryOn())
+        return kStatusCancelled;
     std::lock_guard<std::mutex> lock(FftwPlannerMutex());
     fftw_set_timelimit(kPlanTimeLimitSeconds);
-    m_forwardPlan = fftw_plan_dft_r2c_1d(fftLength, s.frame.data(), s.inputSpectra[0].data(), kPlanFlags);
     m_inversePlan = fftw_plan_dft_c2r_1d(fftLength, s.outputSpectrum.data(), s.results[0].data(), kPlanFlags);
-    if (!m_forwardPlan || !m_inversePlan)
-        return kFftSetupFailed;
-    return kStatusOk;
+    return m_inversePlan ? kStatusOk : kFftSetupFailed;
 }
 
 void BlockConvolver::SetFilter(int input, int output, const double* taps, int stride, double gain)

@@ -1,6 +1,7 @@
 #include "surround/Surrounder.h"
 
 #include "common/EngineStatus.h"
+#include "common/FiniteSamples.h"
 #include "common/OutputLayout.h"
 #include "common/OutputWriter.h"
 
@@ -60,10 +61,14 @@ int Surrounder::AllocateBuffers()
     return kStatusOk;
 }
 
-int Surrounder::DecodePiece(sf_count_t count, const DecodeMatrix& m, const LfeFilter& lfe)
+int Surrounder::DecodePiece(sf_count_t first, sf_count_t count, const DecodeMatrix& m, const LfeFilter& lfe)
 {
     if (sf_readf_double(m_inputFile, m_readBuffer.data(), count) != count)
         return Refuse(kInputReadFailed, m_inputPath, "it ended before its stated length");
+    // NaN or an infinity would run on through the LFE filter into every later sample.
+    NonFiniteSample bad;
+    if (FindNonFinite(m_readBuffer.data(), count, kInputChannels, &bad))
+        return Refuse(kNonFiniteInput, m_inputPath, DescribeNonFinite(bad, first));
     // Locals, not members, inside the loop: the compiler cannot tell the output stores
     // from them and would reload them every frame.
     double* out[kChannels];
@@ -96,7 +101,7 @@ int Surrounder::DecodePass(const char* title, const char* message)
     for (sf_count_t start = 0; start < m_length && status == kStatusOk; start += m_bufferLength) {
         const sf_count_t block = std::min(m_bufferLength, m_length - start);
         for (sf_count_t done = 0; done < block && status == kStatusOk; done += m_pieceLength)
-            status = DecodePiece(std::min(m_pieceLength, block - done), matrix, lfe);
+            status = DecodePiece(start + done, std::min(m_pieceLength, block - done), matrix, lfe);
         if (status == kStatusOk && !ProgressUpdate(start + block, m_length))
             status = kStatusCancelled;
     }
