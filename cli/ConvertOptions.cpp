@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "FileSystemPath.h"
+#include "TakeList.h"
 #include "VQParams.h"
 
 #include <climits>
@@ -9,13 +10,23 @@
 namespace {
 
 const std::vector<vq::Option> kOptions = {
-    {"mode", '\0', true},          {"files", '\0', true},
-    {"output", 'o', true},         {"format", '\0', true},
-    {"gain", '\0', true},          {"autorange", '\0', false},
-    {"surround-gain", '\0', true}, {"angle", '\0', true},
-    {"lfe", '\0', false},          {"surround-autorange", '\0', false},
-    {"filters", '\0', true},       {"buffer", '\0', true},
-    {"quiet", 'q', false},         {"help", 'h', false},
+    {"mode", '\0', true},
+    {"files", '\0', true},
+    {"output", 'o', true},
+    {"output-dir", 'd', true},
+    {"rear", '\0', true},
+    {"force", 'y', false},
+    {"format", '\0', true},
+    {"gain", '\0', true},
+    {"autorange", '\0', false},
+    {"surround-gain", '\0', true},
+    {"angle", '\0', true},
+    {"lfe", '\0', false},
+    {"surround-autorange", '\0', false},
+    {"filters", '\0', true},
+    {"buffer", '\0', true},
+    {"quiet", 'q', false},
+    {"help", 'h', false},
     {"version", '\0', false},
 };
 
@@ -50,14 +61,20 @@ int LayoutFor(bool surround, int files)
 
 const char* ConvertUsage()
 {
-    return "Usage: vessarquilix-convert [options] FLU_FRD.wav [BLD_BRU.wav]\n"
-           "Converts an A-format recording (two stereo files: FLU+FRD and BLD+BRU) to B-format or 5.1.\n"
-           "The second file defaults to the first with \"F.wav\" replaced by \"R.wav\".\n"
+    return "Usage: vessarquilix-convert [options] TAKE...\n"
+           "Converts A-format recordings to B-format or 5.1, one take after the other.\n"
+           "A take is a 4-channel file (FLU, FRD, BLD, BRU), or a front file (FLU+FRD) whose rear\n"
+           "file (BLD+BRU) has the same name with the final F before the extension turned into R:\n"
+           "takeF.wav goes with takeR.wav. \"takeF.wav takeR.wav\" is one take as well.\n"
            "\n"
            "  --mode b-format|5.1      output mode (default b-format)\n"
            "  --files N                output files: 1, 2 or 4 for B-format; 1, 3 or 6 for 5.1 (default 1)\n"
-           "  -o, --output PATH        an output file, once per output file in output order\n"
-           "                           (default: named after the first input, in the current directory)\n"
+           "  -d, --output-dir DIR     where the outputs of every take go, named after the take\n"
+           "                           (default: the current directory)\n"
+           "  -o, --output PATH        an output file of a single take, once per output file in order\n"
+           "  --rear FILE              the rear file (BLD+BRU) of a single take, named otherwise\n"
+           "  -y, --force              replace output files that exist (without it, a take whose\n"
+           "                           output exists fails and nothing of it is written)\n"
            "  --format pcm16|pcm24|float  sample format of the outputs (default pcm16)\n"
            "  --gain DB                B-format gain in dB, -60 to 60 (default -3)\n"
            "  --autorange              bring the B-format peak to half full scale\n"
@@ -68,14 +85,20 @@ const char* ConvertUsage()
            "  --filters DIR            directory of the FilterMatrix_<rate>.wav files\n"
            "                           (default: the one set in the program's preferences)\n"
            "  --buffer KB              I/O buffer size in KB (default: the preferences' value)\n"
-           "  -q, --quiet              no progress and no summary\n"
+           "  -q, --quiet              no progress, no list of files written and no summary\n"
            "  -h, --help               show this help\n"
            "  --version                show the version\n"
            "\n"
            "An option's value may also follow an equals sign (--gain=-6) or a short option\n"
            "directly (-oout.wav); \"--\" ends the options.\n"
            "\n"
-           "Exit status: 0 done, 1 conversion failed, 2 usage error, 130 cancelled (Ctrl-C).\n";
+           "A failed take does not stop the others; a summary lists what became of each.\n"
+           "Examples:\n"
+           "  vessarquilix-convert -d converted recordings/*F.wav\n"
+           "  ls recordings/*F.wav | xargs -P 4 -n 1 vessarquilix-convert -q -d converted\n"
+           "\n"
+           "Exit status: 0 every take done, 1 a take failed, 2 usage error (nothing was converted),\n"
+           "130 cancelled (Ctrl-C, or the signals TERM and HUP; the takes not yet done are left).\n";
 }
 
 ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
@@ -97,6 +120,18 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
             if (!ParsePath(text, &path, &pathError))
                 return pathError;
             o->outputs.push_back(path);
+        } else if (args.Is("output-dir")) {
+            args.Text(&text);
+            if (!ParsePath(text, &o->outputDir, &pathError))
+                return pathError;
+            o->outputDirGiven = true;
+        } else if (args.Is("rear")) {
+            args.Text(&text);
+            if (!ParsePath(text, &o->rear, &pathError))
+                return pathError;
+            o->rearGiven = true;
+        } else if (args.Is("force")) {
+            o->force = true;
         } else if (args.Is("format")) {
             if (args.Choice({"pcm16", "pcm24", "float"}, &choice))
                 o->format = kFormats[choice];
@@ -132,15 +167,17 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
     if (args.Failed())
         return Usage(args.Problem());
 
-    const std::vector<std::string>& inputs = args.Arguments();
-    if (inputs.empty())
-        return Usage("no input file given");
-    if (inputs.size() > 2)
-        return Usage("too many input files (at most two: FLU_FRD.wav and BLD_BRU.wav)");
-    for (std::size_t i = 0; i < inputs.size(); ++i)
-        if (!ParsePath(inputs[i], &o->inputs[i], &pathError))
+    const std::vector<std::string>& arguments = args.Arguments();
+    if (arguments.empty())
+        return Usage("no take given");
+    for (const std::string& argument : arguments) {
+        wxString path;
+        if (!ParsePath(argument, &path, &pathError))
             return pathError;
-    o->secondInputGiven = inputs.size() == 2;
+        o->arguments.push_back(path);
+    }
+    if (!o->outputs.empty() && o->outputDirGiven)
+        return Usage("give either -o (the outputs of one take) or -d (the folder of every take's outputs)");
 
     const bool filesOk = o->surround ? (o->files == 1 || o->files == 3 || o->files == 6)
                                      : (o->files == 1 || o->files == 2 || o->files == 4);
@@ -152,22 +189,17 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
     return ParseError{};
 }
 
-std::string ApplyConvertOptions(const ConvertOptions& o, VQParams* params)
+void ApplyConvertOptions(const ConvertOptions& o, const Take& take, VQParams* params)
 {
-    wxString second = o.inputs[1];
-    if (!o.secondInputGiven) {
-        second = o.inputs[0];
-        if (second.Replace("F.wav", "R.wav") == 0)
-            return "cannot tell the BLD+BRU file from '" + std::string(o.inputs[0].utf8_str()) +
-                   "' (its name does not end in F.wav): give it as the second file";
-    }
     params->m_outputMode = o.surround ? 1 : 0;
     params->m_fileLayout = LayoutFor(o.surround, o.files);
-    params->SetFileName(VQParams::kFluFrdInput, o.inputs[0]);  // derives the output names
-    params->SetFileName(VQParams::kBldBruInput, second);
+    params->m_bformatFormat = params->m_surroundFormat = o.format;
+    if (o.outputDirGiven)
+        params->m_outputDir = o.outputDir;
+    params->SetFileName(VQParams::kBldBruInput, take.rear);
+    params->SetFileName(VQParams::kFluFrdInput, take.front);  // derives the output names
     for (std::size_t i = 0; i < o.outputs.size(); ++i)
         params->SetOutputPath(static_cast<int>(i), o.outputs[i]);
-    params->m_bformatFormat = params->m_surroundFormat = o.format;
     params->m_bformatGain = o.gain;
     params->m_surroundGain = o.surroundGain;
     params->m_openingAngle = o.angle;
@@ -178,5 +210,4 @@ std::string ApplyConvertOptions(const ConvertOptions& o, VQParams* params)
         params->SetFiltersDir(o.filters);
     if (o.bufferGiven)
         params->m_ioBufferLength = o.bufferKB * 1024;
-    return std::string();
 }
