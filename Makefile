@@ -1,10 +1,12 @@
 # Quick start: `make run` and `make test` do all the set-up on a fresh Debian 12 machine.
 BUILD_DIR    ?= build
 SANITIZE_DIR ?= build-sanitize
+FUZZ_DIR     ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS         ?= $(shell nproc)
 CMAKE_FLAGS  ?=
 
-.PHONY: all deps build test test-sanitize run bench clean
+.PHONY: all deps build test test-sanitize fuzz run bench clean
 
 all: build
 
@@ -23,6 +25,15 @@ test-sanitize: deps
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	@sh scripts/run-tests.sh $(SANITIZE_DIR) $(JOBS)
 
+# The engines' fuzz target (fuzz/), built with clang in its own directory and run for
+# FUZZ_SECONDS seconds; a crash fails the target and leaves its input in $(FUZZ_DIR)/fuzz/crashes/.
+fuzz:
+	@sh scripts/install-deps.sh fuzz
+	@cmake -S . -B $(FUZZ_DIR) -DVQ_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 > /dev/null
+	@cmake --build $(FUZZ_DIR) -j $(JOBS)
+	@sh fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
 run: build
 	@sh scripts/run.sh $(BUILD_DIR)
 
@@ -30,4 +41,4 @@ bench: build
 	@$(BUILD_DIR)/bench/vq-bench $(BENCH_ARGS)
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)
