@@ -164,6 +164,16 @@ TEST_F(BatchCommand, ExistingOutputsAreReplacedOnlyWithForce)
     }
 }
 
+TEST_F(BatchCommand, HelpDescribesBatches)
+{
+    const CommandResult r = Convert({"-h"});
+    ASSERT_EQ(r.exitCode, 0);
+    for (const char* part :
+         {"[options] TAKE...", "takeF.wav goes with takeR.wav", "-d, --output-dir DIR", "--rear FILE", "-y, --force",
+          "recordings/*F.wav", "xargs -0 -n 1 -P", "1 a take failed", "130 cancelled"})
+        EXPECT_TRUE(Contains(r.out, part)) << part;
+}
+
 // Conversions started at once from one directory, in either mode, give what they give one
 // after the other. 5.1 conversions share the directory's intermediate file: they take turns.
 TEST_F(BatchCommand, ConversionsRunAtOnceEqualTheSameRunOneAfterTheOther)
