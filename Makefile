@@ -1,6 +1,8 @@
 # Quick start: `make run` and `make test` do all the set-up on a fresh Debian 12 machine.
 BUILD_DIR    ?= build
 SANITIZE_DIR ?= build-sanitize
+FUZZ_DIR     ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS         ?= $(shell nproc)
 CMAKE_FLAGS  ?=
 
@@ -8,7 +10,7 @@ TSAN_DIR     ?= build-tsan
 # The engines' suites, the ones whose code runs on several threads.
 ENGINE_SUITES = convolver_tests surround_tests decoder_tests bformat_tests binaural_tests
 
-.PHONY: all deps build test test-sanitize test-thread run bench clean
+.PHONY: all deps build test test-sanitize test-thread fuzz run bench clean
 
 all: build
 
@@ -34,6 +36,15 @@ test-thread: deps
 		TSAN_OPTIONS="halt_on_error=1" $(TSAN_DIR)/tests/$$suite --gtest_brief=1 || exit 1; \
 	done
 
+# The engines' fuzz target (fuzz/), built with clang in its own directory and run for
+# FUZZ_SECONDS seconds; a crash fails the target and leaves its input in $(FUZZ_DIR)/fuzz/crashes/.
+fuzz:
+	@sh scripts/install-deps.sh fuzz
+	@cmake -S . -B $(FUZZ_DIR) -DVQ_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 > /dev/null
+	@cmake --build $(FUZZ_DIR) -j $(JOBS)
+	@sh fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
 run: build
 	@sh scripts/run.sh $(BUILD_DIR)
 
@@ -41,4 +52,4 @@ bench: build
 	@$(BUILD_DIR)/bench/vq-bench $(BENCH_ARGS)
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(TSAN_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(TSAN_DIR) $(FUZZ_DIR)

@@ -1,8 +1,11 @@
 // vessarquilix-convert: converts A-format recordings to B-format or 5.1 from the command
-// line, through the same record and conversion run as the window, with no display.
+// line, take after take, through the same record and conversion run as the window, with no
+// display.
+#include "Batch.h"
 #include "CommandLine.h"
 #include "ConvertOptions.h"
 #include "Interrupt.h"
+#include "TakeList.h"
 #include "TerminalProgress.h"
 
 #include "VQConfig.h"
@@ -11,17 +14,43 @@
 
 #include <wx/init.h>
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
 using vq::kExitFailure;
 using vq::kExitOk;
-constexpr int kExitCancelled = 130;
 
-void PrintText(std::FILE* stream, const wxString& text)
+// The toolkit reports a working directory that was deleted as an undecodable name; say
+// what it is, once.
+bool WorkingDirectoryExists()
 {
-    std::fprintf(stream, "%s\n", static_cast<const char*>(text.utf8_str()));
+    char* cwd = getcwd(nullptr, 0);
+    if (cwd) {
+        std::free(cwd);
+        return true;
+    }
+    if (errno == ENOENT)
+        std::fprintf(stderr,
+                     "%s: the current directory no longer exists (it was deleted or moved); "
+                     "change to an existing directory and start again\n",
+                     kConvertProgram);
+    else
+        std::fprintf(stderr, "%s: cannot tell the current directory: %s\n", kConvertProgram, std::strerror(errno));
+    return false;
+}
+
+// Whether a file holds a whole take in four channels, as the record tells.
+bool IsWholeTake(const wxString& path)
+{
+    VQParams probe(nullptr);
+    probe.SetFileName(VQParams::kFluFrdInput, path);
+    return probe.FirstInputIsWholeTake();
 }
 
 }  // namespace
@@ -44,6 +73,9 @@ int main(int argc, char** argv)
         std::printf("%s %s\n", kConvertProgram, vq::kVersionString);
         return kExitOk;
     }
+    InstallSignalHandlers();
+    if (!WorkingDirectoryExists())
+        return kExitFailure;
 
     // The toolkit's base library only: no display is opened.
     wxInitializer toolkit;
@@ -52,31 +84,22 @@ int main(int argc, char** argv)
         return kExitFailure;
     }
     VQConfig config;
-    VQParams params(&config);
-    params.m_config = nullptr;  // the settings are read, never written, from here
-    params.m_fftWisdomFile = VQParams::UserFftWisdomFile();
-    const std::string problem = ApplyConvertOptions(options, &params);
+    if (config.IsDamaged())
+        std::fprintf(stderr, "%s: warning: the settings file %s is damaged; using the default settings\n",
+                     kConvertProgram, static_cast<const char*>(VQConfig::LocalFilePath().utf8_str()));
+
+    std::vector<Take> takes;
+    std::string problem =
+        CollectTakes(options.arguments, options.rearGiven ? &options.rear : nullptr, IsWholeTake, &takes);
+    if (problem.empty() && !options.outputs.empty() && takes.size() > 1)
+        problem = "-o names the outputs of a single take; with several takes, give their folder with -d";
     if (!problem.empty())
         return vq::ReportUsage(kConvertProgram, problem);
 
-    InstallInterruptHandler();
     TerminalProgress progress(options.quiet);
-    params.m_progressView = &progress;
-    if (InterruptRequested())
-        return kExitCancelled;
-    if (!params.Convert()) {
-        PrintText(stderr, params.GetErrorMessage());
-        return kExitFailure;
-    }
-    if (params.m_status == -1) {
-        std::fprintf(stderr, "%s: cancelled; the output files hold what was converted so far.\n", kConvertProgram);
-        return kExitCancelled;
-    }
-    if (!options.quiet)
-        for (int i = 0; i < params.OutputCount(); ++i)
-            PrintText(stdout, "Wrote " + params.GetOutputPath(i));
-    const wxString warning = params.GetClippingWarning();
-    if (!warning.empty())
-        PrintText(stderr, "Warning: " + warning);
-    return kExitOk;
+    Batch batch(options, progress);
+    problem = batch.Prepare(takes, config.IsDamaged() ? nullptr : &config);
+    if (!problem.empty())
+        return vq::ReportUsage(kConvertProgram, problem);
+    return batch.Run();
 }

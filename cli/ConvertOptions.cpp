@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "FileSystemPath.h"
 #include "TakeNames.h"
+#include "TakeList.h"
 #include "VQParams.h"
 
 #include <climits>
@@ -10,13 +11,23 @@
 namespace {
 
 const std::vector<vq::Option> kBaseOptions = {
-    {"mode", '\0', true},          {"files", '\0', true},
-    {"output", 'o', true},         {"format", '\0', true},
-    {"gain", '\0', true},          {"autorange", '\0', false},
-    {"surround-gain", '\0', true}, {"angle", '\0', true},
-    {"lfe", '\0', false},          {"surround-autorange", '\0', false},
-    {"filters", '\0', true},       {"buffer", '\0', true},
-    {"quiet", 'q', false},         {"help", 'h', false},
+    {"mode", '\0', true},
+    {"files", '\0', true},
+    {"output", 'o', true},
+    {"output-dir", 'd', true},
+    {"rear", '\0', true},
+    {"force", 'y', false},
+    {"format", '\0', true},
+    {"gain", '\0', true},
+    {"autorange", '\0', false},
+    {"surround-gain", '\0', true},
+    {"angle", '\0', true},
+    {"lfe", '\0', false},
+    {"surround-autorange", '\0', false},
+    {"filters", '\0', true},
+    {"buffer", '\0', true},
+    {"quiet", 'q', false},
+    {"help", 'h', false},
     {"version", '\0', false},
 };
 
@@ -60,37 +71,49 @@ int LayoutFor(int mode, int files)
 
 std::string ConvertUsage()
 {
-    return std::string(
-               "Usage: vessarquilix-convert [options] FLU_FRD.wav [BLD_BRU.wav]\n"
-               "Converts an A-format recording (two stereo files: FLU+FRD and BLD+BRU) to B-format or 5.1.\n"
-               "The second file defaults to the first with \"F.wav\" replaced by \"R.wav\".\n"
-               "\n"
-               "  --mode MODE              b-format (default), 5.1, stereo (a coincident pair), uhj\n"
-               "                           (UHJ stereo) or binaural (headphones)\n"
-               "  --files N                output files: 1, 2 or 4 for B-format; 1, 3 or 6 for 5.1 (default 1)\n"
-               "  -o, --output PATH        an output file, once per output file in output order\n"
-               "                           (default: named after the first input, in the current directory)\n"
-               "  --format pcm16|pcm24|float  sample format of the outputs (default pcm16)\n"
-               "  --gain DB                B-format gain in dB, -60 to 60 (default -3)\n"
-               "  --autorange              bring the B-format peak to half full scale\n"
-               "  --surround-gain DB       gain of a decode (5.1, stereo, UHJ, binaural) in dB, -60 to 60\n"
-               "                           (default -3)\n"
-               "  --angle DEG              5.1 opening angle, 15 to 90 degrees (default 60)\n"
-               "  --lfe                    fill the LFE channel with the low frequencies\n"
-               "  --surround-autorange     bring the peak of a decode to half full scale\n"
-               "  --filters DIR            directory of the FilterMatrix_<rate>.wav files\n"
-               "                           (default: the one set in the program's preferences)\n"
-               "  --buffer KB              I/O buffer size in KB (default: the preferences' value)\n"
-               "  -q, --quiet              no progress and no summary\n"
-                       "  -h, --help               show this help\n"
-                       "  --version                show the version\n") +
+    return std::string("Usage: vessarquilix-convert [options] TAKE...\n"
+           "Converts A-format recordings to B-format or decodes of it, one take after the other.\n"
+           "A take is a 4-channel file (FLU, FRD, BLD, BRU), or a front file (FLU+FRD) whose rear\n"
+           "file (BLD+BRU) has the same name with the final F before the extension turned into R:\n"
+           "takeF.wav goes with takeR.wav. \"takeF.wav takeR.wav\" is one take as well.\n"
+           "\n"
+           "  --mode MODE              b-format (default), 5.1, stereo (a coincident pair), uhj\n"
+           "                           (UHJ stereo) or binaural (headphones)\n"
+           "  --files N                output files: 1, 2 or 4 for B-format; 1, 3 or 6 for 5.1 (default 1)\n"
+           "  -d, --output-dir DIR     where the outputs of every take go, named after the take\n"
+           "                           (default: the current directory)\n"
+           "  -o, --output PATH        an output file of a single take, once per output file in order\n"
+           "  --rear FILE              the rear file (BLD+BRU) of a single take, named otherwise\n"
+           "  -y, --force              replace output files that exist (without it, a take whose\n"
+           "                           output exists fails and nothing of it is written)\n"
+           "  --format pcm16|pcm24|float  sample format of the outputs (default pcm16)\n"
+           "  --gain DB                B-format gain in dB, -60 to 60 (default -3)\n"
+           "  --autorange              bring the B-format peak to half full scale\n"
+           "  --surround-gain DB       gain of a decode (5.1, stereo, UHJ, binaural) in dB, -60 to 60\n"
+           "                           (default -3)\n"
+           "  --angle DEG              5.1 opening angle, 15 to 90 degrees (default 60)\n"
+           "  --lfe                    fill the LFE channel with the low frequencies\n"
+           "  --surround-autorange     bring the peak of a decode to half full scale\n"
+           "  --filters DIR            directory of the FilterMatrix_<rate>.wav files\n"
+           "                           (default: the one set in the program's preferences)\n"
+           "  --buffer KB              I/O buffer size in KB (default: the preferences' value)\n"
+           "  -q, --quiet              no progress, no list of files written and no summary\n"
+           "  -h, --help               show this help\n"
+           "  --version                show the version\n") +
            kFormatAndDecodeHelp +
-           std::string(
-               "\n"
-               "An option's value may also follow an equals sign (--gain=-6) or a short option\n"
-               "directly (-oout.wav); \"--\" ends the options.\n"
-               "\n"
-               "Exit status: 0 done, 1 conversion failed, 2 usage error, 130 cancelled (Ctrl-C).\n");
+           std::string("\n"
+           "An option's value may also follow an equals sign (--gain=-6) or a short option\n"
+           "directly (-oout.wav); \"--\" ends the options.\n"
+           "\n"
+           "A failed take does not stop the others; a summary lists what became of each. Outputs\n"
+           "get their names only when complete.\n"
+           "\n"
+           "Examples:\n"
+           "  vessarquilix-convert -d converted recordings/*F.wav\n"
+           "  printf '%s\\0' recordings/*F.wav | xargs -0 -n 1 -P 4 vessarquilix-convert -q -d converted\n"
+           "\n"
+           "Exit status: 0 every take done, 1 a take failed, 2 usage error (nothing was converted),\n"
+           "130 cancelled (Ctrl-C, or the signals TERM and HUP; the takes not yet done are left).\n");
 }
 
 ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
@@ -116,6 +139,18 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
             if (!ParsePath(text, &path, &pathError))
                 return pathError;
             o->outputs.push_back(path);
+        } else if (args.Is("output-dir")) {
+            args.Text(&text);
+            if (!ParsePath(text, &o->outputDir, &pathError))
+                return pathError;
+            o->outputDirGiven = true;
+        } else if (args.Is("rear")) {
+            args.Text(&text);
+            if (!ParsePath(text, &o->rear, &pathError))
+                return pathError;
+            o->rearGiven = true;
+        } else if (args.Is("force")) {
+            o->force = true;
         } else if (args.Is("format")) {
             if (args.Choice({"pcm16", "pcm24", "float"}, &choice))
                 o->format = kFormats[choice];
@@ -151,15 +186,17 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
     if (args.Failed())
         return Usage(args.Problem());
 
-    const std::vector<std::string>& inputs = args.Arguments();
-    if (inputs.empty())
-        return Usage("no input file given");
-    if (inputs.size() > 2)
-        return Usage("too many input files (at most two: FLU_FRD.wav and BLD_BRU.wav)");
-    for (std::size_t i = 0; i < inputs.size(); ++i)
-        if (!ParsePath(inputs[i], &o->inputs[i], &pathError))
+    const std::vector<std::string>& arguments = args.Arguments();
+    if (arguments.empty())
+        return Usage("no take given");
+    for (const std::string& argument : arguments) {
+        wxString path;
+        if (!ParsePath(argument, &path, &pathError))
             return pathError;
-    o->secondInputGiven = inputs.size() == 2;
+        o->arguments.push_back(path);
+    }
+    if (!o->outputs.empty() && o->outputDirGiven)
+        return Usage("give either -o (the outputs of one take) or -d (the folder of every take's outputs)");
 
     const bool surround = o->mode == VQParams::kModeSurround;
     const bool bformat = o->mode == VQParams::kModeBFormat;
@@ -179,23 +216,16 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
     return ParseError{};
 }
 
-std::string ApplyConvertOptions(const ConvertOptions& o, VQParams* params)
+void ApplyConvertOptions(const ConvertOptions& o, const Take& take, VQParams* params)
 {
-    // A take in one 4-channel file has no rear file; a front file's rear is derived.
-    params->SetFileName(VQParams::kFluFrdInput, o.inputs[0]);
-    wxString second = o.inputs[1];
-    if (!o.secondInputGiven && !params->FirstInputIsWholeTake()) {
-        second = RearFileName(o.inputs[0]);
-        if (second.empty())
-            return "cannot tell the BLD+BRU file from '" + std::string(o.inputs[0].utf8_str()) +
-                   "' (its name does not end in F): give it as the second file";
-    }
     params->m_outputMode = o.mode;
     params->m_fileLayout = LayoutFor(o.mode, o.files);
     params->m_bformatFormat = params->m_surroundFormat = o.format;
     ApplyFormatAndDecodeOptions(o.formats, params);
-    params->SetFileName(VQParams::kFluFrdInput, o.inputs[0]);  // derives the output names
-    params->SetFileName(VQParams::kBldBruInput, second);
+    if (o.outputDirGiven)
+        params->m_outputDir = o.outputDir;
+    params->SetFileName(VQParams::kBldBruInput, take.rear);
+    params->SetFileName(VQParams::kFluFrdInput, take.front);  // derives the output names
     for (std::size_t i = 0; i < o.outputs.size(); ++i)
         params->SetOutputPath(static_cast<int>(i), o.outputs[i]);
     params->m_bformatGain = o.gain;
@@ -208,5 +238,4 @@ std::string ApplyConvertOptions(const ConvertOptions& o, VQParams* params)
         params->SetFiltersDir(o.filters);
     if (o.bufferGiven)
         params->m_ioBufferLength = o.bufferKB * 1024;
-    return std::string();
 }

@@ -9,12 +9,17 @@
 #include <vector>
 
 class VQParams;
+struct Take;
 
 constexpr const char* kConvertProgram = "vessarquilix-convert";
 
 struct ConvertOptions {
-    wxString inputs[2];
-    bool secondInputGiven = false;
+    std::vector<wxString> arguments;  // the takes as given (TakeList.h pairs them)
+    bool rearGiven = false;           // --rear: the rear file of a single take
+    wxString rear;
+    bool outputDirGiven = false;  // -d/--output-dir: where derived output names go
+    wxString outputDir;
+    bool force = false;             // -y/--force: replace existing outputs
     int mode = 0;                   // --mode, VQParams::Mode
     int files = 1;                  // --files
     std::vector<wxString> outputs;  // -o/--output, in the order of the output slots
@@ -44,9 +49,9 @@ struct ParseError {
 // name whose bytes have no text form. --help and --version end the parsing.
 ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* options);
 
-// Moves the options into the record: inputs (the second derived from the first when
-// not given), mode, layout, outputs, formats, gains, switches, directories, buffer.
-// Returns an empty text on success, else the usage error.
-std::string ApplyConvertOptions(const ConvertOptions& options, VQParams* params);
+// Moves the options and one take into a record: mode, layout, formats, output folder,
+// inputs (which derive the output names), outputs given with -o, gains, switches,
+// directories, buffer.
+void ApplyConvertOptions(const ConvertOptions& options, const Take& take, VQParams* params);
 
 std::string ConvertUsage();

@@ -14,9 +14,14 @@ constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
 
 TerminalProgress::TerminalProgress(bool quiet) : m_quiet(quiet), m_terminal(isatty(STDERR_FILENO) == 1) {}
 
+void TerminalProgress::SetTake(int number, int count)
+{
+    m_takePrefix = count > 1 ? wxString::Format("take %d/%d: ", number, count) : wxString();
+}
+
 void TerminalProgress::Begin(const wxString&, const wxString& message)
 {
-    m_message = message;
+    m_message = m_takePrefix + message;
     m_start = m_lastDraw = std::chrono::steady_clock::now();
     m_lastDrawn = -1;
     if (m_quiet)
@@ -24,7 +29,7 @@ void TerminalProgress::Begin(const wxString&, const wxString& message)
     if (m_terminal)
         Draw(0);
     else
-        std::fprintf(stderr, "%s\n", static_cast<const char*>(message.utf8_str()));
+        std::fprintf(stderr, "%s\n", static_cast<const char*>(m_message.utf8_str()));
 }
 
 bool TerminalProgress::Update(int permille)

@@ -1,5 +1,6 @@
 // Progress of a conversion on standard error: a bar with the percentage and the time left
-// when standard error is a terminal, one line per stage otherwise, nothing when quiet.
+// when standard error is a terminal, one line per stage otherwise, nothing when quiet; in a
+// batch, each stage says which take it is of how many.
 #pragma once
 
 #include "VQProgressView.h"
@@ -9,6 +10,10 @@
 class TerminalProgress : public VQProgressView {
 public:
     explicit TerminalProgress(bool quiet);
+
+    // The take the next stages belong to: with more than one, every stage's message begins
+    // with "take 2/5: ".
+    void SetTake(int number, int count);
 
     void Begin(const wxString& title, const wxString& message) override;
     // False once Ctrl-C has been pressed.
@@ -20,6 +25,7 @@ private:
 
     bool m_quiet;
     bool m_terminal;
+    wxString m_takePrefix;
     wxString m_message;
     int m_lastDrawn = -1;
     std::chrono::steady_clock::time_point m_start;

@@ -1,5 +1,6 @@
 #!/bin/sh
-# Installs the Debian packages that building, testing and running VessarQuilix need.
+# Installs the Debian packages that building, testing and running VessarQuilix need;
+# with the argument "fuzz", also clang and its libFuzzer for the engines' fuzz target.
 # Idempotent: it asks apt only for what is missing and is silent when nothing is.
 set -eu
 
@@ -7,6 +8,9 @@ packages="build-essential cmake pkg-config
 libfftw3-dev libsndfile1-dev libwxgtk3.2-dev zlib1g-dev libmysofa-dev
 googletest libgtest-dev libhdf5-dev
 xvfb xauth"
+if [ "${1:-}" = fuzz ]; then
+    packages="$packages clang-14 libclang-rt-14-dev"
+fi
 
 missing=""
 for p in $packages; do

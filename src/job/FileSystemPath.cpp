@@ -2,6 +2,12 @@
 
 #include <wx/strconv.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
 bool ToFileSystemPath(const wxString& path, std::string* bytes)
 {
     const wxCharBuffer buffer = path.mb_str(*wxConvFileName);
@@ -23,4 +29,23 @@ bool FromFileSystemPath(const char* bytes, wxString* path)
         return false;  // not UTF-8: the text would name another file
     *path = text;
     return true;
+}
+
+bool CheckOutputFolder(const std::string& path, vq::FailureDetail* problem)
+{
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    struct stat info {};
+    std::string reason;
+    if (stat(folder.c_str(), &info) != 0)
+        reason = errno == ENOENT ? "no such folder" : std::strerror(errno);
+    else if (!S_ISDIR(info.st_mode))
+        reason = "not a folder";
+    else if (access(folder.c_str(), W_OK | X_OK) != 0)
+        reason = std::string("cannot create files in it (") + std::strerror(errno) + ")";
+    else
+        return true;
+    *problem = {folder, reason + ", so the output " + name + " cannot be written"};
+    return false;
 }

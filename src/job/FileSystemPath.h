@@ -3,6 +3,8 @@
 // locale's, which fails for every non-ASCII name under LANG=C.
 #pragma once
 
+#include "common/FailureDetail.h"
+
 #include <wx/string.h>
 
 #include <string>
@@ -13,3 +15,7 @@ bool ToFileSystemPath(const wxString& path, std::string* bytes);
 // The text of a file name given as bytes (a command-line argument); false when the bytes
 // would not come back unchanged from the text, so that no garbled name is ever used.
 bool FromFileSystemPath(const char* bytes, wxString* path);
+
+// Whether a file can be created at `path` (bytes): its folder exists, is a folder, and lets
+// this user create files in it. False with *problem naming the folder and why.
+bool CheckOutputFolder(const std::string& path, vq::FailureDetail* problem);

@@ -40,12 +40,28 @@ const StatusText kTexts[] = {
      "intermediate \"bformat.wav\".\nPlease choose other output names."},
     {kBadState, "Internal error: a conversion step was called out of order."},
     {kBadParameter, "A setting of the conversion is out of range."},
+    {kNonFiniteInput,
+     "A sample is not a number (NaN) or is infinite: the file is damaged or was not written as audio.\n"
+     "Nothing was converted."},
     {kHrtfOpenFailed, "Error opening the head-related impulse responses (HRTF) file."},
     {kHrtfRateUnusable, "The HRTF file's sample rate cannot be used for this recording."},
     {kHrtfNotSofa, "The HRTF file is not a SOFA file."},
     {kHrtfNotHrirs, "The HRTF file holds no head-related impulse responses for two ears."},
     {kHrtfMalformed, "The HRTF file is damaged."},
 };
+
+// A word the shell passes on unchanged: quoted when it holds anything but plain characters.
+std::string ShellWord(const std::string& word)
+{
+    if (!word.empty() &&
+        word.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789/._-+=,") ==
+            std::string::npos)
+        return word;
+    std::string quoted = "'";
+    for (char c : word)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
 
 std::string Substitute(const char* text, const std::string& value)
 {
@@ -73,6 +89,12 @@ std::string StatusMessage(int code, const std::string& filterMatrix, const Failu
         return message;
     }
     return "Unknown error.";
+}
+
+std::string FilterMatrixHint(int sampleRate, const std::string& filtersDir)
+{
+    return "To make one: vessarquilix-mkfilters --rates " + std::to_string(sampleRate) + " --out " +
+           ShellWord(filtersDir);
 }
 
 std::vector<int> StatusCodes()

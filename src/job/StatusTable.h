@@ -23,6 +23,10 @@ enum JobStatus : int {
 std::string StatusMessage(int code, const std::string& filterMatrix = std::string(),
                           const FailureDetail& detail = FailureDetail());
 
+// What to run to make the missing filter matrix for a rate in a directory:
+// "To make one: vessarquilix-mkfilters --rates 48000 --out DIR" (DIR quoted for the shell).
+std::string FilterMatrixHint(int sampleRate, const std::string& filtersDir);
+
 // Every code of the table.
 std::vector<int> StatusCodes();
 

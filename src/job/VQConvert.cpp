@@ -18,6 +18,7 @@
 #include "surround/UhjEncoder.h"
 #include "surround/VirtualMicFiveOneDecoder.h"
 
+#include <wx/filefn.h>
 #include <wx/utils.h>
 
 #include <algorithm>
@@ -105,8 +106,15 @@ bool VQParams::CollectOutputs(const std::string inputs[2], const std::string& fi
 
     // Nothing is opened for writing when any of them is a file the run reads or another
     // file it writes: the user's recordings are never overwritten.
-    if (vq::OutputsCollide(written.data(), static_cast<int>(written.size()), {inputs[0], inputs[1], filter}))
-        return Fail(vq::kOutputOverwritesInput);
+    vq::PathClash clash;
+    if (vq::OutputsCollide(written.data(), static_cast<int>(written.size()), {inputs[0], inputs[1], filter}, &clash))
+        return Fail(vq::kOutputOverwritesInput, {clash.output, clash.Reason()});
+    // An output that cannot be created fails now, not after the planning and a whole pass.
+    for (const std::string& path : *outputs) {
+        vq::FailureDetail problem;
+        if (!CheckOutputFolder(path, &problem))
+            return Fail(vq::kOutputOpenFailed, problem);
+    }
     return true;
 }
 
@@ -182,7 +190,9 @@ bool VQParams::RunConversion()
     const int inputCount = FirstInputIsWholeTake() ? 1 : 2;
     for (int k = 0; k < inputCount; ++k)
         if (!m_files[k].FileExists())
-            return Fail(kMissingInputFile, {Utf8(GetFullPath(k)), "no such file"});
+            return Fail(
+                kMissingInputFile,
+                {Utf8(GetFullPath(k)), wxDirExists(GetFullPath(k)) ? "a folder, not a sound file" : "no such file"});
     std::string inputs[2];
     for (int k = 0; k < inputCount; ++k)
         if (!ToFileSystemPath(GetFullPath(k), &inputs[k]))
@@ -197,7 +207,8 @@ bool VQParams::RunConversion()
     SelectFilterMatrix(m_convolver->m_inputInfo.samplerate);
     SetStatusText(wxString::Format("%d Hz", m_convolver->m_inputInfo.samplerate), 1);
     if (!m_files[kFilterMatrix].FileExists())
-        return Fail(kMissingFilterMatrix);
+        return Fail(kMissingFilterMatrix,
+                    {"", vq::FilterMatrixHint(m_convolver->m_inputInfo.samplerate, Utf8(GetFiltersDir()))});
     std::string filter;
     if (!ToFileSystemPath(GetFullPath(kFilterMatrix), &filter))
         return Fail(m_status);

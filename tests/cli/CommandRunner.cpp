@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,6 +25,17 @@ std::string Drain(int fd)
     return text;
 }
 
+// The command starts as from a shell: every signal at its default, none blocked, whatever
+// this test program has set for itself.
+void DefaultSignals()
+{
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ})
+        std::signal(s, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+}
+
 }  // namespace
 
 CommandRunner::CommandRunner(std::string workDir, std::string home)
@@ -31,17 +43,15 @@ CommandRunner::CommandRunner(std::string workDir, std::string home)
 {
 }
 
-CommandResult CommandRunner::Run(const std::vector<std::string>& args) const
-{
-    return Execute(args, nullptr);
-}
-
 CommandResult CommandRunner::RunAndInterrupt(const std::vector<std::string>& args, const std::string& cue) const
 {
-    return Execute(args, &cue);
+    RunOptions options;
+    options.cue = cue;
+    options.signal = SIGINT;
+    return Run(args, options);
 }
 
-CommandResult CommandRunner::Execute(const std::vector<std::string>& args, const std::string* interruptCue) const
+CommandResult CommandRunner::Run(const std::vector<std::string>& args, const RunOptions& options) const
 {
     int outPipe[2], errPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0)
@@ -54,9 +64,17 @@ CommandResult CommandRunner::Execute(const std::vector<std::string>& args, const
         close(errPipe[0]);
         if (chdir(m_workDir.c_str()) != 0)
             _exit(127);
+        if (options.removeWorkingDirectory && rmdir(m_workDir.c_str()) != 0)
+            _exit(127);
+        DefaultSignals();
+        if (options.fileSizeLimit > 0) {
+            const rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        }
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
         unsetenv("XDG_CONFIG_HOME");
+        unsetenv("XDG_CACHE_HOME");
         setenv("HOME", m_home.c_str(), 1);
         std::vector<char*> argv;
         for (const std::string& a : args)
@@ -68,17 +86,22 @@ CommandResult CommandRunner::Execute(const std::vector<std::string>& args, const
     close(outPipe[1]);
     close(errPipe[1]);
     CommandResult result;
-    if (interruptCue) {
-        // Read standard error until the cue appears, then press Ctrl-C.
+    if (!options.cue.empty()) {
+        // Read standard error until the cue appears, then act.
         char buffer[256];
         ssize_t n;
-        while (result.err.find(*interruptCue) == std::string::npos && (n = read(errPipe[0], buffer, sizeof buffer)) > 0)
+        while (result.err.find(options.cue) == std::string::npos && (n = read(errPipe[0], buffer, sizeof buffer)) > 0)
             result.err.append(buffer, static_cast<std::size_t>(n));
-        kill(pid, SIGINT);
+        if (options.signal != 0)
+            kill(pid, options.signal);
+        if (options.closeErrorAtCue) {
+            close(errPipe[0]);
+            errPipe[0] = -1;
+        }
     }
     // Standard output is small; standard error may carry progress: read both.
     pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-    int openPipes = 2;
+    int openPipes = errPipe[0] >= 0 ? 2 : 1;
     while (openPipes > 0 && poll(fds, 2, 60000) > 0) {
         for (pollfd& p : fds) {
             if (p.fd < 0 || !(p.revents & (POLLIN | POLLHUP)))

@@ -3,9 +3,12 @@
 #include "convolver/ConvolverFixture.h"
 
 #include "common/EngineStatus.h"
+#include "common/FiniteSamples.h"
 
 #include <sys/resource.h>
 
+#include <cfloat>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -164,6 +167,9 @@ TEST(EngineFiles, OutputsNeverReplaceTheFilesTheRunReads)
         for (int i = 0; i < 4; ++i)
             engine.SetOutputFileName(i, c.outputs[i]);
         EXPECT_EQ(engine.Run(), c.expected) << c.what;
+        if (c.expected == vq::kOutputOverwritesInput) {  // the pair of names that clash
+            EXPECT_NE(engine.m_failure.reason.find("the same file as"), std::string::npos) << c.what;
+        }
     }
     EXPECT_EQ(fs::file_size(front), frontBytes);
     EXPECT_EQ(ReadAudio(rear).info.frames, 500);
@@ -245,6 +251,34 @@ TEST(EngineFiles, ReadFailuresDuringTheRunAreReported)
     OpenRecording(engine, again, {dir.File("b.wav")});
     Truncate(again.matrix, 300);
     EXPECT_EQ(engine.Run(), vq::kFilterMatrixReadFailed);
+}
+
+// The sweep for NaN and infinities, against a plain scan: every place, the tail after the
+// last whole group of four, and the extremes of the finite numbers, which are no finding.
+TEST(EngineFiles, NonFiniteSamplesAreFoundWhereverTheyAre)
+{
+    const double finite[] = {0.0, -0.0, DBL_MAX, -DBL_MAX, DBL_MIN / 8, 1e300};
+    const double bad[] = {std::nan(""), HUGE_VAL, -HUGE_VAL};
+    for (const int channels : {1, 2, 3, 4}) {
+        const std::int64_t frames = 7;
+        std::vector<double> samples(static_cast<std::size_t>(frames * channels));
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            samples[i] = finite[i % 6];
+        vq::NonFiniteSample found;
+        EXPECT_FALSE(vq::FindNonFinite(samples.data(), frames, channels, &found)) << channels;
+        for (std::size_t at = 0; at < samples.size(); ++at) {
+            for (const double value : bad) {
+                std::vector<double> copy = samples;
+                if (at + 1 < copy.size())
+                    copy.back() = bad[0];  // a later one does not hide the first
+                copy[at] = value;
+                ASSERT_TRUE(vq::FindNonFinite(copy.data(), frames, channels, &found)) << channels << " " << at;
+                EXPECT_EQ(found.frame, static_cast<std::int64_t>(at) / channels);
+                EXPECT_EQ(found.channel, static_cast<int>(at % channels));
+                EXPECT_EQ(std::isnan(found.value), std::isnan(value));
+            }
+        }
+    }
 }
 
 TEST(EngineFilesDeathTest, AWriteThatTheDiskRefusesIsReported)

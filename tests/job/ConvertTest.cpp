@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <clocale>
 #include <functional>
 #include <cmath>
@@ -110,6 +113,8 @@ struct FailureCase {
     const char* what;
     int status;
     std::function<void(JobSetup&, VQParams&)> arrange;
+    // What the message must name, in the set-up's directory: files, folders, numbers.
+    std::vector<std::string> mentions;
 };
 
 void WriteText(const std::string& path)
@@ -119,62 +124,134 @@ void WriteText(const std::string& path)
     std::fclose(f);
 }
 
-TEST(Convert, EveryFailureIsReportedWithItsCodeAndCreatesNoOutput)
+// A copy of `signal` with `value` at sample `at`.
+Signal With(Signal signal, std::size_t at, double value)
 {
+    signal[at] = value;
+    return signal;
+}
+
+TEST(Convert, EveryFailureIsReportedWithItsCodeNamesItsFileAndCreatesNoOutput)
+{
+    const double nan = std::nan("");
+    const double inf = HUGE_VAL;
     const FailureCase cases[] = {
-        {"second input missing", VQParams::kMissingInputFile,
-         [](JobSetup&, VQParams& p) { p.SetFileName(1, "nowhereR.wav"); }},
-        {"no matrix for 44100 Hz", VQParams::kMissingFilterMatrix,
+        {"second input missing",
+         VQParams::kMissingInputFile,
+         [](JobSetup&, VQParams& p) { p.SetFileName(1, "nowhereR.wav"); },
+         {"nowhereR.wav: no such file"}},
+        {"an input that is a folder",
+         VQParams::kMissingInputFile,
+         [](JobSetup& s, VQParams& p) {
+             fs::create_directory(s.File("dirR.wav"));
+             p.SetFileName(1, s.File("dirR.wav"));
+         },
+         {"dirR.wav: a folder"}},
+        {"no matrix for 44100 Hz",
+         VQParams::kMissingFilterMatrix,
          [](JobSetup& s, VQParams& p) {
              WriteAFormat(s.File("lowF.wav"), s.File("lowR.wav"), s.capsules, 44100);
              p.SetFileName(0, s.File("lowF.wav"));
              p.SetFileName(1, s.File("lowR.wav"));
-         }},
-        {"inputs at different rates", vq::kSampleRateMismatch,
+         },
+         {"filters/FilterMatrix_44100.wav", "vessarquilix-mkfilters --rates 44100 --out "}},
+        {"inputs at different rates",
+         vq::kSampleRateMismatch,
          [](JobSetup& s, VQParams& p) {
              WriteChannels(s.File("oddR.wav"), {s.capsules[2], s.capsules[3]}, 44100);
              p.SetFileName(1, s.File("oddR.wav"));
-         }},
-        {"inputs of different lengths", vq::kLengthMismatch,
+         },
+         {"oddR.wav: 44100 Hz, the other input 48000 Hz"}},
+        {"inputs of different lengths",
+         vq::kLengthMismatch,
          [](JobSetup& s, VQParams& p) {
              WriteChannels(s.File("oddR.wav"), {Signal(10, 0.1), Signal(10, 0.1)});
              p.SetFileName(1, s.File("oddR.wav"));
-         }},
-        {"a mono second input", vq::kChannelCountMismatch,
+         },
+         {"oddR.wav: 10 frames"}},
+        {"a mono second input",
+         vq::kChannelCountMismatch,
          [](JobSetup& s, VQParams& p) {
              WriteChannels(s.File("oddR.wav"), {s.capsules[2]});
              p.SetFileName(1, s.File("oddR.wav"));
-         }},
-        {"an input that is no sound file", vq::kInputOpenFailed,
+         },
+         {"oddR.wav: 1 channels"}},
+        {"an input that is no sound file",
+         vq::kInputOpenFailed,
          [](JobSetup& s, VQParams& p) {
              WriteText(s.File("textR.wav"));
              p.SetFileName(1, s.File("textR.wav"));
-         }},
-        {"a matrix that is no sound file", vq::kFilterMatrixOpenFailed,
-         [](JobSetup& s, VQParams&) { WriteText(s.File("filters/FilterMatrix_48000.wav")); }},
-        {"a two-channel matrix", vq::kFilterMatrixChannels,
+         },
+         {"textR.wav: "}},
+        {"NaN in the rear input",
+         vq::kNonFiniteInput,
+         [nan](JobSetup& s, VQParams& p) {
+             WriteChannels(s.File("nanR.wav"), {s.capsules[2], With(s.capsules[3], 1234, nan)});
+             p.SetFileName(1, s.File("nanR.wav"));
+         },
+         {"nanR.wav: frame 1234, channel 2 holds NaN"}},
+        {"an infinity in the front input, a NaN later in the rear",
+         vq::kNonFiniteInput,
+         [nan, inf](JobSetup& s, VQParams& p) {
+             WriteChannels(s.File("infF.wav"), {With(s.capsules[0], 3000, -inf), s.capsules[1]}, 48000,
+                           SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+             WriteChannels(s.File("infR.wav"), {With(s.capsules[2], 3001, nan), s.capsules[3]}, 48000,
+                           SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+             p.SetFileName(0, s.File("infF.wav"));
+             p.SetFileName(1, s.File("infR.wav"));
+         },
+         {"infF.wav: frame 3000, channel 1 holds -infinity"}},
+        {"NaN in the filter matrix",
+         vq::kNonFiniteInput,
+         [nan](JobSetup& s, VQParams&) {
+             FilterMatrix filters = s.filters;
+             filters[2][1][5] = nan;  // filter from BLD to X: frame 2 * 32 + 5, channel 2
+             WriteFilterMatrix(s.File("filters/FilterMatrix_48000.wav"), filters);
+         },
+         {"FilterMatrix_48000.wav: frame 69, channel 2 holds NaN"}},
+        {"a matrix that is no sound file",
+         vq::kFilterMatrixOpenFailed,
+         [](JobSetup& s, VQParams&) { WriteText(s.File("filters/FilterMatrix_48000.wav")); },
+         {"filters/FilterMatrix_48000.wav"}},
+        {"a two-channel matrix",
+         vq::kFilterMatrixChannels,
          [](JobSetup& s, VQParams&) {
              WriteChannels(s.File("filters/FilterMatrix_48000.wav"), {Signal(64, 0.1), Signal(64, 0.1)});
-         }},
-        {"an output in a missing directory", vq::kOutputOpenFailed,
-         [](JobSetup& s, VQParams& p) { p.SetOutputPath(0, s.File("missing/out.wav")); }},
-        {"an output that is an input", vq::kOutputOverwritesInput,
-         [](JobSetup& s, VQParams& p) { p.SetOutputPath(0, s.File("takeR.wav")); }},
-        {"an output that is the filter matrix", vq::kOutputOverwritesInput,
-         [](JobSetup& s, VQParams& p) { p.SetOutputPath(0, s.File("filters/FilterMatrix_48000.wav")); }},
-        {"two outputs of one name", vq::kOutputOverwritesInput,
+         },
+         {"filters/FilterMatrix_48000.wav: 2 rows"}},
+        {"an output in a missing directory",
+         vq::kOutputOpenFailed,
+         [](JobSetup& s, VQParams& p) { p.SetOutputPath(0, s.File("missing/out.wav")); },
+         {"missing: no such folder, so the output out.wav cannot be written"}},
+        {"an output in a folder that is a file",
+         vq::kOutputOpenFailed,
+         [](JobSetup& s, VQParams& p) { p.SetOutputPath(0, s.File("takeF.wav/out.wav")); },
+         {"takeF.wav: "}},
+        {"an output that is an input",
+         vq::kOutputOverwritesInput,
+         [](JobSetup& s, VQParams& p) { p.SetOutputPath(0, s.File("takeR.wav")); },
+         {"takeR.wav: the same file as /"}},
+        {"an output that is the filter matrix",
+         vq::kOutputOverwritesInput,
+         [](JobSetup& s, VQParams& p) { p.SetOutputPath(0, s.File("filters/FilterMatrix_48000.wav")); },
+         {"FilterMatrix_48000.wav: the same file as /"}},
+        {"two outputs of one name",
+         vq::kOutputOverwritesInput,
          [](JobSetup&, VQParams& p) {
              p.m_fileLayout = 0;
              p.UpdateOutputNames();
-             p.SetOutputPath(3, "take_W.wav");
-         }},
-        {"a 5.1 output named like the intermediate", vq::kOutputOverwritesInput,
+             p.SetOutputPath(3, "./take_W.wav");
+         },
+         {"./take_W.wav: the same file as the output take_W.wav"}},
+        {"a 5.1 output named like the intermediate",
+         vq::kOutputOverwritesInput,
          [](JobSetup& s, VQParams& p) {
              p.m_outputMode = 1;
              p.UpdateOutputNames();
              p.m_keepBFormat = "bformat.wav";
              p.SetOutputPath(0, s.File("bformat.wav"));
-         }},
+         },
+         {"bformat.wav: the same file as the output /"}},
     };
     for (const FailureCase& c : cases) {
         JobSetup setup;
@@ -185,9 +262,54 @@ TEST(Convert, EveryFailureIsReportedWithItsCodeAndCreatesNoOutput)
         EXPECT_FALSE(p.Convert()) << c.what;
         EXPECT_EQ(p.m_status, c.status) << c.what;
         EXPECT_EQ(p.m_convolver, nullptr);
-        EXPECT_NE(p.GetErrorMessage(), "Unknown error.") << c.what;
+        const std::string message(p.GetErrorMessage().utf8_str());
+        EXPECT_EQ(
+            message.find(vq::StatusMessage(c.status, std::string(p.GetFullPath(VQParams::kFilterMatrix).utf8_str()))),
+            0u)
+            << c.what << ": the table's text comes first\n"
+            << message;
+        for (const std::string& mention : c.mentions)
+            EXPECT_NE(message.find(mention), std::string::npos) << c.what << ": " << mention << " in\n" << message;
         EXPECT_EQ(std::distance(fs::directory_iterator(setup.dir.Path()), fs::directory_iterator()), before)
             << c.what << ": no file may be created";
+    }
+}
+
+TEST(Convert, AnOutputFolderThatCannotBeWrittenIsNamed)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "the superuser may write in any folder";
+    JobSetup setup;
+    fs::create_directory(setup.File("locked"));
+    fs::permissions(setup.File("locked"), fs::perms::owner_read | fs::perms::owner_exec);
+    VQParams p(nullptr);
+    setup.Configure(p);
+    p.SetOutputPath(0, setup.File("locked/out.wav"));
+    EXPECT_FALSE(p.Convert());
+    EXPECT_EQ(p.m_status, vq::kOutputOpenFailed);
+    EXPECT_NE(p.GetErrorMessage().Find(setup.File("locked") + ": cannot create files in it"), wxNOT_FOUND)
+        << p.GetErrorMessage();
+    fs::permissions(setup.File("locked"), fs::perms::owner_all);
+}
+
+// An output that cannot be created is known before anything is planned or computed, in
+// 5.1 mode too, where the outputs come after a whole B-format pass.
+TEST(Convert, OutputFoldersAreCheckedBeforeAnyStageBegins)
+{
+    for (int mode : {0, 1}) {
+        JobSetup setup;
+        VQParams p(nullptr);
+        setup.Configure(p);
+        p.m_outputMode = mode;
+        p.m_fileLayout = 1;
+        p.UpdateOutputNames();
+        p.SetOutputPath(1, setup.File("gone/second.wav"));
+        EXPECT_FALSE(p.Convert()) << "mode " << mode;
+        EXPECT_EQ(p.m_status, vq::kOutputOpenFailed) << "mode " << mode;
+        EXPECT_TRUE(setup.view.stages.empty()) << "mode " << mode << ": " << setup.view.stages.size() << " stages";
+        EXPECT_NE(p.GetErrorMessage().Find(setup.File("gone") + ": no such folder"), wxNOT_FOUND)
+            << p.GetErrorMessage();
+        EXPECT_FALSE(fs::exists(setup.File("bformat.wav"))) << "mode " << mode;
     }
 }
 
@@ -216,13 +338,15 @@ TEST(Convert, MissingMatrixMessageNamesTheFileForTheInputRate)
     setup.Configure(p);
     EXPECT_FALSE(p.Convert());
     EXPECT_EQ(p.GetErrorMessage(), "Missing filter matrix (" + setup.File("filters/FilterMatrix_44100.wav") +
-                                       ").\nPlease check your filters directory.");
+                                       ").\nPlease check your filters directory.\n"
+                                       "To make one: vessarquilix-mkfilters --rates 44100 --out " +
+                                       setup.File("filters"));
 }
 
 TEST(Convert, CancelLeavesNoOutputInAnyPass)
 {
     for (int mode : {VQParams::kModeBFormat, VQParams::kModeSurround}) {
-        for (int cancelAt : {1, 2}) {  // during the conversion, during its autorange
+        for (int stage : {1, 2}) {  // during the conversion, during its autorange
             JobSetup setup(20000, 16);
             VQParams p(nullptr);
             setup.Configure(p);
@@ -230,15 +354,38 @@ TEST(Convert, CancelLeavesNoOutputInAnyPass)
             p.UpdateOutputNames();
             p.m_bformatAutorange = p.m_surroundAutorange = true;
             p.m_keepBFormat = "bformat.wav";
-            setup.view.cancelAtUpdate = cancelAt;
+            setup.view.cancelInStage = stage;
             EXPECT_TRUE(p.Convert());
             EXPECT_EQ(p.m_status, -1);
             EXPECT_EQ(setup.view.open, 0);
             for (const char* name : {"take_5.1.wav", "take_WXYZ.wav", "bformat.wav"})
-                EXPECT_FALSE(fs::exists(setup.File(name))) << name << ", mode " << mode << ", update " << cancelAt;
-            EXPECT_EQ(setup.view.stages.size(), static_cast<std::size_t>(cancelAt));
+                EXPECT_FALSE(fs::exists(setup.File(name))) << name << ", mode " << mode << ", stage " << stage;
+            EXPECT_EQ(setup.view.stages.size(), static_cast<std::size_t>(stage));
         }
     }
+}
+
+// Measuring the transforms of long filters takes seconds: the stage begins before, and a
+// cancel is heard before any output is created, so that Ctrl-C is not left waiting.
+TEST(Convert, ACancelIsHeardWhileTheTransformsArePlanned)
+{
+    JobSetup setup(2000, 16);
+    VQParams p(nullptr);
+    setup.Configure(p);
+    std::vector<std::string> seenAtFirstUpdate;
+    setup.view.observe = [&](int) {
+        if (setup.view.updates == 1)
+            for (const auto& entry : fs::directory_iterator(setup.dir.Path()))
+                seenAtFirstUpdate.push_back(entry.path().filename().string());
+    };
+    setup.view.cancelAtUpdate = 1;
+    EXPECT_TRUE(p.Convert());
+    EXPECT_EQ(p.m_status, -1);
+    EXPECT_EQ(setup.view.stages, std::vector<std::string>{"VessarQuilix|Converting to B-Format..."});
+    std::sort(seenAtFirstUpdate.begin(), seenAtFirstUpdate.end());
+    EXPECT_EQ(seenAtFirstUpdate, (std::vector<std::string>{"filters", "takeF.wav", "takeR.wav"}))
+        << "no output (not even a temporary) exists yet at the first chance to cancel";
+    EXPECT_FALSE(fs::exists(setup.File("take_WXYZ.wav")));
 }
 
 TEST(Convert, FormatZeroTakesTheFirstInputsFormatAndKeepsIt)

@@ -11,9 +11,13 @@ void RecordingView::Begin(const wxString& title, const wxString& message)
     ++open;
 }
 
-bool RecordingView::Update(int)
+bool RecordingView::Update(int permille)
 {
     ++updates;
+    if (observe)
+        observe(permille);
+    if (cancelInStage != 0 && static_cast<int>(stages.size()) == cancelInStage)
+        return false;
     return cancelAtUpdate == 0 || updates < cancelAtUpdate;
 }
 

@@ -10,6 +10,7 @@
 #include "support/WxTestSupport.h"
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ public:
     void End() override;
 
     int cancelAtUpdate = 0;  // 1-based; 0 never cancels
+    int cancelInStage = 0;   // cancel at the first update of this stage (1-based); 0 never
+    // Called at every update, before the answer is given.
+    std::function<void(int permille)> observe;
     int updates = 0;
     std::vector<std::string> stages;  // "title|message" of each Begin
     int open = 0;                     // Begins not yet ended

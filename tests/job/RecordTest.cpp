@@ -195,7 +195,7 @@ TEST(Record, EveryStatusCodeHasItsMessage)
     const std::vector<int> codes = vq::StatusCodes();
     std::vector<int> returned = {VQParams::kMissingFilterMatrix, VQParams::kMissingInputFile,
                                  VQParams::kUnrepresentablePath};
-    for (int code = vq::kFilterMatrixNotOpen; code <= vq::kBadParameter; ++code)
+    for (int code = vq::kFilterMatrixNotOpen; code <= vq::kNonFiniteInput; ++code)
         returned.push_back(code);
     for (int code = vq::kHrtfOpenFailed; code <= vq::kHrtfMalformed; ++code)
         returned.push_back(code);
@@ -210,6 +210,11 @@ TEST(Record, EveryStatusCodeHasItsMessage)
     }
     for (int removed : {256, 257, 258, 259, 260, 261, 262, 264, 266})
         EXPECT_EQ(vq::StatusMessage(removed), "Unknown error.") << removed;
+    // How to make a missing matrix, with a directory the shell takes as one word.
+    EXPECT_EQ(vq::FilterMatrixHint(44100, "/data/filters"),
+              "To make one: vessarquilix-mkfilters --rates 44100 --out /data/filters");
+    EXPECT_EQ(vq::FilterMatrixHint(48000, "/my filters/Bob's"),
+              "To make one: vessarquilix-mkfilters --rates 48000 --out '/my filters/Bob'\\''s'");
     // The file and the reason follow the text.
     p.m_status = vq::kInputOpenFailed;
     p.m_failure = {"/takes/oddR.wav", "No such file or directory"};

@@ -4,6 +4,7 @@
 
 #include "common/EngineStatus.h"
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -67,6 +68,9 @@ TEST(SurroundFiles, OutputsThatCannotBeCreatedOrWouldReplaceTheInput)
         Configure(engine, input, {}, c.outputs);
         EXPECT_EQ(engine.Run(), c.expected) << c.what;
         EXPECT_EQ(engine.starts, 0) << c.what;
+        if (c.expected == vq::kOutputOverwritesInput) {  // the pair of names that clash
+            EXPECT_NE(engine.m_failure.reason.find("the same file as"), std::string::npos) << c.what;
+        }
     }
     EXPECT_FALSE(fs::exists(dir.File("L.wav"))) << "no output is left when one cannot be created";
     EXPECT_FALSE(fs::exists(dir.File("a.wav"))) << "nothing is created when an output names the input";
@@ -101,6 +105,30 @@ TEST(SurroundFiles, AnInputCutShortDuringTheRunIsReported)
     EXPECT_FALSE(engine.m_aborted);
     EXPECT_EQ(engine.starts, 1);
     EXPECT_EQ(engine.ends, 1);
+}
+
+// A sample that is NaN or infinite would run on through the LFE filter: the decoder stops
+// at the first one, names it, and keeps nothing.
+TEST(SurroundFiles, SamplesThatAreNotNumbersAreRefused)
+{
+    for (const double bad : {std::nan(""), -HUGE_VAL}) {
+        TempDir dir;
+        BFormat wxyz = RandomBFormat(40000, 5);
+        wxyz[1][30001] = bad;
+        wxyz[3][30000] = bad;  // Z is not decoded, yet it is the earlier frame
+        WriteBFormat(dir.File("in.wav"), wxyz);
+        const auto names = OutputNames(dir, 1);
+        RecordingSurrounder engine(60.0, 1);
+        Configure(engine, dir.File("in.wav"), {}, names);
+        engine.m_requestedBufferLength = 7000;
+        EXPECT_EQ(engine.Run(), vq::kNonFiniteInput);
+        EXPECT_EQ(engine.m_failure.path, dir.File("in.wav"));
+        EXPECT_EQ(engine.m_failure.reason, std::string("frame 30000, channel 4 holds ") +
+                                               (std::isnan(bad) ? "NaN" : "-infinity") +
+                                               " (frames count from 0, channels from 1)");
+        EXPECT_FALSE(fs::exists(names[0]));
+        EXPECT_EQ(engine.ends, 1);
+    }
 }
 
 TEST(SurroundFilesDeathTest, AWriteThatTheDiskRefusesIsReported)

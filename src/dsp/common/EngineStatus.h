@@ -28,6 +28,7 @@ enum EngineStatus : int {
     kOutputOverwritesInput = 527,   // an output names an input, the filter matrix or another output
     kBadState = 528,                // an operation called out of order (Autorange before Run, ...)
     kBadParameter = 529,            // an argument is out of range (an input index, a missing path, ...)
+    kNonFiniteInput = 530,          // an input or the filter matrix holds NaN or an infinity
 
     // Head-related impulse responses for headphone decoding; the HRIR set keeps a reason
     // text that says what exactly is wrong.

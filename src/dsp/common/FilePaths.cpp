@@ -21,15 +21,25 @@ bool SameFile(const std::string& a, const std::string& b)
     return !ec && pa == pb;
 }
 
-bool OutputsCollide(const std::string* outputs, int count, const std::vector<std::string>& readPaths)
+std::string PathClash::Reason() const
 {
+    return (otherIsOutput ? "the same file as the output " : "the same file as ") + other;
+}
+
+bool OutputsCollide(const std::string* outputs, int count, const std::vector<std::string>& readPaths, PathClash* clash)
+{
+    const auto found = [&](int i, const std::string& other, bool otherIsOutput) {
+        if (clash)
+            *clash = PathClash{outputs[i], other, otherIsOutput};
+        return true;
+    };
     for (int i = 0; i < count; ++i) {
         for (const std::string& read : readPaths)
             if (SameFile(outputs[i], read))
-                return true;
+                return found(i, read, false);
         for (int other = 0; other < i; ++other)
             if (SameFile(outputs[i], outputs[other]))
-                return true;
+                return found(i, outputs[other], true);
     }
     return false;
 }

@@ -73,7 +73,6 @@ private:
     std::vector<File> m_files;
     WriterOptions m_options;
     bool m_integer = false;
-    bool m_needsZeroMask = false;
     double m_scale = 1.0;
     double m_offset = 0.0;
     std::vector<double> m_interleaved;

@@ -34,7 +34,7 @@ int ChooseFftLength(int filterLength)
 
 BlockConvolver::~BlockConvolver() = default;
 
-int BlockConvolver::Configure(int filterLength, int fftLength, int slots)
+int BlockConvolver::Configure(int filterLength, int fftLength, int slots, const std::function<bool()>& carryOn)
 {
     m_forwardPlan = FftwPlan();
     m_inversePlan = FftwPlan();
@@ -63,13 +63,17 @@ int BlockConvolver::Configure(int filterLength, int fftLength, int slots)
     // One plan of each direction serves every slot through the new-array execute calls:
     // all arrays come from fftw_malloc and share its alignment.
     Scratch& s = m_scratch.front();
+    if (carryOn && !carryOn())
+        return kStatusCancelled;
     m_forwardPlan =
         FftwPlan::RealToComplex(fftLength, s.frame.data(), s.inputSpectra[0].data(), kPlanFlags, kPlanTimeLimitSeconds);
+    if (!m_forwardPlan)
+        return kFftSetupFailed;
+    if (carryOn && !carryOn())
+        return kStatusCancelled;
     m_inversePlan = FftwPlan::ComplexToReal(fftLength, s.outputSpectrum.data(), s.results[0].data(), kPlanFlags,
                                             kPlanTimeLimitSeconds);
-    if (!m_forwardPlan || !m_inversePlan)
-        return kFftSetupFailed;
-    return kStatusOk;
+    return m_inversePlan ? kStatusOk : kFftSetupFailed;
 }
 
 void BlockConvolver::SetFilter(int input, int output, const double* taps, int stride, double gain)

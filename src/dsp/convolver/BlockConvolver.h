@@ -13,6 +13,7 @@
 #include <fftw3.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace vq {
@@ -27,8 +28,10 @@ public:
     BlockConvolver& operator=(const BlockConvolver&) = delete;
 
     // Sizes every array for filters of `filterLength` taps, transforms of `fftLength`
-    // points and `slots` threads, and plans the transforms. Status code, 0 on success.
-    int Configure(int filterLength, int fftLength, int slots);
+    // points and `slots` threads, and plans the transforms. Measuring a long transform takes
+    // up to a second, so `carryOn` (when given) is asked before each plan: false stops
+    // there with kStatusCancelled. Status code, 0 on success.
+    int Configure(int filterLength, int fftLength, int slots, const std::function<bool()>& carryOn = {});
 
     // Sets the filter from input `input` to output `output`: `taps` holds filterLength
     // values `stride` doubles apart, each multiplied by `gain`.

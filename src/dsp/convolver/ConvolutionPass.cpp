@@ -1,6 +1,7 @@
 #include "convolver/ConvolutionPass.h"
 
 #include "common/EngineStatus.h"
+#include "common/FiniteSamples.h"
 
 #include <algorithm>
 #include <cstring>
@@ -65,12 +66,21 @@ int ConvolutionPass::FillStaging(int set, std::int64_t chunk)
     double* scratch = m_readScratch.data();
     for (std::int64_t done = 0; done < available;) {
         const std::int64_t n = std::min(m_readPiece, available - done);
+        // NaN or an infinity would spread through every later block: the first one (the
+        // earliest frame of any file) ends the pass.
+        int badFile = -1;
+        NonFiniteSample bad;
         for (int file = 0; file < m_inputs.fileCount; ++file) {
             if (sf_readf_double(m_inputs.files[file], scratch, n) != n) {
                 m_readFailure = {m_inputs.paths[file], "it ended before its stated length"};
                 return kInputReadFailed;
             }
             const int width = m_inputs.channels[file];
+            NonFiniteSample found;
+            if (FindNonFinite(scratch, n, width, &found) && (badFile < 0 || found.frame < bad.frame)) {
+                badFile = file;
+                bad = found;
+            }
             for (int k = 0; k < kMatrixSize; ++k) {
                 if (m_inputs.capsuleFile[k] != file)
                     continue;
@@ -79,6 +89,10 @@ int ConvolutionPass::FillStaging(int set, std::int64_t chunk)
                 for (std::int64_t i = 0; i < n; ++i)
                     out[i] = in[i * width];
             }
+        }
+        if (badFile >= 0) {
+            m_readFailure = {m_inputs.paths[badFile], DescribeNonFinite(bad, first + done)};
+            return kNonFiniteInput;
         }
         done += n;
     }
@@ -173,7 +187,7 @@ int ConvolutionPass::Run(BFormatSink& sink, PassProgress& progress, FailureDetai
     }
     if (status == kStatusOk)
         status = HandChunk(static_cast<int>((chunks - 1) % 2), chunks - 1);
-    if (status == kInputReadFailed && detail)
+    if ((status == kInputReadFailed || status == kNonFiniteInput) && detail)
         *detail = m_readFailure;
     return status;
 }

@@ -67,7 +67,8 @@ public:
     int Allocate(const PassInputs& inputs, std::int64_t chunkBlocks);
 
     // Runs the pass from frame 0 of every input. Returns 0, kStatusCancelled, the code of a
-    // failed read (detail names the file) or the code the sink returned.
+    // failed read or of a sample that is NaN or infinite (detail names the file, and the
+    // frame) or the code the sink returned.
     int Run(BFormatSink& sink, PassProgress& progress, FailureDetail* detail);
 
     std::int64_t ChunkFrames() const { return m_chunkFrames; }

@@ -2,6 +2,7 @@
 
 #include "bformat/HighPassFilter.h"
 #include "common/EngineStatus.h"
+#include "common/FiniteSamples.h"
 #include "common/OutputWriter.h"
 #include "common/WorkerPool.h"
 #include "convolver/BlockConvolver.h"
@@ -118,7 +119,9 @@ int QConvolver::AllocateBuffers()
     } catch (const std::bad_alloc&) {
         return kOutOfMemory;
     }
-    int status = m_convolver->Configure(m_filterLength, m_fftLength, m_pool->Slots());
+    // Measuring the transforms of long filters takes seconds: a cancel is heard between plans.
+    const auto carryOn = [this] { return ProgressUpdate(0, m_outputLength); };
+    int status = m_convolver->Configure(m_filterLength, m_fftLength, m_pool->Slots(), carryOn);
     if (status != kStatusOk)
         return status;
     return m_pass->Allocate(MakePassInputs(), chunkBlocks);
@@ -134,19 +137,28 @@ int QConvolver::TransformFilters()
         if (sf_seek(m_filterFile, sf_count_t(k) * m_filterLength, SEEK_SET) != sf_count_t(k) * m_filterLength ||
             sf_readf_double(m_filterFile, taps.get(), m_filterLength) != m_filterLength)
             return Refuse(kFilterMatrixReadFailed, m_filterPath, "it ended before its stated length");
+        NonFiniteSample bad;
+        if (FindNonFinite(taps.get(), m_filterLength, kChannels, &bad))
+            return Refuse(kNonFiniteInput, m_filterPath, DescribeNonFinite(bad, sf_count_t(k) * m_filterLength));
         for (int j = 0; j < kChannels; ++j)
             m_convolver->SetFilter(k, j, taps.get() + j, kChannels, m_gain);
     }
     return kStatusOk;
 }
 
-int QConvolver::RunPass(const char* title, const char* message)
+int QConvolver::ConvolveAll()
 {
     ProgressBridge bridge(*this);
-    ProgressStart(title, message);
     int status = m_pass->Run(*m_sink, bridge, &m_failure);
     if (status == kStatusOk && m_stage)
         status = m_stage->EndPass(&m_failure);
+    return status;
+}
+
+int QConvolver::RunPass(const char* title, const char* message)
+{
+    ProgressStart(title, message);
+    const int status = ConvolveAll();
     ProgressEnd();
     if (status == kStatusCancelled)
         m_aborted = true;
@@ -163,8 +175,12 @@ int QConvolver::Run()
     m_failure.Clear();
 
     int status = CheckSetup();
-    if (status == kStatusOk)
-        status = AllocateBuffers();
+    if (status != kStatusOk)
+        return status;
+    // The stage shows from the start of the preparation, so that the planning of the
+    // transforms can be cancelled like the pass.
+    ProgressStart(nullptr, nullptr);
+    status = AllocateBuffers();
     if (status == kStatusOk)
         status = OpenOutputFiles();
     if (status == kStatusOk)
@@ -180,8 +196,11 @@ int QConvolver::Run()
     if (status == kStatusOk) {
         m_sink = std::make_unique<Sink>(*this);
         m_writingBFormat = m_writeBFormat;
-        status = RunPass(nullptr, nullptr);
+        status = ConvolveAll();
     }
+    ProgressEnd();
+    if (status == kStatusCancelled)
+        m_aborted = true;
     if (status != kStatusOk) {
         Discard();
         return status;

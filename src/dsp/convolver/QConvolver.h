@@ -70,7 +70,10 @@ public:
     int OpenOutputFiles();
     void CloseFiles();
 
-    // Convolves the whole recording into the outputs: 0, -1 (cancelled) or a code.
+    // Convolves the whole recording into the outputs: 0, -1 (cancelled) or a code. A bad
+    // setup is refused before any progress is shown; the progress stage then covers the
+    // planning of the transforms too, which asks ProgressUpdate(0, total) between plans.
+    // 530 when an input holds NaN or an infinity (m_failure names the file and the frame).
     int Run();
     // After a finished Run: renders the outputs again, scaled by one factor so that the
     // largest absolute sample becomes 0.5 and with the mean of all output samples removed
@@ -136,6 +139,7 @@ private:
     void UpdateOutputLength();
     int AllocateBuffers();
     int TransformFilters();
+    int ConvolveAll();
     int RunPass(const char* title, const char* message);
     int OpenDecodedFiles();
     int Commit();

@@ -152,8 +152,9 @@ int QConvolver::OpenOutputFiles()
     // output: the user's recordings are never opened for writing.
     std::vector<std::string> reads(m_inputPaths, m_inputPaths + InputFileCount());
     reads.push_back(m_filterPath);
-    if (OutputsCollide(m_outputFileNames, m_outputFileCount, reads))
-        return kOutputOverwritesInput;
+    PathClash clash;
+    if (OutputsCollide(m_outputFileNames, m_outputFileCount, reads, &clash))
+        return Refuse(kOutputOverwritesInput, clash.output, clash.Reason());
     const OutputLayout& layout = vq::BFormatLayout(m_convention, m_outputFileCount);
     m_outputInfo.samplerate = m_inputInfo.samplerate;
     m_outputInfo.channels = static_cast<int>(layout.front().channels.size());

@@ -3,6 +3,7 @@
 #include "common/EngineStatus.h"
 #include "surround/DecodeStage.h"
 #include "surround/VirtualMicFiveOneDecoder.h"
+#include "common/FiniteSamples.h"
 
 #include <algorithm>
 #include <cmath>
@@ -58,10 +59,14 @@ int Surrounder::AllocateBuffers()
     return ok ? kStatusOk : kOutOfMemory;
 }
 
-int Surrounder::DecodePiece(sf_count_t count)
+int Surrounder::DecodePiece(sf_count_t first, sf_count_t count)
 {
     if (sf_readf_double(m_inputFile, m_readBuffer.data(), count) != count)
         return Refuse(kInputReadFailed, m_inputPath, "it ended before its stated length");
+    // NaN or an infinity would run on through the LFE filter into every later sample.
+    NonFiniteSample bad;
+    if (FindNonFinite(m_readBuffer.data(), count, kInputChannels, &bad))
+        return Refuse(kNonFiniteInput, m_inputPath, DescribeNonFinite(bad, first));
     const double* in = m_readBuffer.data();
     double* wxyz[4] = {m_bformat[0].data(), m_bformat[1].data(), m_bformat[2].data(), m_bformat[3].data()};
     for (sf_count_t n = 0; n < count; ++n, in += kInputChannels)
@@ -81,7 +86,7 @@ int Surrounder::DecodePass(double gain, bool again, const char* title, const cha
     for (sf_count_t start = 0; start < m_length && status == kStatusOk; start += m_bufferLength) {
         const sf_count_t block = std::min(m_bufferLength, m_length - start);
         for (sf_count_t done = 0; done < block && status == kStatusOk; done += m_pieceLength)
-            status = DecodePiece(std::min(m_pieceLength, block - done));
+            status = DecodePiece(start + done, std::min(m_pieceLength, block - done));
         if (status == kStatusOk && !ProgressUpdate(start + block, m_length))
             status = kStatusCancelled;
     }

@@ -44,7 +44,7 @@ public:
     // input), 515 (not 4 channels), 527 (an output names the input or another output),
     // 519 (an output cannot be created) and 525 (no memory) come before any progress is
     // shown, the first three before any output is created; 521 and 522 report a short
-    // read or write.
+    // read or write, 530 a sample of the input that is NaN or infinite.
     int Run();
     // After a finished Run: decodes again with the gain scaled so that the largest absolute
     // sample of all outputs becomes 0.5; the same factor for every channel keeps their
@@ -80,7 +80,8 @@ private:
     void CloseFiles();
     int AllocateBuffers();
     int DecodePass(double gain, bool again, const char* title, const char* message);
-    int DecodePiece(sf_count_t count);
+    // Reads and decodes `count` frames from frame `first` of the input.
+    int DecodePiece(sf_count_t first, sf_count_t count);
     int Refuse(int status, const std::string& path, const std::string& reason);
 
     vq::EngineState m_state;

@@ -41,8 +41,9 @@ int Surrounder::CheckSetup()
 int Surrounder::OpenOutputFiles()
 {
     // Nothing is created when an output would replace the input or another output.
-    if (OutputsCollide(m_outputFileNames, m_outputFileCount, {m_inputPath}))
-        return kOutputOverwritesInput;
+    PathClash clash;
+    if (OutputsCollide(m_outputFileNames, m_outputFileCount, {m_inputPath}, &clash))
+        return Refuse(kOutputOverwritesInput, clash.output, clash.Reason());
     const OutputLayout& layout = SurroundLayout(m_outputFileCount);
     m_outputInfo.samplerate = m_inputInfo.samplerate;
     m_outputInfo.channels = static_cast<int>(layout.front().channels.size());

@@ -1,0 +1,48 @@
+// The takes of one command line, converted one after the other through the same record and
+// run as the window's: a take whose output exists fails unless --force is given, a failed
+// take does not stop the others, a cancel stops the batch, and a summary tells what became
+// of each take.
+#pragma once
+
+#include "ConvertOptions.h"
+#include "TakeList.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class TerminalProgress;
+class VQParams;
+class wxConfigBase;
+
+class Batch {
+public:
+    Batch(const ConvertOptions& options, TerminalProgress& progress);
+    ~Batch();
+
+    // Makes the record of every take, with the settings of `settings` (null: defaults).
+    // Returns an empty text, or the usage error when two takes would write the same file.
+    std::string Prepare(const std::vector<Take>& takes, wxConfigBase* settings);
+
+    // Converts every take in order; returns the exit status: 0 all done, 1 a take failed,
+    // 130 cancelled (the takes after it are not started).
+    int Run();
+
+private:
+    enum class Outcome { Done, Failed, Cancelled };
+    struct Entry {
+        Take take;
+        std::unique_ptr<VQParams> record;
+        Outcome outcome = Outcome::Cancelled;
+        std::string message;  // why it failed
+    };
+
+    Outcome Convert(Entry& entry, std::size_t index);
+    std::string ExistingOutput(const VQParams& record) const;
+    std::string Label(std::size_t index) const;
+    void PrintSummary() const;
+
+    const ConvertOptions& m_options;
+    TerminalProgress& m_progress;
+    std::vector<Entry> m_entries;
+};

@@ -1,0 +1,212 @@
+// Several takes in one call: how the arguments pair into takes, the outputs of each, a
+// failure among them, the output folder, existing outputs, and conversions run at once.
+#include "CommandFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <future>
+
+using namespace vqtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::vector<std::string> kFloat = {"--filters", "filters", "--format", "float"};
+
+std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more)
+{
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+class BatchCommand : public CommandTest {
+protected:
+    void ExpectConverted(const std::string& output, const std::array<Signal, 4>& capsules) const
+    {
+        ASSERT_TRUE(fs::exists(File(output))) << output;
+        const auto expected = Expected(capsules);
+        const auto actual = ReadWxyz(File(output));
+        for (int j = 0; j < 4; ++j)
+            EXPECT_LT(MaxAbsDifference(actual[j], expected[j]), 1e-6) << output << " output " << j;
+    }
+};
+
+// What a shell makes of "take*F.wav": every front file, each converted as its own take.
+TEST_F(BatchCommand, TwoTakesOfAGlobAreConvertedOneAfterTheOther)
+{
+    const auto first = WriteTake("take", 3000, 1);
+    const auto second = WriteTake("take2", 2500, 2);
+    const CommandResult r = Convert(With(kFloat, {"takeF.wav", "take2F.wav"}));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    ExpectConverted("take_WXYZ.wav", first);
+    ExpectConverted("take2_WXYZ.wav", second);
+    EXPECT_TRUE(Contains(r.err, "take 1/2: Converting to B-Format...\n")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "take 2/2: Converting to B-Format...\n")) << r.err;
+    EXPECT_TRUE(Contains(r.out, "Wrote take_WXYZ.wav\nWrote take2_WXYZ.wav\n")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "Summary: 2 of 2 takes done.\n  done      takeF.wav\n  done      take2F.wav\n"))
+        << r.out;
+}
+
+TEST_F(BatchCommand, AFailingTakeLeavesTheOthersConvertedAndExitsWithOne)
+{
+    const auto first = WriteTake("a", 2000, 3);
+    WriteTake("b", 2000, 4);
+    const auto third = WriteTake("c", 2000, 5);
+    fs::remove(File("bR.wav"));
+    const CommandResult r = Convert(With(kFloat, {"aF.wav", "bF.wav", "cF.wav"}));
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    ExpectConverted("a_WXYZ.wav", first);
+    ExpectConverted("c_WXYZ.wav", third);
+    EXPECT_FALSE(fs::exists(File("b_WXYZ.wav")));
+    EXPECT_TRUE(Contains(r.err, "take 2/3 (bF.wav) failed:\nSelected file doesn't exist.\nbR.wav: no such file\n"))
+        << r.err;
+    EXPECT_TRUE(Contains(r.out,
+                         "Summary: 2 of 3 takes done.\n  done      aF.wav\n"
+                         "  failed    bF.wav: Selected file doesn't exist. bR.wav: no such file\n"
+                         "  done      cF.wav\n"))
+        << r.out;
+    const CommandResult quiet = Convert(With(kFloat, {"-qy", "aF.wav", "bF.wav"}));
+    EXPECT_EQ(quiet.exitCode, 1);
+    EXPECT_TRUE(quiet.out.empty()) << "no summary when quiet: " << quiet.out;
+    EXPECT_TRUE(Contains(quiet.err, "bR.wav: no such file")) << "failures are told all the same";
+}
+
+TEST_F(BatchCommand, ArgumentsPairIntoTakes)
+{
+    WriteTake("take", 1000, 6);
+    WriteTake("take2", 1000, 7);
+    WriteChannels(File("other.wav"), {Noise(1000, 8), Noise(1000, 9)});
+    WriteChannels(File("quad.wav"), {Noise(1000, 1), Noise(1000, 2), Noise(1000, 3), Noise(1000, 4)});
+    fs::copy_file(File("quad.wav"), File("quadF.wav"));
+    fs::copy_file(File("takeR.wav"), File("quadR.wav"));
+    fs::create_directory(File("sub"));
+    fs::copy_file(File("takeF.wav"), File("sub/takeF.wav"));
+    fs::copy_file(File("takeR.wav"), File("sub/takeR.wav"));
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::vector<std::string> outputs;  // written, for a success
+        std::string message;               // part of standard error, for a usage error
+    };
+    const Case cases[] = {
+        {{"takeF.wav", "takeR.wav"}, 0, {"take_WXYZ.wav"}, ""},
+        {{"takeF.wav", "takeR.wav", "take2F.wav"}, 0, {"take_WXYZ.wav", "take2_WXYZ.wav"}, ""},
+        {{"takeF.wav", "take2F.wav"}, 0, {"take_WXYZ.wav", "take2_WXYZ.wav"}, ""},
+        {{"quad.wav", "takeF.wav"}, 0, {"quad_WXYZ.wav", "take_WXYZ.wav"}, ""},
+        {{"--rear", "other.wav", "takeF.wav"}, 0, {"take_WXYZ.wav"}, ""},
+        {{"takeF.wav", "take.wav"}, 2, {}, "cannot tell the rear file (BLD+BRU) of 'take.wav'"},
+        {{"takeR.wav"}, 2, {}, "cannot tell the rear file (BLD+BRU) of 'takeR.wav'"},
+        {{"takeF.wav", "./takeR.wav"}, 2, {}, "cannot tell the rear file (BLD+BRU) of './takeR.wav'"},
+        {{"--rear", "other.wav", "takeF.wav", "take2F.wav"}, 2, {}, "--rear names the rear file of a single take"},
+        {{"--rear", "other.wav", "quad.wav"}, 2, {}, "'quad.wav' holds all four capsules: it takes no rear file"},
+        {{"quadF.wav", "quadR.wav"}, 2, {}, "'quadF.wav' holds all four capsules: it takes no rear file ('quadR.wav')"},
+        {{"-o", "x.wav", "takeF.wav", "take2F.wav"}, 2, {}, "-o names the outputs of a single take"},
+        {{"-o", "x.wav", "-d", "sub", "takeF.wav"}, 2, {}, "give either -o"},
+        {{"takeF.wav", "sub/takeF.wav"}, 2, {}, "the takes 'takeF.wav' and 'sub/takeF.wav' would both write"},
+    };
+    for (const Case& c : cases) {
+        std::string joined;
+        for (const std::string& a : c.args)
+            joined += a + " ";
+        const auto before = Listing();
+        const CommandResult r = Convert(With(kFloat, c.args));
+        EXPECT_EQ(r.exitCode, c.exitCode) << joined << "\n" << r.err;
+        for (const std::string& output : c.outputs) {
+            EXPECT_TRUE(fs::exists(File(output))) << joined << output;
+            fs::remove(File(output));
+        }
+        if (c.exitCode == 2) {
+            EXPECT_TRUE(Contains(r.err, "vessarquilix-convert: " + c.message)) << joined << "\n" << r.err;
+            EXPECT_EQ(Listing(), before) << joined << ": nothing is written after a usage error";
+        }
+    }
+}
+
+TEST_F(BatchCommand, OutputDirectoryHoldsTheOutputsOfEveryTake)
+{
+    const auto first = WriteTake("take", 1500, 10);
+    const auto second = WriteTake("take2", 1500, 11);
+    fs::create_directory(File("out"));
+    const CommandResult r = Convert(With(kFloat, {"-d", "out", "takeF.wav", "take2F.wav"}));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    ExpectConverted("out/take_WXYZ.wav", first);
+    ExpectConverted("out/take2_WXYZ.wav", second);
+    EXPECT_FALSE(fs::exists(File("take_WXYZ.wav")));
+
+    const CommandResult missing = Convert(With(kFloat, {"--output-dir=nowhere", "takeF.wav"}));
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(Contains(missing.err, "nowhere: no such folder, so the output take_WXYZ.wav cannot be written"))
+        << missing.err;
+    EXPECT_FALSE(Contains(missing.err, "Converting")) << "it fails before any stage begins";
+}
+
+TEST_F(BatchCommand, ExistingOutputsAreReplacedOnlyWithForce)
+{
+    const auto take = WriteTake("take", 1200, 12);
+    WriteChannels(File("take_WXYZ.wav"), {Signal(10, 0.25)}, 48000, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    const std::string before = Bytes("take_WXYZ.wav");
+    const CommandResult refused = Convert(With(kFloat, {"takeF.wav"}));
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err,
+              "An output file already exists and was left as it is.\n"
+              "take_WXYZ.wav: give --force (-y) to replace it\n");
+    EXPECT_EQ(Bytes("take_WXYZ.wav"), before);
+    for (const char* force : {"--force", "-y"}) {
+        const CommandResult replaced = Convert(With(kFloat, {force, "takeF.wav"}));
+        EXPECT_EQ(replaced.exitCode, 0) << force << replaced.err;
+        ExpectConverted("take_WXYZ.wav", take);
+    }
+}
+
+TEST_F(BatchCommand, HelpDescribesBatches)
+{
+    const CommandResult r = Convert({"-h"});
+    ASSERT_EQ(r.exitCode, 0);
+    for (const char* part :
+         {"[options] TAKE...", "takeF.wav goes with takeR.wav", "-d, --output-dir DIR", "--rear FILE", "-y, --force",
+          "recordings/*F.wav", "xargs -0 -n 1 -P", "1 a take failed", "130 cancelled"})
+        EXPECT_TRUE(Contains(r.out, part)) << part;
+}
+
+// Conversions started at once from one directory, in either mode, give what they give one
+// after the other: they share no file.
+TEST_F(BatchCommand, ConversionsRunAtOnceEqualTheSameRunOneAfterTheOther)
+{
+    for (const char* mode : {"b-format", "5.1"}) {
+        TempDir together, apart;
+        for (const TempDir* dir : {&together, &apart}) {
+            fs::copy(work.File("filters"), dir->File("filters"));
+            unsigned seed = 20;
+            for (const char* name : {"oneF.wav", "oneR.wav", "twoF.wav", "twoR.wav"})
+                WriteNoiseFile(dir->File(name), 2, 200000, ++seed, 0.3);
+        }
+        const auto args = [mode](const std::string& take) {
+            return std::vector<std::string>{VQ_CONVERT_PATH, "-q", "--filters", "filters", "--mode", mode, take};
+        };
+        const CommandRunner inTogether(together.Path(), home.Path());
+        auto one = std::async(std::launch::async, [&] { return inTogether.Run(args("oneF.wav")); });
+        auto two = std::async(std::launch::async, [&] { return inTogether.Run(args("twoF.wav")); });
+        const CommandResult r1 = one.get(), r2 = two.get();
+        ASSERT_EQ(r1.exitCode, 0) << mode << r1.err;
+        ASSERT_EQ(r2.exitCode, 0) << mode << r2.err;
+        const CommandRunner inApart(apart.Path(), home.Path());
+        ASSERT_EQ(inApart.Run(args("oneF.wav")).exitCode, 0);
+        ASSERT_EQ(inApart.Run(args("twoF.wav")).exitCode, 0);
+        const std::string suffix = std::string(mode) == "5.1" ? "_5.1.wav" : "_WXYZ.wav";
+        for (const char* take : {"one", "two"}) {
+            const Audio a = ReadAudio(together.File(take + suffix));
+            const Audio b = ReadAudio(apart.File(take + suffix));
+            EXPECT_GT(a.samples.size(), 0u);
+            EXPECT_EQ(a.info.channels, b.info.channels);
+            EXPECT_TRUE(a.samples == b.samples) << mode << " " << take;
+        }
+    }
+}
+
+}  // namespace
