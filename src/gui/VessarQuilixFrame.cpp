@@ -40,7 +40,7 @@ wxSlider* VerticalSlider(wxWindow* parent, int id, int value, int low, int high)
 }  // namespace
 
 VessarQuilixFrame::VessarQuilixFrame(const wxString& title, const wxPoint& pos, const wxSize& size)
-    : wxFrame(nullptr, ID_MAIN_FRAME, title, pos, size, kFrameStyle), m_connections(this)
+    : wxFrame(nullptr, ID_MAIN_FRAME, title, pos, size, kFrameStyle)
 {
     // The program's images must be there before the first control asks for one.
     wxArtProvider::Push(new VessarQuilixArtProvider);
@@ -64,12 +64,12 @@ VessarQuilixFrame::VessarQuilixFrame(const wxString& title, const wxPoint& pos, 
     Layout();
     frameSizer->Fit(this);
 
-    ConnectEvents();
+    BindEvents();
 }
 
 VessarQuilixFrame::~VessarQuilixFrame()
 {
-    m_connections.DisconnectAll();
+    m_bindings.UnbindAll();
 }
 
 void VessarQuilixFrame::CreateMenus()
@@ -109,17 +109,17 @@ wxPanel* VessarQuilixFrame::CreateModePanel()
     const wxSize textSize(400, -1);
     m_fluFrdLabel = MakeLabel(m_modePanel, wxID_ANY, "FLU + FRD :");
     grid->Add(m_fluFrdLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 8);
-    m_fluFrdText =
-        new wxTextCtrl(m_modePanel, ID_FLU_FRD_TEXT, wxEmptyString, wxDefaultPosition, textSize, wxTE_PROCESS_ENTER);
+    m_fluFrdText = new wxTextCtrl(m_modePanel, ID_FLU_FRD_TEXT, wxEmptyString, wxDefaultPosition, textSize);
     grid->Add(m_fluFrdText, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    m_fluFrdButton = new wxButton(m_modePanel, ID_FLU_FRD_BUTTON, "...", wxDefaultPosition, kFileButtonSize, kFileButtonStyle);
+    m_fluFrdButton =
+        new wxButton(m_modePanel, ID_FLU_FRD_BUTTON, "...", wxDefaultPosition, kFileButtonSize, kFileButtonStyle);
     grid->Add(m_fluFrdButton, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
     m_bldBruLabel = MakeLabel(m_modePanel, wxID_ANY, "BLD + BRU :");
     grid->Add(m_bldBruLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 10);
-    m_bldBruText =
-        new wxTextCtrl(m_modePanel, ID_BLD_BRU_TEXT, wxEmptyString, wxDefaultPosition, textSize, wxTE_PROCESS_ENTER);
+    m_bldBruText = new wxTextCtrl(m_modePanel, ID_BLD_BRU_TEXT, wxEmptyString, wxDefaultPosition, textSize);
     grid->Add(m_bldBruText, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    m_bldBruButton = new wxButton(m_modePanel, ID_BLD_BRU_BUTTON, "...", wxDefaultPosition, kFileButtonSize, kFileButtonStyle);
+    m_bldBruButton =
+        new wxButton(m_modePanel, ID_BLD_BRU_BUTTON, "...", wxDefaultPosition, kFileButtonSize, kFileButtonStyle);
     grid->Add(m_bldBruButton, 0, wxALL, 5);
     inputBox->Add(grid, 1, wxEXPAND, 5);
     sizer->Add(inputBox, 1, wxEXPAND, 5);
@@ -170,16 +170,23 @@ wxPanel* VessarQuilixFrame::CreateProcessPanel()
     return m_processPanel;
 }
 
-void VessarQuilixFrame::CreateOutputRow(int number, int firstId, wxSizer* grid, wxStaticText*& label, wxTextCtrl*& text,
-                                        wxButton*& button)
+void VessarQuilixFrame::CreateOutputRow(int row, wxSizer* grid)
 {
-    label = MakeLabel(m_outputPanel, firstId, wxString::Format("%d:", number));
-    grid->Add(label, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    text = new wxTextCtrl(m_outputPanel, firstId + 1, wxEmptyString, wxDefaultPosition, wxSize(200, -1),
-                          wxTE_PROCESS_ENTER);
-    grid->Add(text, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    button = new wxButton(m_outputPanel, firstId + 2, "...", wxDefaultPosition, kFileButtonSize, kFileButtonStyle);
-    grid->Add(button, 0, number == 3 ? wxALL : wxALL | wxALIGN_CENTER_VERTICAL, 5);
+    m_outLabels[row] = MakeLabel(m_outputPanel, wxID_ANY, wxString::Format("%d:", row + 1));
+    grid->Add(m_outLabels[row], 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
+    m_outTexts[row] = new wxTextCtrl(m_outputPanel, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(200, -1));
+    grid->Add(m_outTexts[row], 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
+    m_outButtons[row] =
+        new wxButton(m_outputPanel, wxID_ANY, "...", wxDefaultPosition, kFileButtonSize, kFileButtonStyle);
+    grid->Add(m_outButtons[row], 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
+}
+
+int VessarQuilixFrame::OutputRowOf(const wxObject* source) const
+{
+    for (int row = 0; row < kOutputRows; ++row)
+        if (source == m_outTexts[row] || source == m_outButtons[row])
+            return row;
+    return -1;
 }
 
 wxPanel* VessarQuilixFrame::CreateOutputPanel()
@@ -201,12 +208,8 @@ wxPanel* VessarQuilixFrame::CreateOutputPanel()
     wxFlexGridSizer* grid = new wxFlexGridSizer(3, 6, 0, 0);
     grid->SetFlexibleDirection(wxBOTH);
     grid->SetNonFlexibleGrowMode(wxFLEX_GROWMODE_SPECIFIED);
-    CreateOutputRow(1, ID_OUT_LABEL1, grid, m_outLabel1, m_outText1, m_outButton1);
-    CreateOutputRow(4, ID_OUT_LABEL1 + 3, grid, m_outLabel4, m_outText4, m_outButton4);
-    CreateOutputRow(2, ID_OUT_LABEL1 + 6, grid, m_outLabel2, m_outText2, m_outButton2);
-    CreateOutputRow(5, ID_OUT_LABEL1 + 9, grid, m_outLabel5, m_outText5, m_outButton5);
-    CreateOutputRow(3, ID_OUT_LABEL1 + 12, grid, m_outLabel3, m_outText3, m_outButton3);
-    CreateOutputRow(6, ID_OUT_LABEL1 + 15, grid, m_outLabel6, m_outText6, m_outButton6);
+    for (int row : {0, 3, 1, 4, 2, 5})
+        CreateOutputRow(row, grid);
     sizer->Add(grid, 1, wxEXPAND, 5);
 
     FitToSizer(m_outputPanel, sizer);
@@ -228,64 +231,30 @@ wxPanel* VessarQuilixFrame::CreateBottomPanel()
     return m_bottomPanel;
 }
 
-void VessarQuilixFrame::ConnectEvents()
+void VessarQuilixFrame::BindEvents()
 {
-    EventConnections& c = m_connections;
-    c.Connect(this, wxID_ANY, wxEVT_CLOSE_WINDOW, wxCloseEventHandler(VessarQuilixFrame::OnClose));
-    c.Connect(this, ID_MENU_RESET, wxEVT_MENU, wxCommandEventHandler(VessarQuilixFrame::OnReset));
-    c.Connect(this, ID_MENU_PREFERENCES, wxEVT_MENU, wxCommandEventHandler(VessarQuilixFrame::OnPreferences));
-    c.Connect(this, ID_MENU_QUIT, wxEVT_MENU, wxCommandEventHandler(VessarQuilixFrame::OnQuit));
-    c.Connect(this, wxID_HELP, wxEVT_MENU, wxCommandEventHandler(VessarQuilixFrame::OnHelpContents));
-    c.Connect(this, ID_MENU_ABOUT, wxEVT_MENU, wxCommandEventHandler(VessarQuilixFrame::OnAbout));
-    c.Connect(m_modeChoice, wxID_ANY, wxEVT_CHOICE, wxCommandEventHandler(VessarQuilixFrame::OnModeChoice));
-    c.Connect(m_fluFrdText, wxID_ANY, wxEVT_TEXT, wxCommandEventHandler(VessarQuilixFrame::OnFluFrdText));
-    c.Connect(m_fluFrdText, wxID_ANY, wxEVT_TEXT_ENTER, wxCommandEventHandler(VessarQuilixFrame::OnFluFrdTextEnter));
-    c.Connect(m_fluFrdButton, wxID_ANY, wxEVT_BUTTON, wxCommandEventHandler(VessarQuilixFrame::OnFluFrdButton));
-    c.Connect(m_bldBruText, wxID_ANY, wxEVT_TEXT, wxCommandEventHandler(VessarQuilixFrame::OnBldBruText));
-    c.Connect(m_bldBruText, wxID_ANY, wxEVT_TEXT_ENTER, wxCommandEventHandler(VessarQuilixFrame::OnBldBruTextEnter));
-    c.Connect(m_bldBruButton, wxID_ANY, wxEVT_BUTTON, wxCommandEventHandler(VessarQuilixFrame::OnBldBruButton));
-
-    // A slider handler runs on every movement, dragging included.
-    const wxEventType scrollEvents[] = {wxEVT_SCROLL_TOP,        wxEVT_SCROLL_BOTTOM,       wxEVT_SCROLL_LINEUP,
-                                        wxEVT_SCROLL_LINEDOWN,   wxEVT_SCROLL_PAGEUP,       wxEVT_SCROLL_PAGEDOWN,
-                                        wxEVT_SCROLL_THUMBTRACK, wxEVT_SCROLL_THUMBRELEASE, wxEVT_SCROLL_CHANGED};
-    auto connectScroll = [&](wxSlider* slider, wxObjectEventFunction handler) {
-        for (wxEventType type : scrollEvents)
-            c.Connect(slider, wxID_ANY, type, handler);
-    };
-    connectScroll(m_bfGainSlider, wxScrollEventHandler(VessarQuilixFrame::OnBFormatGainScroll));
-    c.Connect(m_bfAutorangeCheck, wxID_ANY, wxEVT_CHECKBOX,
-              wxCommandEventHandler(VessarQuilixFrame::OnBFormatAutorange));
-    connectScroll(m_surGainSlider, wxScrollEventHandler(VessarQuilixFrame::OnSurroundGainScroll));
-    connectScroll(m_angleSlider, wxScrollEventHandler(VessarQuilixFrame::OnAngleScroll));
-    c.Connect(m_surAutorangeCheck, wxID_ANY, wxEVT_CHECKBOX,
-              wxCommandEventHandler(VessarQuilixFrame::OnSurroundAutorange));
-    c.Connect(m_lfeCheck, wxID_ANY, wxEVT_CHECKBOX, wxCommandEventHandler(VessarQuilixFrame::OnLowFreqsInLfe));
-    c.Connect(m_filesChoice, wxID_ANY, wxEVT_CHOICE, wxCommandEventHandler(VessarQuilixFrame::OnFilesChoice));
-
-    auto connectRow = [&](wxTextCtrl* text, wxButton* button, wxObjectEventFunction onText,
-                          wxObjectEventFunction onEnter, wxObjectEventFunction onButton) {
-        c.Connect(text, wxID_ANY, wxEVT_TEXT, onText);
-        c.Connect(text, wxID_ANY, wxEVT_TEXT_ENTER, onEnter);
-        c.Connect(button, wxID_ANY, wxEVT_BUTTON, onButton);
-    };
-    connectRow(m_outText1, m_outButton1, wxCommandEventHandler(VessarQuilixFrame::OnOutText1),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutTextEnter1),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutButton1));
-    connectRow(m_outText4, m_outButton4, wxCommandEventHandler(VessarQuilixFrame::OnOutText4),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutTextEnter4),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutButton4));
-    connectRow(m_outText2, m_outButton2, wxCommandEventHandler(VessarQuilixFrame::OnOutText2),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutTextEnter2),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutButton2));
-    connectRow(m_outText5, m_outButton5, wxCommandEventHandler(VessarQuilixFrame::OnOutText5),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutTextEnter5),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutButton5));
-    connectRow(m_outText3, m_outButton3, wxCommandEventHandler(VessarQuilixFrame::OnOutText3),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutTextEnter3),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutButton3));
-    connectRow(m_outText6, m_outButton6, wxCommandEventHandler(VessarQuilixFrame::OnOutText6),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutTextEnter6),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutButton6));
-    c.Connect(m_convertButton, wxID_ANY, wxEVT_BUTTON, wxCommandEventHandler(VessarQuilixFrame::OnConvert));
+    EventBindings& b = m_bindings;
+    b.Bind(this, wxEVT_CLOSE_WINDOW, &VessarQuilixFrame::OnClose, this);
+    b.Bind(this, wxEVT_MENU, &VessarQuilixFrame::OnReset, this, ID_MENU_RESET);
+    b.Bind(this, wxEVT_MENU, &VessarQuilixFrame::OnPreferences, this, ID_MENU_PREFERENCES);
+    b.Bind(this, wxEVT_MENU, &VessarQuilixFrame::OnQuit, this, ID_MENU_QUIT);
+    b.Bind(this, wxEVT_MENU, &VessarQuilixFrame::OnHelpContents, this, wxID_HELP);
+    b.Bind(this, wxEVT_MENU, &VessarQuilixFrame::OnAbout, this, ID_MENU_ABOUT);
+    b.Bind(m_modeChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnModeChoice, this);
+    b.Bind(m_fluFrdText, wxEVT_TEXT, &VessarQuilixFrame::OnFluFrdText, this);
+    b.Bind(m_fluFrdButton, wxEVT_BUTTON, &VessarQuilixFrame::OnFluFrdButton, this);
+    b.Bind(m_bldBruText, wxEVT_TEXT, &VessarQuilixFrame::OnBldBruText, this);
+    b.Bind(m_bldBruButton, wxEVT_BUTTON, &VessarQuilixFrame::OnBldBruButton, this);
+    b.Bind(m_bfGainSlider, wxEVT_SLIDER, &VessarQuilixFrame::OnBFormatGainSlider, this);
+    b.Bind(m_bfAutorangeCheck, wxEVT_CHECKBOX, &VessarQuilixFrame::OnBFormatAutorange, this);
+    b.Bind(m_surGainSlider, wxEVT_SLIDER, &VessarQuilixFrame::OnSurroundGainSlider, this);
+    b.Bind(m_angleSlider, wxEVT_SLIDER, &VessarQuilixFrame::OnAngleSlider, this);
+    b.Bind(m_surAutorangeCheck, wxEVT_CHECKBOX, &VessarQuilixFrame::OnSurroundAutorange, this);
+    b.Bind(m_lfeCheck, wxEVT_CHECKBOX, &VessarQuilixFrame::OnLowFreqsInLfe, this);
+    b.Bind(m_filesChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnFilesChoice, this);
+    for (int row = 0; row < kOutputRows; ++row) {
+        b.Bind(m_outTexts[row], wxEVT_TEXT, &VessarQuilixFrame::OnOutputText, this);
+        b.Bind(m_outButtons[row], wxEVT_BUTTON, &VessarQuilixFrame::OnOutputButton, this);
+    }
+    b.Bind(m_convertButton, wxEVT_BUTTON, &VessarQuilixFrame::OnConvert, this);
 }

@@ -1,10 +1,11 @@
-// VessarQuilixFrame: the layout of the main window. It builds the menus, the status bar,
-// the panels and every control, and connects each control's events to a virtual handler
-// whose default only skips the event; VessarQuilixGUI gives the handlers their behaviour.
+// VessarQuilixFrame: the layout half of the main window (VessarQuilixGUI is the logic
+// half). It builds the menus, the status bar, the panels and every control, and binds each
+// control's events to a virtual handler whose default only skips the event;
+// VessarQuilixGUI overrides the handlers to give them their behaviour.
 // The window has a fixed size: the size its sizers need.
 #pragma once
 
-#include "EventConnections.h"
+#include "EventBindings.h"
 
 #include <wx/frame.h>
 
@@ -47,7 +48,6 @@ enum {
     ID_SURROUND_AUTORANGE = 1020,
     ID_LFE = 1021,
     ID_OUTPUT_BOX = 1022,
-    ID_OUT_LABEL1 = 1023,  // label, text, button for rows 1, 4, 2, 5, 3, 6: 1023 .. 1040
     ID_CONVERT = 1041,
 };
 
@@ -84,24 +84,11 @@ protected:
     wxPanel* m_outputPanel;
     wxStaticText* m_filesLabel;
     wxChoice* m_filesChoice;
-    wxStaticText* m_outLabel1;
-    wxTextCtrl* m_outText1;
-    wxButton* m_outButton1;
-    wxStaticText* m_outLabel4;
-    wxTextCtrl* m_outText4;
-    wxButton* m_outButton4;
-    wxStaticText* m_outLabel2;
-    wxTextCtrl* m_outText2;
-    wxButton* m_outButton2;
-    wxStaticText* m_outLabel5;
-    wxTextCtrl* m_outText5;
-    wxButton* m_outButton5;
-    wxStaticText* m_outLabel3;
-    wxTextCtrl* m_outText3;
-    wxButton* m_outButton3;
-    wxStaticText* m_outLabel6;
-    wxTextCtrl* m_outText6;
-    wxButton* m_outButton6;
+    // The output rows 1 to 6, in channel order.
+    static constexpr int kOutputRows = 6;
+    wxStaticText* m_outLabels[kOutputRows];
+    wxTextCtrl* m_outTexts[kOutputRows];
+    wxButton* m_outButtons[kOutputRows];
     wxStaticLine* m_staticLine;
     wxPanel* m_bottomPanel;
     wxStaticBitmap* m_logoBitmap;
@@ -115,40 +102,26 @@ protected:
     virtual void OnAbout(wxCommandEvent& event) { event.Skip(); }
     virtual void OnModeChoice(wxCommandEvent& event) { event.Skip(); }
     virtual void OnFluFrdText(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnFluFrdTextEnter(wxCommandEvent& event) { event.Skip(); }
     virtual void OnFluFrdButton(wxCommandEvent& event) { event.Skip(); }
     virtual void OnBldBruText(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnBldBruTextEnter(wxCommandEvent& event) { event.Skip(); }
     virtual void OnBldBruButton(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnBFormatGainScroll(wxScrollEvent& event) { event.Skip(); }
+    // A slider's handler runs on every movement, dragging included.
+    virtual void OnBFormatGainSlider(wxCommandEvent& event) { event.Skip(); }
     virtual void OnBFormatAutorange(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnSurroundGainScroll(wxScrollEvent& event) { event.Skip(); }
-    virtual void OnAngleScroll(wxScrollEvent& event) { event.Skip(); }
+    virtual void OnSurroundGainSlider(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnAngleSlider(wxCommandEvent& event) { event.Skip(); }
     virtual void OnSurroundAutorange(wxCommandEvent& event) { event.Skip(); }
     virtual void OnLowFreqsInLfe(wxCommandEvent& event) { event.Skip(); }
     virtual void OnFilesChoice(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutText1(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutTextEnter1(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutButton1(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutText4(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutTextEnter4(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutButton4(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutText2(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutTextEnter2(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutButton2(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutText5(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutTextEnter5(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutButton5(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutText3(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutTextEnter3(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutButton3(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutText6(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutTextEnter6(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutButton6(wxCommandEvent& event) { event.Skip(); }
+    // Every output row's text and button; OutputRowOf(event.GetEventObject()) tells the row.
+    virtual void OnOutputText(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnOutputButton(wxCommandEvent& event) { event.Skip(); }
     virtual void OnConvert(wxCommandEvent& event) { event.Skip(); }
 
-    // Number of event connections the constructor made (63).
-    std::size_t ConnectionCount() const { return m_connections.Count(); }
+    // The output row (0 .. 5) whose text or button `source` is; -1 for none.
+    int OutputRowOf(const wxObject* source) const;
+    // Number of event bindings the constructor made.
+    std::size_t BindingCount() const { return m_bindings.Count(); }
 
 private:
     void CreateMenus();
@@ -156,9 +129,8 @@ private:
     wxPanel* CreateProcessPanel();
     wxPanel* CreateOutputPanel();
     wxPanel* CreateBottomPanel();
-    void CreateOutputRow(int number, int firstId, wxSizer* grid, wxStaticText*& label, wxTextCtrl*& text,
-                         wxButton*& button);
-    void ConnectEvents();
+    void CreateOutputRow(int row, wxSizer* grid);
+    void BindEvents();
 
-    EventConnections m_connections;
+    EventBindings m_bindings;
 };

@@ -54,14 +54,6 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
     m_outputDir->AssignDir(".");
     m_inputTexts[0] = m_fluFrdText;
     m_inputTexts[1] = m_bldBruText;
-    wxStaticText* labels[] = {m_outLabel1, m_outLabel2, m_outLabel3, m_outLabel4, m_outLabel5, m_outLabel6};
-    wxTextCtrl* texts[] = {m_outText1, m_outText2, m_outText3, m_outText4, m_outText5, m_outText6};
-    wxButton* buttons[] = {m_outButton1, m_outButton2, m_outButton3, m_outButton4, m_outButton5, m_outButton6};
-    for (int i = 0; i < 6; ++i) {
-        m_outLabels[i] = labels[i];
-        m_outTexts[i] = texts[i];
-        m_outButtons[i] = buttons[i];
-    }
     LoadWorkingDirs();
     SetIcons(VessarQuilixIconBundle());
 
@@ -288,11 +280,6 @@ void VessarQuilixGUI::OnFluFrdText(wxCommandEvent&)
     RefreshOutputFields();
 }
 
-void VessarQuilixGUI::OnFluFrdTextEnter(wxCommandEvent& event)
-{
-    OnFluFrdText(event);
-}
-
 void VessarQuilixGUI::OnFluFrdButton(wxCommandEvent&)
 {
     const wxString path = ChooseFile("Open File for channels FLU-FRD", wxFD_OPEN);
@@ -313,11 +300,6 @@ void VessarQuilixGUI::OnBldBruText(wxCommandEvent&)
     m_params->SetFileName(VQParams::kBldBruInput, m_bldBruText->GetLineText(0));
 }
 
-void VessarQuilixGUI::OnBldBruTextEnter(wxCommandEvent& event)
-{
-    OnBldBruText(event);
-}
-
 void VessarQuilixGUI::OnBldBruButton(wxCommandEvent&)
 {
     const wxString path = ChooseFile("Open File for channels BLD-BRU", wxFD_OPEN);
@@ -327,7 +309,7 @@ void VessarQuilixGUI::OnBldBruButton(wxCommandEvent&)
     RefreshInputField(1);
 }
 
-void VessarQuilixGUI::OnBFormatGainScroll(wxScrollEvent&)
+void VessarQuilixGUI::OnBFormatGainSlider(wxCommandEvent&)
 {
     m_params->m_bformatGain = m_bfGainSlider->GetValue();
 }
@@ -337,12 +319,12 @@ void VessarQuilixGUI::OnBFormatAutorange(wxCommandEvent&)
     m_params->m_bformatAutorange = m_bfAutorangeCheck->IsChecked();
 }
 
-void VessarQuilixGUI::OnSurroundGainScroll(wxScrollEvent&)
+void VessarQuilixGUI::OnSurroundGainSlider(wxCommandEvent&)
 {
     m_params->m_surroundGain = m_surGainSlider->GetValue();
 }
 
-void VessarQuilixGUI::OnAngleScroll(wxScrollEvent&)
+void VessarQuilixGUI::OnAngleSlider(wxCommandEvent&)
 {
     m_params->m_openingAngle = m_angleSlider->GetValue();
 }
@@ -368,13 +350,18 @@ void VessarQuilixGUI::OnFilesChoice(wxCommandEvent& event)
     UpdateOutputRows();
 }
 
-void VessarQuilixGUI::OutputTextChanged(int i)
+void VessarQuilixGUI::OnOutputText(wxCommandEvent& event)
 {
-    m_params->SetOutputPath(i, m_outTexts[i]->GetLineText(0));
+    const int i = OutputRowOf(event.GetEventObject());
+    if (i >= 0)
+        m_params->SetOutputPath(i, m_outTexts[i]->GetLineText(0));
 }
 
-void VessarQuilixGUI::ChooseOutputFile(int i)
+void VessarQuilixGUI::OnOutputButton(wxCommandEvent& event)
 {
+    const int i = OutputRowOf(event.GetEventObject());
+    if (i < 0)
+        return;
     const wxString path =
         ChooseFile("Select Output File for channel" + m_params->OutputTitle(i), wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     if (path.empty())

@@ -1,4 +1,5 @@
-// VessarQuilixGUI: the main window as the user meets it. It owns the settings store and
+// VessarQuilixGUI: the logic half of the main window (VessarQuilixFrame is the layout
+// half): it overrides the layout's event handlers. It owns the settings store and
 // the one conversion record, fills the controls from the record, writes every change of
 // a control into it, picks files through dialogs whose start directories it remembers,
 // takes files dropped on the input fields, and runs the conversion.
@@ -44,36 +45,18 @@ protected:
     void OnAbout(wxCommandEvent& event) override;
     void OnModeChoice(wxCommandEvent& event) override;
     void OnFluFrdText(wxCommandEvent& event) override;
-    void OnFluFrdTextEnter(wxCommandEvent& event) override;
     void OnFluFrdButton(wxCommandEvent& event) override;
     void OnBldBruText(wxCommandEvent& event) override;
-    void OnBldBruTextEnter(wxCommandEvent& event) override;
     void OnBldBruButton(wxCommandEvent& event) override;
-    void OnBFormatGainScroll(wxScrollEvent& event) override;
+    void OnBFormatGainSlider(wxCommandEvent& event) override;
     void OnBFormatAutorange(wxCommandEvent& event) override;
-    void OnSurroundGainScroll(wxScrollEvent& event) override;
-    void OnAngleScroll(wxScrollEvent& event) override;
+    void OnSurroundGainSlider(wxCommandEvent& event) override;
+    void OnAngleSlider(wxCommandEvent& event) override;
     void OnSurroundAutorange(wxCommandEvent& event) override;
     void OnLowFreqsInLfe(wxCommandEvent& event) override;
     void OnFilesChoice(wxCommandEvent& event) override;
-    void OnOutText1(wxCommandEvent&) override { OutputTextChanged(0); }
-    void OnOutText2(wxCommandEvent&) override { OutputTextChanged(1); }
-    void OnOutText3(wxCommandEvent&) override { OutputTextChanged(2); }
-    void OnOutText4(wxCommandEvent&) override { OutputTextChanged(3); }
-    void OnOutText5(wxCommandEvent&) override { OutputTextChanged(4); }
-    void OnOutText6(wxCommandEvent&) override { OutputTextChanged(5); }
-    void OnOutTextEnter1(wxCommandEvent&) override {}
-    void OnOutTextEnter2(wxCommandEvent&) override {}
-    void OnOutTextEnter3(wxCommandEvent&) override {}
-    void OnOutTextEnter4(wxCommandEvent&) override {}
-    void OnOutTextEnter5(wxCommandEvent&) override {}
-    void OnOutTextEnter6(wxCommandEvent&) override {}
-    void OnOutButton1(wxCommandEvent&) override { ChooseOutputFile(0); }
-    void OnOutButton2(wxCommandEvent&) override { ChooseOutputFile(1); }
-    void OnOutButton3(wxCommandEvent&) override { ChooseOutputFile(2); }
-    void OnOutButton4(wxCommandEvent&) override { ChooseOutputFile(3); }
-    void OnOutButton5(wxCommandEvent&) override { ChooseOutputFile(4); }
-    void OnOutButton6(wxCommandEvent&) override { ChooseOutputFile(5); }
+    void OnOutputText(wxCommandEvent& event) override;
+    void OnOutputButton(wxCommandEvent& event) override;
     void OnConvert(wxCommandEvent& event) override;
 
     // What the user answered in a file dialog.
@@ -97,8 +80,6 @@ private:
     void UpdateModeControls();
     void UpdateOutputRows();
     wxString ChooseFile(const wxString& title, long style);
-    void ChooseOutputFile(int i);
-    void OutputTextChanged(int i);
     void LoadWorkingDirs();
     void SaveWorkingDirs();
     void SetConverting(bool converting);
@@ -108,9 +89,6 @@ private:
     wxFileName* m_outputDir;
     VQConfig m_config;
     wxTextCtrl* m_inputTexts[2];
-    wxStaticText* m_outLabels[6];
-    wxTextCtrl* m_outTexts[6];
-    wxButton* m_outButtons[6];
     bool m_converting = false;
     std::unique_ptr<VessarStatusBarView> m_statusView;
     std::unique_ptr<VessarProgressDialog> m_progress;

@@ -13,19 +13,8 @@
 #include <wx/statline.h>
 #include <wx/stattext.h>
 
-void VessarQuilixPrefsDialog::OnFiltersDirChanged(wxFileDirPickerEvent& event)
-{
-    event.Skip();
-}
-
-void VessarQuilixPrefsDialog::OnDocsDirChanged(wxFileDirPickerEvent& event)
-{
-    event.Skip();
-}
-
 VessarQuilixPrefsDialog::VessarQuilixPrefsDialog(wxWindow* parent, const wxString& title)
-    : wxDialog(parent, ID_PREFS_DIALOG, title, wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE),
-      m_connections(this)
+    : wxDialog(parent, ID_PREFS_DIALOG, title, wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE)
 {
     wxBoxSizer* dialogSizer = new wxBoxSizer(wxVERTICAL);
     m_mainPanel = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
@@ -41,20 +30,17 @@ VessarQuilixPrefsDialog::VessarQuilixPrefsDialog(wxWindow* parent, const wxStrin
     dialogSizer->Add(m_mainPanel, 1, wxEXPAND, 5);
     FitToSizer(this, dialogSizer);
 
-    EventConnections& c = m_connections;
-    c.Connect(m_bufferChoice, wxID_ANY, wxEVT_CHOICE,
-              wxCommandEventHandler(VessarQuilixPrefsDialog::OnBufferSizeChoice));
-    c.Connect(m_filtersPicker, wxID_ANY, wxEVT_DIRPICKER_CHANGED,
-              wxFileDirPickerEventHandler(VessarQuilixPrefsDialog::OnFiltersDirChanged));
-    c.Connect(m_docsPicker, wxID_ANY, wxEVT_DIRPICKER_CHANGED,
-              wxFileDirPickerEventHandler(VessarQuilixPrefsDialog::OnDocsDirChanged));
-    c.Connect(m_cancelButton, wxID_ANY, wxEVT_BUTTON, wxCommandEventHandler(VessarQuilixPrefsDialog::OnCancel));
-    c.Connect(m_okButton, wxID_ANY, wxEVT_BUTTON, wxCommandEventHandler(VessarQuilixPrefsDialog::OnOk));
+    EventBindings& b = m_bindings;
+    b.Bind(m_bufferChoice, wxEVT_CHOICE, &VessarQuilixPrefsDialog::OnBufferSizeChoice, this);
+    b.Bind(m_filtersPicker, wxEVT_DIRPICKER_CHANGED, &VessarQuilixPrefsDialog::OnFiltersDirChanged, this);
+    b.Bind(m_docsPicker, wxEVT_DIRPICKER_CHANGED, &VessarQuilixPrefsDialog::OnDocsDirChanged, this);
+    b.Bind(m_cancelButton, wxEVT_BUTTON, &VessarQuilixPrefsDialog::OnCancel, this);
+    b.Bind(m_okButton, wxEVT_BUTTON, &VessarQuilixPrefsDialog::OnOk, this);
 }
 
 VessarQuilixPrefsDialog::~VessarQuilixPrefsDialog()
 {
-    m_connections.DisconnectAll();
+    m_bindings.UnbindAll();
 }
 
 wxPanel* VessarQuilixPrefsDialog::CreateIoPage()

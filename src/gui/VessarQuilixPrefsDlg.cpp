@@ -11,7 +11,6 @@
 #include <wx/filepicker.h>
 #include <wx/statbmp.h>
 
-
 namespace {
 
 wxBitmap StatusMark(bool good)

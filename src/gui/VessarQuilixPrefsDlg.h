@@ -1,4 +1,5 @@
-// VessarQuilixPrefsDlg: the preferences dialog's behaviour. It edits copies of the
+// VessarQuilixPrefsDlg: the logic half of the preferences dialog (VessarQuilixPrefsDialog is
+// the layout half): it overrides the layout's handlers. It edits copies of the
 // record's buffer size and directories, marks each directory with a check or a cross,
 // and writes the copies back into the record only on Ok.
 #pragma once

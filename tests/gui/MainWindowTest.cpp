@@ -72,7 +72,7 @@ TEST_F(MainWindow, StartsFromTheRecordsDefaults)
     EXPECT_EQ(window->GetTitle(), "VessarQuilix");
     EXPECT_FALSE(window->HasFlag(wxRESIZE_BORDER));
     EXPECT_FALSE(window->HasFlag(wxMAXIMIZE_BOX));
-    EXPECT_EQ(window->ConnectionCount(), 63u);
+    EXPECT_EQ(window->BindingCount(), 31u);
     EXPECT_EQ(window->GetIcons().GetIconCount(), 4u);
 
     EXPECT_EQ(window->m_modeChoice->GetSelection(), 0);

@@ -5,19 +5,12 @@
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/slider.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 namespace vqtest {
 
 namespace {
-
-// Output rows in channel order, as the layout numbers their identifiers (rows are made in
-// the order 1, 4, 2, 5, 3, 6, three identifiers each from 1023).
-int FirstIdOfRow(int i)
-{
-    static const int kCreationIndex[6] = {0, 2, 4, 1, 3, 5};
-    return ID_OUT_LABEL1 + 3 * kCreationIndex[i];
-}
 
 void Send(wxWindow* source, wxEvent& event)
 {
@@ -27,19 +20,9 @@ void Send(wxWindow* source, wxEvent& event)
 
 }  // namespace
 
-wxTextCtrl* ObservedWindow::OutputText(int i) const
-{
-    return static_cast<wxTextCtrl*>(FindWindow(FirstIdOfRow(i) + 1));
-}
-
-wxButton* ObservedWindow::OutputButton(int i) const
-{
-    return static_cast<wxButton*>(FindWindow(FirstIdOfRow(i) + 2));
-}
-
 wxWindow* ObservedWindow::OutputLabel(int i) const
 {
-    return FindWindow(FirstIdOfRow(i));
+    return m_outLabels[i];
 }
 
 VessarQuilixGUI::FileChoice ObservedWindow::AskForFile(const wxString& title, const wxString& directory,
@@ -78,7 +61,8 @@ void Tick(wxCheckBox* box, bool ticked)
 void Slide(wxSlider* slider, int value)
 {
     slider->SetValue(value);
-    wxScrollEvent event(wxEVT_SCROLL_THUMBTRACK, slider->GetId(), value, wxVERTICAL);
+    wxCommandEvent event(wxEVT_SLIDER, slider->GetId());
+    event.SetInt(value);
     Send(slider, event);
 }
 

@@ -22,7 +22,7 @@ namespace vqtest {
 class ObservedWindow : public VessarQuilixGUI {
 public:
     // The layout's controls, for the tests to drive and inspect.
-    using VessarQuilixFrame::ConnectionCount;
+    using VessarQuilixFrame::BindingCount;
     using VessarQuilixFrame::m_angleSlider;
     using VessarQuilixFrame::m_bfAutorangeCheck;
     using VessarQuilixFrame::m_bfGainSlider;
@@ -42,8 +42,8 @@ public:
     using VessarQuilixFrame::m_surGainSlider;
 
     // Output row i (0..5, channel order).
-    wxTextCtrl* OutputText(int i) const;
-    wxButton* OutputButton(int i) const;
+    wxTextCtrl* OutputText(int i) const { return m_outTexts[i]; }
+    wxButton* OutputButton(int i) const { return m_outButtons[i]; }
     wxWindow* OutputLabel(int i) const;
 
     std::vector<wxString> errors, successes, helpPages;
