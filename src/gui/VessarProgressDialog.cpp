@@ -2,6 +2,8 @@
 
 #include <wx/progdlg.h>
 
+#include <algorithm>
+
 namespace {
 constexpr int kMaximum = 1000;
 // Not application-modal: the main window stays responsive and disables its own controls.
@@ -13,10 +15,23 @@ VessarProgressDialog::~VessarProgressDialog()
     End();
 }
 
+void VessarProgressDialog::StartRun(int stages)
+{
+    m_stages = stages;
+    m_passes = 0;
+}
+
 void VessarProgressDialog::Begin(const wxString& title, const wxString& message)
 {
     End();
-    m_dialog = new wxProgressDialog(title, message, kMaximum, m_parent, kStyle);
+    ++m_passes;
+    wxString shown = message;
+    if (m_stages > 1 && !message.empty()) {
+        // "Converting to 5.1 format..." becomes "Stage 2 of 2: converting to 5.1 format...".
+        shown = wxString::Format("Stage %d of %d: ", std::min(m_passes, m_stages), m_stages) + message.Left(1).Lower() +
+                message.Mid(1);
+    }
+    m_dialog = new wxProgressDialog(title, shown, kMaximum, m_parent, kStyle);
     m_dialog->SetName("progress_dialog_window");
 }
 
