@@ -49,7 +49,7 @@ wxPanel* VessarQuilixPrefsDialog::CreateIoPage()
     wxBoxSizer* pageSizer = new wxBoxSizer(wxVERTICAL);
     m_ioPanel = new wxPanel(m_ioPage, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
     wxBoxSizer* row = new wxBoxSizer(wxHORIZONTAL);
-    m_bufferLabel = MakeLabel(m_ioPanel, wxID_ANY, "Buffer size:");
+    m_bufferLabel = MakeLabel(m_ioPanel, wxID_ANY, "&Buffer size:");
     row->Add(m_bufferLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
     const wxString sizes[] = {"512", "1024", "2048", "4096", "8192", "16384", "32768", "65536"};
     m_bufferChoice = new wxChoice(m_ioPanel, ID_BUFFER_CHOICE, wxDefaultPosition, wxDefaultSize, 8, sizes, 0);
@@ -66,13 +66,16 @@ wxPanel* VessarQuilixPrefsDialog::CreateIoPage()
 wxPanel* VessarQuilixPrefsDialog::CreateDirectoriesPage()
 {
     m_dirsPage = new wxPanel(m_notebook, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
-    wxFlexGridSizer* grid = new wxFlexGridSizer(2, 3, 0, 0);
+    wxFlexGridSizer* grid = new wxFlexGridSizer(2, 4, 0, 0);
     grid->SetFlexibleDirection(wxBOTH);
     grid->SetNonFlexibleGrowMode(wxFLEX_GROWMODE_SPECIFIED);
-    AddDirectoryRow(grid, "Filters:", ID_FILTERS_PICKER, "filters", "Select filters folder", ID_FILTERS_STATUS,
+    AddDirectoryRow(grid, "&Filters:", ID_FILTERS_PICKER, "filters", "Select filters folder", ID_FILTERS_STATUS,
                     m_filtersLabel, m_filtersPicker, m_filtersStatus);
-    AddDirectoryRow(grid, "Documentation:", ID_DOCS_PICKER, "docs", "Select documentation folder", ID_DOCS_STATUS,
+    m_filtersRates = MakeLabel(m_dirsPage, wxID_ANY, wxEmptyString);
+    grid->Add(m_filtersRates, 0, wxTOP | wxBOTTOM | wxRIGHT | wxALIGN_CENTER_VERTICAL, 5);
+    AddDirectoryRow(grid, "&Documentation:", ID_DOCS_PICKER, "docs", "Select documentation folder", ID_DOCS_STATUS,
                     m_docsLabel, m_docsPicker, m_docsStatus);
+    grid->AddSpacer(0);
 
     FitToSizer(m_dirsPage, grid);
     return m_dirsPage;
@@ -98,7 +101,7 @@ wxPanel* VessarQuilixPrefsDialog::CreateButtonPanel()
     wxBoxSizer* row = new wxBoxSizer(wxHORIZONTAL);
     m_cancelButton = new wxButton(m_buttonPanel, wxID_CANCEL, "Cancel");
     row->Add(m_cancelButton, 0, wxALL, 5);
-    m_okButton = new wxButton(m_buttonPanel, wxID_OK, "Ok");
+    m_okButton = new wxButton(m_buttonPanel, wxID_OK, "OK");
     m_okButton->SetDefault();
     row->Add(m_okButton, 0, wxALL, 5);
     FitToSizer(m_buttonPanel, row);

@@ -46,6 +46,7 @@ protected:
     wxStaticText* m_filtersLabel;
     wxDirPickerCtrl* m_filtersPicker;
     wxStaticBitmap* m_filtersStatus;
+    wxStaticText* m_filtersRates;  // the sample rates the filters folder has matrices for
     wxStaticText* m_docsLabel;
     wxDirPickerCtrl* m_docsPicker;
     wxStaticBitmap* m_docsStatus;
