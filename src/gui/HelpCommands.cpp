@@ -5,6 +5,8 @@
 #include "VqVersion.h"
 
 #include <wx/filename.h>
+#include <wx/log.h>
+#include <wx/msgdlg.h>
 #include <wx/utils.h>
 
 wxAboutDialogInfo VessarQuilixGUI::AboutInfo()
@@ -19,18 +21,35 @@ wxAboutDialogInfo VessarQuilixGUI::AboutInfo()
 
 void VessarQuilixGUI::OnAbout(wxCommandEvent&)
 {
-    wxAboutBox(AboutInfo());
+    wxAboutBox(AboutInfo(), this);
 }
 
 void VessarQuilixGUI::OnHelpContents(wxCommandEvent&)
 {
     // A relative documentation directory is taken from the working directory of now.
-    wxFileName page(m_params->GetDocsDir() + "/" + "VessarQuilix.html");
+    wxFileName page(m_params->GetDocsDir(), "VessarQuilix.html");
     page.MakeAbsolute();
-    OpenHelpPage(page.GetFullPath());
+    const wxString path = page.GetFullPath();
+    if (!page.FileExists()) {
+        ShowMessage("VessarQuilix Help",
+                    "The user guide is not where the program looks for it:\n" + path +
+                        "\n\nSet the folder that holds VessarQuilix.html in File > Preferences > Directories.",
+                    wxOK | wxICON_WARNING);
+        return;
+    }
+    if (!OpenHelpPage(path))
+        ShowMessage("VessarQuilix Help", "No web browser could be started. Open the user guide in one:\n" + path,
+                    wxOK | wxICON_INFORMATION);
 }
 
-void VessarQuilixGUI::OpenHelpPage(const wxString& path)
+bool VessarQuilixGUI::OpenHelpPage(const wxString& path)
 {
-    wxLaunchDefaultBrowser(path);
+    // A failure is told in the window's own words, without the toolkit's log box.
+    wxLogNull quiet;
+    return LaunchBrowser(wxFileName::FileNameToURL(wxFileName(path)));
+}
+
+bool VessarQuilixGUI::LaunchBrowser(const wxString& url)
+{
+    return wxLaunchDefaultBrowser(url);
 }

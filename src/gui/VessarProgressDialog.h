@@ -1,5 +1,6 @@
 // The conversion's progress in the window: a progress dialog over the main window with a
-// Cancel button, one for each stage of the run.
+// Cancel button, one for each pass of the run. A run of two passes (the conversion, then
+// Autorange) says which step runs: "Step 1 of 2: converting to 5.1 format...".
 #pragma once
 
 #include "VQProgressView.h"
@@ -12,6 +13,9 @@ public:
     explicit VessarProgressDialog(wxWindow* parent) : m_parent(parent) {}
     ~VessarProgressDialog() override;
 
+    // A run of `passes` passes (1, or 2 with Autorange) begins; the next pass is its first.
+    void StartRun(int passes);
+
     void Begin(const wxString& title, const wxString& message) override;
     // Moves the bar; false once the user pressed Cancel.
     bool Update(int permille) override;
@@ -22,4 +26,6 @@ public:
 private:
     wxWindow* m_parent;
     wxProgressDialog* m_dialog = nullptr;
+    int m_steps = 1;
+    int m_passes = 0;  // passes begun in this run
 };

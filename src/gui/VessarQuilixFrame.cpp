@@ -5,7 +5,6 @@
 #include "VessarQuilixArtProvider.h"
 
 #include <wx/artprov.h>
-#include <wx/bmpbuttn.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
@@ -22,65 +21,117 @@
 
 namespace {
 
-// wxDEFAULT_FRAME_STYLE without resizing and maximising.
+// wxDEFAULT_FRAME_STYLE without maximising: the window grows in width only.
 constexpr long kFrameStyle =
-    wxCAPTION | wxCLIP_CHILDREN | wxTAB_TRAVERSAL | wxCLOSE_BOX | wxSYSTEM_MENU | wxMINIMIZE_BOX;
+    wxCAPTION | wxCLIP_CHILDREN | wxTAB_TRAVERSAL | wxCLOSE_BOX | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxRESIZE_BORDER;
 // The "..." buttons are as small as the toolkit's theme lets them show their label.
-const wxSize kFileButtonSize(30, 25);
 constexpr long kFileButtonStyle = wxBU_EXACTFIT;
-const wxSize kSliderSize(-1, 90);
+// The rate and the filter length fields of the status bar; the first field takes the rest.
+constexpr int kInfoFieldWidth = 100;
 
-wxSlider* VerticalSlider(wxWindow* parent, int id, int value, int low, int high)
+wxSlider* VerticalSlider(wxWindow* parent, int value, int low, int high)
 {
     // Inverted so that the larger values are at the top, as on a mixing desk.
-    return new wxSlider(parent, id, value, low, high, wxDefaultPosition, kSliderSize,
+    return new wxSlider(parent, wxID_ANY, value, low, high, wxDefaultPosition, wxDefaultSize,
                         wxSL_VERTICAL | wxSL_LABELS | wxSL_INVERSE);
+}
+
+// The label of a slider, whose mnemonic (Alt + the underlined letter) moves the focus to
+// the slider. The toolkit would link it to the box that holds the slider with its range
+// labels, which cannot take the focus (and GTK warns); it is linked to the slider itself.
+class SliderLabel : public wxStaticText {
+public:
+    SliderLabel(wxWindow* parent, const wxString& text) : wxStaticText(parent, wxID_ANY, text) { Wrap(-1); }
+    void LinkTo(wxSlider* slider) { m_slider = slider; }
+
+#ifdef __WXGTK__
+protected:
+    void GTKWidgetDoSetMnemonic(GtkWidget* widget) override
+    {
+        wxStaticText::GTKWidgetDoSetMnemonic(m_slider ? m_slider->m_scale : widget);
+    }
+#endif
+
+private:
+    wxSlider* m_slider = nullptr;
+};
+
+// A slider and its label, in that order of creation and of the sizer.
+wxSlider* LabelledSlider(wxWindow* parent, wxSizer* sizer, const wxString& label, int value, int low, int high,
+                         wxStaticText** labelMade)
+{
+    SliderLabel* text = new SliderLabel(parent, label);
+    sizer->Add(text, 0, wxTOP | wxLEFT, 5);
+    wxSlider* slider = VerticalSlider(parent, value, low, high);
+    sizer->Add(slider, 0, wxALL, 5);
+    text->LinkTo(slider);
+    *labelMade = text;
+    return slider;
+}
+
+wxButton* FileButton(wxWindow* parent)
+{
+    return new wxButton(parent, wxID_ANY, "...", wxDefaultPosition, wxDefaultSize, kFileButtonStyle);
 }
 
 }  // namespace
 
 VessarQuilixFrame::VessarQuilixFrame(const wxString& title, const wxPoint& pos, const wxSize& size)
-    : wxFrame(nullptr, ID_MAIN_FRAME, title, pos, size, kFrameStyle), m_connections(this)
+    : wxFrame(nullptr, wxID_ANY, title, pos, size, kFrameStyle)
 {
     // The program's images must be there before the first control asks for one.
     wxArtProvider::Push(new VessarQuilixArtProvider);
-    SetSizeHints(wxDefaultSize, wxDefaultSize);
     CreateMenus();
-    m_statusBar = CreateStatusBar(3, 0, ID_STATUS_BAR);
+    m_statusBar = CreateStatusBar(kStatusFields);
+    const int widths[kStatusFields] = {-1, kInfoFieldWidth, kInfoFieldWidth};
+    m_statusBar->SetStatusWidths(kStatusFields, widths);
 
-    m_mainPanel = new wxPanel(this, ID_MAIN_PANEL, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
+    // Created from the top down, so that Tab follows the layout.
+    m_mainPanel = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
     wxBoxSizer* mainSizer = new wxBoxSizer(wxVERTICAL);
-    mainSizer->Add(CreateModePanel(), 0, wxTOP | wxBOTTOM | wxALIGN_CENTER_HORIZONTAL, 10);
+    mainSizer->Add(CreateModePanel(), 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 10);
     mainSizer->Add(CreateProcessPanel(), 0, wxTOP | wxBOTTOM | wxALIGN_CENTER_HORIZONTAL, 10);
-    mainSizer->Add(CreateOutputPanel(), 0, wxTOP | wxBOTTOM | wxALIGN_CENTER_HORIZONTAL, 10);
+    mainSizer->Add(CreateOutputPanel(), 0, wxEXPAND | wxLEFT | wxRIGHT, 10);
     m_staticLine = new wxStaticLine(m_mainPanel, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxLI_HORIZONTAL);
     mainSizer->Add(m_staticLine, 0, wxEXPAND | wxALL, 5);
     mainSizer->Add(CreateBottomPanel(), 0, wxALL | wxALIGN_CENTER_HORIZONTAL, 5);
-    FitToSizer(m_mainPanel, mainSizer);
+    m_mainPanel->SetSizer(mainSizer);
 
     wxBoxSizer* frameSizer = new wxBoxSizer(wxVERTICAL);
-    frameSizer->Add(m_mainPanel, 0, wxALIGN_CENTER_HORIZONTAL, 5);
+    frameSizer->Add(m_mainPanel, 1, wxEXPAND);
     SetSizer(frameSizer);
-    Layout();
-    frameSizer->Fit(this);
+    FitToContents();
 
-    ConnectEvents();
+    BindEvents();
 }
 
 VessarQuilixFrame::~VessarQuilixFrame()
 {
-    m_connections.DisconnectAll();
+    m_bindings.UnbindAll();
+}
+
+void VessarQuilixFrame::FitToContents()
+{
+    // The size the sizers need is the smallest; the height stays what they need.
+    SetSizeHints(wxDefaultSize, wxDefaultSize);
+    Layout();
+    GetSizer()->Fit(this);
+    const wxSize fitted = GetSize();
+    SetSizeHints(fitted, wxSize(wxDefaultCoord, fitted.y));
 }
 
 void VessarQuilixFrame::CreateMenus()
 {
     m_menubar = new wxMenuBar(0);
     m_menuFile = new wxMenu();
-    m_menuFile->Append(ID_MENU_RESET, "&Reset\tCtrl+R", "Reset fields");
-    m_menuFile->Append(ID_MENU_PREFERENCES, "&Preferences\tAlt+P", "Show preferencies dialog");
-    m_menuFile->Append(ID_MENU_QUIT, "&Quit\tAlt+F4", "Quit the application");
+    m_menuFile->Append(ID_MENU_RESET, "&Reset\tCtrl+R", "Put the default input names back");
+    wxMenuItem* preferences =
+        m_menuFile->Append(ID_MENU_PREFERENCES, "&Preferences...\tCtrl+P", "Show the preferences dialog");
+    preferences->AddExtraAccel(wxAcceleratorEntry(wxACCEL_CTRL, ','));
+    m_menuFile->AppendSeparator();
+    m_menuFile->Append(ID_MENU_QUIT, "&Quit\tCtrl+Q", "Quit the application");
     m_menuHelp = new wxMenu();
-    m_menuHelp->Append(wxID_HELP, "&Contents\tF1", "Help page");
+    m_menuHelp->Append(wxID_HELP, "&Contents\tF1", "Open the user guide in the web browser");
     m_menuHelp->Append(ID_MENU_ABOUT, "&About", "Show info about this application");
     m_menubar->Append(m_menuFile, "&File");
     m_menubar->Append(m_menuHelp, "&Help");
@@ -93,38 +144,36 @@ wxPanel* VessarQuilixFrame::CreateModePanel()
     wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
 
     wxBoxSizer* modeRow = new wxBoxSizer(wxHORIZONTAL);
-    m_modeLabel = MakeLabel(m_modePanel, wxID_ANY, "Select Output Mode:");
+    m_modeLabel = MakeLabel(m_modePanel, wxID_ANY, "Select Output &Mode:");
     modeRow->Add(m_modeLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
     const wxString modes[] = {"B-Format", "5.1"};
     m_modeChoice = new wxChoice(m_modePanel, wxID_ANY, wxDefaultPosition, wxDefaultSize, 2, modes, 0);
     m_modeChoice->SetSelection(0);
     modeRow->Add(m_modeChoice, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    sizer->Add(modeRow, 0, wxALIGN_CENTER_HORIZONTAL, 5);
-    sizer->Add(0, 10, 0, 0, 5);
+    sizer->Add(modeRow, 0, wxALIGN_CENTER_HORIZONTAL);
+    sizer->AddSpacer(10);
 
     wxStaticBoxSizer* inputBox = new wxStaticBoxSizer(new wxStaticBox(m_modePanel, wxID_ANY, "Input"), wxVERTICAL);
     wxFlexGridSizer* grid = new wxFlexGridSizer(2, 3, 0, 0);
-    grid->SetFlexibleDirection(wxBOTH);
-    grid->SetNonFlexibleGrowMode(wxFLEX_GROWMODE_SPECIFIED);
+    grid->AddGrowableCol(1);
     const wxSize textSize(400, -1);
-    m_fluFrdLabel = MakeLabel(m_modePanel, wxID_ANY, "FLU + FRD :");
-    grid->Add(m_fluFrdLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 8);
-    m_fluFrdText =
-        new wxTextCtrl(m_modePanel, ID_FLU_FRD_TEXT, wxEmptyString, wxDefaultPosition, textSize, wxTE_PROCESS_ENTER);
-    grid->Add(m_fluFrdText, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    m_fluFrdButton = new wxButton(m_modePanel, ID_FLU_FRD_BUTTON, "...", wxDefaultPosition, kFileButtonSize, kFileButtonStyle);
-    grid->Add(m_fluFrdButton, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    m_bldBruLabel = MakeLabel(m_modePanel, wxID_ANY, "BLD + BRU :");
-    grid->Add(m_bldBruLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 10);
-    m_bldBruText =
-        new wxTextCtrl(m_modePanel, ID_BLD_BRU_TEXT, wxEmptyString, wxDefaultPosition, textSize, wxTE_PROCESS_ENTER);
-    grid->Add(m_bldBruText, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    m_bldBruButton = new wxButton(m_modePanel, ID_BLD_BRU_BUTTON, "...", wxDefaultPosition, kFileButtonSize, kFileButtonStyle);
-    grid->Add(m_bldBruButton, 0, wxALL, 5);
-    inputBox->Add(grid, 1, wxEXPAND, 5);
-    sizer->Add(inputBox, 1, wxEXPAND, 5);
+    const int flags = wxALL | wxALIGN_CENTER_VERTICAL;
+    m_fluFrdLabel = MakeLabel(m_modePanel, wxID_ANY, "FL&U + FRD :");
+    grid->Add(m_fluFrdLabel, 0, flags, 5);
+    m_fluFrdText = new wxTextCtrl(m_modePanel, wxID_ANY, wxEmptyString, wxDefaultPosition, textSize);
+    grid->Add(m_fluFrdText, 1, flags | wxEXPAND, 5);
+    m_fluFrdButton = FileButton(m_modePanel);
+    grid->Add(m_fluFrdButton, 0, flags, 5);
+    m_bldBruLabel = MakeLabel(m_modePanel, wxID_ANY, "&BLD + BRU :");
+    grid->Add(m_bldBruLabel, 0, flags, 5);
+    m_bldBruText = new wxTextCtrl(m_modePanel, wxID_ANY, wxEmptyString, wxDefaultPosition, textSize);
+    grid->Add(m_bldBruText, 1, flags | wxEXPAND, 5);
+    m_bldBruButton = FileButton(m_modePanel);
+    grid->Add(m_bldBruButton, 0, flags, 5);
+    inputBox->Add(grid, 1, wxEXPAND);
+    sizer->Add(inputBox, 0, wxEXPAND);
 
-    FitToSizer(m_modePanel, sizer);
+    m_modePanel->SetSizer(sizer);
     return m_modePanel;
 }
 
@@ -133,83 +182,120 @@ wxPanel* VessarQuilixFrame::CreateProcessPanel()
     m_processPanel = new wxPanel(m_mainPanel, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
     wxBoxSizer* sizer = new wxBoxSizer(wxHORIZONTAL);
 
-    wxStaticBoxSizer* bformat = new wxStaticBoxSizer(
-        new wxStaticBox(m_processPanel, ID_BFORMAT_BOX, "B-Format Process Controls"), wxHORIZONTAL);
-    m_bfGainLabel = MakeLabel(m_processPanel, ID_BFORMAT_GAIN_LABEL, "Gain (dB)");
-    bformat->Add(m_bfGainLabel, 0, wxTOP | wxLEFT, 5);
-    m_bfGainSlider = VerticalSlider(m_processPanel, ID_BFORMAT_GAIN_SLIDER, -3, -15, 15);
-    bformat->Add(m_bfGainSlider, 0, wxALL, 5);
-    m_bfAutorangeCheck = new wxCheckBox(m_processPanel, ID_BFORMAT_AUTORANGE, "Autorange", wxDefaultPosition,
-                                        wxDefaultSize, wxALIGN_RIGHT);
-    bformat->Add(m_bfAutorangeCheck, 0, wxALL | wxALIGN_BOTTOM, 3);
-    sizer->Add(bformat, 0, wxLEFT | wxRIGHT | wxALIGN_CENTER_VERTICAL, 5);
+    m_bformatBox = new wxStaticBox(m_processPanel, wxID_ANY, "B-Format Process Controls");
+    wxStaticBoxSizer* bformat = new wxStaticBoxSizer(m_bformatBox, wxHORIZONTAL);
+    m_bfGainSlider = LabelledSlider(m_processPanel, bformat, "&Gain (dB)", -3, -15, 15, &m_bfGainLabel);
+    wxBoxSizer* bformatColumn = new wxBoxSizer(wxVERTICAL);
+    m_highpassLabel = MakeLabel(m_processPanel, wxID_ANY, "High-&pass:");
+    bformatColumn->Add(m_highpassLabel, 0, wxLEFT | wxRIGHT | wxTOP, 5);
+    m_highpassChoice = new wxChoice(m_processPanel, wxID_ANY);
+    bformatColumn->Add(m_highpassChoice, 0, wxALL | wxEXPAND, 5);
+    bformatColumn->AddStretchSpacer();
+    m_bfAutorangeCheck =
+        new wxCheckBox(m_processPanel, wxID_ANY, "&Autorange", wxDefaultPosition, wxDefaultSize, wxALIGN_RIGHT);
+    bformatColumn->Add(m_bfAutorangeCheck, 0, wxALL | wxALIGN_RIGHT, 3);
+    bformat->Add(bformatColumn, 0, wxEXPAND);
+    sizer->Add(bformat, 0, wxLEFT | wxRIGHT | wxEXPAND, 5);
 
-    sizer->Add(10, 0, 1, 0, 5);
+    sizer->AddSpacer(10);
 
-    wxStaticBoxSizer* surround =
-        new wxStaticBoxSizer(new wxStaticBox(m_processPanel, ID_SURROUND_BOX, "5.1 Process Controls"), wxHORIZONTAL);
-    m_surGainLabel = MakeLabel(m_processPanel, ID_SURROUND_GAIN_LABEL, "Gain (dB)");
-    surround->Add(m_surGainLabel, 0, wxTOP | wxLEFT, 5);
-    m_surGainSlider = VerticalSlider(m_processPanel, ID_SURROUND_GAIN_SLIDER, -3, -15, 15);
-    surround->Add(m_surGainSlider, 0, wxALL, 5);
-    m_angleLabel = MakeLabel(m_processPanel, ID_ANGLE_LABEL, "Opening\n Angle (deg)");
-    surround->Add(m_angleLabel, 0, wxALL, 5);
-    m_angleSlider = VerticalSlider(m_processPanel, ID_ANGLE_SLIDER, 60, 15, 90);
-    surround->Add(m_angleSlider, 0, wxALL, 5);
+    m_surroundBox = new wxStaticBox(m_processPanel, wxID_ANY, "5.1 Process Controls");
+    wxStaticBoxSizer* surround = new wxStaticBoxSizer(m_surroundBox, wxHORIZONTAL);
+    m_surGainSlider = LabelledSlider(m_processPanel, surround, "Ga&in (dB)", -3, -15, 15, &m_surGainLabel);
+    m_angleSlider = LabelledSlider(m_processPanel, surround, "&Opening\n Angle (deg)", 60, 15, 90, &m_angleLabel);
     wxBoxSizer* checks = new wxBoxSizer(wxVERTICAL);
-    m_surAutorangeCheck = new wxCheckBox(m_processPanel, ID_SURROUND_AUTORANGE, "Autorange", wxDefaultPosition,
-                                         wxDefaultSize, wxALIGN_RIGHT);
+    m_surAutorangeCheck =
+        new wxCheckBox(m_processPanel, wxID_ANY, "Autora&nge", wxDefaultPosition, wxDefaultSize, wxALIGN_RIGHT);
     checks->Add(m_surAutorangeCheck, 0, wxALL | wxALIGN_RIGHT, 5);
     m_lfeCheck =
-        new wxCheckBox(m_processPanel, ID_LFE, "Low Freqs in Lfe", wxDefaultPosition, wxDefaultSize, wxALIGN_RIGHT);
+        new wxCheckBox(m_processPanel, wxID_ANY, "Low Freqs in &Lfe", wxDefaultPosition, wxDefaultSize, wxALIGN_RIGHT);
     checks->Add(m_lfeCheck, 0, wxALL | wxALIGN_RIGHT, 5);
-    surround->Add(checks, 1, wxALIGN_BOTTOM, 5);
-    sizer->Add(surround, 0, wxLEFT | wxRIGHT | wxALIGN_CENTER_VERTICAL, 5);
+    surround->Add(checks, 1, wxALIGN_BOTTOM);
+    sizer->Add(surround, 0, wxLEFT | wxRIGHT | wxEXPAND, 5);
 
-    FitToSizer(m_processPanel, sizer);
+    m_processPanel->SetSizer(sizer);
     return m_processPanel;
 }
 
-void VessarQuilixFrame::CreateOutputRow(int number, int firstId, wxSizer* grid, wxStaticText*& label, wxTextCtrl*& text,
-                                        wxButton*& button)
+wxSizer* VessarQuilixFrame::CreateFormatRow()
 {
-    label = MakeLabel(m_outputPanel, firstId, wxString::Format("%d:", number));
-    grid->Add(label, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    text = new wxTextCtrl(m_outputPanel, firstId + 1, wxEmptyString, wxDefaultPosition, wxSize(200, -1),
-                          wxTE_PROCESS_ENTER);
-    grid->Add(text, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    button = new wxButton(m_outputPanel, firstId + 2, "...", wxDefaultPosition, kFileButtonSize, kFileButtonStyle);
-    grid->Add(button, 0, number == 3 ? wxALL : wxALL | wxALIGN_CENTER_VERTICAL, 5);
+    wxBoxSizer* row = new wxBoxSizer(wxHORIZONTAL);
+    const int flags = wxALL | wxALIGN_CENTER_VERTICAL;
+    m_formatLabel = MakeLabel(m_outputPanel, wxID_ANY, "Fo&rmat:");
+    row->Add(m_formatLabel, 0, flags, 5);
+    m_containerChoice = new wxChoice(m_outputPanel, wxID_ANY);
+    row->Add(m_containerChoice, 0, flags, 5);
+    m_sampleChoice = new wxChoice(m_outputPanel, wxID_ANY);
+    row->Add(m_sampleChoice, 0, flags, 5);
+    m_ditherCheck = new wxCheckBox(m_outputPanel, wxID_ANY, "&Dither (TPDF)");
+    row->Add(m_ditherCheck, 0, flags, 5);
+    row->AddSpacer(15);
+    m_conventionLabel = MakeLabel(m_outputPanel, wxID_ANY, "Con&vention:");
+    row->Add(m_conventionLabel, 0, flags, 5);
+    m_conventionChoice = new wxChoice(m_outputPanel, wxID_ANY);
+    row->Add(m_conventionChoice, 0, flags, 5);
+    return row;
+}
+
+wxSizer* VessarQuilixFrame::CreateFolderRow()
+{
+    wxBoxSizer* row = new wxBoxSizer(wxHORIZONTAL);
+    const int flags = wxALL | wxALIGN_CENTER_VERTICAL;
+    m_folderLabel = MakeLabel(m_outputPanel, wxID_ANY, "Fold&er:");
+    row->Add(m_folderLabel, 0, flags, 5);
+    m_folderText = new wxTextCtrl(m_outputPanel, wxID_ANY);
+    row->Add(m_folderText, 1, flags, 5);
+    m_folderButton = FileButton(m_outputPanel);
+    row->Add(m_folderButton, 0, flags, 5);
+    return row;
+}
+
+void VessarQuilixFrame::CreateOutputRow(int row, wxSizer* grid)
+{
+    const int flags = wxALL | wxALIGN_CENTER_VERTICAL;
+    m_outLabels[row] = MakeLabel(m_outputPanel, wxID_ANY, wxString::Format("&%d:", row + 1));
+    grid->Add(m_outLabels[row], 0, flags, 5);
+    m_outTexts[row] = new wxTextCtrl(m_outputPanel, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(200, -1));
+    grid->Add(m_outTexts[row], 1, flags | wxEXPAND, 5);
+    m_outButtons[row] = FileButton(m_outputPanel);
+    grid->Add(m_outButtons[row], 0, flags, 5);
+}
+
+int VessarQuilixFrame::OutputRowOf(const wxObject* source) const
+{
+    for (int row = 0; row < kOutputRows; ++row)
+        if (source == m_outTexts[row] || source == m_outButtons[row])
+            return row;
+    return -1;
 }
 
 wxPanel* VessarQuilixFrame::CreateOutputPanel()
 {
     m_outputPanel = new wxPanel(m_mainPanel, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
-    wxStaticBoxSizer* sizer = new wxStaticBoxSizer(new wxStaticBox(m_outputPanel, ID_OUTPUT_BOX, "Output"), wxVERTICAL);
+    wxStaticBoxSizer* sizer = new wxStaticBoxSizer(new wxStaticBox(m_outputPanel, wxID_ANY, "Output"), wxVERTICAL);
 
     wxBoxSizer* filesRow = new wxBoxSizer(wxHORIZONTAL);
-    m_filesLabel = MakeLabel(m_outputPanel, wxID_ANY, "How many files? ");
+    m_filesLabel = MakeLabel(m_outputPanel, wxID_ANY, "Ho&w many files? ");
     filesRow->Add(m_filesLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    const wxString layouts[] = {"4 (Mono)", "2 (Stereo)", "1 (Four channels)"};
-    m_filesChoice = new wxChoice(m_outputPanel, wxID_ANY, wxDefaultPosition, wxDefaultSize, 3, layouts, 0);
-    m_filesChoice->SetSelection(0);
+    m_filesChoice = new wxChoice(m_outputPanel, wxID_ANY);
     filesRow->Add(m_filesChoice, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    sizer->Add(filesRow, 0, wxALIGN_CENTER_HORIZONTAL, 5);
+    sizer->Add(filesRow, 0, wxALIGN_CENTER_HORIZONTAL);
+    sizer->Add(CreateFormatRow(), 0, wxALIGN_CENTER_HORIZONTAL);
+    sizer->Add(CreateFolderRow(), 0, wxEXPAND);
 
-    // Rows 1, 2, 3 fill the left half of the grid and 4, 5, 6 the right half; the grid
-    // fills row by row, so the rows are made in the order 1, 4, 2, 5, 3, 6.
-    wxFlexGridSizer* grid = new wxFlexGridSizer(3, 6, 0, 0);
-    grid->SetFlexibleDirection(wxBOTH);
-    grid->SetNonFlexibleGrowMode(wxFLEX_GROWMODE_SPECIFIED);
-    CreateOutputRow(1, ID_OUT_LABEL1, grid, m_outLabel1, m_outText1, m_outButton1);
-    CreateOutputRow(4, ID_OUT_LABEL1 + 3, grid, m_outLabel4, m_outText4, m_outButton4);
-    CreateOutputRow(2, ID_OUT_LABEL1 + 6, grid, m_outLabel2, m_outText2, m_outButton2);
-    CreateOutputRow(5, ID_OUT_LABEL1 + 9, grid, m_outLabel5, m_outText5, m_outButton5);
-    CreateOutputRow(3, ID_OUT_LABEL1 + 12, grid, m_outLabel3, m_outText3, m_outButton3);
-    CreateOutputRow(6, ID_OUT_LABEL1 + 15, grid, m_outLabel6, m_outText6, m_outButton6);
-    sizer->Add(grid, 1, wxEXPAND, 5);
+    // Rows 1, 2, 3 on the left and 4, 5, 6 on the right, made in that order so that Tab
+    // goes through them in channel order.
+    wxBoxSizer* columns = new wxBoxSizer(wxHORIZONTAL);
+    for (int first : {0, 3}) {
+        wxFlexGridSizer* grid = new wxFlexGridSizer(3, 3, 0, 0);
+        grid->AddGrowableCol(1);
+        for (int row = first; row < first + 3; ++row)
+            CreateOutputRow(row, grid);
+        columns->Add(grid, 1, wxEXPAND);
+    }
+    sizer->Add(columns, 0, wxEXPAND);
 
-    FitToSizer(m_outputPanel, sizer);
+    m_outputPanel->SetSizer(sizer);
     return m_outputPanel;
 }
 
@@ -220,72 +306,46 @@ wxPanel* VessarQuilixFrame::CreateBottomPanel()
     m_logoBitmap = new wxStaticBitmap(m_bottomPanel, wxID_ANY,
                                       wxArtProvider::GetBitmap("label_b_alpha", wxART_OTHER, wxDefaultSize));
     sizer->Add(m_logoBitmap, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    m_convertButton = new wxBitmapButton(m_bottomPanel, ID_CONVERT,
-                                         wxArtProvider::GetBitmap("conv_small", wxART_OTHER, wxDefaultSize),
-                                         wxDefaultPosition, wxSize(80, 80), wxBU_AUTODRAW);
+    // The round picture with the word under it; Alt+C presses it.
+    m_convertButton = new wxButton(m_bottomPanel, wxID_ANY, "&Convert");
+    m_convertButton->SetBitmap(wxArtProvider::GetBitmap("conv_small", wxART_OTHER, wxDefaultSize), wxTOP);
     sizer->Add(m_convertButton, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    FitToSizer(m_bottomPanel, sizer);
+    m_bottomPanel->SetSizer(sizer);
     return m_bottomPanel;
 }
 
-void VessarQuilixFrame::ConnectEvents()
+void VessarQuilixFrame::BindEvents()
 {
-    EventConnections& c = m_connections;
-    c.Connect(this, wxID_ANY, wxEVT_CLOSE_WINDOW, wxCloseEventHandler(VessarQuilixFrame::OnClose));
-    c.Connect(this, ID_MENU_RESET, wxEVT_MENU, wxCommandEventHandler(VessarQuilixFrame::OnReset));
-    c.Connect(this, ID_MENU_PREFERENCES, wxEVT_MENU, wxCommandEventHandler(VessarQuilixFrame::OnPreferences));
-    c.Connect(this, ID_MENU_QUIT, wxEVT_MENU, wxCommandEventHandler(VessarQuilixFrame::OnQuit));
-    c.Connect(this, wxID_HELP, wxEVT_MENU, wxCommandEventHandler(VessarQuilixFrame::OnHelpContents));
-    c.Connect(this, ID_MENU_ABOUT, wxEVT_MENU, wxCommandEventHandler(VessarQuilixFrame::OnAbout));
-    c.Connect(m_modeChoice, wxID_ANY, wxEVT_CHOICE, wxCommandEventHandler(VessarQuilixFrame::OnModeChoice));
-    c.Connect(m_fluFrdText, wxID_ANY, wxEVT_TEXT, wxCommandEventHandler(VessarQuilixFrame::OnFluFrdText));
-    c.Connect(m_fluFrdText, wxID_ANY, wxEVT_TEXT_ENTER, wxCommandEventHandler(VessarQuilixFrame::OnFluFrdTextEnter));
-    c.Connect(m_fluFrdButton, wxID_ANY, wxEVT_BUTTON, wxCommandEventHandler(VessarQuilixFrame::OnFluFrdButton));
-    c.Connect(m_bldBruText, wxID_ANY, wxEVT_TEXT, wxCommandEventHandler(VessarQuilixFrame::OnBldBruText));
-    c.Connect(m_bldBruText, wxID_ANY, wxEVT_TEXT_ENTER, wxCommandEventHandler(VessarQuilixFrame::OnBldBruTextEnter));
-    c.Connect(m_bldBruButton, wxID_ANY, wxEVT_BUTTON, wxCommandEventHandler(VessarQuilixFrame::OnBldBruButton));
-
-    // A slider handler runs on every movement, dragging included.
-    const wxEventType scrollEvents[] = {wxEVT_SCROLL_TOP,        wxEVT_SCROLL_BOTTOM,       wxEVT_SCROLL_LINEUP,
-                                        wxEVT_SCROLL_LINEDOWN,   wxEVT_SCROLL_PAGEUP,       wxEVT_SCROLL_PAGEDOWN,
-                                        wxEVT_SCROLL_THUMBTRACK, wxEVT_SCROLL_THUMBRELEASE, wxEVT_SCROLL_CHANGED};
-    auto connectScroll = [&](wxSlider* slider, wxObjectEventFunction handler) {
-        for (wxEventType type : scrollEvents)
-            c.Connect(slider, wxID_ANY, type, handler);
-    };
-    connectScroll(m_bfGainSlider, wxScrollEventHandler(VessarQuilixFrame::OnBFormatGainScroll));
-    c.Connect(m_bfAutorangeCheck, wxID_ANY, wxEVT_CHECKBOX,
-              wxCommandEventHandler(VessarQuilixFrame::OnBFormatAutorange));
-    connectScroll(m_surGainSlider, wxScrollEventHandler(VessarQuilixFrame::OnSurroundGainScroll));
-    connectScroll(m_angleSlider, wxScrollEventHandler(VessarQuilixFrame::OnAngleScroll));
-    c.Connect(m_surAutorangeCheck, wxID_ANY, wxEVT_CHECKBOX,
-              wxCommandEventHandler(VessarQuilixFrame::OnSurroundAutorange));
-    c.Connect(m_lfeCheck, wxID_ANY, wxEVT_CHECKBOX, wxCommandEventHandler(VessarQuilixFrame::OnLowFreqsInLfe));
-    c.Connect(m_filesChoice, wxID_ANY, wxEVT_CHOICE, wxCommandEventHandler(VessarQuilixFrame::OnFilesChoice));
-
-    auto connectRow = [&](wxTextCtrl* text, wxButton* button, wxObjectEventFunction onText,
-                          wxObjectEventFunction onEnter, wxObjectEventFunction onButton) {
-        c.Connect(text, wxID_ANY, wxEVT_TEXT, onText);
-        c.Connect(text, wxID_ANY, wxEVT_TEXT_ENTER, onEnter);
-        c.Connect(button, wxID_ANY, wxEVT_BUTTON, onButton);
-    };
-    connectRow(m_outText1, m_outButton1, wxCommandEventHandler(VessarQuilixFrame::OnOutText1),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutTextEnter1),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutButton1));
-    connectRow(m_outText4, m_outButton4, wxCommandEventHandler(VessarQuilixFrame::OnOutText4),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutTextEnter4),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutButton4));
-    connectRow(m_outText2, m_outButton2, wxCommandEventHandler(VessarQuilixFrame::OnOutText2),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutTextEnter2),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutButton2));
-    connectRow(m_outText5, m_outButton5, wxCommandEventHandler(VessarQuilixFrame::OnOutText5),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutTextEnter5),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutButton5));
-    connectRow(m_outText3, m_outButton3, wxCommandEventHandler(VessarQuilixFrame::OnOutText3),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutTextEnter3),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutButton3));
-    connectRow(m_outText6, m_outButton6, wxCommandEventHandler(VessarQuilixFrame::OnOutText6),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutTextEnter6),
-               wxCommandEventHandler(VessarQuilixFrame::OnOutButton6));
-    c.Connect(m_convertButton, wxID_ANY, wxEVT_BUTTON, wxCommandEventHandler(VessarQuilixFrame::OnConvert));
+    EventBindings& b = m_bindings;
+    b.Bind(this, wxEVT_CLOSE_WINDOW, &VessarQuilixFrame::OnClose, this);
+    b.Bind(this, wxEVT_CHAR_HOOK, &VessarQuilixFrame::OnCharHook, this);
+    b.Bind(this, wxEVT_MENU, &VessarQuilixFrame::OnReset, this, ID_MENU_RESET);
+    b.Bind(this, wxEVT_MENU, &VessarQuilixFrame::OnPreferences, this, ID_MENU_PREFERENCES);
+    b.Bind(this, wxEVT_MENU, &VessarQuilixFrame::OnQuit, this, ID_MENU_QUIT);
+    b.Bind(this, wxEVT_MENU, &VessarQuilixFrame::OnHelpContents, this, wxID_HELP);
+    b.Bind(this, wxEVT_MENU, &VessarQuilixFrame::OnAbout, this, ID_MENU_ABOUT);
+    b.Bind(m_modeChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnModeChoice, this);
+    b.Bind(m_fluFrdText, wxEVT_TEXT, &VessarQuilixFrame::OnFluFrdText, this);
+    b.Bind(m_fluFrdButton, wxEVT_BUTTON, &VessarQuilixFrame::OnFluFrdButton, this);
+    b.Bind(m_bldBruText, wxEVT_TEXT, &VessarQuilixFrame::OnBldBruText, this);
+    b.Bind(m_bldBruButton, wxEVT_BUTTON, &VessarQuilixFrame::OnBldBruButton, this);
+    b.Bind(m_bfGainSlider, wxEVT_SLIDER, &VessarQuilixFrame::OnBFormatGainSlider, this);
+    b.Bind(m_highpassChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnHighpassChoice, this);
+    b.Bind(m_bfAutorangeCheck, wxEVT_CHECKBOX, &VessarQuilixFrame::OnBFormatAutorange, this);
+    b.Bind(m_surGainSlider, wxEVT_SLIDER, &VessarQuilixFrame::OnSurroundGainSlider, this);
+    b.Bind(m_angleSlider, wxEVT_SLIDER, &VessarQuilixFrame::OnAngleSlider, this);
+    b.Bind(m_surAutorangeCheck, wxEVT_CHECKBOX, &VessarQuilixFrame::OnSurroundAutorange, this);
+    b.Bind(m_lfeCheck, wxEVT_CHECKBOX, &VessarQuilixFrame::OnLowFreqsInLfe, this);
+    b.Bind(m_filesChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnFilesChoice, this);
+    b.Bind(m_containerChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnContainerChoice, this);
+    b.Bind(m_sampleChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnSampleFormatChoice, this);
+    b.Bind(m_ditherCheck, wxEVT_CHECKBOX, &VessarQuilixFrame::OnDither, this);
+    b.Bind(m_conventionChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnConventionChoice, this);
+    b.Bind(m_folderText, wxEVT_TEXT, &VessarQuilixFrame::OnFolderText, this);
+    b.Bind(m_folderButton, wxEVT_BUTTON, &VessarQuilixFrame::OnFolderButton, this);
+    for (int row = 0; row < kOutputRows; ++row) {
+        b.Bind(m_outTexts[row], wxEVT_TEXT, &VessarQuilixFrame::OnOutputText, this);
+        b.Bind(m_outButtons[row], wxEVT_BUTTON, &VessarQuilixFrame::OnOutputButton, this);
+    }
+    b.Bind(m_convertButton, wxEVT_BUTTON, &VessarQuilixFrame::OnConvert, this);
 }

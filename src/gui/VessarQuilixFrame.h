@@ -1,14 +1,15 @@
-// VessarQuilixFrame: the layout of the main window. It builds the menus, the status bar,
-// the panels and every control, and connects each control's events to a virtual handler
-// whose default only skips the event; VessarQuilixGUI gives the handlers their behaviour.
-// The window has a fixed size: the size its sizers need.
+// VessarQuilixFrame: the layout half of the main window (VessarQuilixGUI is the logic
+// half). It builds the menus, the status bar, the panels and every control, and binds each
+// control's events to a virtual handler whose default only skips the event;
+// VessarQuilixGUI overrides the handlers to give them their behaviour.
+// The window opens at the size its sizers need; it can grow in width only, and the path
+// fields grow with it.
 #pragma once
 
-#include "EventConnections.h"
+#include "EventBindings.h"
 
 #include <wx/frame.h>
 
-class wxBitmapButton;
 class wxButton;
 class wxCheckBox;
 class wxChoice;
@@ -17,44 +18,27 @@ class wxMenuBar;
 class wxPanel;
 class wxSlider;
 class wxStaticBitmap;
+class wxStaticBox;
 class wxStaticLine;
 class wxStaticText;
 class wxStatusBar;
 class wxTextCtrl;
 
-// Window identifiers.
+// Identifiers of the menu items.
 enum {
-    ID_MAIN_FRAME = 1000,
     ID_MENU_RESET = 1001,
     ID_MENU_PREFERENCES = 1002,
     ID_MENU_QUIT = 1003,
     ID_MENU_ABOUT = 1004,
-    ID_STATUS_BAR = 1005,
-    ID_MAIN_PANEL = 1006,
-    ID_FLU_FRD_TEXT = 1007,
-    ID_FLU_FRD_BUTTON = 1008,
-    ID_BLD_BRU_TEXT = 1009,
-    ID_BLD_BRU_BUTTON = 1010,
-    ID_BFORMAT_BOX = 1011,
-    ID_BFORMAT_GAIN_LABEL = 1012,
-    ID_BFORMAT_GAIN_SLIDER = 1013,
-    ID_BFORMAT_AUTORANGE = 1014,
-    ID_SURROUND_BOX = 1015,
-    ID_SURROUND_GAIN_LABEL = 1016,
-    ID_SURROUND_GAIN_SLIDER = 1017,
-    ID_ANGLE_LABEL = 1018,
-    ID_ANGLE_SLIDER = 1019,
-    ID_SURROUND_AUTORANGE = 1020,
-    ID_LFE = 1021,
-    ID_OUTPUT_BOX = 1022,
-    ID_OUT_LABEL1 = 1023,  // label, text, button for rows 1, 4, 2, 5, 3, 6: 1023 .. 1040
-    ID_CONVERT = 1041,
 };
 
 class VessarQuilixFrame : public wxFrame {
 public:
     VessarQuilixFrame(const wxString& title, const wxPoint& pos, const wxSize& size);
     ~VessarQuilixFrame() override;
+
+    // Status bar fields: the state (and the menus' help), the input's rate, the filter length.
+    enum { kStateField, kRateField, kFilterField, kStatusFields };
 
 protected:
     wxMenuBar* m_menubar;
@@ -72,9 +56,13 @@ protected:
     wxTextCtrl* m_bldBruText;
     wxButton* m_bldBruButton;
     wxPanel* m_processPanel;
+    wxStaticBox* m_bformatBox;
     wxStaticText* m_bfGainLabel;
     wxSlider* m_bfGainSlider;
+    wxStaticText* m_highpassLabel;
+    wxChoice* m_highpassChoice;
     wxCheckBox* m_bfAutorangeCheck;
+    wxStaticBox* m_surroundBox;
     wxStaticText* m_surGainLabel;
     wxSlider* m_surGainSlider;
     wxStaticText* m_angleLabel;
@@ -84,30 +72,28 @@ protected:
     wxPanel* m_outputPanel;
     wxStaticText* m_filesLabel;
     wxChoice* m_filesChoice;
-    wxStaticText* m_outLabel1;
-    wxTextCtrl* m_outText1;
-    wxButton* m_outButton1;
-    wxStaticText* m_outLabel4;
-    wxTextCtrl* m_outText4;
-    wxButton* m_outButton4;
-    wxStaticText* m_outLabel2;
-    wxTextCtrl* m_outText2;
-    wxButton* m_outButton2;
-    wxStaticText* m_outLabel5;
-    wxTextCtrl* m_outText5;
-    wxButton* m_outButton5;
-    wxStaticText* m_outLabel3;
-    wxTextCtrl* m_outText3;
-    wxButton* m_outButton3;
-    wxStaticText* m_outLabel6;
-    wxTextCtrl* m_outText6;
-    wxButton* m_outButton6;
+    wxStaticText* m_formatLabel;
+    wxChoice* m_containerChoice;
+    wxChoice* m_sampleChoice;
+    wxCheckBox* m_ditherCheck;
+    wxStaticText* m_conventionLabel;
+    wxChoice* m_conventionChoice;
+    wxStaticText* m_folderLabel;
+    wxTextCtrl* m_folderText;
+    wxButton* m_folderButton;
+    // The output rows 1 to 6, in channel order: 1 to 3 on the left, 4 to 6 on the right.
+    static constexpr int kOutputRows = 6;
+    wxStaticText* m_outLabels[kOutputRows];
+    wxTextCtrl* m_outTexts[kOutputRows];
+    wxButton* m_outButtons[kOutputRows];
     wxStaticLine* m_staticLine;
     wxPanel* m_bottomPanel;
     wxStaticBitmap* m_logoBitmap;
-    wxBitmapButton* m_convertButton;
+    wxButton* m_convertButton;
 
     virtual void OnClose(wxCloseEvent& event) { event.Skip(); }
+    // Every key pressed in the window, before the control with the focus sees it.
+    virtual void OnCharHook(wxKeyEvent& event) { event.Skip(); }
     virtual void OnReset(wxCommandEvent& event) { event.Skip(); }
     virtual void OnPreferences(wxCommandEvent& event) { event.Skip(); }
     virtual void OnQuit(wxCommandEvent& event) { event.Skip(); }
@@ -115,40 +101,35 @@ protected:
     virtual void OnAbout(wxCommandEvent& event) { event.Skip(); }
     virtual void OnModeChoice(wxCommandEvent& event) { event.Skip(); }
     virtual void OnFluFrdText(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnFluFrdTextEnter(wxCommandEvent& event) { event.Skip(); }
     virtual void OnFluFrdButton(wxCommandEvent& event) { event.Skip(); }
     virtual void OnBldBruText(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnBldBruTextEnter(wxCommandEvent& event) { event.Skip(); }
     virtual void OnBldBruButton(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnBFormatGainScroll(wxScrollEvent& event) { event.Skip(); }
+    // A slider's handler runs on every movement, dragging included.
+    virtual void OnBFormatGainSlider(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnHighpassChoice(wxCommandEvent& event) { event.Skip(); }
     virtual void OnBFormatAutorange(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnSurroundGainScroll(wxScrollEvent& event) { event.Skip(); }
-    virtual void OnAngleScroll(wxScrollEvent& event) { event.Skip(); }
+    virtual void OnSurroundGainSlider(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnAngleSlider(wxCommandEvent& event) { event.Skip(); }
     virtual void OnSurroundAutorange(wxCommandEvent& event) { event.Skip(); }
     virtual void OnLowFreqsInLfe(wxCommandEvent& event) { event.Skip(); }
     virtual void OnFilesChoice(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutText1(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutTextEnter1(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutButton1(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutText4(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutTextEnter4(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutButton4(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutText2(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutTextEnter2(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutButton2(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutText5(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutTextEnter5(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutButton5(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutText3(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutTextEnter3(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutButton3(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutText6(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutTextEnter6(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnOutButton6(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnContainerChoice(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnSampleFormatChoice(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnDither(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnConventionChoice(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnFolderText(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnFolderButton(wxCommandEvent& event) { event.Skip(); }
+    // Every output row's text and button; OutputRowOf(event.GetEventObject()) tells the row.
+    virtual void OnOutputText(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnOutputButton(wxCommandEvent& event) { event.Skip(); }
     virtual void OnConvert(wxCommandEvent& event) { event.Skip(); }
 
-    // Number of event connections the constructor made (63).
-    std::size_t ConnectionCount() const { return m_connections.Count(); }
+    // The output row (0 .. 5) whose text or button `source` is; -1 for none.
+    int OutputRowOf(const wxObject* source) const;
+    // Number of event bindings the constructor made.
+    std::size_t BindingCount() const { return m_bindings.Count(); }
+    // Gives the window the size its contents need, as its smallest and its only height.
+    void FitToContents();
 
 private:
     void CreateMenus();
@@ -156,9 +137,10 @@ private:
     wxPanel* CreateProcessPanel();
     wxPanel* CreateOutputPanel();
     wxPanel* CreateBottomPanel();
-    void CreateOutputRow(int number, int firstId, wxSizer* grid, wxStaticText*& label, wxTextCtrl*& text,
-                         wxButton*& button);
-    void ConnectEvents();
+    wxSizer* CreateFormatRow();
+    wxSizer* CreateFolderRow();
+    void CreateOutputRow(int row, wxSizer* grid);
+    void BindEvents();
 
-    EventConnections m_connections;
+    EventBindings m_bindings;
 };

@@ -1,42 +1,54 @@
+// The main window's logic: start-up, the input take, the process controls, the menus and
+// the conversion. The output box is in OutputBox.cpp, Help and About in HelpCommands.cpp.
 #include "VessarQuilixGUI.h"
 
+#include "InputFileInfo.h"
+#include "LayoutHelpers.h"
+#include "OutputFormats.h"
 #include "VessarFileDropTarget.h"
+#include "VessarProgressDialog.h"
 #include "VessarQuilixIcons.h"
 #include "VessarQuilixPrefsDlg.h"
+#include "VessarStatusBarView.h"
 
 #include "TakeNames.h"
 #include "VQParams.h"
-#include "VessarProgressDialog.h"
-#include "VessarStatusBarView.h"
 
+#include <wx/anybutton.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/dirdlg.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
+#include <wx/filefn.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/panel.h>
 #include <wx/slider.h>
-#include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
-#include <wx/utils.h>
 
 #include <cmath>
 
+const char* const VessarQuilixGUI::kRearNotNeeded = "not needed: the FLU + FRD file holds all four capsules";
+
 namespace {
 
-const wxString kInputKey = "/VessarQuilixGUI/InputWorkingPath";
-const wxString kOutputKey = "/VessarQuilixGUI/OutputWorkingPath";
-const wxString kOpenWildcard = "*.wav|*.*";
-const wxString kSaveWildcard = "WAV 16-bit (signed)|*.wav|WAV 24-bit (signed)|*.wav|WAV 32-bit (float)|*.wav";
+// The demo take of the staged tree, offered on a first start.
+const char* const kDemoFront = "demo/demoF.wav";
+const char* const kDemoRear = "demo/demoR.wav";
 
 // Halves away from zero: -2.5 shows as -3, 2.5 as 3.
 int RoundToSlider(double value)
 {
     return static_cast<int>(value >= 0 ? std::floor(value + 0.5) : std::ceil(value - 0.5));
+}
+
+wxString FolderOf(const wxString& path)
+{
+    return wxFileName(path).GetPath(wxPATH_GET_VOLUME);
 }
 
 }  // namespace
@@ -49,28 +61,20 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
     m_params->m_statusBar = m_statusView.get();
     m_params->m_progressView = m_progress.get();
     m_params->m_fftWisdomFile = VQParams::UserFftWisdomFile();
-    m_inputDir = new wxFileName();
-    m_inputDir->AssignDir(".");
-    m_outputDir = new wxFileName();
-    m_outputDir->AssignDir(".");
-    m_inputTexts[0] = m_fluFrdText;
-    m_inputTexts[1] = m_bldBruText;
-    wxStaticText* labels[] = {m_outLabel1, m_outLabel2, m_outLabel3, m_outLabel4, m_outLabel5, m_outLabel6};
-    wxTextCtrl* texts[] = {m_outText1, m_outText2, m_outText3, m_outText4, m_outText5, m_outText6};
-    wxButton* buttons[] = {m_outButton1, m_outButton2, m_outButton3, m_outButton4, m_outButton5, m_outButton6};
-    for (int i = 0; i < 6; ++i) {
-        m_outLabels[i] = labels[i];
-        m_outTexts[i] = texts[i];
-        m_outButtons[i] = buttons[i];
-    }
-    LoadWorkingDirs();
+    LoadWindowSettings(m_config, *m_params, m_folders);
     SetIcons(VessarQuilixIconBundle());
 
-    // Setting a field runs its text handler, which stores the text in the record.
-    m_fluFrdText->SetValue(m_params->GetFullPath(VQParams::kFluFrdInput));
     m_fluFrdText->SetDropTarget(new VessarFileDropTarget(this, 0));
-    m_bldBruText->SetValue(m_params->GetFullPath(VQParams::kBldBruInput));
     m_bldBruText->SetDropTarget(new VessarFileDropTarget(this, 1));
+    m_modeChoice->SetToolTip("B-Format writes W, X, Y, Z; 5.1 decodes them on to L, R, C, LFE, Ls, Rs");
+    m_fluFrdButton->SetToolTip("Choose the file of the front capsules FLU and FRD, or one 4-channel take");
+    m_bldBruButton->SetToolTip("Choose the file of the rear capsules BLD and BRU");
+    m_bfAutorangeCheck->SetToolTip(
+        "Scale the B-format so that its peak is -6 dBFS and its mean zero (the gain then does not matter)");
+    m_highpassChoice->SetToolTip("High-pass against wind and handling rumble (fourth order), in either mode");
+    m_surAutorangeCheck->SetToolTip("Scale the six channels together so that their peak is -6 dBFS");
+    m_lfeCheck->SetToolTip("Fill LFE with W low-passed at 120 Hz; unticked, LFE is silent");
+    m_convertButton->SetToolTip("Convert the input take into the output files (Enter, Alt+C)");
 
     m_modeChoice->SetSelection(m_params->m_outputMode ? 1 : 0);
     m_bfGainSlider->SetValue(RoundToSlider(m_params->m_bformatGain));
@@ -79,105 +83,225 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
     m_angleSlider->SetValue(m_params->m_openingAngle);
     m_surAutorangeCheck->SetValue(m_params->m_surroundAutorange);
     m_lfeCheck->SetValue(m_params->m_lowFreqsInLfe);
-    m_filesChoice->SetSelection(m_params->m_fileLayout);
-    UpdateModeControls();
-    RefreshOutputFields();
-    UpdateOutputRows();
+    m_ditherCheck->SetValue(m_params->m_dither);
+    FillOutputChoices();
 
-    const int widths[] = {150, 100, 150, -1};
-    m_statusBar->SetFieldsCount(4, widths);
-    m_statusBar->SetStatusText("Ready.", 0);
+    // On a first start in the staged tree the demo take is offered, so that Convert works
+    // at once; otherwise the record's default names stay.
+    if (m_folders.input.empty() && wxFileExists(kDemoFront) && wxFileExists(kDemoRear)) {
+        m_params->SetFileName(VQParams::kBldBruInput, wxFileName(kDemoRear).GetAbsolutePath());
+        SetTake(wxFileName(kDemoFront).GetAbsolutePath(), false);
+    } else {
+        TakeChanged();
+    }
+    m_statusBar->SetStatusText("Ready.", kStateField);
+    FitToContents();  // now that the choices hold their items
+    m_fluFrdText->SetFocus();
 }
 
 VessarQuilixGUI::~VessarQuilixGUI()
 {
-    SaveWorkingDirs();
-    delete m_inputDir;
-    delete m_outputDir;
     delete m_params;  // saves the record's settings while the store still exists
 }
 
-void VessarQuilixGUI::LoadWorkingDirs()
+void VessarQuilixGUI::RememberSettings()
 {
-    wxString dir;
-    if (m_config.Read(kInputKey, &dir))
-        m_inputDir->AssignDir(dir);
-    if (m_config.Read(kOutputKey, &dir))
-        m_outputDir->AssignDir(dir);
+    SaveWindowSettings(m_config, *m_params, m_folders);
 }
 
-void VessarQuilixGUI::SaveWorkingDirs()
+// The input take.
+
+void VessarQuilixGUI::SetTake(const wxString& front, bool pairRear, bool typed)
 {
-    m_config.Write(kInputKey, m_inputDir->GetPath(wxPATH_GET_VOLUME));
-    m_config.Write(kOutputKey, m_outputDir->GetPath(wxPATH_GET_VOLUME));
+    m_params->SetFileName(VQParams::kFluFrdInput, front);
+    const wxString rear = pairRear ? RearFileName(front) : wxString();
+    if (!rear.empty())
+        m_params->SetFileName(VQParams::kBldBruInput, rear);
+    TakeChanged(typed);
 }
 
-void VessarQuilixGUI::RefreshInputField(int i)
+void VessarQuilixGUI::TakeChanged(bool typed)
 {
-    const wxString path = m_params->GetFullPath(i);
-    m_inputTexts[i]->SetValue(path);
-    m_inputTexts[i]->SetToolTip(path);
+    for (int i = 0; i < kOutputRows; ++i)
+        m_userNamed[i] = false;
+    m_params->m_outputDir = m_folders.outputFolder.empty() ? FolderOfTake() : m_folders.outputFolder;
+    ShowText(m_folderText, m_params->m_outputDir);
+    ShowInputFields(!typed);
+    ShowInputInfo();
+    RederiveOutputNames();
 }
 
-void VessarQuilixGUI::RefreshOutputFields()
+void VessarQuilixGUI::ShowInputFields(bool showFront)
 {
-    for (int i = 0; i < 6; ++i)
-        RefreshOutputField(i);
+    const wxString front = m_params->GetFullPath(VQParams::kFluFrdInput);
+    if (showFront)
+        ShowText(m_fluFrdText, front);
+    m_fluFrdText->SetToolTip(
+        "The front capsules FLU and FRD as a stereo file, or the whole take as one 4-channel "
+        "file:\n" +
+        front);
+    // A whole take in one file needs no rear file.
+    const bool whole = m_params->FirstInputIsWholeTake();
+    const wxString rear = m_params->GetFullPath(VQParams::kBldBruInput);
+    ShowText(m_bldBruText, whole ? wxString(kRearNotNeeded) : rear);
+    m_bldBruText->SetToolTip(whole ? wxString(kRearNotNeeded)
+                                   : "The rear capsules BLD and BRU as a stereo file:\n" + rear);
+    for (wxWindow* w : {static_cast<wxWindow*>(m_bldBruLabel), static_cast<wxWindow*>(m_bldBruText),
+                        static_cast<wxWindow*>(m_bldBruButton)})
+        w->Enable(!whole);
 }
 
-void VessarQuilixGUI::RefreshOutputField(int i)
+void VessarQuilixGUI::ShowInputInfo()
 {
-    const wxString path = m_params->GetOutputPath(i);
-    m_outTexts[i]->SetValue(path);
-    m_outTexts[i]->SetToolTip(path);
-}
-
-void VessarQuilixGUI::UpdateModeControls()
-{
-    const bool surround = m_params->m_outputMode != 0;
-    wxWindow* bformat[] = {FindWindow(ID_BFORMAT_BOX), m_bfGainLabel, m_bfGainSlider, m_bfAutorangeCheck};
-    wxWindow* surroundControls[] = {
-        FindWindow(ID_SURROUND_BOX), m_surGainLabel, m_surGainSlider, m_angleLabel, m_angleSlider,
-        m_surAutorangeCheck,         m_lfeCheck};
-    for (wxWindow* w : bformat)
-        w->Enable(!surround);
-    for (wxWindow* w : surroundControls)
-        w->Enable(surround);
-    static const char* const kSurroundItems[] = {"6 mono files", "3 stereo files", "1 six channels file"};
-    static const char* const kBFormatItems[] = {"4 mono files", "2 stereo files", "1 four channels file"};
-    for (unsigned i = 0; i < 3; ++i)
-        m_filesChoice->SetString(i, surround ? kSurroundItems[i] : kBFormatItems[i]);
-    const int layout = m_params->m_fileLayout;
-    m_filesChoice->SetSelection(layout == 0 || layout == 1 ? layout : 2);
-}
-
-void VessarQuilixGUI::UpdateOutputRows()
-{
-    const int count = m_params->OutputCount();
-    for (int i = 0; i < 6; ++i) {
-        m_outLabels[i]->Enable(i < count);
-        m_outTexts[i]->Enable(i < count);
-        m_outButtons[i]->Enable(i < count);
+    // The rate of the first input and the length of the filters a run would use at it.
+    SoundFileHeader header;
+    wxString rate, taps;
+    if (ReadSoundFileHeader(m_params->GetFullPath(VQParams::kFluFrdInput), &header)) {
+        rate = wxString::Format("%d Hz", header.sampleRate);
+        if (const int length = FilterMatrixTaps(m_params->GetFiltersDir(), header.sampleRate))
+            taps = wxString::Format("%d smpls", length);
     }
+    m_statusBar->SetStatusText(rate, kRateField);
+    m_statusBar->SetStatusText(taps, kFilterField);
 }
 
-void VessarQuilixGUI::ApplySaveFormat(int fileTypeIndex)
+wxString VessarQuilixGUI::FolderOfTake() const
 {
-    const int format = fileTypeIndex == 1   ? VQParams::kFormatPcm24
-                       : fileTypeIndex == 2 ? VQParams::kFormatFloat
-                                            : VQParams::kFormatPcm16;
-    if (m_params->m_outputMode) {
-        m_params->m_bformatFormat = VQParams::kFormatFloat;
-        m_params->m_surroundFormat = format;
+    wxFileName front(m_params->GetFullPath(VQParams::kFluFrdInput));
+    front.MakeAbsolute();
+    return front.GetPath(wxPATH_GET_VOLUME);
+}
+
+void VessarQuilixGUI::RememberInputFolder(const wxString& path)
+{
+    m_folders.input = FolderOf(path);
+    RememberSettings();
+}
+
+wxString VessarQuilixGUI::AskForInput(const wxString& title)
+{
+    FileRequest request;
+    request.title = title;
+    request.directory = m_folders.input.empty() ? wxGetCwd() : m_folders.input;
+    request.wildcard = vqgui::OpenWildcard();
+    request.style = wxFD_OPEN;
+    const FileChoice choice = AskForFile(request);
+    // A cancelled dialog changes nothing, not even where the next one starts.
+    if (!choice.chosen || choice.path.empty())
+        return wxEmptyString;
+    RememberInputFolder(choice.path);
+    return choice.path;
+}
+
+void VessarQuilixGUI::OnFluFrdText(wxCommandEvent&)
+{
+    // A front file typed in brings its rear file, as picking or dropping it does.
+    SetTake(m_fluFrdText->GetValue(), true, true);
+}
+
+void VessarQuilixGUI::OnFluFrdButton(wxCommandEvent&)
+{
+    const wxString path = AskForInput("Open File for channels FLU-FRD");
+    if (!path.empty())
+        SetTake(path, true);
+}
+
+void VessarQuilixGUI::OnBldBruText(wxCommandEvent&)
+{
+    m_params->SetFileName(VQParams::kBldBruInput, m_bldBruText->GetValue());
+    m_bldBruText->SetToolTip("The rear capsules BLD and BRU as a stereo file:\n" + m_bldBruText->GetValue());
+}
+
+void VessarQuilixGUI::OnBldBruButton(wxCommandEvent&)
+{
+    const wxString path = AskForInput("Open File for channels BLD-BRU");
+    if (path.empty())
+        return;
+    m_params->SetFileName(VQParams::kBldBruInput, path);
+    ShowInputFields();
+}
+
+bool VessarQuilixGUI::DropInputFile(int index, const wxString& path)
+{
+    if (m_converting)
+        return false;
+    if (index == 0) {
+        SetTake(path, true);
     } else {
-        m_params->m_bformatFormat = format;
+        m_params->SetFileName(VQParams::kBldBruInput, path);
+        ShowInputFields();
     }
+    RememberInputFolder(path);
+    return true;
 }
 
-VessarQuilixGUI::FileChoice VessarQuilixGUI::AskForFile(const wxString& title, const wxString& directory,
-                                                        const wxString& wildcard, long style)
+// The process controls.
+
+void VessarQuilixGUI::OnModeChoice(wxCommandEvent& event)
 {
-    wxFileDialog dialog(this, title, directory, wxEmptyString, wildcard, style);
+    const int mode = event.GetSelection();
+    if (mode == m_params->m_outputMode)
+        return;
+    m_params->m_outputMode = mode;
+    FillOutputChoices();
+    RederiveOutputNames();
+    RememberSettings();
+}
+
+void VessarQuilixGUI::OnBFormatGainSlider(wxCommandEvent&)
+{
+    m_params->m_bformatGain = m_bfGainSlider->GetValue();
+    UpdateSliderTips();
+    RememberSettings();
+}
+
+void VessarQuilixGUI::OnHighpassChoice(wxCommandEvent& event)
+{
+    const std::vector<int>& corners = vqgui::HighpassCorners();
+    const int item = event.GetSelection();
+    if (item >= 0 && item < static_cast<int>(corners.size()))
+        m_params->m_highpassHz = corners[item];
+    RememberSettings();
+}
+
+void VessarQuilixGUI::OnBFormatAutorange(wxCommandEvent&)
+{
+    m_params->m_bformatAutorange = m_bfAutorangeCheck->IsChecked();
+    RememberSettings();
+}
+
+void VessarQuilixGUI::OnSurroundGainSlider(wxCommandEvent&)
+{
+    m_params->m_surroundGain = m_surGainSlider->GetValue();
+    UpdateSliderTips();
+    RememberSettings();
+}
+
+void VessarQuilixGUI::OnAngleSlider(wxCommandEvent&)
+{
+    m_params->m_openingAngle = m_angleSlider->GetValue();
+    UpdateSliderTips();
+    RememberSettings();
+}
+
+void VessarQuilixGUI::OnSurroundAutorange(wxCommandEvent&)
+{
+    m_params->m_surroundAutorange = m_surAutorangeCheck->IsChecked();
+    RememberSettings();
+}
+
+void VessarQuilixGUI::OnLowFreqsInLfe(wxCommandEvent&)
+{
+    m_params->m_lowFreqsInLfe = m_lfeCheck->IsChecked();
+    RememberSettings();
+}
+
+// Dialogs and boxes.
+
+VessarQuilixGUI::FileChoice VessarQuilixGUI::AskForFile(const FileRequest& request)
+{
+    wxFileDialog dialog(this, request.title, request.directory, request.name, request.wildcard, request.style);
+    dialog.SetFilterIndex(request.fileType);
     FileChoice choice;
     if (dialog.ShowModal() == wxID_OK) {
         choice.chosen = true;
@@ -187,44 +311,18 @@ VessarQuilixGUI::FileChoice VessarQuilixGUI::AskForFile(const wxString& title, c
     return choice;
 }
 
-wxString VessarQuilixGUI::ChooseFile(const wxString& title, long style)
+wxString VessarQuilixGUI::AskForFolder(const wxString& title, const wxString& directory)
 {
-    const bool open = style == wxFD_OPEN;
-    wxFileName* startDir = open ? m_inputDir : m_outputDir;
-    const FileChoice choice =
-        AskForFile(title, startDir->GetPath(wxPATH_GET_VOLUME), open ? kOpenWildcard : kSaveWildcard, style);
-    // A cancelled dialog changes nothing: no format, no start directory, no file.
-    if (!choice.chosen || choice.path.empty())
-        return wxEmptyString;
-    if (!open)
-        ApplySaveFormat(choice.fileType);
-    startDir->AssignDir(wxFileName(choice.path).GetPath(wxPATH_GET_VOLUME));
-    return choice.path;
+    wxDirDialog dialog(this, title, directory, wxDD_DEFAULT_STYLE);
+    return dialog.ShowModal() == wxID_OK ? dialog.GetPath() : wxString();
 }
 
-void VessarQuilixGUI::ShowError(const wxString& message)
+void VessarQuilixGUI::ShowMessage(const wxString& title, const wxString& message, long style)
 {
-    wxMessageBox(message, "Error", wxOK | wxICON_ERROR);
+    wxMessageBox(message, title, style, this);
 }
 
-void VessarQuilixGUI::ShowSuccess(const wxString& message)
-{
-    wxMessageBox(message, "VessarQuilix", wxOK | wxICON_INFORMATION);
-}
-
-bool VessarQuilixGUI::DropInputFile(int index, const wxString& path)
-{
-    if (m_converting)
-        return false;
-    m_inputTexts[index]->SetValue(path);
-    m_inputTexts[index]->SetToolTip(path);
-    const wxString rear = index == 0 ? RearFileName(path) : wxString();
-    if (!rear.empty()) {
-        m_bldBruText->SetValue(rear);
-        m_bldBruText->SetToolTip(rear);
-    }
-    return true;
-}
+// Menus, keys and the conversion.
 
 void VessarQuilixGUI::SetConverting(bool converting)
 {
@@ -245,20 +343,34 @@ void VessarQuilixGUI::OnClose(wxCloseEvent& event)
     Destroy();
 }
 
+void VessarQuilixGUI::OnCharHook(wxKeyEvent& event)
+{
+    // Enter converts, wherever the focus is, but on a button or a check box, which
+    // Enter presses itself.
+    const int key = event.GetKeyCode();
+    const bool enter = (key == WXK_RETURN || key == WXK_NUMPAD_ENTER) && !event.HasAnyModifiers();
+    const wxWindow* focus = FindFocus();
+    if (!enter || dynamic_cast<const wxAnyButton*>(focus) || dynamic_cast<const wxCheckBox*>(focus)) {
+        event.Skip();
+        return;
+    }
+    StartConversion();
+}
+
 void VessarQuilixGUI::OnReset(wxCommandEvent&)
 {
     m_params->ResetFileNames();
-    RefreshInputField(0);
-    RefreshInputField(1);
-    // No input is chosen: no rate or filter length to show.
-    m_statusBar->SetStatusText(wxEmptyString, 1);
-    m_statusBar->SetStatusText(wxEmptyString, 2);
+    TakeChanged();
 }
 
 void VessarQuilixGUI::OnPreferences(wxCommandEvent&)
 {
     VessarQuilixPrefsDlg dialog(this, m_params);
-    dialog.ShowModal();
+    if (dialog.ShowModal() != 1)
+        return;
+    m_params->SaveSettings();
+    m_config.Flush();
+    ShowInputInfo();  // the filters may be others now
 }
 
 void VessarQuilixGUI::OnQuit(wxCommandEvent&)
@@ -266,125 +378,12 @@ void VessarQuilixGUI::OnQuit(wxCommandEvent&)
     Close(true);
 }
 
-void VessarQuilixGUI::OnModeChoice(wxCommandEvent& event)
-{
-    const int mode = event.GetSelection();
-    if (mode == m_params->m_outputMode)
-        return;
-    m_params->m_outputMode = mode;
-    m_params->UpdateOutputNames();
-    UpdateModeControls();
-    RefreshOutputFields();
-    UpdateOutputRows();
-}
-
-void VessarQuilixGUI::OnFluFrdText(wxCommandEvent&)
-{
-    const wxString path = m_fluFrdText->GetLineText(0);
-    m_params->SetFileName(VQParams::kFluFrdInput, path);
-    // A front file typed in brings its rear file, as picking or dropping it does.
-    const wxString rear = RearFileName(path);
-    if (!rear.empty() && rear != m_bldBruText->GetLineText(0))
-        m_bldBruText->SetValue(rear);
-    RefreshOutputFields();
-}
-
-void VessarQuilixGUI::OnFluFrdTextEnter(wxCommandEvent& event)
-{
-    OnFluFrdText(event);
-}
-
-void VessarQuilixGUI::OnFluFrdButton(wxCommandEvent&)
-{
-    const wxString path = ChooseFile("Open File for channels FLU-FRD", wxFD_OPEN);
-    if (path.empty())
-        return;
-    m_params->SetFileName(VQParams::kFluFrdInput, path);
-    RefreshInputField(0);
-    const wxString rear = RearFileName(path);
-    if (!rear.empty()) {
-        m_params->SetFileName(VQParams::kBldBruInput, rear);
-        RefreshInputField(1);
-    }
-    RefreshOutputFields();
-}
-
-void VessarQuilixGUI::OnBldBruText(wxCommandEvent&)
-{
-    m_params->SetFileName(VQParams::kBldBruInput, m_bldBruText->GetLineText(0));
-}
-
-void VessarQuilixGUI::OnBldBruTextEnter(wxCommandEvent& event)
-{
-    OnBldBruText(event);
-}
-
-void VessarQuilixGUI::OnBldBruButton(wxCommandEvent&)
-{
-    const wxString path = ChooseFile("Open File for channels BLD-BRU", wxFD_OPEN);
-    if (path.empty())
-        return;
-    m_params->SetFileName(VQParams::kBldBruInput, path);
-    RefreshInputField(1);
-}
-
-void VessarQuilixGUI::OnBFormatGainScroll(wxScrollEvent&)
-{
-    m_params->m_bformatGain = m_bfGainSlider->GetValue();
-}
-
-void VessarQuilixGUI::OnBFormatAutorange(wxCommandEvent&)
-{
-    m_params->m_bformatAutorange = m_bfAutorangeCheck->IsChecked();
-}
-
-void VessarQuilixGUI::OnSurroundGainScroll(wxScrollEvent&)
-{
-    m_params->m_surroundGain = m_surGainSlider->GetValue();
-}
-
-void VessarQuilixGUI::OnAngleScroll(wxScrollEvent&)
-{
-    m_params->m_openingAngle = m_angleSlider->GetValue();
-}
-
-void VessarQuilixGUI::OnSurroundAutorange(wxCommandEvent&)
-{
-    m_params->m_surroundAutorange = m_surAutorangeCheck->IsChecked();
-}
-
-void VessarQuilixGUI::OnLowFreqsInLfe(wxCommandEvent&)
-{
-    m_params->m_lowFreqsInLfe = m_lfeCheck->IsChecked();
-}
-
-void VessarQuilixGUI::OnFilesChoice(wxCommandEvent& event)
-{
-    const int layout = event.GetSelection();
-    if (layout == m_params->m_fileLayout)
-        return;
-    m_params->m_fileLayout = layout;
-    m_params->UpdateOutputNames();
-    RefreshOutputFields();
-    UpdateOutputRows();
-}
-
-void VessarQuilixGUI::OutputTextChanged(int i)
-{
-    m_params->SetOutputPath(i, m_outTexts[i]->GetLineText(0));
-}
-
-void VessarQuilixGUI::ChooseOutputFile(int i)
-{
-    const wxString path =
-        ChooseFile("Select Output File for channel" + m_params->OutputTitle(i), wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
-    if (path.empty())
-        return;
-    m_params->SetOutputPath(i, path);
-    RefreshOutputField(i);
-}
-
 void VessarQuilixGUI::OnConvert(wxCommandEvent&)
+{
+    StartConversion();
+}
+
+void VessarQuilixGUI::StartConversion()
 {
     if (m_converting)
         return;
@@ -392,17 +391,19 @@ void VessarQuilixGUI::OnConvert(wxCommandEvent&)
     // A decode keeps the B-format it decoded as "bformat.wav" in the working directory,
     // where that directory can be written.
     m_params->m_keepBFormat = wxFileName::IsDirWritable(wxGetCwd()) ? VQParams::kIntermediateFile : "";
+    const bool autorange = m_params->Decodes() ? m_params->m_surroundAutorange : m_params->m_bformatAutorange;
+    m_progress->StartRun(autorange ? 2 : 1);
     const bool completed = m_params->Convert();
     SetConverting(false);
     if (!completed) {
-        ShowError(m_params->GetErrorMessage());
+        ShowMessage("VessarQuilix Error", m_params->GetErrorMessage(), wxOK | wxICON_ERROR);
         return;
     }
     if (m_params->m_status == -1)
         return;  // cancelled: the status bar says "Aborted."
-    wxString message = "Conversion done with success!!";
     const wxString warning = m_params->GetClippingWarning();
-    if (!warning.empty())
-        message += "\n\n" + warning;
-    ShowSuccess(message);
+    if (warning.empty())
+        ShowMessage("VessarQuilix", "Conversion done with success!!", wxOK | wxICON_INFORMATION);
+    else
+        ShowMessage("VessarQuilix", "Conversion done with success!!\n\n" + warning, wxOK | wxICON_WARNING);
 }

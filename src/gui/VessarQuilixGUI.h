@@ -1,21 +1,25 @@
-// VessarQuilixGUI: the main window as the user meets it. It owns the settings store and
-// the one conversion record, fills the controls from the record, writes every change of
-// a control into it, picks files through dialogs whose start directories it remembers,
-// takes files dropped on the input fields, and runs the conversion.
+// VessarQuilixGUI: the logic half of the main window (VessarQuilixFrame is the layout
+// half): it overrides the layout's event handlers. It owns the settings store and the one
+// conversion record, fills the controls from the record, writes every change of a control
+// into it (and into the settings file at once), picks files through dialogs, takes files
+// dropped on the input fields, and runs the conversion.
 #pragma once
 
 #include "VessarQuilixFrame.h"
+#include "WindowSettings.h"
 
 #include "VQConfig.h"
 
 #include <wx/aboutdlg.h>
 
 #include <memory>
+#include <vector>
+
+#include "common/Containers.h"
 
 class VQParams;
 class VessarProgressDialog;
 class VessarStatusBarView;
-class wxFileName;
 
 class VessarQuilixGUI : public VessarQuilixFrame {
 public:
@@ -26,17 +30,18 @@ public:
     // dropped on the first field brings its "...R.wav" into the second. False while a
     // conversion runs.
     bool DropInputFile(int index, const wxString& path);
-    // The sample format a save dialog's file type gives the outputs: 0 16-bit, 1 24-bit,
-    // 2 float. In 5.1 mode it applies to the 5.1 files.
-    void ApplySaveFormat(int fileTypeIndex);
     // What Help > About shows.
     static wxAboutDialogInfo AboutInfo();
 
     const VQParams& Params() const { return *m_params; }
     bool IsConverting() const { return m_converting; }
 
+    // What the BLD + BRU field shows when the first input holds the whole take.
+    static const char* const kRearNotNeeded;
+
 protected:
     void OnClose(wxCloseEvent& event) override;
+    void OnCharHook(wxKeyEvent& event) override;
     void OnReset(wxCommandEvent& event) override;
     void OnPreferences(wxCommandEvent& event) override;
     void OnQuit(wxCommandEvent& event) override;
@@ -44,73 +49,90 @@ protected:
     void OnAbout(wxCommandEvent& event) override;
     void OnModeChoice(wxCommandEvent& event) override;
     void OnFluFrdText(wxCommandEvent& event) override;
-    void OnFluFrdTextEnter(wxCommandEvent& event) override;
     void OnFluFrdButton(wxCommandEvent& event) override;
     void OnBldBruText(wxCommandEvent& event) override;
-    void OnBldBruTextEnter(wxCommandEvent& event) override;
     void OnBldBruButton(wxCommandEvent& event) override;
-    void OnBFormatGainScroll(wxScrollEvent& event) override;
+    void OnBFormatGainSlider(wxCommandEvent& event) override;
+    void OnHighpassChoice(wxCommandEvent& event) override;
     void OnBFormatAutorange(wxCommandEvent& event) override;
-    void OnSurroundGainScroll(wxScrollEvent& event) override;
-    void OnAngleScroll(wxScrollEvent& event) override;
+    void OnSurroundGainSlider(wxCommandEvent& event) override;
+    void OnAngleSlider(wxCommandEvent& event) override;
     void OnSurroundAutorange(wxCommandEvent& event) override;
     void OnLowFreqsInLfe(wxCommandEvent& event) override;
     void OnFilesChoice(wxCommandEvent& event) override;
-    void OnOutText1(wxCommandEvent&) override { OutputTextChanged(0); }
-    void OnOutText2(wxCommandEvent&) override { OutputTextChanged(1); }
-    void OnOutText3(wxCommandEvent&) override { OutputTextChanged(2); }
-    void OnOutText4(wxCommandEvent&) override { OutputTextChanged(3); }
-    void OnOutText5(wxCommandEvent&) override { OutputTextChanged(4); }
-    void OnOutText6(wxCommandEvent&) override { OutputTextChanged(5); }
-    void OnOutTextEnter1(wxCommandEvent&) override {}
-    void OnOutTextEnter2(wxCommandEvent&) override {}
-    void OnOutTextEnter3(wxCommandEvent&) override {}
-    void OnOutTextEnter4(wxCommandEvent&) override {}
-    void OnOutTextEnter5(wxCommandEvent&) override {}
-    void OnOutTextEnter6(wxCommandEvent&) override {}
-    void OnOutButton1(wxCommandEvent&) override { ChooseOutputFile(0); }
-    void OnOutButton2(wxCommandEvent&) override { ChooseOutputFile(1); }
-    void OnOutButton3(wxCommandEvent&) override { ChooseOutputFile(2); }
-    void OnOutButton4(wxCommandEvent&) override { ChooseOutputFile(3); }
-    void OnOutButton5(wxCommandEvent&) override { ChooseOutputFile(4); }
-    void OnOutButton6(wxCommandEvent&) override { ChooseOutputFile(5); }
+    void OnContainerChoice(wxCommandEvent& event) override;
+    void OnSampleFormatChoice(wxCommandEvent& event) override;
+    void OnDither(wxCommandEvent& event) override;
+    void OnConventionChoice(wxCommandEvent& event) override;
+    void OnFolderText(wxCommandEvent& event) override;
+    void OnFolderButton(wxCommandEvent& event) override;
+    void OnOutputText(wxCommandEvent& event) override;
+    void OnOutputButton(wxCommandEvent& event) override;
     void OnConvert(wxCommandEvent& event) override;
 
-    // What the user answered in a file dialog.
+    // What a file dialog is asked, and what the user answered.
+    struct FileRequest {
+        wxString title, directory, name, wildcard;
+        int fileType = 0;  // the file type shown first
+        long style = 0;    // wxFD_OPEN, or wxFD_SAVE | wxFD_OVERWRITE_PROMPT
+    };
     struct FileChoice {
         bool chosen = false;  // false: cancelled
         wxString path;
-        int fileType = 0;  // index of the file type picked in a save dialog
+        int fileType = 0;  // index of the file type picked
     };
-    // Shows a file dialog; apart, like the outcome boxes and the browser below, so that
-    // the window's reactions can be watched.
-    virtual FileChoice AskForFile(const wxString& title, const wxString& directory, const wxString& wildcard,
-                                  long style);
-    virtual void ShowError(const wxString& message);
-    virtual void ShowSuccess(const wxString& message);
-    virtual void OpenHelpPage(const wxString& path);
+    // The dialogs, message boxes and the browser, apart so that the window's reactions
+    // can be watched.
+    virtual FileChoice AskForFile(const FileRequest& request);
+    // The folder chosen, or empty when cancelled.
+    virtual wxString AskForFolder(const wxString& title, const wxString& directory);
+    virtual void ShowMessage(const wxString& title, const wxString& message, long style);
+    // The desktop's browser; false when none could be started.
+    virtual bool LaunchBrowser(const wxString& url);
 
 private:
-    void RefreshInputField(int i);
-    void RefreshOutputFields();
-    void RefreshOutputField(int i);
+    // The first input changed: the rear file follows a paired name (pairRear), the output
+    // folder follows unless the user chose one, the names the user gave the outputs go,
+    // and the fields and the status bar show the new take (but the field the user is
+    // typing in, which shows what was typed).
+    void SetTake(const wxString& front, bool pairRear, bool typed = false);
+    void TakeChanged(bool typed = false);
+    void ShowInputFields(bool showFront = true);
+    void ShowInputInfo();
+    void RememberInputFolder(const wxString& path);
+    wxString AskForInput(const wxString& title);
+    // Opens the page in the browser, quietly: false when none could be started.
+    bool OpenHelpPage(const wxString& path);
+
+    // The output box (OutputBox.cpp).
+    void FillOutputChoices();
     void UpdateModeControls();
-    void UpdateOutputRows();
-    wxString ChooseFile(const wxString& title, long style);
-    void ChooseOutputFile(int i);
-    void OutputTextChanged(int i);
-    void LoadWorkingDirs();
-    void SaveWorkingDirs();
+    void UpdateSliderTips();
+    void ApplyOutputFormat(const vq::Container& container, vq::SampleFormat sample);
+    void ApplySaveFileType(int index);
+    void SetFileLayout(int layout);
+    void RederiveOutputNames();
+    void RefreshOutputs();
+    wxString CompletedOutputPath(const wxString& typed) const;
+    wxString OutputFieldText(int i) const;
+    wxString FolderOfTake() const;
+    void SetOutputFolder(const wxString& folder);
+    void Note(const wxString& text);
+
+    void StartConversion();
     void SetConverting(bool converting);
+    // Writes the window's settings to the settings file now.
+    void RememberSettings();
 
     VQParams* m_params;
-    wxFileName* m_inputDir;
-    wxFileName* m_outputDir;
     VQConfig m_config;
-    wxTextCtrl* m_inputTexts[2];
-    wxStaticText* m_outLabels[6];
-    wxTextCtrl* m_outTexts[6];
-    wxButton* m_outButtons[6];
+    WindowFolders m_folders;
+    bool m_userNamed[kOutputRows] = {};  // the user typed or picked the output's name
+    wxString m_userOutputs[kOutputRows];
+    // What the choices offer, item by item.
+    std::vector<int> m_layoutItems;
+    std::vector<const vq::Container*> m_containerItems;
+    std::vector<vq::SampleFormat> m_sampleItems;
     bool m_converting = false;
     std::unique_ptr<VessarStatusBarView> m_statusView;
     std::unique_ptr<VessarProgressDialog> m_progress;

@@ -13,19 +13,8 @@
 #include <wx/statline.h>
 #include <wx/stattext.h>
 
-void VessarQuilixPrefsDialog::OnFiltersDirChanged(wxFileDirPickerEvent& event)
-{
-    event.Skip();
-}
-
-void VessarQuilixPrefsDialog::OnDocsDirChanged(wxFileDirPickerEvent& event)
-{
-    event.Skip();
-}
-
 VessarQuilixPrefsDialog::VessarQuilixPrefsDialog(wxWindow* parent, const wxString& title)
-    : wxDialog(parent, ID_PREFS_DIALOG, title, wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE),
-      m_connections(this)
+    : wxDialog(parent, ID_PREFS_DIALOG, title, wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE)
 {
     wxBoxSizer* dialogSizer = new wxBoxSizer(wxVERTICAL);
     m_mainPanel = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
@@ -41,20 +30,17 @@ VessarQuilixPrefsDialog::VessarQuilixPrefsDialog(wxWindow* parent, const wxStrin
     dialogSizer->Add(m_mainPanel, 1, wxEXPAND, 5);
     FitToSizer(this, dialogSizer);
 
-    EventConnections& c = m_connections;
-    c.Connect(m_bufferChoice, wxID_ANY, wxEVT_CHOICE,
-              wxCommandEventHandler(VessarQuilixPrefsDialog::OnBufferSizeChoice));
-    c.Connect(m_filtersPicker, wxID_ANY, wxEVT_DIRPICKER_CHANGED,
-              wxFileDirPickerEventHandler(VessarQuilixPrefsDialog::OnFiltersDirChanged));
-    c.Connect(m_docsPicker, wxID_ANY, wxEVT_DIRPICKER_CHANGED,
-              wxFileDirPickerEventHandler(VessarQuilixPrefsDialog::OnDocsDirChanged));
-    c.Connect(m_cancelButton, wxID_ANY, wxEVT_BUTTON, wxCommandEventHandler(VessarQuilixPrefsDialog::OnCancel));
-    c.Connect(m_okButton, wxID_ANY, wxEVT_BUTTON, wxCommandEventHandler(VessarQuilixPrefsDialog::OnOk));
+    EventBindings& b = m_bindings;
+    b.Bind(m_bufferChoice, wxEVT_CHOICE, &VessarQuilixPrefsDialog::OnBufferSizeChoice, this);
+    b.Bind(m_filtersPicker, wxEVT_DIRPICKER_CHANGED, &VessarQuilixPrefsDialog::OnFiltersDirChanged, this);
+    b.Bind(m_docsPicker, wxEVT_DIRPICKER_CHANGED, &VessarQuilixPrefsDialog::OnDocsDirChanged, this);
+    b.Bind(m_cancelButton, wxEVT_BUTTON, &VessarQuilixPrefsDialog::OnCancel, this);
+    b.Bind(m_okButton, wxEVT_BUTTON, &VessarQuilixPrefsDialog::OnOk, this);
 }
 
 VessarQuilixPrefsDialog::~VessarQuilixPrefsDialog()
 {
-    m_connections.DisconnectAll();
+    m_bindings.UnbindAll();
 }
 
 wxPanel* VessarQuilixPrefsDialog::CreateIoPage()
@@ -63,7 +49,7 @@ wxPanel* VessarQuilixPrefsDialog::CreateIoPage()
     wxBoxSizer* pageSizer = new wxBoxSizer(wxVERTICAL);
     m_ioPanel = new wxPanel(m_ioPage, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
     wxBoxSizer* row = new wxBoxSizer(wxHORIZONTAL);
-    m_bufferLabel = MakeLabel(m_ioPanel, wxID_ANY, "Buffer size:");
+    m_bufferLabel = MakeLabel(m_ioPanel, wxID_ANY, "&Buffer size:");
     row->Add(m_bufferLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
     const wxString sizes[] = {"512", "1024", "2048", "4096", "8192", "16384", "32768", "65536"};
     m_bufferChoice = new wxChoice(m_ioPanel, ID_BUFFER_CHOICE, wxDefaultPosition, wxDefaultSize, 8, sizes, 0);
@@ -80,13 +66,16 @@ wxPanel* VessarQuilixPrefsDialog::CreateIoPage()
 wxPanel* VessarQuilixPrefsDialog::CreateDirectoriesPage()
 {
     m_dirsPage = new wxPanel(m_notebook, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
-    wxFlexGridSizer* grid = new wxFlexGridSizer(2, 3, 0, 0);
+    wxFlexGridSizer* grid = new wxFlexGridSizer(2, 4, 0, 0);
     grid->SetFlexibleDirection(wxBOTH);
     grid->SetNonFlexibleGrowMode(wxFLEX_GROWMODE_SPECIFIED);
-    AddDirectoryRow(grid, "Filters:", ID_FILTERS_PICKER, "filters", "Select filters folder", ID_FILTERS_STATUS,
+    AddDirectoryRow(grid, "&Filters:", ID_FILTERS_PICKER, "filters", "Select filters folder", ID_FILTERS_STATUS,
                     m_filtersLabel, m_filtersPicker, m_filtersStatus);
-    AddDirectoryRow(grid, "Documentation:", ID_DOCS_PICKER, "docs", "Select documentation folder", ID_DOCS_STATUS,
+    m_filtersRates = MakeLabel(m_dirsPage, wxID_ANY, wxEmptyString);
+    grid->Add(m_filtersRates, 0, wxTOP | wxBOTTOM | wxRIGHT | wxALIGN_CENTER_VERTICAL, 5);
+    AddDirectoryRow(grid, "&Documentation:", ID_DOCS_PICKER, "docs", "Select documentation folder", ID_DOCS_STATUS,
                     m_docsLabel, m_docsPicker, m_docsStatus);
+    grid->AddSpacer(0);
 
     FitToSizer(m_dirsPage, grid);
     return m_dirsPage;
@@ -112,7 +101,7 @@ wxPanel* VessarQuilixPrefsDialog::CreateButtonPanel()
     wxBoxSizer* row = new wxBoxSizer(wxHORIZONTAL);
     m_cancelButton = new wxButton(m_buttonPanel, wxID_CANCEL, "Cancel");
     row->Add(m_cancelButton, 0, wxALL, 5);
-    m_okButton = new wxButton(m_buttonPanel, wxID_OK, "Ok");
+    m_okButton = new wxButton(m_buttonPanel, wxID_OK, "OK");
     m_okButton->SetDefault();
     row->Add(m_okButton, 0, wxALL, 5);
     FitToSizer(m_buttonPanel, row);

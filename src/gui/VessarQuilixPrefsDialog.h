@@ -1,16 +1,17 @@
-// VessarQuilixPrefsDialog: the layout of the preferences dialog: the I/O buffer size on
-// one page, the filters and documentation directories on another, Cancel and Ok. Its
-// handlers only skip their events; VessarQuilixPrefsDlg gives them their behaviour.
+// VessarQuilixPrefsDialog: the layout half of the preferences dialog (VessarQuilixPrefsDlg
+// is the logic half): the I/O buffer size on one page, the filters and documentation
+// directories on another, Cancel and OK. It binds the controls' events to virtual handlers
+// that only skip them; VessarQuilixPrefsDlg overrides the handlers.
 #pragma once
 
-#include "EventConnections.h"
+#include "EventBindings.h"
 
 #include <wx/dialog.h>
+#include <wx/filepicker.h>
 
 class wxButton;
 class wxChoice;
 class wxDirPickerCtrl;
-class wxFileDirPickerEvent;
 class wxNotebook;
 class wxPanel;
 class wxStaticBitmap;
@@ -45,6 +46,7 @@ protected:
     wxStaticText* m_filtersLabel;
     wxDirPickerCtrl* m_filtersPicker;
     wxStaticBitmap* m_filtersStatus;
+    wxStaticText* m_filtersRates;  // the sample rates the filters folder has matrices for
     wxStaticText* m_docsLabel;
     wxDirPickerCtrl* m_docsPicker;
     wxStaticBitmap* m_docsStatus;
@@ -54,8 +56,8 @@ protected:
     wxButton* m_okButton;
 
     virtual void OnBufferSizeChoice(wxCommandEvent& event) { event.Skip(); }
-    virtual void OnFiltersDirChanged(wxFileDirPickerEvent& event);
-    virtual void OnDocsDirChanged(wxFileDirPickerEvent& event);
+    virtual void OnFiltersDirChanged(wxFileDirPickerEvent& event) { event.Skip(); }
+    virtual void OnDocsDirChanged(wxFileDirPickerEvent& event) { event.Skip(); }
     virtual void OnCancel(wxCommandEvent& event) { event.Skip(); }
     virtual void OnOk(wxCommandEvent& event) { event.Skip(); }
 
@@ -67,5 +69,5 @@ private:
                          const wxString& message, int statusId, wxStaticText*& label, wxDirPickerCtrl*& picker,
                          wxStaticBitmap*& status);
 
-    EventConnections m_connections;
+    EventBindings m_bindings;
 };

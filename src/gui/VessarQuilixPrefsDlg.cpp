@@ -7,10 +7,14 @@
 #include "common/FilterMatrixName.h"
 
 #include <wx/artprov.h>
+#include <wx/dir.h>
 #include <wx/choice.h>
 #include <wx/filepicker.h>
 #include <wx/statbmp.h>
+#include <wx/stattext.h>
 
+#include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -80,23 +84,46 @@ void VessarQuilixPrefsDlg::OnOk(wxCommandEvent&)
     EndModal(1);
 }
 
-bool VessarQuilixPrefsDlg::HasFilterMatrices()
+std::vector<int> VessarQuilixPrefsDlg::FilterRates(const wxString& dir)
 {
-    m_filtersDir.SetName(vq::FilterMatrixName(44100));
-    if (!m_filtersDir.FileExists())
-        return false;
-    m_filtersDir.SetName(vq::FilterMatrixName(48000));
-    return m_filtersDir.FileExists();
+    std::vector<int> rates;
+    wxDir folder;
+    if (!wxDirExists(dir) || !folder.Open(dir))
+        return rates;
+    wxString name;
+    for (bool found = folder.GetFirst(&name, "FilterMatrix_*.wav", wxDIR_FILES); found; found = folder.GetNext(&name)) {
+        // Only a name the designer would write: FilterMatrix_48000.wav, not ..._48k.wav.
+        long rate = 0;
+        const wxString digits = name.AfterFirst('_').BeforeLast('.');
+        if (digits.ToLong(&rate) && rate > 0 && rate <= INT_MAX &&
+            name == wxString::FromUTF8(vq::FilterMatrixFileName(static_cast<int>(rate)).c_str()))
+            rates.push_back(static_cast<int>(rate));
+    }
+    std::sort(rates.begin(), rates.end());
+    return rates;
 }
 
 void VessarQuilixPrefsDlg::UpdateFiltersStatus()
 {
+    const std::vector<int> rates = FilterRates(m_filtersDir.GetPath(wxPATH_GET_VOLUME));
+    wxString shown;
+    for (int rate : rates)
+        shown += (shown.empty() ? "" : ", ") + wxString::Format("%d", rate);
+    if (!shown.empty())
+        shown += " Hz";
     m_filtersPicker->SetToolTip(m_filtersDir.GetPath(wxPATH_GET_VOLUME));
-    m_filtersStatus->SetBitmap(StatusMark(HasFilterMatrices()));
+    m_filtersStatus->SetBitmap(StatusMark(!rates.empty()));
+    m_filtersStatus->SetToolTip(rates.empty() ? "No filter matrix (FilterMatrix_<rate>.wav) in this folder"
+                                              : "Filter matrices for the sample rates shown");
+    m_filtersRates->SetLabel(shown);
+    // The list of rates may be longer than the last one.
+    GetSizer()->SetSizeHints(this);
+    Layout();
 }
 
 void VessarQuilixPrefsDlg::UpdateDocsStatus()
 {
     m_docsPicker->SetToolTip(m_docsFile.GetPath(wxPATH_GET_VOLUME));
     m_docsStatus->SetBitmap(StatusMark(m_docsFile.FileExists()));
+    m_docsStatus->SetToolTip(m_docsFile.FileExists() ? "The user guide is here" : "No VessarQuilix.html here");
 }

@@ -1,11 +1,15 @@
-// VessarQuilixPrefsDlg: the preferences dialog's behaviour. It edits copies of the
-// record's buffer size and directories, marks each directory with a check or a cross,
-// and writes the copies back into the record only on Ok.
+// VessarQuilixPrefsDlg: the logic half of the preferences dialog (VessarQuilixPrefsDialog is
+// the layout half): it overrides the layout's handlers. It edits copies of the record's
+// buffer size and directories, marks each directory with a check or a cross (beside the
+// filters, the sample rates it has matrices for), and writes the copies back into the
+// record only on OK.
 #pragma once
 
 #include "VessarQuilixPrefsDialog.h"
 
 #include <wx/filename.h>
+
+#include <vector>
 
 class VQParams;
 
@@ -25,9 +29,12 @@ protected:
 
     void UpdateFiltersStatus();
     void UpdateDocsStatus();
-    // Whether the filters directory holds the matrices for 44100 and 48000 Hz.
-    bool HasFilterMatrices();
 
+public:
+    // The sample rates, in increasing order, of the FilterMatrix_<rate>.wav files in `dir`.
+    static std::vector<int> FilterRates(const wxString& dir);
+
+protected:
     VQParams* m_params;
     int m_bufferKB;
     wxFileName m_filtersDir;

@@ -1,21 +1,20 @@
-// A conversion started with the Convert button: its progress dialog, the two outcome
-// boxes, a cancel from the dialog, and a window that takes no command while it runs.
+// A conversion started with the Convert button: its progress dialogs and their stages, the
+// outcome boxes, a cancel from the dialog, and a window that takes no command while it runs.
 #include "WindowDriver.h"
 
 #include "VQParams.h"
 
-#include "support/TestAudio.h"
-#include "support/WxTestSupport.h"
-
 #include <gtest/gtest.h>
 #include <wx/bmpbuttn.h>
 #include <wx/menu.h>
+#include <wx/msgdlg.h>
 #include <wx/panel.h>
 #include <wx/progdlg.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
 
 #include <filesystem>
+#include <set>
 
 using namespace vqtest;
 
@@ -36,7 +35,10 @@ public:
     {
         wxWindow* source = dynamic_cast<wxWindow*>(event.GetEventObject());
         wxProgressDialog* dialog = source ? dynamic_cast<wxProgressDialog*>(wxGetTopLevelParent(source)) : nullptr;
-        if (!dialog || seen)
+        if (!dialog)
+            return Event_Skip;
+        messages.insert(dialog->GetMessage());
+        if (seen)
             return Event_Skip;
         seen = true;
         title = dialog->GetTitle();
@@ -53,6 +55,7 @@ public:
 
     bool seen = false;
     wxString title;
+    std::set<wxString> messages;  // of every dialog seen
     bool converting = false, panelEnabled = true, resetEnabled = true, vetoedClose = false;
 
 private:
@@ -60,9 +63,9 @@ private:
     bool m_cancel;
 };
 
-class ConvertFromWindow : public testing::Test {
+class ConvertFromWindow : public WindowTest {
 protected:
-    ConvertFromWindow() : scopedHome(home.Path()), cwd(work.Path())
+    ConvertFromWindow()
     {
         for (int k = 0; k < 4; ++k)
             capsules[k] = Noise(48000, 10 + k, 0.1);
@@ -74,18 +77,11 @@ protected:
         WriteAFormat(work.File("loudF.wav"), work.File("loudR.wav"), loud);
         std::filesystem::create_directory(work.File("filters"));
         WriteFilterMatrix(work.File("filters/FilterMatrix_48000.wav"), RandomFilterMatrix(64, 5));
-        window = new ObservedWindow;
-        window->m_fluFrdText->SetValue(work.File("liveF.wav"));
-        window->m_bldBruText->SetValue(work.File("liveR.wav"));
+        Open();
+        Type(window->m_fluFrdText, work.File("liveF.wav"));
     }
-    ~ConvertFromWindow() override { CloseAndDestroy(window); }
 
-    TempDir home;
-    ScopedHome scopedHome;
-    TempDir work;
-    ScopedWorkingDirectory cwd;
     std::array<Signal, 4> capsules;
-    ObservedWindow* window;
 };
 
 TEST_F(ConvertFromWindow, SuccessIsReportedAndTheWindowIsLockedMeanwhile)
@@ -100,9 +96,11 @@ TEST_F(ConvertFromWindow, SuccessIsReportedAndTheWindowIsLockedMeanwhile)
     EXPECT_FALSE(watcher.resetEnabled);
     EXPECT_TRUE(watcher.vetoedClose) << "closing mid-run would pull the record from under it";
 
-    EXPECT_TRUE(window->errors.empty());
-    ASSERT_EQ(window->successes.size(), 1u) << "one run, despite the second click";
-    EXPECT_EQ(window->successes[0], "Conversion done with success!!");
+    EXPECT_EQ(watcher.messages, std::set<wxString>{"Converting to B-Format..."});
+    ASSERT_EQ(window->messages.size(), 1u) << "one run, despite the second click";
+    EXPECT_EQ(window->messages[0].title, "VessarQuilix");
+    EXPECT_EQ(window->messages[0].text, "Conversion done with success!!");
+    EXPECT_EQ(window->messages[0].style, wxOK | wxICON_INFORMATION);
     EXPECT_TRUE(window->m_mainPanel->IsEnabled());
     EXPECT_TRUE(window->m_menubar->IsEnabled(ID_MENU_RESET));
     EXPECT_EQ(window->m_statusBar->GetStatusText(0), "Ready.");
@@ -110,13 +108,29 @@ TEST_F(ConvertFromWindow, SuccessIsReportedAndTheWindowIsLockedMeanwhile)
     EXPECT_TRUE(std::filesystem::exists(work.File("live_WXYZ.wav")));
 }
 
+TEST_F(ConvertFromWindow, AnAutorangedRunSaysWhichStepRuns)
+{
+    Select(window->m_modeChoice, 1);
+    Tick(window->m_surAutorangeCheck, true);
+    ProgressWatcher watcher(window, false);
+    Click(window->m_convertButton);
+    ProcessIdle();
+    EXPECT_EQ(watcher.messages,
+              (std::set<wxString>{"Step 1 of 2: converting to 5.1 format...", "Step 2 of 2: autoranging..."}));
+    ASSERT_EQ(window->messages.size(), 1u);
+    EXPECT_EQ(window->messages[0].text, "Conversion done with success!!");
+    EXPECT_TRUE(std::filesystem::exists(work.File("live_5.1.wav")));
+}
+
 TEST_F(ConvertFromWindow, ErrorsAreShownInTheErrorBox)
 {
-    window->m_bldBruText->SetValue(work.File("missingR.wav"));
+    Type(window->m_bldBruText, work.File("missingR.wav"));
     Click(window->m_convertButton);
-    EXPECT_TRUE(window->successes.empty());
-    ASSERT_EQ(window->errors.size(), 1u);
-    EXPECT_EQ(window->errors[0], "Selected file doesn't exist.\n" + work.File("missingR.wav") + ": no such file");
+    ASSERT_EQ(window->messages.size(), 1u);
+    EXPECT_EQ(window->messages[0].title, "VessarQuilix Error");
+    EXPECT_EQ(window->messages[0].text,
+              "Selected file doesn't exist.\n" + work.File("missingR.wav") + ": no such file");
+    EXPECT_EQ(window->messages[0].style, wxOK | wxICON_ERROR);
     EXPECT_TRUE(window->m_mainPanel->IsEnabled());
 }
 
@@ -126,23 +140,37 @@ TEST_F(ConvertFromWindow, ACancelEndsWithoutABox)
     Click(window->m_convertButton);
     ProcessIdle();
     ASSERT_TRUE(watcher.seen);
-    EXPECT_TRUE(window->successes.empty());
-    EXPECT_TRUE(window->errors.empty());
+    EXPECT_TRUE(window->messages.empty());
     EXPECT_EQ(window->Params().m_status, -1);
     EXPECT_EQ(window->m_statusBar->GetStatusText(0), "Aborted.");
     EXPECT_TRUE(window->m_mainPanel->IsEnabled());
 }
 
-TEST_F(ConvertFromWindow, ClippedSamplesAreMentionedWithTheSuccess)
+TEST_F(ConvertFromWindow, ClippedSamplesAreASuccessWithAWarning)
 {
+    // The box itself, as the toolkit shows it.
+    window->realMessages = true;
+    wxString title, text;
+    long style = 0;
+    DialogScript script([&](wxDialog* d) {
+        wxMessageDialog* box = dynamic_cast<wxMessageDialog*>(d);
+        if (box) {
+            title = box->GetTitle();
+            text = box->GetMessage();
+            style = box->GetMessageDialogStyle();
+        }
+        return wxID_OK;
+    });
     Slide(window->m_bfGainSlider, 15);
-    window->m_fluFrdText->SetValue(work.File("loudF.wav"));
-    window->m_bldBruText->SetValue(work.File("loudR.wav"));
+    Type(window->m_fluFrdText, work.File("loudF.wav"));
     Click(window->m_convertButton);
-    ASSERT_EQ(window->successes.size(), 1u);
-    EXPECT_NE(window->successes[0].Find("Conversion done with success!!\n\n"), wxNOT_FOUND);
-    EXPECT_NE(window->successes[0].Find("were clipped"), wxNOT_FOUND);
-    EXPECT_NE(window->successes[0].Find("Autorange"), wxNOT_FOUND);
+    EXPECT_EQ(script.dialogs, 1);
+    EXPECT_EQ(title, "VessarQuilix");
+    EXPECT_EQ(text, "Conversion done with success!!\n\n" + window->Params().GetClippingWarning());
+    EXPECT_NE(text.Find(wxString::Format("%lld samples", static_cast<long long>(window->Params().m_clippedBFormat))),
+              wxNOT_FOUND);
+    EXPECT_GT(window->Params().m_clippedBFormat, 0);
+    EXPECT_TRUE(style & wxICON_WARNING);
 }
 
 }  // namespace

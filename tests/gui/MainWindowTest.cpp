@@ -1,151 +1,150 @@
 // The main window in a real window system: its state after start-up, mode and layout
-// switching, the fields, drag and drop, the file dialogs, Reset, Help, and the settings it
-// keeps from one start to the next.
+// switching, the input fields, drag and drop, the file dialogs, a whole take in one file,
+// Reset, the status bar, Help, and the settings it keeps from one start to the next.
 #include "WindowDriver.h"
 
 #include "VQParams.h"
 #include "VessarFileDropTarget.h"
 
-#include "support/TestAudio.h"
-#include "support/WxTestSupport.h"
-
 #include <gtest/gtest.h>
-#include <wx/bmpbuttn.h>
+#include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/filedlg.h>
 #include <wx/filefn.h>
+#include <wx/log.h>
+#include <wx/menu.h>
 #include <wx/slider.h>
 #include <wx/statbmp.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
+#include <wx/utils.h>
 
+#include <filesystem>
 #include <fstream>
 
 using namespace vqtest;
+namespace fs = std::filesystem;
 
 namespace {
 
-class MainWindow : public testing::Test {
+class MainWindow : public WindowTest {
 protected:
-    MainWindow() : scopedHome(home.Path()), cwd(work.Path()), window(new ObservedWindow) {}
-    ~MainWindow() override
-    {
-        if (window)
-            CloseAndDestroy(window);
-    }
-
-    std::vector<wxString> Outputs() const
-    {
-        std::vector<wxString> texts;
-        for (int i = 0; i < 6; ++i)
-            texts.push_back(window->OutputText(i)->GetValue());
-        return texts;
-    }
     std::vector<bool> EnabledRows() const
     {
         std::vector<bool> rows;
         for (int i = 0; i < 6; ++i) {
-            const bool on = window->OutputText(i)->IsEnabled();
-            EXPECT_EQ(window->OutputButton(i)->IsEnabled(), on);
-            EXPECT_EQ(window->OutputLabel(i)->IsEnabled(), on);
+            const bool on = window->m_outTexts[i]->IsEnabled();
+            EXPECT_EQ(window->m_outButtons[i]->IsEnabled(), on);
+            EXPECT_EQ(window->m_outLabels[i]->IsEnabled(), on);
             rows.push_back(on);
         }
         return rows;
     }
-    std::vector<wxString> LayoutItems() const
+    std::vector<wxString> Outputs() const { return window->Outputs(); }
+    std::vector<wxString> LayoutItems() const { return window->Items(window->m_filesChoice); }
+    // A short stereo (or other) file at `rate`.
+    void WriteTake(const std::string& path, int channels = 2, int rate = 48000) const
     {
-        return {window->m_filesChoice->GetString(0), window->m_filesChoice->GetString(1),
-                window->m_filesChoice->GetString(2)};
+        std::vector<Signal> signals;
+        for (int c = 0; c < channels; ++c)
+            signals.push_back(Noise(2000, 20 + c, 0.1));
+        WriteChannels(path, signals, rate);
     }
-    const VQParams& Record() const { return window->Params(); }
-
-    TempDir home;
-    ScopedHome scopedHome;
-    TempDir work;
-    ScopedWorkingDirectory cwd;
-    ObservedWindow* window;
 };
+
+const std::vector<wxString> kNoRows(6, wxString());
 
 TEST_F(MainWindow, StartsFromTheRecordsDefaults)
 {
+    Open();
     EXPECT_EQ(window->GetTitle(), "VessarQuilix");
-    EXPECT_FALSE(window->HasFlag(wxRESIZE_BORDER));
-    EXPECT_FALSE(window->HasFlag(wxMAXIMIZE_BOX));
-    EXPECT_EQ(window->ConnectionCount(), 63u);
+    EXPECT_EQ(window->BindingCount(), 39u);
     EXPECT_EQ(window->GetIcons().GetIconCount(), 4u);
 
     EXPECT_EQ(window->m_modeChoice->GetSelection(), 0);
     EXPECT_EQ(window->m_modeChoice->GetString(1), "5.1");
-    EXPECT_EQ(window->m_filesChoice->GetSelection(), 2);
     EXPECT_EQ(LayoutItems(), (std::vector<wxString>{"4 mono files", "2 stereo files", "1 four channels file"}));
+    EXPECT_EQ(window->m_filesChoice->GetStringSelection(), "1 four channels file");
     EXPECT_EQ(window->m_bfGainSlider->GetValue(), -3);
     EXPECT_EQ(window->m_surGainSlider->GetValue(), -3);
     EXPECT_EQ(window->m_angleSlider->GetValue(), 60);
     EXPECT_EQ(window->m_angleSlider->GetMin(), 15);
     EXPECT_EQ(window->m_angleSlider->GetMax(), 90);
-    for (wxCheckBox* box : {window->m_bfAutorangeCheck, window->m_surAutorangeCheck, window->m_lfeCheck})
+    for (wxCheckBox* box :
+         {window->m_bfAutorangeCheck, window->m_surAutorangeCheck, window->m_lfeCheck, window->m_ditherCheck})
         EXPECT_FALSE(box->IsChecked());
+    EXPECT_EQ(window->m_highpassChoice->GetStringSelection(), "Off");
+    EXPECT_EQ(window->m_containerChoice->GetStringSelection(), "WAV");
+    EXPECT_EQ(window->m_sampleChoice->GetStringSelection(), "16-bit");
+    EXPECT_EQ(window->m_conventionChoice->GetStringSelection(), "FuMa");
 
     EXPECT_EQ(window->m_fluFrdText->GetValue(), "Audio_file_01.wav");
     EXPECT_EQ(window->m_bldBruText->GetValue(), "Audio_file_02.wav");
-    EXPECT_EQ(Outputs(), (std::vector<wxString>{"Audio_file_0_WXYZ.wav", " ", " ", " ", " ", " "}));
+    EXPECT_EQ(window->m_folderText->GetValue(), work.Path()) << "outputs go beside the input";
+    std::vector<wxString> outputs = kNoRows;
+    outputs[0] = "Audio_file_0_WXYZ.wav";
+    EXPECT_EQ(Outputs(), outputs);
+    EXPECT_EQ(Record().GetOutputPath(0), work.File("Audio_file_0_WXYZ.wav"));
     EXPECT_EQ(EnabledRows(), (std::vector<bool>{true, false, false, false, false, false}));
-    EXPECT_TRUE(window->FindWindow(ID_BFORMAT_BOX)->IsEnabled());
-    EXPECT_FALSE(window->FindWindow(ID_SURROUND_BOX)->IsEnabled());
-    EXPECT_FALSE(window->m_surGainSlider->IsEnabled());
 
-    EXPECT_EQ(window->m_statusBar->GetFieldsCount(), 4);
+    EXPECT_EQ(window->m_statusBar->GetFieldsCount(), 3);
     EXPECT_EQ(window->m_statusBar->GetStatusText(0), "Ready.");
     EXPECT_EQ(window->m_logoBitmap->GetBitmap().GetSize(), wxSize(400, 100));
-    EXPECT_EQ(window->m_convertButton->GetBitmapLabel().GetSize(), wxSize(36, 36));
+    EXPECT_EQ(window->m_convertButton->GetBitmap().GetSize(), wxSize(36, 36)) << "the circled X";
+    EXPECT_EQ(window->m_convertButton->GetLabel(), "&Convert");
 }
 
-TEST_F(MainWindow, ModeAndLayoutSwitchRowsNamesAndControls)
+TEST_F(MainWindow, ModeAndLayoutSwitchRowsAndNamesButKeepTheNamesTheUserGave)
 {
-    window->m_fluFrdText->SetValue("/rec/concertF.wav");
+    Open();
+    Type(window->m_fluFrdText, "/rec/concertF.wav");
     Select(window->m_modeChoice, 1);
     EXPECT_EQ(LayoutItems(), (std::vector<wxString>{"6 mono files", "3 stereo files", "1 six channels file"}));
-    EXPECT_FALSE(window->FindWindow(ID_BFORMAT_BOX)->IsEnabled());
-    EXPECT_FALSE(window->m_bfGainSlider->IsEnabled());
-    EXPECT_TRUE(window->FindWindow(ID_SURROUND_BOX)->IsEnabled());
-    EXPECT_TRUE(window->m_lfeCheck->IsEnabled());
     EXPECT_EQ(Outputs()[0], "concert_5.1.wav");
 
-    Select(window->m_filesChoice, 1);
+    Select(window->m_filesChoice, "3 stereo files");
     EXPECT_EQ(EnabledRows(), (std::vector<bool>{true, true, true, false, false, false}));
-    EXPECT_EQ(Outputs(),
-              (std::vector<wxString>{"concert_LR.wav", "concert_CLfe.wav", "concert_LsRs.wav", " ", " ", " "}));
+    EXPECT_EQ(Outputs(), (std::vector<wxString>{"concert_LR.wav", "concert_CLfe.wav", "concert_LsRs.wav", "", "", ""}));
 
-    Select(window->m_filesChoice, 0);
+    Select(window->m_filesChoice, "6 mono files");
     EXPECT_EQ(EnabledRows(), std::vector<bool>(6, true));
     EXPECT_EQ(Outputs()[5], "concert_Rs.wav");
 
     Select(window->m_modeChoice, 0);
     EXPECT_EQ(EnabledRows(), (std::vector<bool>{true, true, true, true, false, false}));
     EXPECT_EQ(Outputs(),
-              (std::vector<wxString>{"concert_W.wav", "concert_X.wav", "concert_Y.wav", "concert_Z.wav", " ", " "}));
+              (std::vector<wxString>{"concert_W.wav", "concert_X.wav", "concert_Y.wav", "concert_Z.wav", "", ""}));
 
-    // Choosing the mode that is already selected changes nothing, not even edited names.
-    window->OutputText(0)->SetValue("mine.wav");
-    Select(window->m_modeChoice, 0);
-    Select(window->m_filesChoice, 0);
+    // A name the user typed stays through mode and layout changes while its row exists.
+    Type(window->m_outTexts[0], "mine.wav");
+    Type(window->m_outTexts[3], "z.wav");
+    Select(window->m_modeChoice, 1);
     EXPECT_EQ(Outputs()[0], "mine.wav");
-    EXPECT_EQ(Record().GetOutputPath(0), "mine.wav");
+    EXPECT_EQ(Outputs()[1], "concert_R.wav");
+    EXPECT_EQ(Outputs()[3], "z.wav");
+    Select(window->m_filesChoice, "1 six channels file");
+    EXPECT_EQ(Outputs()[0], "mine.wav");
+    EXPECT_EQ(Record().GetOutputPath(0), "/rec/mine.wav");
+    Select(window->m_filesChoice, "6 mono files");
+    EXPECT_EQ(Outputs()[3], "concert_Lfe.wav") << "row 4 went with the one-file layout, and its name too";
 }
 
 TEST_F(MainWindow, FieldsWriteIntoTheRecord)
 {
-    window->m_fluFrdText->SetValue("/rec/liveF.wav");
+    Open();
+    Type(window->m_fluFrdText, "/rec/liveF.wav");
     EXPECT_EQ(Record().GetFullPath(VQParams::kFluFrdInput), "/rec/liveF.wav");
     EXPECT_EQ(Outputs()[0], "live_WXYZ.wav") << "the outputs follow the first input";
     EXPECT_EQ(window->m_bldBruText->GetValue(), "/rec/liveR.wav") << "a front file typed in brings its rear";
 
-    window->m_bldBruText->SetValue("/rec/otherR.wav");
+    Type(window->m_bldBruText, "/rec/otherR.wav");
     EXPECT_EQ(Record().GetFullPath(VQParams::kBldBruInput), "/rec/otherR.wav");
     EXPECT_EQ(Outputs()[0], "live_WXYZ.wav");
 
-    window->OutputText(0)->SetValue("/out/b.wav");
+    Type(window->m_outTexts[0], "/out/b.wav");
     EXPECT_EQ(Record().GetOutputPath(0), "/out/b.wav");
 
     Slide(window->m_bfGainSlider, 7);
@@ -164,6 +163,7 @@ TEST_F(MainWindow, FieldsWriteIntoTheRecord)
 
 TEST_F(MainWindow, DroppedFrontFileBringsItsRearFile)
 {
+    Open();
     struct Case {
         int field;
         const char* dropped;
@@ -187,8 +187,9 @@ TEST_F(MainWindow, DroppedFrontFileBringsItsRearFile)
     }
 }
 
-TEST_F(MainWindow, OpenDialogPairsTheInputsAndRemembersItsDirectory)
+TEST_F(MainWindow, OpenDialogOffersSoundFilesPairsTheInputsAndRemembersItsDirectory)
 {
+    Open();
     const wxString front = work.File("liveF.wav");
     window->answers = {{true, front, 0}, {false, "", 0}};
     Click(window->m_fluFrdButton);
@@ -200,15 +201,20 @@ TEST_F(MainWindow, OpenDialogPairsTheInputsAndRemembersItsDirectory)
     EXPECT_EQ(window->asked[0].title, "Open File for channels FLU-FRD");
     EXPECT_EQ(window->asked[1].title, "Open File for channels BLD-BRU");
     EXPECT_EQ(window->asked[1].directory, work.Path()) << "the next dialog opens where the last one ended";
+    EXPECT_EQ(window->asked[0].wildcard,
+              "Sound files (*.wav, *.rf64, *.w64, *.caf, *.aif, *.aiff, *.flac)|"
+              "*.wav;*.rf64;*.w64;*.caf;*.aif;*.aiff;*.flac|WAV files (*.wav)|*.wav|All files (*.*)|*.*");
 }
 
 TEST_F(MainWindow, ACancelledDialogChangesNothing)
 {
-    int opened = 0;
+    Open();
+    std::vector<wxString> wildcards;
     wxString lastDir;
     DialogScript script([&](wxDialog* d) {
-        ++opened;
-        lastDir = dynamic_cast<wxFileDialog*>(d)->GetDirectory();
+        wxFileDialog* dialog = dynamic_cast<wxFileDialog*>(d);
+        wildcards.push_back(dialog->GetWildcard());
+        lastDir = dialog->GetDirectory();
         return wxID_CANCEL;
     });
     Select(window->m_modeChoice, 1);
@@ -216,60 +222,131 @@ TEST_F(MainWindow, ACancelledDialogChangesNothing)
     const std::vector<wxString> before = Outputs();
     const wxString front = window->m_fluFrdText->GetValue();
     Click(window->m_fluFrdButton);
-    Click(window->OutputButton(0));
-    Click(window->OutputButton(0));
-    EXPECT_EQ(opened, 3);
+    Click(window->m_outButtons[0]);
+    Click(window->m_outButtons[0]);
+    ASSERT_EQ(wildcards.size(), 3u);
+    EXPECT_NE(wildcards[0].Find("*.flac"), wxNOT_FOUND) << "the open dialog offers every readable file";
+    EXPECT_NE(wildcards[1].Find("FLAC 24-bit (*.flac)"), wxNOT_FOUND);
     EXPECT_EQ(window->m_fluFrdText->GetValue(), front);
     EXPECT_EQ(Outputs(), before);
-    EXPECT_EQ(Record().GetOutputPath(0), before[0]);
     EXPECT_EQ(Record().m_bformatFormat, bformat);
     EXPECT_EQ(Record().m_surroundFormat, surround);
     EXPECT_FALSE(lastDir.empty()) << "the start directory survives a cancel";
 }
 
-TEST_F(MainWindow, SaveDialogSetsThePathOfItsRowAndTheFormat)
+TEST_F(MainWindow, AFourChannelTakeNeedsNoRearFile)
 {
-    const wxString chosen = work.File("mine_LR.wav");
-    window->answers = {{true, chosen, 1}};  // "WAV 24-bit (signed)"
-    Select(window->m_modeChoice, 1);
-    Select(window->m_filesChoice, 1);
-    Click(window->OutputButton(1));
-    ASSERT_EQ(window->asked.size(), 1u);
-    EXPECT_EQ(window->asked[0].title, "Select Output File for channels CF-Lfe");
-    const std::vector<wxString> outputs = Outputs();
-    EXPECT_EQ(outputs[1], chosen);
-    EXPECT_NE(outputs[0], chosen);
-    EXPECT_NE(outputs[2], chosen);
-    EXPECT_EQ(Record().GetOutputPath(1), chosen);
-    EXPECT_EQ(Record().m_surroundFormat, VQParams::kFormatPcm24);
-    EXPECT_EQ(Record().m_bformatFormat, VQParams::kFormatFloat) << "the intermediate stays float";
+    Open();
+    WriteTake(work.File("take.wav"), 4);
+    WriteTake(work.File("pairF.wav"));
+    const wxString rear = window->m_bldBruText->GetValue();
+    wxArrayString files;
+    files.Add(work.File("take.wav"));
+    static_cast<VessarFileDropTarget*>(window->m_fluFrdText->GetDropTarget())->OnDropFiles(0, 0, files);
+    EXPECT_EQ(window->m_bldBruText->GetValue(), VessarQuilixGUI::kRearNotNeeded);
+    for (wxWindow* w : std::vector<wxWindow*>{window->m_bldBruText, window->m_bldBruButton, window->m_bldBruLabel})
+        EXPECT_FALSE(w->IsEnabled());
+    EXPECT_EQ(Record().GetFullPath(VQParams::kBldBruInput), rear) << "the note is no file name";
+    EXPECT_EQ(Outputs()[0], "take_WXYZ.wav") << "a whole take keeps its whole name";
 
-    // The file types map to the formats in either mode.
-    Select(window->m_modeChoice, 0);
-    window->ApplySaveFormat(2);
-    EXPECT_EQ(Record().m_bformatFormat, VQParams::kFormatFloat);
-    window->ApplySaveFormat(0);
-    EXPECT_EQ(Record().m_bformatFormat, VQParams::kFormatPcm16);
-    EXPECT_EQ(Record().m_surroundFormat, VQParams::kFormatPcm24);
+    window->answers = {{true, work.File("pairF.wav"), 0}};
+    Click(window->m_fluFrdButton);
+    EXPECT_TRUE(window->m_bldBruText->IsEnabled());
+    EXPECT_EQ(window->m_bldBruText->GetValue(), work.File("pairR.wav"));
 }
 
-TEST_F(MainWindow, ResetPutsTheDefaultInputsBack)
+TEST_F(MainWindow, TheStatusBarShowsThePickedInputsRateAndFilterLength)
 {
-    window->m_fluFrdText->SetValue("/rec/liveF.wav");
-    window->m_bldBruText->SetValue("/rec/liveR.wav");
-    window->m_statusBar->SetStatusText("48000 Hz", 1);
+    Open();
+    WriteTake(work.File("liveF.wav"), 2, 44100);
+    fs::create_directory(work.File("filters"));
+    const int taps = 37;
+    WriteFilterMatrix(work.File("filters/FilterMatrix_44100.wav"), RandomFilterMatrix(taps, 3), 44100);
+    WriteTake(work.File("otherF.wav"), 2, 32000);
+
+    struct Case {
+        const char* front;
+        const char* rate;
+        const char* filter;
+    };
+    const Case cases[] = {
+        {"liveF.wav", "44100 Hz", "37 smpls"},
+        {"otherF.wav", "32000 Hz", ""},  // no filter matrix at that rate
+        {"missingF.wav", "", ""},
+    };
+    for (const Case& c : cases) {
+        window->answers = {{true, work.File(c.front), 0}};
+        Click(window->m_fluFrdButton);
+        EXPECT_EQ(window->m_statusBar->GetStatusText(1), c.rate) << c.front;
+        EXPECT_EQ(window->m_statusBar->GetStatusText(2), c.filter) << c.front;
+    }
+    window->answers = {{true, work.File("liveF.wav"), 0}};
+    Click(window->m_fluFrdButton);
     ChooseMenu(window, ID_MENU_RESET);
     EXPECT_EQ(window->m_fluFrdText->GetValue(), "Audio_file_01.wav");
     EXPECT_EQ(window->m_bldBruText->GetValue(), "Audio_file_02.wav");
     EXPECT_EQ(Outputs()[0], "Audio_file_0_WXYZ.wav");
     EXPECT_EQ(window->m_statusBar->GetStatusText(1), "") << "no input, no rate: never \"0 Hz\"";
+    EXPECT_EQ(window->m_statusBar->GetStatusText(2), "");
 }
 
-TEST_F(MainWindow, HelpOpensThePageOfTheDocumentationDirectory)
+TEST_F(MainWindow, TheStatusBarHasRoomForTheMenusHelp)
 {
+    Open();
+    ShowAndSettle(window);
+    wxRect field;
+    ASSERT_TRUE(window->m_statusBar->GetFieldRect(0, field));
+    int items = 0;
+    for (std::size_t m = 0; m < window->m_menubar->GetMenuCount(); ++m)
+        for (wxMenuItem* item : window->m_menubar->GetMenu(m)->GetMenuItems()) {
+            if (item->IsSeparator())
+                continue;
+            ++items;
+            EXPECT_LT(window->m_statusBar->GetTextExtent(item->GetHelp()).x, field.width) << item->GetHelp();
+        }
+    EXPECT_EQ(items, 5);
+    EXPECT_EQ(window->m_menubar->FindItem(ID_MENU_PREFERENCES)->GetHelp(), "Show the preferences dialog");
+}
+
+// Collects what would go to the toolkit's log (and from there to its message boxes).
+class LogRecorder : public wxLog {
+public:
+    LogRecorder() : m_previous(wxLog::SetActiveTarget(this)) {}
+    ~LogRecorder() override { wxLog::SetActiveTarget(m_previous); }
+    std::vector<wxString> messages;
+
+protected:
+    void DoLogTextAtLevel(wxLogLevel, const wxString& text) override { messages.push_back(text); }
+
+private:
+    wxLog* m_previous;
+};
+
+TEST_F(MainWindow, HelpOpensTheGuideOrSaysWhereItIs)
+{
+    Open();
+    LogRecorder log;
+    const wxString page = work.File("docs/VessarQuilix.html");
     ChooseMenu(window, wxID_HELP);
-    ASSERT_EQ(window->helpPages.size(), 1u);
-    EXPECT_EQ(window->helpPages[0], wxGetCwd() + "/docs/VessarQuilix.html");
+    ASSERT_EQ(window->messages.size(), 1u);
+    EXPECT_TRUE(window->browsed.empty()) << "no browser for a page that is not there";
+    EXPECT_EQ(window->messages[0].title, "VessarQuilix Help");
+    EXPECT_NE(window->messages[0].text.Find(page), wxNOT_FOUND);
+    EXPECT_NE(window->messages[0].text.Find("File > Preferences > Directories"), wxNOT_FOUND);
+
+    fs::create_directory(work.File("docs"));
+    std::ofstream(page.ToStdString()) << "<html></html>";
+    ChooseMenu(window, wxID_HELP);
+    EXPECT_EQ(window->browsed, std::vector<wxString>{"file://" + page});
+    EXPECT_EQ(window->messages.size(), 1u);
+
+    window->browserStarts = false;
+    ChooseMenu(window, wxID_HELP);
+    ASSERT_EQ(window->messages.size(), 2u);
+    EXPECT_NE(window->messages[1].text.Find("No web browser"), wxNOT_FOUND);
+    EXPECT_NE(window->messages[1].text.Find(page), wxNOT_FOUND) << "it says where the page is";
+    wxLog::FlushActive();
+    EXPECT_TRUE(log.messages.empty()) << "the toolkit's \"Failed to open URL\" box stays away";
 
     const wxAboutDialogInfo about = VessarQuilixGUI::AboutInfo();
     EXPECT_EQ(about.GetName(), "VessarQuilix");
@@ -278,21 +355,116 @@ TEST_F(MainWindow, HelpOpensThePageOfTheDocumentationDirectory)
     EXPECT_FALSE(about.GetCopyright().empty());
 }
 
-TEST_F(MainWindow, DirectoriesAndSettingsAreKeptFromOneStartToTheNext)
+TEST_F(MainWindow, FirstStartInTheStagedTreeOffersTheDemoTake)
 {
+    fs::create_directories(work.File("demo"));
+    fs::create_directories(work.File("filters"));
+    WriteTake(work.File("demo/demoF.wav"));
+    WriteTake(work.File("demo/demoR.wav"));
+    WriteFilterMatrix(work.File("filters/FilterMatrix_48000.wav"), RandomFilterMatrix(32, 1));
+    Open();
+    EXPECT_EQ(window->m_fluFrdText->GetValue(), work.File("demo/demoF.wav"));
+    EXPECT_EQ(window->m_bldBruText->GetValue(), work.File("demo/demoR.wav"));
+    EXPECT_EQ(window->m_folderText->GetValue(), work.File("demo"));
+    EXPECT_EQ(Outputs()[0], "demo_WXYZ.wav");
+    EXPECT_EQ(window->m_statusBar->GetStatusText(1), "48000 Hz");
+    Click(window->m_convertButton);
+    ASSERT_EQ(window->messages.size(), 1u);
+    EXPECT_EQ(window->messages[0].text, "Conversion done with success!!") << "Convert works on a first click";
+    EXPECT_TRUE(fs::exists(work.File("demo/demo_WXYZ.wav")));
+
+    // Once the user has picked an input, the window starts from the record's names.
+    window->answers = {{true, work.File("demo/demoF.wav"), 0}};
+    Click(window->m_fluFrdButton);
+    Close();
+    Open();
+    EXPECT_EQ(window->m_fluFrdText->GetValue(), "Audio_file_01.wav");
+}
+
+TEST_F(MainWindow, SettingsAreWrittenAtOnceAndComeBackAtTheNextStart)
+{
+    Open();
+    Slide(window->m_bfGainSlider, 7);
+    Tick(window->m_bfAutorangeCheck, true);
+    Select(window->m_highpassChoice, "80 Hz");
+    Select(window->m_containerChoice, "Sony Wave64");
+    Select(window->m_sampleChoice, "24-bit");
+    Tick(window->m_ditherCheck, true);
+    Select(window->m_conventionChoice, "AmbiX");
+    Select(window->m_modeChoice, 1);
+    Select(window->m_filesChoice, "3 stereo files");
+    Slide(window->m_surGainSlider, -12);
+    Slide(window->m_angleSlider, 80);
+    Tick(window->m_surAutorangeCheck, true);
+    Tick(window->m_lfeCheck, true);
+    window->folderAnswers = {work.File("out")};
+    Click(window->m_folderButton);
+
+    // Written as they changed, before the window closes.
+    const std::string text = SettingsText();
+    for (const std::string& line : std::vector<std::string>{
+             "Mode=5.1", "FileLayout=1", "BFormatGain=7", "BFormatAutorange=1", "SurroundGain=-12", "OpeningAngle=80",
+             "LowFreqsInLfe=1", "SurroundAutorange=1", "Container=w64", "SampleFormat=pcm24", "Convention=AmbiX",
+             "Dither=1", "HighPassHz=80", "OutputFolder=" + work.File("out")})
+        EXPECT_NE(text.find(line + "\n"), std::string::npos) << line << " in\n" << text;
+
+    Close();
+    Open();
+    EXPECT_EQ(window->m_modeChoice->GetSelection(), 1);
+    EXPECT_EQ(window->m_filesChoice->GetStringSelection(), "3 stereo files");
+    EXPECT_EQ(window->m_bfGainSlider->GetValue(), 7);
+    EXPECT_TRUE(window->m_bfAutorangeCheck->IsChecked());
+    EXPECT_EQ(window->m_highpassChoice->GetStringSelection(), "80 Hz");
+    EXPECT_EQ(window->m_containerChoice->GetStringSelection(), "Sony Wave64");
+    EXPECT_EQ(window->m_sampleChoice->GetStringSelection(), "24-bit");
+    EXPECT_TRUE(window->m_ditherCheck->IsChecked());
+    EXPECT_EQ(window->m_conventionChoice->GetStringSelection(), "AmbiX");
+    EXPECT_EQ(window->m_surGainSlider->GetValue(), -12);
+    EXPECT_EQ(window->m_angleSlider->GetValue(), 80);
+    EXPECT_TRUE(window->m_surAutorangeCheck->IsChecked());
+    EXPECT_TRUE(window->m_lfeCheck->IsChecked());
+    EXPECT_EQ(window->m_folderText->GetValue(), work.File("out"));
+    EXPECT_EQ(Record().m_highpassHz, 80.0);
+    EXPECT_EQ(Record().m_surroundFormat, Record().m_bformatFormat);
+    EXPECT_EQ(Record().GetOutputPath(0), work.File("out/Audio_file_0_LR.w64"));
+}
+
+TEST_F(MainWindow, UnusableSettingsKeepTheDefaults)
+{
+    fs::create_directories(home.File(".config/VessarQuilix"));
+    std::ofstream(home.File(".config/VessarQuilix/VessarQuilix.conf"))
+        << "[VessarQuilixGUI]\nMode=7\nBFormatGain=99\nOpeningAngle=5\nContainer=mp3\nSampleFormat=float\n"
+           "Convention=B\nHighPassHz=75\n";
+    Open();
+    EXPECT_EQ(window->m_modeChoice->GetSelection(), 0);
+    EXPECT_EQ(window->m_bfGainSlider->GetValue(), -3);
+    EXPECT_EQ(window->m_angleSlider->GetValue(), 60);
+    EXPECT_EQ(window->m_containerChoice->GetStringSelection(), "WAV");
+    EXPECT_EQ(window->m_sampleChoice->GetStringSelection(), "float");
+    EXPECT_EQ(window->m_conventionChoice->GetStringSelection(), "FuMa");
+    EXPECT_EQ(window->m_highpassChoice->GetStringSelection(), "80 Hz") << "the nearest corner offered";
+    Close();
+
+    // FLAC holds no float, and AmbiX neither .amb nor stereo pairs.
+    std::ofstream(home.File(".config/VessarQuilix/VessarQuilix.conf"))
+        << "[VessarQuilixGUI]\nContainer=flac\nSampleFormat=float\nConvention=AmbiX\nFileLayout=1\n";
+    Open();
+    EXPECT_EQ(window->m_sampleChoice->GetStringSelection(), "24-bit");
+    EXPECT_EQ(window->m_filesChoice->GetStringSelection(), "1 four channels file");
+}
+
+TEST_F(MainWindow, DirectoriesAreKeptFromOneStartToTheNext)
+{
+    Open();
     window->answers = {{true, work.File("sessions/liveF.wav"), 0}};
     Click(window->m_fluFrdButton);
-    CloseAndDestroy(window);
-    window = nullptr;
-
-    std::ifstream conf(home.File(".config/VessarQuilix/VessarQuilix.conf"));
-    const std::string text((std::istreambuf_iterator<char>(conf)), std::istreambuf_iterator<char>());
-    EXPECT_NE(text.find("InputWorkingPath=" + work.File("sessions")), std::string::npos) << text;
-    EXPECT_NE(text.find("OutputWorkingPath=."), std::string::npos) << text;
+    EXPECT_NE(SettingsText().find("InputWorkingPath=" + work.File("sessions")), std::string::npos) << "at once";
+    Close();
+    const std::string text = SettingsText();
     EXPECT_NE(text.find("FiltersPath=" + work.File("filters")), std::string::npos) << text;
     EXPECT_NE(text.find("IOBufferLength=2097152"), std::string::npos) << text;
 
-    window = new ObservedWindow;
+    Open();
     window->answers = {{false, "", 0}};
     Click(window->m_bldBruButton);
     ASSERT_EQ(window->asked.size(), 1u);

@@ -1,5 +1,5 @@
-// The preferences dialog: the buffer-size mapping, the check and cross marks of the
-// directories, and a record that changes on Ok only.
+// The preferences dialog: the buffer-size mapping, the marks of the directories and the
+// sample rates of the filters, and a record that changes on OK only.
 #include "WindowDriver.h"
 
 #include "VQParams.h"
@@ -15,7 +15,9 @@
 #include <wx/choice.h>
 #include <wx/filepicker.h>
 #include <wx/notebook.h>
+#include <wx/button.h>
 #include <wx/statbmp.h>
+#include <wx/stattext.h>
 
 #include <filesystem>
 #include <fstream>
@@ -33,6 +35,7 @@ public:
     using VessarQuilixPrefsDialog::m_docsPicker;
     using VessarQuilixPrefsDialog::m_docsStatus;
     using VessarQuilixPrefsDialog::m_filtersPicker;
+    using VessarQuilixPrefsDialog::m_filtersRates;
     using VessarQuilixPrefsDialog::m_filtersStatus;
     using VessarQuilixPrefsDialog::m_notebook;
     using VessarQuilixPrefsDialog::m_okButton;
@@ -90,27 +93,43 @@ TEST(Preferences, MarksTellWhetherTheDirectoriesHoldWhatTheProgramNeeds)
     TempDir dir;
     fs::create_directories(dir.File("filters"));
     fs::create_directories(dir.File("docs"));
-    Touch(dir.File("filters/FilterMatrix_48000.wav"));
+    Touch(dir.File("filters/FilterMatrix_48k.wav"));  // no rate the designer would write
     VQParams params(nullptr);
     params.SetFiltersDir(dir.File("filters"));
     params.SetDocsDir(dir.File("docs"));
-    {
+    struct Case {
+        const char* added;  // a file put into the filters folder first
+        const char* mark;
+        const char* rates;
+    };
+    const Case cases[] = {
+        {nullptr, "cross_16x16", ""},
+        {"FilterMatrix_48000.wav", "check_16x16", "48000 Hz"},
+        {"FilterMatrix_96000.wav", "check_16x16", "48000, 96000 Hz"},
+        {"FilterMatrix_44100.wav", "check_16x16", "44100, 48000, 96000 Hz"},
+    };
+    for (const Case& c : cases) {
+        if (c.added)
+            Touch(dir.File("filters/") + c.added);
         OpenPrefs prefs(nullptr, &params);
-        EXPECT_EQ(prefs.GetTitle(), "VessarQuilix Preferences");
-        EXPECT_EQ(prefs.m_notebook->GetSelection(), 1) << "opens on \"Directories\"";
-        EXPECT_EQ(prefs.m_notebook->GetPageText(0), "I/O options");
-        EXPECT_EQ(prefs.m_bufferChoice->GetSelection(), 2);
-        EXPECT_EQ(prefs.m_filtersPicker->GetPath(), dir.File("filters"));
-        EXPECT_TRUE(Shows(prefs.m_filtersStatus, "cross_16x16")) << "both rates are needed";
-        EXPECT_TRUE(Shows(prefs.m_docsStatus, "cross_16x16"));
+        EXPECT_TRUE(Shows(prefs.m_filtersStatus, c.mark)) << c.rates;
+        EXPECT_EQ(prefs.m_filtersRates->GetLabel(), c.rates);
+        EXPECT_GE(prefs.m_filtersRates->GetSize().x, prefs.m_filtersRates->GetBestSize().x) << "not cut off";
     }
-    Touch(dir.File("filters/FilterMatrix_44100.wav"));
-    Touch(dir.File("docs/VessarQuilix.html"));
     OpenPrefs prefs(nullptr, &params);
-    EXPECT_TRUE(Shows(prefs.m_filtersStatus, "check_16x16"));
-    EXPECT_TRUE(Shows(prefs.m_docsStatus, "check_16x16"));
-    ChangeDirectory(prefs.m_docsPicker, dir.Path());
+    EXPECT_EQ(prefs.GetTitle(), "VessarQuilix Preferences");
+    EXPECT_EQ(prefs.m_okButton->GetLabel(), "OK");
+    EXPECT_EQ(prefs.m_notebook->GetSelection(), 1) << "opens on \"Directories\"";
+    EXPECT_EQ(prefs.m_notebook->GetPageText(0), "I/O options");
+    EXPECT_EQ(prefs.m_bufferChoice->GetSelection(), 2);
+    EXPECT_EQ(prefs.m_filtersPicker->GetPath(), dir.File("filters"));
     EXPECT_TRUE(Shows(prefs.m_docsStatus, "cross_16x16"));
+    Touch(dir.File("docs/VessarQuilix.html"));
+    ChangeDirectory(prefs.m_docsPicker, dir.File("docs"));
+    EXPECT_TRUE(Shows(prefs.m_docsStatus, "check_16x16"));
+    ChangeDirectory(prefs.m_filtersPicker, dir.Path());
+    EXPECT_TRUE(Shows(prefs.m_filtersStatus, "cross_16x16"));
+    EXPECT_EQ(prefs.m_filtersRates->GetLabel(), "");
 }
 
 TEST(Preferences, OkWritesTheRecordAndCancelLeavesIt)
@@ -139,7 +158,7 @@ TEST(Preferences, OkWritesTheRecordAndCancelLeavesIt)
     params.m_ioBufferLength = 3000000;
     OpenPrefs prefs(nullptr, &params);
     RunModal(prefs, [&] { Click(prefs.m_okButton); });
-    EXPECT_EQ(params.m_ioBufferLength, 2999296) << "Ok stores whole KB";
+    EXPECT_EQ(params.m_ioBufferLength, 2999296) << "OK stores whole KB";
 }
 
 TEST(Preferences, TheWindowOpensThemFromItsMenu)

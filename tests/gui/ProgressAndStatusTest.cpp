@@ -82,6 +82,36 @@ TEST(ProgressDialogs, EachStageHasADialogOverTheWindowThatCancelCloses)
     ProcessPendingDestruction();
 }
 
+TEST(ProgressDialogs, ARunOfTwoPassesSaysWhichRuns)
+{
+    wxFrame* frame = new wxFrame(nullptr, wxID_ANY, "main");
+    {
+        VessarProgressDialog view(frame);
+        struct Pass {
+            const char* message;
+            const char* shown;
+        };
+        const Pass twoStages[] = {
+            {"Converting to 5.1 format...", "Step 1 of 2: converting to 5.1 format..."},
+            {"Autoranging...", "Step 2 of 2: autoranging..."},
+        };
+        for (int run = 0; run < 2; ++run) {  // the count starts again with every run
+            view.StartRun(2);
+            for (const Pass& pass : twoStages) {
+                view.Begin("VessarQuilix", pass.message);
+                EXPECT_EQ(view.Dialog()->GetMessage(), pass.shown);
+                view.End();
+            }
+        }
+        view.StartRun(1);
+        view.Begin("VessarQuilix", "Autoranging...");
+        EXPECT_EQ(view.Dialog()->GetMessage(), "Autoranging...");
+        view.End();
+    }
+    frame->Destroy();
+    ProcessPendingDestruction();
+}
+
 TEST(ProgressDialogs, AWholeRunInDialogsLeavesNoWindowBehind)
 {
     JobSetup setup(3000, 8);

@@ -3,21 +3,19 @@
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/log.h>
 #include <wx/choice.h>
 #include <wx/slider.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/utils.h>
+
+#include <fstream>
+#include <iterator>
 
 namespace vqtest {
 
 namespace {
-
-// Output rows in channel order, as the layout numbers their identifiers (rows are made in
-// the order 1, 4, 2, 5, 3, 6, three identifiers each from 1023).
-int FirstIdOfRow(int i)
-{
-    static const int kCreationIndex[6] = {0, 2, 4, 1, 3, 5};
-    return ID_OUT_LABEL1 + 3 * kCreationIndex[i];
-}
 
 void Send(wxWindow* source, wxEvent& event)
 {
@@ -27,30 +25,54 @@ void Send(wxWindow* source, wxEvent& event)
 
 }  // namespace
 
-wxTextCtrl* ObservedWindow::OutputText(int i) const
+std::vector<wxString> ObservedWindow::Outputs() const
 {
-    return static_cast<wxTextCtrl*>(FindWindow(FirstIdOfRow(i) + 1));
+    std::vector<wxString> texts;
+    for (wxTextCtrl* text : m_outTexts)
+        texts.push_back(text->GetValue());
+    return texts;
 }
 
-wxButton* ObservedWindow::OutputButton(int i) const
+std::vector<wxString> ObservedWindow::Items(wxChoice* choice) const
 {
-    return static_cast<wxButton*>(FindWindow(FirstIdOfRow(i) + 2));
+    std::vector<wxString> items;
+    for (unsigned i = 0; i < choice->GetCount(); ++i)
+        items.push_back(choice->GetString(i));
+    return items;
 }
 
-wxWindow* ObservedWindow::OutputLabel(int i) const
+VessarQuilixGUI::FileChoice ObservedWindow::AskForFile(const FileRequest& request)
 {
-    return FindWindow(FirstIdOfRow(i));
-}
-
-VessarQuilixGUI::FileChoice ObservedWindow::AskForFile(const wxString& title, const wxString& directory,
-                                                       const wxString& wildcard, long style)
-{
-    asked.push_back({title, directory});
+    asked.push_back(request);
     if (answers.empty())
-        return VessarQuilixGUI::AskForFile(title, directory, wildcard, style);
+        return VessarQuilixGUI::AskForFile(request);
     const FileChoice answer = answers.front();
     answers.erase(answers.begin());
     return answer;
+}
+
+wxString ObservedWindow::AskForFolder(const wxString& title, const wxString& directory)
+{
+    if (folderAnswers.empty())
+        return VessarQuilixGUI::AskForFolder(title, directory);
+    const wxString answer = folderAnswers.front();
+    folderAnswers.erase(folderAnswers.begin());
+    return answer;
+}
+
+void ObservedWindow::ShowMessage(const wxString& title, const wxString& message, long style)
+{
+    messages.push_back({title, message, style});
+    if (realMessages)
+        VessarQuilixGUI::ShowMessage(title, message, style);
+}
+
+bool ObservedWindow::LaunchBrowser(const wxString& url)
+{
+    browsed.push_back(url);
+    if (!browserStarts)
+        wxLogError("Failed to open URL \"%s\" in default browser.", url);
+    return browserStarts;
 }
 
 void Select(wxChoice* choice, int item)
@@ -59,6 +81,13 @@ void Select(wxChoice* choice, int item)
     wxCommandEvent event(wxEVT_CHOICE, choice->GetId());
     event.SetInt(item);
     Send(choice, event);
+}
+
+void Select(wxChoice* choice, const wxString& text)
+{
+    const int item = choice->FindString(text, true);
+    ASSERT_NE(item, wxNOT_FOUND) << "no item " << text;
+    Select(choice, item);
 }
 
 void Click(wxWindow* button)
@@ -78,14 +107,41 @@ void Tick(wxCheckBox* box, bool ticked)
 void Slide(wxSlider* slider, int value)
 {
     slider->SetValue(value);
-    wxScrollEvent event(wxEVT_SCROLL_THUMBTRACK, slider->GetId(), value, wxVERTICAL);
+    wxCommandEvent event(wxEVT_SLIDER, slider->GetId());
+    event.SetInt(value);
     Send(slider, event);
+}
+
+void Type(wxTextCtrl* field, const wxString& text)
+{
+    field->SetValue(text);  // sends wxEVT_TEXT, as typing does
 }
 
 void ChooseMenu(wxFrame* frame, int id)
 {
     wxCommandEvent event(wxEVT_MENU, id);
     Send(frame, event);
+}
+
+bool ProcessUntil(const std::function<bool()>& done)
+{
+    // A bound on the rounds, not a time to meet: a slow machine takes more of them.
+    for (int round = 0; round < 500 && !done(); ++round) {
+        wxYield();
+        wxMilliSleep(10);
+    }
+    return done();
+}
+
+void ShowAndSettle(wxTopLevelWindow* window)
+{
+    window->Show();
+    window->Raise();
+    ProcessUntil([&] { return window->IsActive(); });
+    for (int i = 0; i < 10; ++i) {
+        wxYield();
+        wxMilliSleep(10);
+    }
 }
 
 DialogScript::DialogScript(std::function<int(wxDialog*)> answer) : m_answer(std::move(answer))
@@ -114,6 +170,12 @@ void CloseAndDestroy(wxTopLevelWindow* window)
 {
     window->Destroy();
     ProcessIdle();
+}
+
+std::string WindowTest::SettingsText() const
+{
+    std::ifstream conf(home.File(".config/VessarQuilix/VessarQuilix.conf"));
+    return std::string((std::istreambuf_iterator<char>(conf)), std::istreambuf_iterator<char>());
 }
 
 }  // namespace vqtest

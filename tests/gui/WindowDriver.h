@@ -1,10 +1,14 @@
 // Drives the main window as a user would, in a real window system: controls are set and
-// their events sent, modal dialogs are answered by a script, and the outcome boxes and the
-// browser are recorded instead of shown.
+// their events sent, or keys pressed on the shown window; modal dialogs are answered by a
+// script, and the message boxes and the browser are recorded instead of shown.
 #pragma once
 
 #include "VessarQuilixGUI.h"
 
+#include "support/TestAudio.h"
+#include "support/WxTestSupport.h"
+
+#include <gtest/gtest.h>
 #include <wx/modalhook.h>
 
 #include <functional>
@@ -22,54 +26,88 @@ namespace vqtest {
 class ObservedWindow : public VessarQuilixGUI {
 public:
     // The layout's controls, for the tests to drive and inspect.
-    using VessarQuilixFrame::ConnectionCount;
+    using VessarQuilixFrame::BindingCount;
+    using VessarQuilixFrame::kOutputRows;
+    using VessarQuilixFrame::m_angleLabel;
     using VessarQuilixFrame::m_angleSlider;
     using VessarQuilixFrame::m_bfAutorangeCheck;
+    using VessarQuilixFrame::m_bfGainLabel;
     using VessarQuilixFrame::m_bfGainSlider;
+    using VessarQuilixFrame::m_bformatBox;
     using VessarQuilixFrame::m_bldBruButton;
+    using VessarQuilixFrame::m_bldBruLabel;
     using VessarQuilixFrame::m_bldBruText;
+    using VessarQuilixFrame::m_containerChoice;
+    using VessarQuilixFrame::m_conventionChoice;
+    using VessarQuilixFrame::m_conventionLabel;
     using VessarQuilixFrame::m_convertButton;
+    using VessarQuilixFrame::m_ditherCheck;
     using VessarQuilixFrame::m_filesChoice;
     using VessarQuilixFrame::m_fluFrdButton;
     using VessarQuilixFrame::m_fluFrdText;
+    using VessarQuilixFrame::m_folderButton;
+    using VessarQuilixFrame::m_folderText;
+    using VessarQuilixFrame::m_highpassChoice;
+    using VessarQuilixFrame::m_highpassLabel;
     using VessarQuilixFrame::m_lfeCheck;
     using VessarQuilixFrame::m_logoBitmap;
     using VessarQuilixFrame::m_mainPanel;
     using VessarQuilixFrame::m_menubar;
     using VessarQuilixFrame::m_modeChoice;
+    using VessarQuilixFrame::m_outButtons;
+    using VessarQuilixFrame::m_outLabels;
+    using VessarQuilixFrame::m_outTexts;
+    using VessarQuilixFrame::m_sampleChoice;
     using VessarQuilixFrame::m_statusBar;
     using VessarQuilixFrame::m_surAutorangeCheck;
+    using VessarQuilixFrame::m_surGainLabel;
     using VessarQuilixFrame::m_surGainSlider;
+    using VessarQuilixFrame::m_surroundBox;
+    using VessarQuilixGUI::FileChoice;
+    using VessarQuilixGUI::FileRequest;
 
-    // Output row i (0..5, channel order).
-    wxTextCtrl* OutputText(int i) const;
-    wxButton* OutputButton(int i) const;
-    wxWindow* OutputLabel(int i) const;
-
-    std::vector<wxString> errors, successes, helpPages;
-
-    // File dialogs: what they were asked, and the answers to give (none left: the real
+    // What the file dialogs were asked, and the answers to give (none left: the real
     // dialog is shown, for a DialogScript to answer).
-    struct Asked {
-        wxString title, directory;
-    };
-    std::vector<Asked> asked;
+    std::vector<FileRequest> asked;
     std::vector<FileChoice> answers;
+    std::vector<wxString> folderAnswers;  // the folder dialog's answers; "" cancels
+
+    // The message boxes shown; with realMessages they are shown for real as well.
+    struct Message {
+        wxString title, text;
+        long style;
+    };
+    std::vector<Message> messages;
+    bool realMessages = false;
+    // The pages the browser was asked for, and whether it starts; when it does not, it
+    // logs as the toolkit's own launcher does.
+    std::vector<wxString> browsed;
+    bool browserStarts = true;
+
+    std::vector<wxString> Outputs() const;  // the six rows' texts
+    std::vector<wxString> Items(wxChoice* choice) const;
 
 protected:
-    FileChoice AskForFile(const wxString& title, const wxString& directory, const wxString& wildcard,
-                          long style) override;
-    void ShowError(const wxString& message) override { errors.push_back(message); }
-    void ShowSuccess(const wxString& message) override { successes.push_back(message); }
-    void OpenHelpPage(const wxString& path) override { helpPages.push_back(path); }
+    FileChoice AskForFile(const FileRequest& request) override;
+    wxString AskForFolder(const wxString& title, const wxString& directory) override;
+    void ShowMessage(const wxString& title, const wxString& message, long style) override;
+    bool LaunchBrowser(const wxString& url) override;
 };
 
 // User actions: each sets the control and sends the event the toolkit would send.
 void Select(wxChoice* choice, int item);
+// Selects the item with this text; fails the test when there is none.
+void Select(wxChoice* choice, const wxString& text);
 void Click(wxWindow* button);
 void Tick(wxCheckBox* box, bool ticked);
 void Slide(wxSlider* slider, int value);
+void Type(wxTextCtrl* field, const wxString& text);
 void ChooseMenu(wxFrame* frame, int id);
+
+// Shows the window and lets the window system map it and give it the focus.
+void ShowAndSettle(wxTopLevelWindow* window);
+// Lets the toolkit handle events until `done` holds (or a generous bound of rounds passes).
+bool ProcessUntil(const std::function<bool()>& done);
 
 // Answers every modal dialog with `answer`, which may set the dialog up first and returns
 // the button the user pressed (wxID_NONE shows the dialog for real).
@@ -90,5 +128,31 @@ private:
 // Destroys a top-level window and lets the toolkit finish the destruction.
 void CloseAndDestroy(wxTopLevelWindow* window);
 void ProcessIdle();
+
+// A main window with a home (and settings file) and a working directory of its own.
+class WindowTest : public testing::Test {
+protected:
+    WindowTest() : scopedHome(home.Path()), cwd(work.Path()) {}
+    ~WindowTest() override
+    {
+        if (window)
+            CloseAndDestroy(window);
+    }
+    // Opens the window; again after a close, as a restart would.
+    void Open() { window = new ObservedWindow; }
+    void Close()
+    {
+        CloseAndDestroy(window);
+        window = nullptr;
+    }
+    std::string SettingsText() const;
+    const VQParams& Record() const { return window->Params(); }
+
+    TempDir home;
+    ScopedHome scopedHome;
+    TempDir work;
+    ScopedWorkingDirectory cwd;
+    ObservedWindow* window = nullptr;
+};
 
 }  // namespace vqtest

@@ -1,0 +1,127 @@
+#include "OutputFormats.h"
+
+#include "VQParams.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace vqgui {
+
+std::vector<const vq::Container*> OfferedContainers(bool surround)
+{
+    std::vector<const vq::Container*> offered;
+    for (const vq::Container& c : vq::Containers())
+        if (!(surround && c.ambisonic))
+            offered.push_back(&c);
+    return offered;
+}
+
+std::vector<vq::SampleFormat> OfferedSampleFormats(const vq::Container& container)
+{
+    std::vector<vq::SampleFormat> offered = {vq::SampleFormat::Pcm16, vq::SampleFormat::Pcm24};
+    if (container.holdsFloat)
+        offered.push_back(vq::SampleFormat::Float);
+    return offered;
+}
+
+wxString SampleFormatLabel(vq::SampleFormat sample)
+{
+    switch (sample) {
+    case vq::SampleFormat::Pcm24:
+        return "24-bit";
+    case vq::SampleFormat::Float:
+        return "float";
+    default:
+        return "16-bit";
+    }
+}
+
+std::vector<int> OfferedFileLayouts(bool surround, vq::BFormatConvention convention)
+{
+    if (!surround && convention == vq::BFormatConvention::AmbiX)
+        return {0, 2};
+    return {0, 1, 2};
+}
+
+wxString FileLayoutLabel(bool surround, int layout)
+{
+    static const char* const kSurround[] = {"6 mono files", "3 stereo files", "1 six channels file"};
+    static const char* const kBFormat[] = {"4 mono files", "2 stereo files", "1 four channels file"};
+    if (layout < 0 || layout > 2)
+        return wxEmptyString;
+    return surround ? kSurround[layout] : kBFormat[layout];
+}
+
+const std::vector<int>& HighpassCorners()
+{
+    static const std::vector<int> kCorners = {0, 10, 20, 30, 40, 60, 80, 100, 120, 150, 200};
+    return kCorners;
+}
+
+wxString HighpassLabel(int cornerHz)
+{
+    return cornerHz > 0 ? wxString::Format("%d Hz", cornerHz) : wxString("Off");
+}
+
+int NearestHighpassCorner(double hz)
+{
+    int nearest = 0;
+    for (int corner : HighpassCorners())
+        if (std::fabs(corner - hz) < std::fabs(nearest - hz))
+            nearest = corner;
+    return nearest;
+}
+
+wxString ConventionLabel(vq::BFormatConvention convention)
+{
+    return convention == vq::BFormatConvention::AmbiX ? "AmbiX" : "FuMa";
+}
+
+const vq::Container& OutputContainer(const VQParams& record)
+{
+    const bool surround = record.m_outputMode != 0;
+    return vq::ContainerOf(surround ? record.m_surroundFormat : record.m_bformatFormat, record.m_ambFile && !surround);
+}
+
+vq::SampleFormat OutputSampleFormat(const VQParams& record)
+{
+    return vq::SampleFormatOf(record.m_outputMode ? record.m_surroundFormat : record.m_bformatFormat);
+}
+
+void SetOutputFormat(VQParams& record, const vq::Container& container, vq::SampleFormat sample)
+{
+    record.m_bformatFormat = record.m_surroundFormat = vq::FormatCode(container, sample);
+    record.m_ambFile = container.ambisonic;
+}
+
+std::vector<SaveFileType> SaveFileTypes(bool surround)
+{
+    std::vector<SaveFileType> types;
+    for (const vq::Container* c : OfferedContainers(surround))
+        for (vq::SampleFormat sample : OfferedSampleFormats(*c))
+            types.push_back({c, sample});
+    return types;
+}
+
+wxString SaveWildcard(const std::vector<SaveFileType>& types)
+{
+    wxString wildcard;
+    for (const SaveFileType& t : types) {
+        if (!wildcard.empty())
+            wildcard += "|";
+        const wxString pattern = wxString("*.") + t.container->extension;
+        wildcard +=
+            wxString(t.container->description) + " " + SampleFormatLabel(t.sample) + " (" + pattern + ")|" + pattern;
+    }
+    return wildcard;
+}
+
+wxString OpenWildcard()
+{
+    const wxString readable = "*.wav;*.rf64;*.w64;*.caf;*.aif;*.aiff;*.flac";
+    wxString shown = readable;
+    shown.Replace(";", ", ");
+    return "Sound files (" + shown + ")|" + readable + "|WAV files (*.wav)|*.wav|All files (*.*)|*.*";
+}
+
+}  // namespace vqgui

@@ -1,0 +1,129 @@
+#include "WindowSettings.h"
+
+#include "OutputFormats.h"
+
+#include "VQParams.h"
+
+#include <wx/confbase.h>
+
+#include <string>
+
+namespace {
+
+const wxString kInputWorkingPath = "/VessarQuilixGUI/InputWorkingPath";
+const wxString kOutputWorkingPath = "/VessarQuilixGUI/OutputWorkingPath";
+const wxString kOutputFolder = "/VessarQuilixGUI/OutputFolder";
+
+const wxString kMode = "/VessarQuilixGUI/Mode";              // "b-format" or "5.1"
+const wxString kFileLayout = "/VessarQuilixGUI/FileLayout";  // 0 mono, 1 stereo pairs, 2 one file
+const wxString kBFormatGain = "/VessarQuilixGUI/BFormatGain";
+const wxString kBFormatAutorange = "/VessarQuilixGUI/BFormatAutorange";
+const wxString kSurroundGain = "/VessarQuilixGUI/SurroundGain";
+const wxString kOpeningAngle = "/VessarQuilixGUI/OpeningAngle";
+const wxString kLowFreqsInLfe = "/VessarQuilixGUI/LowFreqsInLfe";
+const wxString kSurroundAutorange = "/VessarQuilixGUI/SurroundAutorange";
+const wxString kContainer = "/VessarQuilixGUI/Container";        // "wav", "amb", ...
+const wxString kSampleFormat = "/VessarQuilixGUI/SampleFormat";  // "pcm16", "pcm24", "float"
+const wxString kConvention = "/VessarQuilixGUI/Convention";      // "FuMa" or "AmbiX"
+const wxString kDither = "/VessarQuilixGUI/Dither";
+const wxString kHighpass = "/VessarQuilixGUI/HighPassHz";  // 0: off
+
+// The window's sliders: gains in whole dB, the opening angle in whole degrees.
+constexpr long kMinGain = -15, kMaxGain = 15, kMinAngle = 15, kMaxAngle = 90;
+
+void ReadInRange(const wxConfigBase& config, const wxString& key, long low, long high, double* value)
+{
+    long number = 0;
+    if (config.Read(key, &number) && number >= low && number <= high)
+        *value = static_cast<double>(number);
+}
+
+void ReadBool(const wxConfigBase& config, const wxString& key, bool* value)
+{
+    bool flag = false;
+    if (config.Read(key, &flag))
+        *value = flag;
+}
+
+const char* SampleFormatName(vq::SampleFormat sample)
+{
+    return sample == vq::SampleFormat::Pcm24 ? "pcm24" : sample == vq::SampleFormat::Float ? "float" : "pcm16";
+}
+
+void ReadOutputFormat(const wxConfigBase& config, VQParams& record)
+{
+    const vq::Container* container = &vqgui::OutputContainer(record);
+    vq::SampleFormat sample = vqgui::OutputSampleFormat(record);
+    wxString text;
+    if (config.Read(kContainer, &text))
+        if (const vq::Container* named = vq::ContainerNamed(std::string(text.utf8_str())))
+            container = named;
+    if (config.Read(kSampleFormat, &text))
+        vq::ParseSampleFormat(std::string(text.utf8_str()), &sample);
+    if (sample == vq::SampleFormat::Float && !container->holdsFloat)
+        sample = vq::SampleFormat::Pcm24;
+    vqgui::SetOutputFormat(record, *container, sample);
+}
+
+}  // namespace
+
+void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowFolders& folders)
+{
+    wxString text;
+    if (config.Read(kMode, &text) && (text == "b-format" || text == "5.1"))
+        record.m_outputMode = text == "5.1" ? 1 : 0;
+    long number = 0;
+    if (config.Read(kFileLayout, &number) && number >= 0 && number <= 2)
+        record.m_fileLayout = static_cast<int>(number);
+    ReadInRange(config, kBFormatGain, kMinGain, kMaxGain, &record.m_bformatGain);
+    ReadInRange(config, kSurroundGain, kMinGain, kMaxGain, &record.m_surroundGain);
+    double angle = record.m_openingAngle;
+    ReadInRange(config, kOpeningAngle, kMinAngle, kMaxAngle, &angle);
+    record.m_openingAngle = static_cast<int>(angle);
+    ReadBool(config, kBFormatAutorange, &record.m_bformatAutorange);
+    ReadBool(config, kSurroundAutorange, &record.m_surroundAutorange);
+    ReadBool(config, kLowFreqsInLfe, &record.m_lowFreqsInLfe);
+    ReadBool(config, kDither, &record.m_dither);
+    ReadOutputFormat(config, record);
+    if (config.Read(kConvention, &text) && (text == "FuMa" || text == "AmbiX"))
+        record.m_convention = text == "AmbiX" ? vq::BFormatConvention::AmbiX : vq::BFormatConvention::FuMa;
+    // The .amb header is Furse-Malham only (the window keeps the layout to what the
+    // convention offers).
+    if (record.m_convention == vq::BFormatConvention::AmbiX)
+        record.m_ambFile = false;
+    double corner = 0.0;
+    if (config.Read(kHighpass, &corner))
+        record.m_highpassHz = vqgui::NearestHighpassCorner(corner);
+
+    config.Read(kInputWorkingPath, &folders.input);
+    config.Read(kOutputWorkingPath, &folders.output);
+    config.Read(kOutputFolder, &folders.outputFolder);
+}
+
+void SaveWindowSettings(wxConfigBase& config, const VQParams& record, const WindowFolders& folders)
+{
+    config.Write(kMode, record.m_outputMode ? "5.1" : "b-format");
+    config.Write(kFileLayout, static_cast<long>(record.m_fileLayout));
+    config.Write(kBFormatGain, static_cast<long>(record.m_bformatGain));
+    config.Write(kBFormatAutorange, record.m_bformatAutorange);
+    config.Write(kSurroundGain, static_cast<long>(record.m_surroundGain));
+    config.Write(kOpeningAngle, static_cast<long>(record.m_openingAngle));
+    config.Write(kLowFreqsInLfe, record.m_lowFreqsInLfe);
+    config.Write(kSurroundAutorange, record.m_surroundAutorange);
+    // The format is written as B-Format mode has it, so that .amb is kept.
+    const vq::Container& container = vq::ContainerOf(record.m_bformatFormat, record.m_ambFile);
+    config.Write(kContainer, wxString(container.name));
+    config.Write(kSampleFormat, wxString(SampleFormatName(vq::SampleFormatOf(record.m_bformatFormat))));
+    config.Write(kConvention, vqgui::ConventionLabel(record.m_convention));
+    config.Write(kDither, record.m_dither);
+    config.Write(kHighpass, static_cast<long>(record.m_highpassHz));
+    if (!folders.input.empty())
+        config.Write(kInputWorkingPath, folders.input);
+    if (!folders.output.empty())
+        config.Write(kOutputWorkingPath, folders.output);
+    if (folders.outputFolder.empty())
+        config.DeleteEntry(kOutputFolder, false);
+    else
+        config.Write(kOutputFolder, folders.outputFolder);
+    config.Flush();
+}
