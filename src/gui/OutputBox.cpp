@@ -10,6 +10,11 @@
 
 #include "VQParams.h"
 
+#include <cmath>
+
+#include <wx/panel.h>
+#include <wx/spinctrl.h>
+
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
@@ -44,12 +49,12 @@ void VessarQuilixGUI::FillOutputChoices()
 {
     const bool surround = m_params->m_outputMode != 0;
 
-    m_layoutItems = vqgui::OfferedFileLayouts(surround, m_params->m_convention);
+    m_layoutItems = vqgui::OfferedFileLayouts(m_params->m_outputMode, m_params->m_convention);
     if (IndexOf(m_layoutItems, m_params->m_fileLayout) < 0)
         m_params->m_fileLayout = m_layoutItems.back();
     wxArrayString items;
     for (int layout : m_layoutItems)
-        items.Add(vqgui::FileLayoutLabel(surround, layout));
+        items.Add(vqgui::FileLayoutLabel(m_params->m_outputMode, layout));
     m_filesChoice->Set(items);
     m_filesChoice->SetSelection(IndexOf(m_layoutItems, m_params->m_fileLayout));
 
@@ -98,16 +103,56 @@ void VessarQuilixGUI::FillOutputChoices()
 void VessarQuilixGUI::UpdateModeControls()
 {
     // A control is enabled exactly when it acts on what the conversion writes. The
-    // high-pass filters the B-format in both modes (5.1 is decoded from it); the B-format
+    // high-pass filters the B-format in every mode (the decodes read it); the B-format
     // gain and Autorange act on the B-format files only, the convention too.
-    const bool surround = m_params->m_outputMode != 0;
+    const int mode = m_params->m_outputMode;
+    const bool decodes = m_params->Decodes();
     for (wxWindow* w : std::initializer_list<wxWindow*>{m_bfGainLabel, m_bfGainSlider, m_bfAutorangeCheck,
                                                         m_conventionLabel, m_conventionChoice})
-        w->Enable(!surround);
-    for (wxWindow* w : std::initializer_list<wxWindow*>{m_surroundBox, m_surGainLabel, m_surGainSlider, m_angleLabel,
-                                                        m_angleSlider, m_surAutorangeCheck, m_lfeCheck})
-        w->Enable(surround);
+        w->Enable(!decodes);
+    for (wxWindow* w : std::initializer_list<wxWindow*>{m_surroundBox, m_surGainLabel, m_surGainSlider,
+                                                        m_surAutorangeCheck})
+        w->Enable(decodes);
+    // The decode box is the chosen decode's: its title and the controls it takes.
+    m_surroundBox->SetLabel(vqgui::DecodeBoxTitle(mode));
+    const bool surround = mode == VQParams::kModeSurround || mode == VQParams::kModeBFormat;
+    const bool stereo = mode == VQParams::kModeStereo;
+    for (wxWindow* w : std::initializer_list<wxWindow*>{m_angleLabel, m_angleSlider, m_lfeCheck, m_decoderLabel,
+                                                        m_decoderChoice}) {
+        w->Show(surround);
+        w->Enable(mode == VQParams::kModeSurround);
+    }
+    for (wxWindow* w : std::initializer_list<wxWindow*>{m_patternLabel, m_patternChoice, m_pairAngleLabel,
+                                                        m_pairAngleSpin, m_aimLabel, m_aimSpin})
+        w->Show(stereo);
+    m_hrtfLabel->Show(mode == VQParams::kModeBinaural);
+    m_hrtfLabel->SetLabel(m_params->m_hrtfFile.empty()
+                              ? wxString("Head: the built-in spherical head")
+                              : "Head: " + wxFileName(m_params->m_hrtfFile).GetFullName());
+    m_hrtfLabel->SetToolTip("Set a SOFA file of measured head-related responses in File > Preferences");
     m_ditherCheck->Enable(vqgui::OutputSampleFormat(*m_params) != vq::SampleFormat::Float);
+    m_processPanel->Layout();
+    if (GetSizer())
+        FitToContents();
+}
+
+void VessarQuilixGUI::FillDecodeControls()
+{
+    m_decoderChoice->SetSelection(m_params->m_energyDecoder ? 1 : 0);
+    m_patternChoice->Clear();
+    int chosen = 0;
+    const std::vector<vqgui::MicPatternItem>& patterns = vqgui::MicPatterns();
+    for (std::size_t i = 0; i < patterns.size(); ++i) {
+        m_patternChoice->Append(patterns[i].label);
+        if (std::fabs(patterns[i].omniShare - m_params->m_pairPattern) < 1e-9)
+            chosen = static_cast<int>(i);
+    }
+    m_patternChoice->SetSelection(chosen);
+    m_pairAngleSpin->SetValue(static_cast<int>(m_params->m_pairAngle));
+    m_aimSpin->SetValue(static_cast<int>(m_params->m_pairAim));
+    m_rotateSpins[0]->SetValue(static_cast<int>(m_params->m_yaw));
+    m_rotateSpins[1]->SetValue(static_cast<int>(m_params->m_pitch));
+    m_rotateSpins[2]->SetValue(static_cast<int>(m_params->m_roll));
 }
 
 void VessarQuilixGUI::UpdateSliderTips()

@@ -36,20 +36,47 @@ wxString SampleFormatLabel(vq::SampleFormat sample)
     }
 }
 
-std::vector<int> OfferedFileLayouts(bool surround, vq::BFormatConvention convention)
+std::vector<int> OfferedFileLayouts(int mode, vq::BFormatConvention convention)
 {
-    if (!surround && convention == vq::BFormatConvention::AmbiX)
+    if (mode == VQParams::kModeBFormat && convention == vq::BFormatConvention::AmbiX)
         return {0, 2};
-    return {0, 1, 2};
+    if (mode == VQParams::kModeBFormat || mode == VQParams::kModeSurround)
+        return {0, 1, 2};
+    return {2};
 }
 
-wxString FileLayoutLabel(bool surround, int layout)
+wxString FileLayoutLabel(int mode, int layout)
 {
     static const char* const kSurround[] = {"6 mono files", "3 stereo files", "1 six channels file"};
     static const char* const kBFormat[] = {"4 mono files", "2 stereo files", "1 four channels file"};
     if (layout < 0 || layout > 2)
         return wxEmptyString;
-    return surround ? kSurround[layout] : kBFormat[layout];
+    if (mode == VQParams::kModeBFormat)
+        return kBFormat[layout];
+    return mode == VQParams::kModeSurround ? kSurround[layout] : "1 stereo file";
+}
+
+wxString DecodeBoxTitle(int mode)
+{
+    switch (mode) {
+    case VQParams::kModeStereo:
+        return "Stereo Process Controls";
+    case VQParams::kModeUhj:
+        return "UHJ Process Controls";
+    case VQParams::kModeBinaural:
+        return "Binaural Process Controls";
+    default:
+        return "5.1 Process Controls";
+    }
+}
+
+const std::vector<MicPatternItem>& MicPatterns()
+{
+    static const std::vector<MicPatternItem> kPatterns = {
+        {"Cardioid", 0.5},     {"Supercardioid", 0.37}, {"Hypercardioid", 0.25},
+        {"Subcardioid", 0.7},  {"Figure-of-eight (Blumlein)", 0.0}, {"Omni", 1.0},
+    };
+    return kPatterns;
 }
 
 const std::vector<int>& HighpassCorners()

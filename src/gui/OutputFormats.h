@@ -22,10 +22,21 @@ std::vector<const vq::Container*> OfferedContainers(bool surround);
 std::vector<vq::SampleFormat> OfferedSampleFormats(const vq::Container& container);
 wxString SampleFormatLabel(vq::SampleFormat sample);  // "16-bit", "24-bit", "float"
 
-// The record's file layouts (0 mono files, 1 stereo pairs, 2 one file) a mode offers: the
-// stereo pairs of B-format are Furse-Malham only.
-std::vector<int> OfferedFileLayouts(bool surround, vq::BFormatConvention convention);
-wxString FileLayoutLabel(bool surround, int layout);  // "4 mono files", ...
+// The record's file layouts (0 mono files, 1 stereo pairs, 2 one file) a mode (VQParams::Mode)
+// offers: the stereo pairs of B-format are Furse-Malham only, the two-channel decodes are one
+// stereo file.
+std::vector<int> OfferedFileLayouts(int mode, vq::BFormatConvention convention);
+wxString FileLayoutLabel(int mode, int layout);  // "4 mono files", ...
+
+// The title of the decode box for a mode: "5.1 Process Controls", "Stereo Process Controls", ...
+wxString DecodeBoxTitle(int mode);
+
+// The patterns the stereo pair offers, with the omni share of each.
+struct MicPatternItem {
+    const char* label;
+    double omniShare;
+};
+const std::vector<MicPatternItem>& MicPatterns();
 
 // High-pass corners in Hz; 0 is off.
 const std::vector<int>& HighpassCorners();

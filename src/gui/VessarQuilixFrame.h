@@ -17,6 +17,7 @@ class wxMenu;
 class wxMenuBar;
 class wxPanel;
 class wxSlider;
+class wxSpinCtrl;
 class wxStaticBitmap;
 class wxStaticBox;
 class wxStaticLine;
@@ -69,6 +70,17 @@ protected:
     wxSlider* m_angleSlider;
     wxCheckBox* m_surAutorangeCheck;
     wxCheckBox* m_lfeCheck;
+    wxStaticText* m_decoderLabel;
+    wxChoice* m_decoderChoice;  // 5.1: virtual microphones or energy-preserving
+    wxStaticText* m_patternLabel;
+    wxChoice* m_patternChoice;  // stereo: the microphones' pattern
+    wxStaticText* m_pairAngleLabel;
+    wxSpinCtrl* m_pairAngleSpin;
+    wxStaticText* m_aimLabel;
+    wxSpinCtrl* m_aimSpin;
+    wxStaticText* m_hrtfLabel;  // binaural: which head-related responses
+    wxStaticText* m_rotateLabel;
+    wxSpinCtrl* m_rotateSpins[3];  // yaw, pitch, roll in degrees
     wxPanel* m_outputPanel;
     wxStaticText* m_filesLabel;
     wxChoice* m_filesChoice;
@@ -112,6 +124,8 @@ protected:
     virtual void OnAngleSlider(wxCommandEvent& event) { event.Skip(); }
     virtual void OnSurroundAutorange(wxCommandEvent& event) { event.Skip(); }
     virtual void OnLowFreqsInLfe(wxCommandEvent& event) { event.Skip(); }
+    // Any setting of the decodes or of the rotation.
+    virtual void OnDecodeSetting(wxCommandEvent& event) { event.Skip(); }
     virtual void OnFilesChoice(wxCommandEvent& event) { event.Skip(); }
     virtual void OnContainerChoice(wxCommandEvent& event) { event.Skip(); }
     virtual void OnSampleFormatChoice(wxCommandEvent& event) { event.Skip(); }

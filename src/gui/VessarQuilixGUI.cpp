@@ -26,6 +26,7 @@
 #include <wx/msgdlg.h>
 #include <wx/panel.h>
 #include <wx/slider.h>
+#include <wx/spinctrl.h>
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
@@ -66,7 +67,16 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
 
     m_fluFrdText->SetDropTarget(new VessarFileDropTarget(this, 0));
     m_bldBruText->SetDropTarget(new VessarFileDropTarget(this, 1));
-    m_modeChoice->SetToolTip("B-Format writes W, X, Y, Z; 5.1 decodes them on to L, R, C, LFE, Ls, Rs");
+    m_modeChoice->SetToolTip("B-Format writes W, X, Y, Z; the other modes decode them: 5.1 loudspeakers, a stereo "
+                             "pair, UHJ stereo or headphones (binaural)");
+    m_rotateSpins[0]->SetToolTip("Turn the sound field: positive yaw turns the front to the left");
+    m_rotateSpins[1]->SetToolTip("Positive pitch turns the front up");
+    m_rotateSpins[2]->SetToolTip("Positive roll turns the left side up");
+    m_decoderChoice->SetToolTip("Virtual microphones (the classic decode) or a decode for the ITU layout that keeps "
+                                "sources where they are and their loudness even around the listener");
+    m_patternChoice->SetToolTip("The pattern of the two coincident microphones (figure-of-eight: the Blumlein pair)");
+    m_pairAngleSpin->SetToolTip("Degrees between the two microphones");
+    m_aimSpin->SetToolTip("Direction of the pair's axis, degrees, positive to the left");
     m_fluFrdButton->SetToolTip("Choose the file of the front capsules FLU and FRD, or one 4-channel take");
     m_bldBruButton->SetToolTip("Choose the file of the rear capsules BLD and BRU");
     m_bfAutorangeCheck->SetToolTip(
@@ -76,7 +86,8 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
     m_lfeCheck->SetToolTip("Fill LFE with W low-passed at 120 Hz; unticked, LFE is silent");
     m_convertButton->SetToolTip("Convert the input take into the output files (Enter, Alt+C)");
 
-    m_modeChoice->SetSelection(m_params->m_outputMode ? 1 : 0);
+    m_modeChoice->SetSelection(m_params->m_outputMode);
+    FillDecodeControls();
     m_bfGainSlider->SetValue(RoundToSlider(m_params->m_bformatGain));
     m_bfAutorangeCheck->SetValue(m_params->m_bformatAutorange);
     m_surGainSlider->SetValue(RoundToSlider(m_params->m_surroundGain));
@@ -293,6 +304,21 @@ void VessarQuilixGUI::OnSurroundAutorange(wxCommandEvent&)
 void VessarQuilixGUI::OnLowFreqsInLfe(wxCommandEvent&)
 {
     m_params->m_lowFreqsInLfe = m_lfeCheck->IsChecked();
+    RememberSettings();
+}
+
+void VessarQuilixGUI::OnDecodeSetting(wxCommandEvent&)
+{
+    m_params->m_energyDecoder = m_decoderChoice->GetSelection() == 1;
+    const std::vector<vqgui::MicPatternItem>& patterns = vqgui::MicPatterns();
+    const int pattern = m_patternChoice->GetSelection();
+    if (pattern >= 0 && pattern < static_cast<int>(patterns.size()))
+        m_params->m_pairPattern = patterns[pattern].omniShare;
+    m_params->m_pairAngle = m_pairAngleSpin->GetValue();
+    m_params->m_pairAim = m_aimSpin->GetValue();
+    m_params->m_yaw = m_rotateSpins[0]->GetValue();
+    m_params->m_pitch = m_rotateSpins[1]->GetValue();
+    m_params->m_roll = m_rotateSpins[2]->GetValue();
     RememberSettings();
 }
 

@@ -59,6 +59,7 @@ protected:
     void OnAngleSlider(wxCommandEvent& event) override;
     void OnSurroundAutorange(wxCommandEvent& event) override;
     void OnLowFreqsInLfe(wxCommandEvent& event) override;
+    void OnDecodeSetting(wxCommandEvent& event) override;
     void OnFilesChoice(wxCommandEvent& event) override;
     void OnContainerChoice(wxCommandEvent& event) override;
     void OnSampleFormatChoice(wxCommandEvent& event) override;
@@ -107,6 +108,8 @@ private:
     // The output box (OutputBox.cpp).
     void FillOutputChoices();
     void UpdateModeControls();
+    // The decodes' and the rotation's controls from the record.
+    void FillDecodeControls();
     void UpdateSliderTips();
     void ApplyOutputFormat(const vq::Container& container, vq::SampleFormat sample);
     void ApplySaveFileType(int index);

@@ -66,7 +66,7 @@ wxPanel* VessarQuilixPrefsDialog::CreateIoPage()
 wxPanel* VessarQuilixPrefsDialog::CreateDirectoriesPage()
 {
     m_dirsPage = new wxPanel(m_notebook, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
-    wxFlexGridSizer* grid = new wxFlexGridSizer(2, 4, 0, 0);
+    wxFlexGridSizer* grid = new wxFlexGridSizer(0, 4, 0, 0);
     grid->SetFlexibleDirection(wxBOTH);
     grid->SetNonFlexibleGrowMode(wxFLEX_GROWMODE_SPECIFIED);
     AddDirectoryRow(grid, "&Filters:", ID_FILTERS_PICKER, "filters", "Select filters folder", ID_FILTERS_STATUS,
@@ -76,6 +76,17 @@ wxPanel* VessarQuilixPrefsDialog::CreateDirectoriesPage()
     AddDirectoryRow(grid, "&Documentation:", ID_DOCS_PICKER, "docs", "Select documentation folder", ID_DOCS_STATUS,
                     m_docsLabel, m_docsPicker, m_docsStatus);
     grid->AddSpacer(0);
+    // Headphone decoding: measured head-related responses, or the built-in head when empty.
+    const int flags = wxALL | wxALIGN_CENTER_VERTICAL;
+    m_hrtfLabel = MakeLabel(m_dirsPage, wxID_ANY, "&HRTF (SOFA):");
+    grid->Add(m_hrtfLabel, 0, flags, 5);
+    m_hrtfPicker = new wxFilePickerCtrl(m_dirsPage, wxID_ANY, wxEmptyString, "Select a SOFA file of HRIRs",
+                                        "SOFA files (*.sofa)|*.sofa;*.SOFA|All files (*.*)|*.*", wxDefaultPosition,
+                                        wxSize(320, -1), wxFLP_USE_TEXTCTRL | wxFLP_OPEN | wxFLP_FILE_MUST_EXIST);
+    grid->Add(m_hrtfPicker, 0, flags, 5);
+    grid->AddSpacer(0);
+    m_hrtfNote = MakeLabel(m_dirsPage, wxID_ANY, "empty: the built-in head");
+    grid->Add(m_hrtfNote, 0, wxTOP | wxBOTTOM | wxRIGHT | wxALIGN_CENTER_VERTICAL, 5);
 
     FitToSizer(m_dirsPage, grid);
     return m_dirsPage;

@@ -12,6 +12,7 @@
 class wxButton;
 class wxChoice;
 class wxDirPickerCtrl;
+class wxFilePickerCtrl;
 class wxNotebook;
 class wxPanel;
 class wxStaticBitmap;
@@ -50,6 +51,9 @@ protected:
     wxStaticText* m_docsLabel;
     wxDirPickerCtrl* m_docsPicker;
     wxStaticBitmap* m_docsStatus;
+    wxStaticText* m_hrtfLabel;
+    wxFilePickerCtrl* m_hrtfPicker;  // the SOFA file of headphone decoding
+    wxStaticText* m_hrtfNote;
     wxStaticLine* m_staticLine;
     wxPanel* m_buttonPanel;
     wxButton* m_cancelButton;

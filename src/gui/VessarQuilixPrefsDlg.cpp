@@ -47,6 +47,7 @@ VessarQuilixPrefsDlg::VessarQuilixPrefsDlg(wxWindow* parent, VQParams* params)
     m_docsFile.SetExt("html");
     m_filtersPicker->SetPath(m_filtersDir.GetPath(wxPATH_GET_VOLUME));
     m_docsPicker->SetPath(m_docsFile.GetPath(wxPATH_GET_VOLUME));
+    m_hrtfPicker->SetPath(m_params->m_hrtfFile);
     SetIcons(VessarQuilixIconBundle());
     m_bufferChoice->SetSelection(BufferEntryFor(m_bufferKB));
     UpdateFiltersStatus();
@@ -81,6 +82,7 @@ void VessarQuilixPrefsDlg::OnOk(wxCommandEvent&)
     m_params->SetDocsDir(m_docsFile.GetPath(wxPATH_GET_VOLUME));
     m_params->SetFiltersDir(m_filtersDir.GetPath(wxPATH_GET_VOLUME));
     m_params->m_ioBufferLength = m_bufferKB * 1024;
+    m_params->m_hrtfFile = m_hrtfPicker->GetPath();
     EndModal(1);
 }
 

@@ -6,6 +6,7 @@
 
 #include <wx/confbase.h>
 
+#include <cmath>
 #include <string>
 
 namespace {
@@ -14,7 +15,7 @@ const wxString kInputWorkingPath = "/VessarQuilixGUI/InputWorkingPath";
 const wxString kOutputWorkingPath = "/VessarQuilixGUI/OutputWorkingPath";
 const wxString kOutputFolder = "/VessarQuilixGUI/OutputFolder";
 
-const wxString kMode = "/VessarQuilixGUI/Mode";              // "b-format" or "5.1"
+const wxString kMode = "/VessarQuilixGUI/Mode";  // "b-format", "5.1", "stereo", "uhj", "binaural"
 const wxString kFileLayout = "/VessarQuilixGUI/FileLayout";  // 0 mono, 1 stereo pairs, 2 one file
 const wxString kBFormatGain = "/VessarQuilixGUI/BFormatGain";
 const wxString kBFormatAutorange = "/VessarQuilixGUI/BFormatAutorange";
@@ -27,6 +28,13 @@ const wxString kSampleFormat = "/VessarQuilixGUI/SampleFormat";  // "pcm16", "pc
 const wxString kConvention = "/VessarQuilixGUI/Convention";      // "FuMa" or "AmbiX"
 const wxString kDither = "/VessarQuilixGUI/Dither";
 const wxString kHighpass = "/VessarQuilixGUI/HighPassHz";  // 0: off
+const wxString kEnergyDecoder = "/VessarQuilixGUI/EnergyDecoder";
+const wxString kPairPattern = "/VessarQuilixGUI/PairPattern";  // omni share in percent
+const wxString kPairAngle = "/VessarQuilixGUI/PairAngle";
+const wxString kPairAim = "/VessarQuilixGUI/PairAim";
+const wxString kRotation[3] = {"/VessarQuilixGUI/Yaw", "/VessarQuilixGUI/Pitch", "/VessarQuilixGUI/Roll"};
+
+const char* const kModeNames[VQParams::kModeCount] = {"b-format", "5.1", "stereo", "uhj", "binaural"};
 
 // The window's sliders: gains in whole dB, the opening angle in whole degrees.
 constexpr long kMinGain = -15, kMaxGain = 15, kMinAngle = 15, kMaxAngle = 90;
@@ -70,8 +78,19 @@ void ReadOutputFormat(const wxConfigBase& config, VQParams& record)
 void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowFolders& folders)
 {
     wxString text;
-    if (config.Read(kMode, &text) && (text == "b-format" || text == "5.1"))
-        record.m_outputMode = text == "5.1" ? 1 : 0;
+    if (config.Read(kMode, &text))
+        for (int mode = 0; mode < VQParams::kModeCount; ++mode)
+            if (text == kModeNames[mode])
+                record.m_outputMode = mode;
+    ReadBool(config, kEnergyDecoder, &record.m_energyDecoder);
+    double percent = record.m_pairPattern * 100.0;
+    ReadInRange(config, kPairPattern, 0, 100, &percent);
+    record.m_pairPattern = percent / 100.0;
+    ReadInRange(config, kPairAngle, 0, 180, &record.m_pairAngle);
+    ReadInRange(config, kPairAim, -180, 180, &record.m_pairAim);
+    double* rotation[3] = {&record.m_yaw, &record.m_pitch, &record.m_roll};
+    for (int i = 0; i < 3; ++i)
+        ReadInRange(config, kRotation[i], -180, 180, rotation[i]);
     long number = 0;
     if (config.Read(kFileLayout, &number) && number >= 0 && number <= 2)
         record.m_fileLayout = static_cast<int>(number);
@@ -102,7 +121,15 @@ void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowFold
 
 void SaveWindowSettings(wxConfigBase& config, const VQParams& record, const WindowFolders& folders)
 {
-    config.Write(kMode, record.m_outputMode ? "5.1" : "b-format");
+    if (record.m_outputMode >= 0 && record.m_outputMode < VQParams::kModeCount)
+        config.Write(kMode, wxString(kModeNames[record.m_outputMode]));
+    config.Write(kEnergyDecoder, record.m_energyDecoder);
+    config.Write(kPairPattern, std::lround(record.m_pairPattern * 100.0));
+    config.Write(kPairAngle, std::lround(record.m_pairAngle));
+    config.Write(kPairAim, std::lround(record.m_pairAim));
+    const double rotation[3] = {record.m_yaw, record.m_pitch, record.m_roll};
+    for (int i = 0; i < 3; ++i)
+        config.Write(kRotation[i], std::lround(rotation[i]));
     config.Write(kFileLayout, static_cast<long>(record.m_fileLayout));
     config.Write(kBFormatGain, static_cast<long>(record.m_bformatGain));
     config.Write(kBFormatAutorange, record.m_bformatAutorange);

@@ -21,6 +21,7 @@ namespace {
 const wxString kFiltersKey = "/VessarQuilix/FiltersPath";
 const wxString kDocsKey = "/VessarQuilix/DocsPath";
 const wxString kBufferKey = "/VessarQuilix/IOBufferLength";
+const wxString kHrtfKey = "/VessarQuilix/HrtfFile";  // a SOFA file; empty: the built-in head
 
 // Frames of a block when the I/O buffer setting is not a usable size.
 constexpr std::int64_t kDefaultBlockFrames = 0x80000;
@@ -82,6 +83,7 @@ void VQParams::LoadSettings()
         m_files[kFilterMatrix].SetPath(value);
     if (m_config->Read(kDocsKey, &value))
         m_files[kHelpPage].SetPath(value);
+    m_config->Read(kHrtfKey, &m_hrtfFile);
     if (m_config->Read(kBufferKey, &value)) {
         // The whole text must be a decimal integer; anything else reads as 0.
         long number = 0;
@@ -95,6 +97,7 @@ void VQParams::SaveSettings()
     m_config->Write(kFiltersKey, GetFiltersDir());
     m_config->Write(kDocsKey, GetDocsDir());
     m_config->Write(kBufferKey, wxString::Format("%d", m_ioBufferLength));
+    m_config->Write(kHrtfKey, m_hrtfFile);
 }
 
 void VQParams::SetFileName(int slot, const wxString& path)

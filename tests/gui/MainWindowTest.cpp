@@ -15,6 +15,7 @@
 #include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/slider.h>
+#include <wx/spinctrl.h>
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
@@ -61,7 +62,7 @@ TEST_F(MainWindow, StartsFromTheRecordsDefaults)
 {
     Open();
     EXPECT_EQ(window->GetTitle(), "VessarQuilix");
-    EXPECT_EQ(window->BindingCount(), 39u);
+    EXPECT_EQ(window->BindingCount(), 46u);
     EXPECT_EQ(window->GetIcons().GetIconCount(), 4u);
 
     EXPECT_EQ(window->m_modeChoice->GetSelection(), 0);
@@ -469,6 +470,50 @@ TEST_F(MainWindow, DirectoriesAreKeptFromOneStartToTheNext)
     Click(window->m_bldBruButton);
     ASSERT_EQ(window->asked.size(), 1u);
     EXPECT_EQ(window->asked[0].directory, work.File("sessions"));
+}
+
+TEST_F(MainWindow, EveryDecodeModeHasItsBoxItsControlsAndItsFile)
+{
+    Open();
+    struct Case {
+        int mode;
+        const char* box;
+        const char* output;
+        const wxWindow* shown;  // a control only this mode shows (null: none)
+    };
+    const Case cases[] = {
+        {VQParams::kModeSurround, "5.1 Process Controls", "_5.1.wav", window->m_decoderChoice},
+        {VQParams::kModeStereo, "Stereo Process Controls", "_stereo.wav", window->m_patternChoice},
+        {VQParams::kModeUhj, "UHJ Process Controls", "_UHJ.wav", nullptr},
+        {VQParams::kModeBinaural, "Binaural Process Controls", "_binaural.wav", window->m_hrtfLabel},
+    };
+    for (const Case& c : cases) {
+        Select(window->m_modeChoice, c.mode);
+        EXPECT_EQ(Record().m_outputMode, c.mode);
+        EXPECT_EQ(window->m_surroundBox->GetLabel(), c.box);
+        EXPECT_TRUE(window->m_surroundBox->IsEnabled()) << c.box;
+        EXPECT_TRUE(Outputs()[0].EndsWith(c.output)) << Outputs()[0];
+        for (const wxWindow* w : {static_cast<const wxWindow*>(window->m_decoderChoice),
+                                  static_cast<const wxWindow*>(window->m_patternChoice),
+                                  static_cast<const wxWindow*>(window->m_hrtfLabel)})
+            EXPECT_EQ(w->IsShown(), w == c.shown) << c.box;
+        if (c.mode != VQParams::kModeSurround) {
+            EXPECT_EQ(LayoutItems(), std::vector<wxString>{"1 stereo file"}) << c.box;
+        }
+    }
+    // The decode's settings and the rotation go into the record.
+    Select(window->m_modeChoice, VQParams::kModeStereo);
+    Select(window->m_patternChoice, 4);  // figure-of-eight
+    window->m_pairAngleSpin->SetValue(110);
+    wxCommandEvent spun(wxEVT_SPINCTRL, window->m_pairAngleSpin->GetId());
+    spun.SetEventObject(window->m_pairAngleSpin);
+    window->m_pairAngleSpin->GetEventHandler()->ProcessEvent(spun);
+    window->m_rotateSpins[0]->SetValue(45);
+    spun.SetEventObject(window->m_rotateSpins[0]);
+    window->m_rotateSpins[0]->GetEventHandler()->ProcessEvent(spun);
+    EXPECT_EQ(Record().m_pairPattern, 0.0);
+    EXPECT_EQ(Record().m_pairAngle, 110.0);
+    EXPECT_EQ(Record().m_yaw, 45.0);
 }
 
 }  // namespace

@@ -37,7 +37,13 @@ public:
     using VessarQuilixFrame::m_bldBruButton;
     using VessarQuilixFrame::m_bldBruLabel;
     using VessarQuilixFrame::m_bldBruText;
+    using VessarQuilixFrame::m_aimSpin;
     using VessarQuilixFrame::m_containerChoice;
+    using VessarQuilixFrame::m_decoderChoice;
+    using VessarQuilixFrame::m_hrtfLabel;
+    using VessarQuilixFrame::m_pairAngleSpin;
+    using VessarQuilixFrame::m_patternChoice;
+    using VessarQuilixFrame::m_rotateSpins;
     using VessarQuilixFrame::m_conventionChoice;
     using VessarQuilixFrame::m_conventionLabel;
     using VessarQuilixFrame::m_convertButton;
