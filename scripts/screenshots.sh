@@ -1,6 +1,8 @@
 #!/bin/sh
-# Takes the pictures (docs/images/main.png and preferences.png) of the main window and the preferences dialog shown in the README,
-# under Xvfb, from the staged tree (so the dialog finds the filters and the help page).
+# Takes the pictures of the documentation (docs/images/main.png, main-5.1.png and
+# preferences.png): the main window in B-Format and in 5.1 mode and the preferences
+# dialog, under Xvfb, from the staged tree (so that the window offers the demo take and
+# the dialog finds the filters and the help page).
 # The settings of a fresh user are used: a temporary HOME.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -8,12 +10,16 @@ make -C "$top" build >/dev/null
 out="$top/docs/images"
 mkdir -p "$out"
 home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-# A neutral working directory that holds the staged filters and help page.
-mkdir -p "$home/VessarQuilix"
-ln -s "$top/build/stage/filters" "$top/build/stage/docs" "$home/VessarQuilix/"
-cd "$home/VessarQuilix"
-for picture in main preferences; do
+# A neutral working directory that holds the staged filters, help page and demo take, at
+# a short path that reads well in the pictures.
+work=/tmp/VessarQuilix
+mkdir -p "$work"
+trap 'rm -rf "$home"; rm -f "$work/filters" "$work/docs" "$work/demo"; rmdir "$work" 2>/dev/null || true' EXIT
+ln -sfn "$top/build/stage/filters" "$work/filters"
+ln -sfn "$top/build/stage/docs" "$work/docs"
+ln -sfn "$top/build/stage/demo" "$work/demo"
+cd "$work"
+for picture in main main-5.1 preferences; do
     HOME="$home" XDG_CONFIG_HOME= xvfb-run -a -s "-screen 0 1280x1024x24" \
         "$top/build/src/gui/vq-screenshots" "$picture" "$out/$picture.png"
 done

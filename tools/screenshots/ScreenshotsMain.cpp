@@ -1,6 +1,8 @@
-// vq-screenshots: opens the main window and the preferences dialog and saves a picture of
-// each as PNG, for the documentation. Run it under Xvfb from the staged tree:
-//   xvfb-run vq-screenshots OUTPUT_DIR
+// vq-screenshots: opens the main window (in B-Format or in 5.1 mode) or the preferences
+// dialog and saves a picture of it as PNG, for the documentation. Run it under Xvfb from
+// the staged tree, with a HOME of its own (it writes the window's settings):
+//   xvfb-run vq-screenshots main|main-5.1|preferences FILE.png
+#include "VQConfig.h"
 #include "VessarQuilixGUI.h"
 #include "VessarQuilixPrefsDlg.h"
 
@@ -9,6 +11,7 @@
 #include <wx/dcscreen.h>
 #include <wx/image.h>
 #include <wx/timer.h>
+#include <wx/uiaction.h>
 
 #include <cstdio>
 
@@ -31,27 +34,43 @@ bool Capture(wxWindow* window, const wxString& path)
     return saved;
 }
 
+// The window opens with the settings of a user who chose them: 5.1 mode shows its six
+// files and the LFE, B-Format mode its one file.
+void PrepareSettings(bool surround)
+{
+    VQConfig config;
+    config.Write("/VessarQuilixGUI/Mode", surround ? "5.1" : "b-format");
+    config.Write("/VessarQuilixGUI/FileLayout", surround ? 0L : 2L);
+    config.Write("/VessarQuilixGUI/LowFreqsInLfe", surround);
+    config.Flush();
+}
+
 // Shows the main window, or the preferences dialog alone, and captures it once it has been
 // painted. One picture a run: the screen is read only once per process.
 class ScreenshotApp : public wxApp {
 public:
     bool OnInit() override
     {
-        if (argc != 3 || (argv[1] != "main" && argv[1] != "preferences")) {
-            std::fprintf(stderr, "usage: vq-screenshots main|preferences FILE.png\n");
+        const wxString what = argc == 3 ? argv[1] : wxString();
+        if (what != "main" && what != "main-5.1" && what != "preferences") {
+            std::fprintf(stderr, "usage: vq-screenshots main|main-5.1|preferences FILE.png\n");
             return false;
         }
         wxImage::AddHandler(new wxPNGHandler);
         m_path = argv[2];
+        PrepareSettings(what == "main-5.1");
         m_window = new VessarQuilixGUI;
         m_window->Move(0, 0);
         m_shown = m_window;
-        if (argv[1] == "preferences") {
+        if (what == "preferences") {
             m_prefs = new VessarQuilixPrefsDlg(m_window, const_cast<VQParams*>(&m_window->Params()));
             m_prefs->Move(0, 0);
             m_shown = m_prefs;
         }
         m_shown->Show();
+        // The pointer rests in a corner away from the windows, so that no tooltip shows.
+        const wxSize screen = wxGetDisplaySize();
+        wxUIActionSimulator().MouseMove(screen.x - 1, screen.y - 1);
         m_timer.Bind(wxEVT_TIMER, &ScreenshotApp::OnTimer, this);
         m_timer.StartOnce(kSettleMilliseconds);
         return true;
