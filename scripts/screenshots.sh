@@ -19,7 +19,7 @@ ln -sfn "$top/build/stage/filters" "$work/filters"
 ln -sfn "$top/build/stage/docs" "$work/docs"
 ln -sfn "$top/build/stage/demo" "$work/demo"
 cd "$work"
-for picture in main main-5.1 preferences; do
+for picture in main main-5.1 main-stereo preferences; do
     HOME="$home" XDG_CONFIG_HOME= xvfb-run -a -s "-screen 0 1280x1024x24" \
         "$top/build/src/gui/vq-screenshots" "$picture" "$out/$picture.png"
 done

@@ -1,7 +1,7 @@
 // vq-screenshots: opens the main window (in B-Format or in 5.1 mode) or the preferences
 // dialog and saves a picture of it as PNG, for the documentation. Run it under Xvfb from
 // the staged tree, with a HOME of its own (it writes the window's settings):
-//   xvfb-run vq-screenshots main|main-5.1|preferences FILE.png
+//   xvfb-run vq-screenshots main|main-5.1|main-stereo|preferences FILE.png
 #include "VQConfig.h"
 #include "VessarQuilixGUI.h"
 #include "VessarQuilixPrefsDlg.h"
@@ -35,11 +35,12 @@ bool Capture(wxWindow* window, const wxString& path)
 }
 
 // The window opens with the settings of a user who chose them: 5.1 mode shows its six
-// files and the LFE, B-Format mode its one file.
-void PrepareSettings(bool surround)
+// files and the LFE, B-Format mode its one file, stereo mode its pair.
+void PrepareSettings(const wxString& what)
 {
+    const bool surround = what == "main-5.1";
     VQConfig config;
-    config.Write("/VessarQuilixGUI/Mode", surround ? "5.1" : "b-format");
+    config.Write("/VessarQuilixGUI/Mode", surround ? "5.1" : what == "main-stereo" ? "stereo" : "b-format");
     config.Write("/VessarQuilixGUI/FileLayout", surround ? 0L : 2L);
     config.Write("/VessarQuilixGUI/LowFreqsInLfe", surround);
     config.Flush();
@@ -52,13 +53,13 @@ public:
     bool OnInit() override
     {
         const wxString what = argc == 3 ? argv[1] : wxString();
-        if (what != "main" && what != "main-5.1" && what != "preferences") {
-            std::fprintf(stderr, "usage: vq-screenshots main|main-5.1|preferences FILE.png\n");
+        if (what != "main" && what != "main-5.1" && what != "main-stereo" && what != "preferences") {
+            std::fprintf(stderr, "usage: vq-screenshots main|main-5.1|main-stereo|preferences FILE.png\n");
             return false;
         }
         wxImage::AddHandler(new wxPNGHandler);
         m_path = argv[2];
-        PrepareSettings(what == "main-5.1");
+        PrepareSettings(what);
         m_window = new VessarQuilixGUI;
         m_window->Move(0, 0);
         m_shown = m_window;
