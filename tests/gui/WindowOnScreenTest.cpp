@@ -78,7 +78,7 @@ private:
 void CollectFocusable(wxWindow* parent, std::vector<wxWindow*>* found)
 {
     for (wxWindow* child : parent->GetChildren()) {
-        if (wxDynamicCast(child, wxControl) && child->AcceptsFocusFromKeyboard())
+        if (dynamic_cast<wxControl*>(child) && child->AcceptsFocusFromKeyboard())
             found->push_back(child);
         CollectFocusable(child, found);
     }
@@ -197,7 +197,7 @@ TEST_F(OnScreen, LabelsHaveMnemonicsThatReachTheirControls)
     std::set<wxString> letters = {"f", "h"};
     int labelled = 0;
     for (wxWindow* w : all) {
-        if (!wxDynamicCast(w, wxStaticText) && !wxDynamicCast(w, wxCheckBox) && w != window->m_convertButton)
+        if (!dynamic_cast<wxStaticText*>(w) && !dynamic_cast<wxCheckBox*>(w) && w != window->m_convertButton)
             continue;
         ++labelled;
         const wxString label = w->GetLabel();
@@ -213,7 +213,7 @@ TEST_F(OnScreen, EveryControlThatNeedsItHasATooltipAndSlidersShowTheirValue)
     std::vector<wxWindow*> all;
     CollectControls(window->m_mainPanel, &all);
     for (wxWindow* w : all) {
-        if (!wxDynamicCast(w, wxControl) || !w->AcceptsFocusFromKeyboard())
+        if (!dynamic_cast<wxControl*>(w) || !w->AcceptsFocusFromKeyboard())
             continue;  // panels, labels, boxes, the logo
         EXPECT_FALSE(w->GetToolTipText().empty()) << w->GetClassInfo()->GetClassName() << " " << w->GetLabel();
     }
@@ -255,16 +255,16 @@ void ExpectNothingCutOffOrOverlapping(wxWindow* top, const wxString& where)
         if (!w->IsShown())
             continue;
         const wxSize size = w->GetSize(), best = w->GetBestSize();
-        if (!wxDynamicCast(w, wxPanel) && !wxDynamicCast(w, wxStaticBox)) {
+        if (!dynamic_cast<wxPanel*>(w) && !dynamic_cast<wxStaticBox*>(w)) {
             EXPECT_GE(size.x, best.x) << where << ": " << w->GetClassInfo()->GetClassName() << " " << w->GetLabel();
             EXPECT_GE(size.y, best.y) << where << ": " << w->GetClassInfo()->GetClassName() << " " << w->GetLabel();
         }
         const wxRect inside(wxPoint(0, 0), w->GetParent()->GetClientSize());
         EXPECT_TRUE(inside.Contains(w->GetRect())) << where << ": " << w->GetLabel() << " sticks out of its parent";
-        if (wxDynamicCast(w, wxStaticBox))
+        if (dynamic_cast<wxStaticBox*>(w))
             continue;  // a box's frame lies around its controls
         for (wxWindow* other : w->GetParent()->GetChildren()) {
-            if (other == w || !other->IsShown() || wxDynamicCast(other, wxStaticBox))
+            if (other == w || !other->IsShown() || dynamic_cast<wxStaticBox*>(other))
                 continue;
             EXPECT_FALSE(w->GetRect().Intersects(other->GetRect()))
                 << where << ": " << w->GetLabel() << " overlaps " << other->GetLabel();
