@@ -110,26 +110,28 @@ void VessarQuilixGUI::UpdateModeControls()
     for (wxWindow* w : std::initializer_list<wxWindow*>{m_bfGainLabel, m_bfGainSlider, m_bfAutorangeCheck,
                                                         m_conventionLabel, m_conventionChoice})
         w->Enable(!decodes);
-    for (wxWindow* w : std::initializer_list<wxWindow*>{m_surroundBox, m_surGainLabel, m_surGainSlider,
-                                                        m_surAutorangeCheck})
+    for (wxWindow* w :
+         std::initializer_list<wxWindow*>{m_surroundBox, m_surGainLabel, m_surGainSlider, m_surAutorangeCheck})
         w->Enable(decodes);
     // The decode box is the chosen decode's: its title and the controls it takes.
     m_surroundBox->SetLabel(vqgui::DecodeBoxTitle(mode));
     const bool surround = mode == VQParams::kModeSurround || mode == VQParams::kModeBFormat;
     const bool stereo = mode == VQParams::kModeStereo;
-    for (wxWindow* w : std::initializer_list<wxWindow*>{m_angleLabel, m_angleSlider, m_lfeCheck, m_decoderLabel,
-                                                        m_decoderChoice}) {
+    for (wxWindow* w :
+         std::initializer_list<wxWindow*>{m_angleLabel, m_angleSlider, m_lfeCheck, m_decoderLabel, m_decoderChoice}) {
         w->Show(surround);
         w->Enable(mode == VQParams::kModeSurround);
     }
     for (wxWindow* w : std::initializer_list<wxWindow*>{m_patternLabel, m_patternChoice, m_pairAngleLabel,
                                                         m_pairAngleSpin, m_aimLabel, m_aimSpin})
         w->Show(stereo);
-    m_hrtfLabel->Show(mode == VQParams::kModeBinaural);
-    m_hrtfLabel->SetLabel(m_params->m_hrtfFile.empty()
-                              ? wxString("Head: the built-in spherical head")
-                              : "Head: " + wxFileName(m_params->m_hrtfFile).GetFullName());
-    m_hrtfLabel->SetToolTip("Set a SOFA file of measured head-related responses in File > Preferences");
+    m_hrtfButton->Show(mode == VQParams::kModeBinaural);
+    m_hrtfButton->SetLabel(m_params->m_hrtfFile.empty()
+                               ? wxString("Head: the built-in spherical head...")
+                               : "Head: " + wxFileName(m_params->m_hrtfFile).GetFullName() + "...");
+    m_hrtfButton->SetToolTip(
+        "The head-related responses of headphone decoding: a SOFA file of measured ones, set "
+        "in File > Preferences, or the built-in head");
     m_ditherCheck->Enable(vqgui::OutputSampleFormat(*m_params) != vq::SampleFormat::Float);
     m_processPanel->Layout();
     if (GetSizer())
@@ -150,9 +152,10 @@ void VessarQuilixGUI::FillDecodeControls()
     m_patternChoice->SetSelection(chosen);
     m_pairAngleSpin->SetValue(static_cast<int>(m_params->m_pairAngle));
     m_aimSpin->SetValue(static_cast<int>(m_params->m_pairAim));
-    m_rotateSpins[0]->SetValue(static_cast<int>(m_params->m_yaw));
-    m_rotateSpins[1]->SetValue(static_cast<int>(m_params->m_pitch));
-    m_rotateSpins[2]->SetValue(static_cast<int>(m_params->m_roll));
+    // ChangeValue: filling the fields from the record is no edit of the user's.
+    const double angles[3] = {m_params->m_yaw, m_params->m_pitch, m_params->m_roll};
+    for (int i = 0; i < 3; ++i)
+        m_rotateFields[i]->ChangeValue(wxString::FromCDouble(angles[i]));
 }
 
 void VessarQuilixGUI::UpdateSliderTips()

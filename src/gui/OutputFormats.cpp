@@ -73,8 +73,12 @@ wxString DecodeBoxTitle(int mode)
 const std::vector<MicPatternItem>& MicPatterns()
 {
     static const std::vector<MicPatternItem> kPatterns = {
-        {"Cardioid", 0.5},     {"Supercardioid", 0.37}, {"Hypercardioid", 0.25},
-        {"Subcardioid", 0.7},  {"Figure-of-eight (Blumlein)", 0.0}, {"Omni", 1.0},
+        {"Cardioid", 0.5},
+        {"Supercardioid", 0.37},
+        {"Hypercardioid", 0.25},
+        {"Subcardioid", 0.7},
+        {"Figure-of-eight (Blumlein)", 0.0},
+        {"Omni", 1.0},
     };
     return kPatterns;
 }

@@ -151,18 +151,6 @@ wxPanel* VessarQuilixFrame::CreateModePanel()
     m_modeChoice = new wxChoice(m_modePanel, wxID_ANY, wxDefaultPosition, wxDefaultSize, 5, modes, 0);
     m_modeChoice->SetSelection(0);
     modeRow->Add(m_modeChoice, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    // The sound field can be turned before it is written or decoded, in every mode.
-    modeRow->AddSpacer(20);
-    m_rotateLabel = MakeLabel(m_modePanel, wxID_ANY, "Ro&tate (deg): yaw");
-    modeRow->Add(m_rotateLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    const char* const angles[] = {"pitch", "roll"};
-    for (int i = 0; i < 3; ++i) {
-        if (i > 0)
-            modeRow->Add(MakeLabel(m_modePanel, wxID_ANY, angles[i - 1]), 0, wxLEFT | wxALIGN_CENTER_VERTICAL, 5);
-        m_rotateSpins[i] = new wxSpinCtrl(m_modePanel, wxID_ANY, "0", wxDefaultPosition, wxDefaultSize,
-                                          wxSP_ARROW_KEYS, -180, 180, 0);
-        modeRow->Add(m_rotateSpins[i], 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    }
     sizer->Add(modeRow, 0, wxALIGN_CENTER_HORIZONTAL);
     sizer->AddSpacer(10);
 
@@ -185,6 +173,15 @@ wxPanel* VessarQuilixFrame::CreateModePanel()
     grid->Add(m_bldBruButton, 0, flags, 5);
     inputBox->Add(grid, 1, wxEXPAND);
     sizer->Add(inputBox, 0, wxEXPAND);
+    // The sound field can be turned before it is written or decoded, in every mode.
+    wxBoxSizer* rotateRow = new wxBoxSizer(wxHORIZONTAL);
+    m_rotateLabel = MakeLabel(m_modePanel, wxID_ANY, "Ro&tate yaw, pitch, roll (deg):");
+    rotateRow->Add(m_rotateLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
+    for (wxTextCtrl*& field : m_rotateFields) {
+        field = new wxTextCtrl(m_modePanel, wxID_ANY, "0");
+        rotateRow->Add(field, 0, wxALL | wxALIGN_CENTER_VERTICAL, 2);
+    }
+    sizer->Add(rotateRow, 0, wxALIGN_CENTER_HORIZONTAL | wxTOP, 5);
 
     m_modePanel->SetSizer(sizer);
     return m_modePanel;
@@ -224,29 +221,29 @@ wxPanel* VessarQuilixFrame::CreateProcessPanel()
         new wxCheckBox(m_processPanel, wxID_ANY, "Low Freqs in &Lfe", wxDefaultPosition, wxDefaultSize, wxALIGN_RIGHT);
     checks->Add(m_lfeCheck, 0, wxALL | wxALIGN_RIGHT, 5);
     // What the other decodes take; the window shows those of the chosen mode.
-    m_decoderLabel = MakeLabel(m_processPanel, wxID_ANY, "&Decode:");
+    m_decoderLabel = MakeLabel(m_processPanel, wxID_ANY, "Decode &kind:");
     checks->Add(m_decoderLabel, 0, wxLEFT | wxRIGHT, 5);
     const wxString decoders[] = {"Virtual microphones", "Energy-preserving (ITU)"};
     m_decoderChoice = new wxChoice(m_processPanel, wxID_ANY, wxDefaultPosition, wxDefaultSize, 2, decoders);
     checks->Add(m_decoderChoice, 0, wxALL | wxEXPAND, 5);
-    m_patternLabel = MakeLabel(m_processPanel, wxID_ANY, "&Pattern:");
+    m_patternLabel = MakeLabel(m_processPanel, wxID_ANY, "&XY pattern:");
     checks->Add(m_patternLabel, 0, wxLEFT | wxRIGHT, 5);
     m_patternChoice = new wxChoice(m_processPanel, wxID_ANY);
     checks->Add(m_patternChoice, 0, wxALL | wxEXPAND, 5);
     wxBoxSizer* pair = new wxBoxSizer(wxHORIZONTAL);
-    m_pairAngleLabel = MakeLabel(m_processPanel, wxID_ANY, "Angle");
+    m_pairAngleLabel = MakeLabel(m_processPanel, wxID_ANY, "&Spread");
     pair->Add(m_pairAngleLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    m_pairAngleSpin = new wxSpinCtrl(m_processPanel, wxID_ANY, "90", wxDefaultPosition, wxDefaultSize,
-                                     wxSP_ARROW_KEYS, 0, 180, 90);
+    m_pairAngleSpin =
+        new wxSpinCtrl(m_processPanel, wxID_ANY, "90", wxDefaultPosition, wxDefaultSize, wxSP_ARROW_KEYS, 0, 180, 90);
     pair->Add(m_pairAngleSpin, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    m_aimLabel = MakeLabel(m_processPanel, wxID_ANY, "Aim");
+    m_aimLabel = MakeLabel(m_processPanel, wxID_ANY, "A&zimuth");
     pair->Add(m_aimLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    m_aimSpin = new wxSpinCtrl(m_processPanel, wxID_ANY, "0", wxDefaultPosition, wxDefaultSize, wxSP_ARROW_KEYS,
-                               -180, 180, 0);
+    m_aimSpin =
+        new wxSpinCtrl(m_processPanel, wxID_ANY, "0", wxDefaultPosition, wxDefaultSize, wxSP_ARROW_KEYS, -180, 180, 0);
     pair->Add(m_aimSpin, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
     checks->Add(pair);
-    m_hrtfLabel = MakeLabel(m_processPanel, wxID_ANY, wxEmptyString);
-    checks->Add(m_hrtfLabel, 0, wxALL, 5);
+    m_hrtfButton = new wxButton(m_processPanel, wxID_ANY, wxEmptyString);
+    checks->Add(m_hrtfButton, 0, wxALL, 5);
     surround->Add(checks, 1, wxALIGN_BOTTOM);
     sizer->Add(surround, 0, wxLEFT | wxRIGHT | wxEXPAND, 5);
 
@@ -374,9 +371,12 @@ void VessarQuilixFrame::BindEvents()
     b.Bind(m_surAutorangeCheck, wxEVT_CHECKBOX, &VessarQuilixFrame::OnSurroundAutorange, this);
     b.Bind(m_lfeCheck, wxEVT_CHECKBOX, &VessarQuilixFrame::OnLowFreqsInLfe, this);
     b.Bind(m_decoderChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnDecodeSetting, this);
+    b.Bind(m_hrtfButton, wxEVT_BUTTON, &VessarQuilixFrame::OnPreferences, this);
     b.Bind(m_patternChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnDecodeSetting, this);
-    for (wxSpinCtrl* spin : {m_pairAngleSpin, m_aimSpin, m_rotateSpins[0], m_rotateSpins[1], m_rotateSpins[2]})
+    for (wxSpinCtrl* spin : {m_pairAngleSpin, m_aimSpin})
         b.Bind(spin, wxEVT_SPINCTRL, &VessarQuilixFrame::OnDecodeSetting, this);
+    for (wxTextCtrl* field : m_rotateFields)
+        b.Bind(field, wxEVT_TEXT, &VessarQuilixFrame::OnDecodeSetting, this);
     b.Bind(m_filesChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnFilesChoice, this);
     b.Bind(m_containerChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnContainerChoice, this);
     b.Bind(m_sampleChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnSampleFormatChoice, this);

@@ -78,9 +78,9 @@ protected:
     wxSpinCtrl* m_pairAngleSpin;
     wxStaticText* m_aimLabel;
     wxSpinCtrl* m_aimSpin;
-    wxStaticText* m_hrtfLabel;  // binaural: which head-related responses
+    wxButton* m_hrtfButton;  // binaural: which head-related responses (opens the preferences)
     wxStaticText* m_rotateLabel;
-    wxSpinCtrl* m_rotateSpins[3];  // yaw, pitch, roll in degrees
+    wxTextCtrl* m_rotateFields[3];  // yaw, pitch, roll in degrees
     wxPanel* m_outputPanel;
     wxStaticText* m_filesLabel;
     wxChoice* m_filesChoice;

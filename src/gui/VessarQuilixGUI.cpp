@@ -67,13 +67,15 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
 
     m_fluFrdText->SetDropTarget(new VessarFileDropTarget(this, 0));
     m_bldBruText->SetDropTarget(new VessarFileDropTarget(this, 1));
-    m_modeChoice->SetToolTip("B-Format writes W, X, Y, Z; the other modes decode them: 5.1 loudspeakers, a stereo "
-                             "pair, UHJ stereo or headphones (binaural)");
-    m_rotateSpins[0]->SetToolTip("Turn the sound field: positive yaw turns the front to the left");
-    m_rotateSpins[1]->SetToolTip("Positive pitch turns the front up");
-    m_rotateSpins[2]->SetToolTip("Positive roll turns the left side up");
-    m_decoderChoice->SetToolTip("Virtual microphones (the classic decode) or a decode for the ITU layout that keeps "
-                                "sources where they are and their loudness even around the listener");
+    m_modeChoice->SetToolTip(
+        "B-Format writes W, X, Y, Z; the other modes decode them: 5.1 loudspeakers, a stereo "
+        "pair, UHJ stereo or headphones (binaural)");
+    m_rotateFields[0]->SetToolTip("Turn the sound field, -180 to 180 degrees: positive yaw turns the front to the left");
+    m_rotateFields[1]->SetToolTip("Pitch, -180 to 180 degrees: positive pitch turns the front up");
+    m_rotateFields[2]->SetToolTip("Roll, -180 to 180 degrees: positive roll turns the left side up");
+    m_decoderChoice->SetToolTip(
+        "Virtual microphones (the classic decode) or a decode for the ITU layout that keeps "
+        "sources where they are and their loudness even around the listener");
     m_patternChoice->SetToolTip("The pattern of the two coincident microphones (figure-of-eight: the Blumlein pair)");
     m_pairAngleSpin->SetToolTip("Degrees between the two microphones");
     m_aimSpin->SetToolTip("Direction of the pair's axis, degrees, positive to the left");
@@ -316,9 +318,13 @@ void VessarQuilixGUI::OnDecodeSetting(wxCommandEvent&)
         m_params->m_pairPattern = patterns[pattern].omniShare;
     m_params->m_pairAngle = m_pairAngleSpin->GetValue();
     m_params->m_pairAim = m_aimSpin->GetValue();
-    m_params->m_yaw = m_rotateSpins[0]->GetValue();
-    m_params->m_pitch = m_rotateSpins[1]->GetValue();
-    m_params->m_roll = m_rotateSpins[2]->GetValue();
+    // A rotation field that holds no angle from -180 to 180 leaves its angle as it was.
+    double* angles[3] = {&m_params->m_yaw, &m_params->m_pitch, &m_params->m_roll};
+    for (int i = 0; i < 3; ++i) {
+        double degrees = 0.0;
+        if (m_rotateFields[i]->GetValue().ToCDouble(&degrees) && degrees >= -180.0 && degrees <= 180.0)
+            *angles[i] = degrees;
+    }
     RememberSettings();
 }
 

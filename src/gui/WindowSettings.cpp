@@ -15,7 +15,7 @@ const wxString kInputWorkingPath = "/VessarQuilixGUI/InputWorkingPath";
 const wxString kOutputWorkingPath = "/VessarQuilixGUI/OutputWorkingPath";
 const wxString kOutputFolder = "/VessarQuilixGUI/OutputFolder";
 
-const wxString kMode = "/VessarQuilixGUI/Mode";  // "b-format", "5.1", "stereo", "uhj", "binaural"
+const wxString kMode = "/VessarQuilixGUI/Mode";              // "b-format", "5.1", "stereo", "uhj", "binaural"
 const wxString kFileLayout = "/VessarQuilixGUI/FileLayout";  // 0 mono, 1 stereo pairs, 2 one file
 const wxString kBFormatGain = "/VessarQuilixGUI/BFormatGain";
 const wxString kBFormatAutorange = "/VessarQuilixGUI/BFormatAutorange";

@@ -62,7 +62,7 @@ TEST_F(MainWindow, StartsFromTheRecordsDefaults)
 {
     Open();
     EXPECT_EQ(window->GetTitle(), "VessarQuilix");
-    EXPECT_EQ(window->BindingCount(), 46u);
+    EXPECT_EQ(window->BindingCount(), 47u);
     EXPECT_EQ(window->GetIcons().GetIconCount(), 4u);
 
     EXPECT_EQ(window->m_modeChoice->GetSelection(), 0);
@@ -485,7 +485,7 @@ TEST_F(MainWindow, EveryDecodeModeHasItsBoxItsControlsAndItsFile)
         {VQParams::kModeSurround, "5.1 Process Controls", "_5.1.wav", window->m_decoderChoice},
         {VQParams::kModeStereo, "Stereo Process Controls", "_stereo.wav", window->m_patternChoice},
         {VQParams::kModeUhj, "UHJ Process Controls", "_UHJ.wav", nullptr},
-        {VQParams::kModeBinaural, "Binaural Process Controls", "_binaural.wav", window->m_hrtfLabel},
+        {VQParams::kModeBinaural, "Binaural Process Controls", "_binaural.wav", window->m_hrtfButton},
     };
     for (const Case& c : cases) {
         Select(window->m_modeChoice, c.mode);
@@ -495,7 +495,7 @@ TEST_F(MainWindow, EveryDecodeModeHasItsBoxItsControlsAndItsFile)
         EXPECT_TRUE(Outputs()[0].EndsWith(c.output)) << Outputs()[0];
         for (const wxWindow* w : {static_cast<const wxWindow*>(window->m_decoderChoice),
                                   static_cast<const wxWindow*>(window->m_patternChoice),
-                                  static_cast<const wxWindow*>(window->m_hrtfLabel)})
+                                  static_cast<const wxWindow*>(window->m_hrtfButton)})
             EXPECT_EQ(w->IsShown(), w == c.shown) << c.box;
         if (c.mode != VQParams::kModeSurround) {
             EXPECT_EQ(LayoutItems(), std::vector<wxString>{"1 stereo file"}) << c.box;
@@ -508,12 +508,12 @@ TEST_F(MainWindow, EveryDecodeModeHasItsBoxItsControlsAndItsFile)
     wxCommandEvent spun(wxEVT_SPINCTRL, window->m_pairAngleSpin->GetId());
     spun.SetEventObject(window->m_pairAngleSpin);
     window->m_pairAngleSpin->GetEventHandler()->ProcessEvent(spun);
-    window->m_rotateSpins[0]->SetValue(45);
-    spun.SetEventObject(window->m_rotateSpins[0]);
-    window->m_rotateSpins[0]->GetEventHandler()->ProcessEvent(spun);
+    window->m_rotateFields[0]->SetValue("45");  // sends the text event
+    window->m_rotateFields[1]->SetValue("up");  // not an angle: the pitch stays
     EXPECT_EQ(Record().m_pairPattern, 0.0);
     EXPECT_EQ(Record().m_pairAngle, 110.0);
     EXPECT_EQ(Record().m_yaw, 45.0);
+    EXPECT_EQ(Record().m_pitch, 0.0);
 }
 
 }  // namespace

@@ -40,10 +40,10 @@ public:
     using VessarQuilixFrame::m_aimSpin;
     using VessarQuilixFrame::m_containerChoice;
     using VessarQuilixFrame::m_decoderChoice;
-    using VessarQuilixFrame::m_hrtfLabel;
+    using VessarQuilixFrame::m_hrtfButton;
     using VessarQuilixFrame::m_pairAngleSpin;
     using VessarQuilixFrame::m_patternChoice;
-    using VessarQuilixFrame::m_rotateSpins;
+    using VessarQuilixFrame::m_rotateFields;
     using VessarQuilixFrame::m_conventionChoice;
     using VessarQuilixFrame::m_conventionLabel;
     using VessarQuilixFrame::m_convertButton;

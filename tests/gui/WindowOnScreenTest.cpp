@@ -7,6 +7,7 @@
 #include "VessarQuilixPrefsDlg.h"
 
 #include <gtest/gtest.h>
+#include <wx/spinctrl.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/menu.h>
@@ -78,7 +79,7 @@ private:
 void CollectFocusable(wxWindow* parent, std::vector<wxWindow*>* found)
 {
     for (wxWindow* child : parent->GetChildren()) {
-        if (dynamic_cast<wxControl*>(child) && child->AcceptsFocusFromKeyboard())
+        if (dynamic_cast<wxControl*>(child) && child->AcceptsFocusFromKeyboard() && child->IsShown())
             found->push_back(child);
         CollectFocusable(child, found);
     }
@@ -96,14 +97,15 @@ TEST_F(OnScreen, FocusStartsOnTheFirstInputAndTabFollowsTheLayout)
 {
     EXPECT_EQ(wxWindow::FindFocus(), window->m_fluFrdText);
     const std::vector<wxWindow*> expected = {
-        window->m_modeChoice,       window->m_fluFrdText,      window->m_fluFrdButton,      window->m_bldBruText,
-        window->m_bldBruButton,     window->m_bfGainSlider,    window->m_highpassChoice,    window->m_bfAutorangeCheck,
-        window->m_surGainSlider,    window->m_angleSlider,     window->m_surAutorangeCheck, window->m_lfeCheck,
-        window->m_filesChoice,      window->m_containerChoice, window->m_sampleChoice,      window->m_ditherCheck,
-        window->m_conventionChoice, window->m_folderText,      window->m_folderButton,      window->m_outTexts[0],
-        window->m_outButtons[0],    window->m_outTexts[1],     window->m_outButtons[1],     window->m_outTexts[2],
-        window->m_outButtons[2],    window->m_outTexts[3],     window->m_outButtons[3],     window->m_outTexts[4],
-        window->m_outButtons[4],    window->m_outTexts[5],     window->m_outButtons[5],     window->m_convertButton};
+        window->m_modeChoice,       window->m_fluFrdText,        window->m_fluFrdButton,     window->m_bldBruText,
+        window->m_bldBruButton,     window->m_rotateFields[0],   window->m_rotateFields[1],  window->m_rotateFields[2],
+        window->m_bfGainSlider,     window->m_highpassChoice,    window->m_bfAutorangeCheck, window->m_surGainSlider,
+        window->m_angleSlider,      window->m_surAutorangeCheck, window->m_lfeCheck,         window->m_decoderChoice,
+        window->m_filesChoice,      window->m_containerChoice,   window->m_sampleChoice,     window->m_ditherCheck,
+        window->m_conventionChoice, window->m_folderText,        window->m_folderButton,     window->m_outTexts[0],
+        window->m_outButtons[0],    window->m_outTexts[1],       window->m_outButtons[1],    window->m_outTexts[2],
+        window->m_outButtons[2],    window->m_outTexts[3],       window->m_outButtons[3],    window->m_outTexts[4],
+        window->m_outButtons[4],    window->m_outTexts[5],       window->m_outButtons[5],    window->m_convertButton};
     std::vector<wxWindow*> order;
     CollectFocusable(window->m_mainPanel, &order);
     const auto names = [](const std::vector<wxWindow*>& windows) {
@@ -205,7 +207,7 @@ TEST_F(OnScreen, LabelsHaveMnemonicsThatReachTheirControls)
         ASSERT_NE(amp, wxNOT_FOUND) << label;
         EXPECT_TRUE(letters.insert(label.Mid(amp + 1, 1).Lower()).second) << "a second " << label;
     }
-    EXPECT_EQ(labelled, 22);
+    EXPECT_EQ(labelled, 27);
 }
 
 TEST_F(OnScreen, EveryControlThatNeedsItHasATooltipAndSlidersShowTheirValue)
