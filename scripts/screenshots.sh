@@ -1,7 +1,7 @@
 #!/bin/sh
-# Takes the pictures of the documentation (docs/images/main.png, main-5.1.png and
-# preferences.png): the main window in B-Format and in 5.1 mode and the preferences
-# dialog, under Xvfb, from the staged tree (so that the window offers the demo take and
+# Takes the pictures of the documentation (docs/images/main.png, main-5.1.png,
+# main-stereo.png, preferences.png and message.png): the main window in B-Format, 5.1 and
+# stereo mode, the preferences dialog and a message box, under Xvfb, from the staged tree (so that the window offers the demo take and
 # the dialog finds the filters and the help page).
 # The settings of a fresh user are used: a temporary HOME.
 set -eu
@@ -19,7 +19,7 @@ ln -sfn "$top/build/stage/filters" "$work/filters"
 ln -sfn "$top/build/stage/docs" "$work/docs"
 ln -sfn "$top/build/stage/demo" "$work/demo"
 cd "$work"
-for picture in main main-5.1 main-stereo preferences; do
+for picture in main main-5.1 main-stereo preferences message; do
     HOME="$home" XDG_CONFIG_HOME= xvfb-run -a -s "-screen 0 1280x1024x24" \
         "$top/build/src/gui/vq-screenshots" "$picture" "$out/$picture.png"
 done

@@ -1,7 +1,8 @@
-// vq-screenshots: opens the main window (in B-Format or in 5.1 mode) or the preferences
-// dialog and saves a picture of it as PNG, for the documentation. Run it under Xvfb from
-// the staged tree, with a HOME of its own (it writes the window's settings):
-//   xvfb-run vq-screenshots main|main-5.1|main-stereo|preferences FILE.png
+// vq-screenshots: opens the main window (in B-Format, 5.1 or stereo mode), the preferences
+// dialog or the message box of a conversion that clipped samples, and saves a picture of it
+// as PNG, for the documentation. Run it under Xvfb from the staged tree, with a HOME of its
+// own (it writes the window's settings):
+//   xvfb-run vq-screenshots main|main-5.1|main-stereo|preferences|message FILE.png
 #include "VQConfig.h"
 #include "VessarQuilixGUI.h"
 #include "VessarQuilixPrefsDlg.h"
@@ -10,8 +11,12 @@
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
 #include <wx/image.h>
+#include <wx/msgdlg.h>
 #include <wx/timer.h>
 #include <wx/uiaction.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <cstdio>
 
@@ -34,6 +39,46 @@ bool Capture(wxWindow* window, const wxString& path)
     return saved;
 }
 
+// The message box is the toolkit's native dialog, which the toolkit's screen context cannot
+// read: the picture of the top window is taken from the X server itself.
+bool CaptureTopWindow(const wxString& path)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    // The root's children come bottom to top: the last one shown is the box on top.
+    Window root = 0, parent = 0, *children = nullptr, focused = 0;
+    unsigned count = 0;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+        for (unsigned i = 0; i < count; ++i) {
+            XWindowAttributes a{};
+            if (XGetWindowAttributes(display, children[i], &a) && a.map_state == IsViewable)
+                focused = children[i];
+        }
+        if (children)
+            XFree(children);
+    }
+    XWindowAttributes attributes{};
+    bool saved = false;
+    if (focused && XGetWindowAttributes(display, focused, &attributes)) {
+        XImage* shot = XGetImage(display, focused, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+        if (shot) {
+            wxImage picture(attributes.width, attributes.height);
+            for (int y = 0; y < attributes.height; ++y)
+                for (int x = 0; x < attributes.width; ++x) {
+                    const unsigned long pixel = XGetPixel(shot, x, y);
+                    picture.SetRGB(x, y, (pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF);
+                }
+            XDestroyImage(shot);
+            saved = picture.SaveFile(path, wxBITMAP_TYPE_PNG);
+            std::printf("%s %s (%d x %d)\n", saved ? "wrote" : "could not write",
+                        static_cast<const char*>(path.utf8_str()), attributes.width, attributes.height);
+        }
+    }
+    XCloseDisplay(display);
+    return saved;
+}
+
 // The window opens with the settings of a user who chose them: 5.1 mode shows its six
 // files and the LFE, B-Format mode its one file, stereo mode its pair.
 void PrepareSettings(const wxString& what)
@@ -53,8 +98,9 @@ public:
     bool OnInit() override
     {
         const wxString what = argc == 3 ? argv[1] : wxString();
-        if (what != "main" && what != "main-5.1" && what != "main-stereo" && what != "preferences") {
-            std::fprintf(stderr, "usage: vq-screenshots main|main-5.1|main-stereo|preferences FILE.png\n");
+        if (what != "main" && what != "main-5.1" && what != "main-stereo" && what != "preferences" &&
+            what != "message") {
+            std::fprintf(stderr, "usage: vq-screenshots main|main-5.1|main-stereo|preferences|message FILE.png\n");
             return false;
         }
         wxImage::AddHandler(new wxPNGHandler);
@@ -69,10 +115,23 @@ public:
             m_shown = m_prefs;
         }
         m_shown->Show();
+        m_timer.Bind(wxEVT_TIMER, &ScreenshotApp::OnTimer, this);
+        if (what == "message") {
+            // The box a conversion that clipped samples ends with, taken while it is open.
+            m_message = true;
+            CallAfter([this] {
+                m_timer.StartOnce(kSettleMilliseconds);
+                wxMessageBox(
+                    "Conversion done with success!!\n\n1234 samples of the B-format output went beyond "
+                    "full scale and were clipped.\nA lower gain, Autorange or float output avoids it.",
+                    "VessarQuilix", wxOK | wxICON_WARNING, m_window);
+                m_window->Destroy();
+            });
+            return true;
+        }
         // The pointer rests in a corner away from the windows, so that no tooltip shows.
         const wxSize screen = wxGetDisplaySize();
         wxUIActionSimulator().MouseMove(screen.x - 1, screen.y - 1);
-        m_timer.Bind(wxEVT_TIMER, &ScreenshotApp::OnTimer, this);
         m_timer.StartOnce(kSettleMilliseconds);
         return true;
     }
@@ -81,6 +140,11 @@ public:
 private:
     void OnTimer(wxTimerEvent&)
     {
+        if (m_message) {
+            m_ok = CaptureTopWindow(m_path);
+            wxUIActionSimulator().Char(WXK_RETURN);  // closes the box
+            return;
+        }
         m_ok = Capture(m_shown, m_path);
         if (m_prefs)
             m_prefs->Destroy();
@@ -93,6 +157,7 @@ private:
     wxWindow* m_shown = nullptr;
     wxTimer m_timer;
     bool m_ok = false;
+    bool m_message = false;
 };
 
 }  // namespace
