@@ -6,7 +6,7 @@ set -eu
 stage="$1/stage"
 cd "$stage"
 if [ -n "${DISPLAY:-}" ] && [ -x bin/vessarquilix ]; then
-    echo "Opening VessarQuilix in $(pwd); pick demo/demoF.wav as the FLU + FRD input to try it."
+    echo "Opening VessarQuilix in $(pwd); it offers the demo recording: press Convert to try it."
     exec bin/vessarquilix
 fi
 echo "No display: converting the demo recording with vessarquilix-convert instead."

@@ -1,6 +1,7 @@
 #include "common/OutputLayout.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace vq {
 
@@ -69,6 +70,13 @@ const OutputLayout& BFormatLayout(BFormatConvention convention, int fileCount)
 const OutputLayout& SurroundLayout(int fileCount)
 {
     return fileCount == 1 ? kSurroundOne : fileCount == 3 ? kSurroundThree : fileCount == 6 ? kSurroundSix : kNone;
+}
+
+std::string DefaultOutputName(int index)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "out_%03d.wav", index);
+    return name;
 }
 
 int SignalCount(const OutputLayout& layout)

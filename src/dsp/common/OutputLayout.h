@@ -48,6 +48,9 @@ const OutputLayout& SurroundLayout(int fileCount);
 enum class TwoChannelDecode { Stereo, Uhj, Binaural };
 const OutputLayout& TwoChannelLayout(TwoChannelDecode decode);
 
+// The name an engine gives output file `index` until it is told another: out_000.wav, ...
+std::string DefaultOutputName(int index);
+
 // Number of signals a layout reads (the highest signal index + 1).
 int SignalCount(const OutputLayout& layout);
 

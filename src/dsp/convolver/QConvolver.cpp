@@ -2,6 +2,7 @@
 
 #include "bformat/HighPassFilter.h"
 #include "common/EngineStatus.h"
+#include "common/OutputLayout.h"
 #include "common/FiniteSamples.h"
 #include "common/OutputWriter.h"
 #include "common/WorkerPool.h"
@@ -62,11 +63,8 @@ QConvolver::QConvolver(int outputFileCount)
 {
     m_outputInfo.channels = kChannels / m_outputFileCount;
     m_outputInfo.format = SF_FORMAT_WAVEX | SF_FORMAT_PCM_16;
-    for (int i = 0; i < kChannels; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "out_%03d.wav", i);
-        m_outputFileNames[i] = name;
-    }
+    for (int i = 0; i < kChannels; ++i)
+        m_outputFileNames[i] = DefaultOutputName(i);
 }
 
 QConvolver::~QConvolver()

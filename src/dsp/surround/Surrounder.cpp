@@ -1,6 +1,7 @@
 #include "surround/Surrounder.h"
 
 #include "common/EngineStatus.h"
+#include "common/OutputLayout.h"
 #include "surround/DecodeStage.h"
 #include "surround/VirtualMicFiveOneDecoder.h"
 #include "common/FiniteSamples.h"
@@ -29,11 +30,8 @@ Surrounder::Surrounder(double openingAngle, int outputFileCount)
 {
     m_outputInfo.channels = kChannels / m_outputFileCount;
     m_outputInfo.format = SF_FORMAT_WAVEX | SF_FORMAT_PCM_16;
-    for (int i = 0; i < kChannels; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "out_%03d.wav", i);
-        m_outputFileNames[i] = name;
-    }
+    for (int i = 0; i < kChannels; ++i)
+        m_outputFileNames[i] = DefaultOutputName(i);
 }
 
 Surrounder::~Surrounder()
