@@ -80,9 +80,12 @@ bool ClearWaveChannelMask(const std::string& path)
             const long size = static_cast<long>(chunk[4] | chunk[5] << 8 | chunk[6] << 16 | unsigned(chunk[7]) << 24);
             if (std::memcmp(chunk, "fmt ", 4) == 0) {
                 unsigned char fmt[24];
-                if (size >= 24 && std::fread(fmt, 1, 24, f) == 24 && fmt[0] == 0xFE && fmt[1] == 0xFF) {
+                const bool read = size >= 16 && std::fread(fmt, 1, size >= 24 ? 24 : 16, f) == (size >= 24 ? 24u : 16u);
+                if (read && size >= 24 && fmt[0] == 0xFE && fmt[1] == 0xFF) {
                     static const unsigned char zero[4] = {0, 0, 0, 0};
                     cleared = std::fseek(f, -4, SEEK_CUR) == 0 && std::fwrite(zero, 1, 4, f) == 4;
+                } else {
+                    cleared = read;  // a plain format chunk names no speakers
                 }
                 break;
             }
