@@ -14,23 +14,6 @@ namespace {
 
 constexpr double kPi = 3.141592653589793;
 
-// Amplitude of the sinusoid of `cycles` per sample that best fits s[from..] (least squares
-// on a sine and a cosine).
-double FittedAmplitude(const Signal& s, std::size_t from, double cycles)
-{
-    double ss = 0, sc = 0, cc = 0, ys = 0, yc = 0;
-    for (std::size_t n = from; n < s.size(); ++n) {
-        const double sn = std::sin(2 * kPi * cycles * n), cn = std::cos(2 * kPi * cycles * n);
-        ss += sn * sn;
-        sc += sn * cn;
-        cc += cn * cn;
-        ys += s[n] * sn;
-        yc += s[n] * cn;
-    }
-    const double det = ss * cc - sc * sc;
-    return std::hypot((ys * cc - yc * sc) / det, (yc * ss - ys * sc) / det);
-}
-
 // The analogue fourth-order Butterworth high-pass: |H|^2 = 1 / (1 + (fc/f)^8), in dB.
 double AnalogueButterworthDb(double frequency, double corner)
 {

@@ -54,25 +54,6 @@ WXYZ NoiseWXYZ(std::int64_t frames, unsigned seed)
     return {Noise(frames, seed), Noise(frames, seed + 1), Noise(frames, seed + 2), Noise(frames, seed + 3)};
 }
 
-Signal LowPass120(const Signal& x, int rate)
-{
-    const double w0 = 2.0 * kPi * 120.0 / rate;
-    const double alpha = std::sin(w0) / (2.0 * std::sqrt(0.5));
-    const double a0 = 1.0 + alpha;
-    const double b0 = (1.0 - std::cos(w0)) / 2.0 / a0, b1 = (1.0 - std::cos(w0)) / a0, b2 = b0;
-    const double a1 = -2.0 * std::cos(w0) / a0, a2 = (1.0 - alpha) / a0;
-    Signal y(x.size());
-    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
-    for (std::size_t n = 0; n < x.size(); ++n) {
-        y[n] = b0 * x[n] + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
-        x2 = x1;
-        x1 = x[n];
-        y2 = y1;
-        y1 = y[n];
-    }
-    return y;
-}
-
 double AngleBetween(double a, double b)
 {
     const double d = std::fmod(std::fabs(a - b), 360.0);

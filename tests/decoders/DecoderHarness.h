@@ -28,9 +28,6 @@ WXYZ PlaneWaves(const std::vector<double>& degrees, double s = 1.0);
 // Uniform noise in every channel, Z included.
 WXYZ NoiseWXYZ(std::int64_t frames, unsigned seed);
 
-// Second-order Butterworth low-pass at 120 Hz in the audio-EQ-cookbook form (bilinear
-// transform with the cut-off pre-warped, Q = 1/sqrt 2), run as a direct-form-I recursion.
-Signal LowPass120(const Signal& x, int rate);
 
 // The smallest angle between two directions, degrees.
 double AngleBetween(double a, double b);

@@ -210,4 +210,40 @@ unsigned ChannelMask(const std::string& path)
     return f[20] | f[21] << 8 | f[22] << 16 | unsigned(f[23]) << 24;
 }
 
+Signal LowPass120(const Signal& x, int rate)
+{
+    constexpr double kPi = 3.141592653589793;
+    const double w0 = 2.0 * kPi * 120.0 / rate;
+    const double alpha = std::sin(w0) / (2.0 * std::sqrt(0.5));
+    const double a0 = 1.0 + alpha;
+    const double b0 = (1.0 - std::cos(w0)) / 2.0 / a0, b1 = (1.0 - std::cos(w0)) / a0, b2 = b0;
+    const double a1 = -2.0 * std::cos(w0) / a0, a2 = (1.0 - alpha) / a0;
+    Signal y(x.size());
+    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+    for (std::size_t n = 0; n < x.size(); ++n) {
+        y[n] = b0 * x[n] + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+        x2 = x1;
+        x1 = x[n];
+        y2 = y1;
+        y1 = y[n];
+    }
+    return y;
+}
+
+double FittedAmplitude(const Signal& s, std::size_t from, double cycles)
+{
+    constexpr double kPi = 3.141592653589793;
+    double ss = 0, sc = 0, cc = 0, ys = 0, yc = 0;
+    for (std::size_t n = from; n < s.size(); ++n) {
+        const double sn = std::sin(2 * kPi * cycles * n), cn = std::cos(2 * kPi * cycles * n);
+        ss += sn * sn;
+        sc += sn * cn;
+        cc += cn * cn;
+        ys += s[n] * sn;
+        yc += s[n] * cn;
+    }
+    const double det = ss * cc - sc * sc;
+    return std::hypot((ys * cc - yc * sc) / det, (yc * ss - ys * sc) / det);
+}
+
 }  // namespace vqtest

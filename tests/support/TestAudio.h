@@ -84,6 +84,15 @@ void WriteAFormat(const std::string& front, const std::string& rear, const std::
 
 double MaxAbsDifference(const Signal& a, const Signal& b);
 
+// Second-order Butterworth low-pass at 120 Hz in the audio-EQ-cookbook form (bilinear
+// transform with the cut-off pre-warped, Q = 1/sqrt 2), run as a direct-form-I recursion:
+// the reference for the LFE channel.
+Signal LowPass120(const Signal& x, int rate);
+
+// Amplitude of the sinusoid of `cycles` per sample that best fits s[from..] (least squares
+// on a sine and a cosine).
+double FittedAmplitude(const Signal& s, std::size_t from, double cycles);
+
 // The "fmt " chunk of a RIFF/RF64 WAVE file, from its format tag on; empty when there is none.
 std::vector<unsigned char> FormatChunk(const std::string& path);
 // The WAVE-EX channel mask (dwChannelMask) of a file.

@@ -26,23 +26,6 @@ Signal DecodeLfe(const BFormat& wxyz, int rate, double gain)
     return ReadFiveOne(names, 1)[kLfe];
 }
 
-// Amplitude of the sinusoid of `cycles` per sample that best fits s[from..] (least squares).
-double FittedAmplitude(const Signal& s, std::size_t from, double cycles)
-{
-    double ss = 0, sc = 0, cc = 0, ys = 0, yc = 0;
-    for (std::size_t n = from; n < s.size(); ++n) {
-        const double sn = std::sin(2 * kPi * cycles * n), cn = std::cos(2 * kPi * cycles * n);
-        ss += sn * sn;
-        sc += sn * cn;
-        cc += cn * cn;
-        ys += s[n] * sn;
-        yc += s[n] * cn;
-    }
-    const double det = ss * cc - sc * sc;
-    const double p = (ys * cc - yc * sc) / det, q = (yc * ss - ys * sc) / det;
-    return std::hypot(p, q);
-}
-
 // |H(f)| in dB of the second-order Butterworth low-pass at 120 Hz after the bilinear
 // transform pre-warped at the cut-off.
 double ButterworthDb(double frequency, int rate)
