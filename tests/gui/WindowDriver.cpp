@@ -126,7 +126,7 @@ void ChooseMenu(wxFrame* frame, int id)
 bool ProcessUntil(const std::function<bool()>& done)
 {
     // A bound on the rounds, not a time to meet: a slow machine takes more of them.
-    for (int round = 0; round < 500 && !done(); ++round) {
+    for (int round = 0; round < 3000 && !done(); ++round) {
         wxYield();
         wxMilliSleep(10);
     }
