@@ -10,6 +10,9 @@
 #include "common/EngineStatus.h"
 #include "common/FilePaths.h"
 
+#include <wx/filefn.h>
+#include <wx/filename.h>
+
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -46,8 +49,6 @@ Batch::~Batch() = default;
 std::string Batch::Prepare(const std::vector<Take>& takes, wxConfigBase* settings)
 {
     m_entries.clear();
-    std::vector<std::string> written;  // every output of the takes so far
-    std::vector<std::size_t> writer;   // the take that writes it
     for (const Take& take : takes) {
         Entry entry;
         entry.take = take;
@@ -55,20 +56,82 @@ std::string Batch::Prepare(const std::vector<Take>& takes, wxConfigBase* setting
         entry.record->m_config = nullptr;  // the settings are read, never written, from here
         entry.record->m_fftWisdomFile = VQParams::UserFftWisdomFile();
         entry.record->m_progressView = &m_progress;
+        entry.record->m_replaceOutputs = m_options.force;
         ApplyConvertOptions(m_options, take, entry.record.get());
-        // Two takes that would write one file: the second would replace the first's result.
-        for (int i = 0; i < entry.record->OutputCount(); ++i) {
-            std::string path;
-            if (!ToFileSystemPath(entry.record->GetOutputPath(i), &path))
-                continue;  // the run reports it
-            for (std::size_t w = 0; w < written.size(); ++w)
-                if (vq::SameFile(path, written[w]))
-                    return "the takes '" + Utf8(m_entries[writer[w]].take.front) + "' and '" + Utf8(take.front) +
-                           "' would both write '" + path + "': convert them one at a time, or rename one";
-            written.push_back(path);
-            writer.push_back(m_entries.size());
-        }
+        const std::string problem = PlaceKeptBFormat(entry.record.get(), takes.size());
+        if (!problem.empty())
+            return problem;
         m_entries.push_back(std::move(entry));
+    }
+    return CheckFilesOfTheBatch();
+}
+
+std::string Batch::PlaceKeptBFormat(VQParams* record, std::size_t takeCount) const
+{
+    const wxString& kept = m_options.formats.keepBFormat;
+    if (kept.empty())
+        return std::string();
+    if (kept.EndsWith("/") || wxDirExists(kept)) {
+        // A folder: each take's B-format in it, named as the take's B-format output would be.
+        const std::string suffix = vq::BFormatLayout(vq::BFormatConvention::FuMa, 1).front().suffix;
+        wxFileName name(kept, record->TakeName() + wxString::FromUTF8(suffix.c_str()), "wav");
+        record->m_keepBFormat = name.GetFullPath();
+        return std::string();
+    }
+    if (takeCount > 1)
+        return "--keep-bformat " + Utf8(kept) + " names one file, and " + std::to_string(takeCount) +
+               " takes would each replace it: give a folder (ending in /) to keep each take's B-format in it";
+    return std::string();
+}
+
+std::string Batch::CheckFilesOfTheBatch() const
+{
+    // Every file the batch writes, and which take writes it.
+    struct Written {
+        std::string path;
+        std::string spelled;  // as the command line gave it
+        std::size_t take;
+    };
+    std::vector<Written> written;
+    for (std::size_t t = 0; t < m_entries.size(); ++t) {
+        const VQParams& record = *m_entries[t].record;
+        const std::vector<wxString> files = record.WrittenFiles();
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            std::string path;
+            if (!ToFileSystemPath(files[i], &path))
+                continue;  // the run reports it
+            const bool kept = i == static_cast<std::size_t>(record.OutputCount());
+            const std::string spelled = kept                             ? "--keep-bformat " + path
+                                        : i < m_options.outputs.size() ? "-o " + Utf8(m_options.outputs[i])
+                                                                       : path;
+            written.push_back({path, spelled, t});
+        }
+    }
+    for (std::size_t a = 0; a < written.size(); ++a) {
+        // Two names of one file: the second would replace the first's result.
+        for (std::size_t b = a + 1; b < written.size(); ++b) {
+            if (!vq::SameFile(written[a].path, written[b].path))
+                continue;
+            if (written[a].take == written[b].take)
+                return "'" + written[a].spelled + "' and '" + written[b].spelled +
+                       "' name the same file: give each output a name of its own";
+            return "the takes '" + Utf8(m_entries[written[a].take].take.front) + "' and '" +
+                   Utf8(m_entries[written[b].take].take.front) + "' would both write '" + written[a].path +
+                   "': convert them one at a time, or rename one";
+        }
+        // A recording of another take of the batch: it would be gone before that take runs.
+        // (An output that is its own take's input is refused by that take's run.)
+        for (std::size_t t = 0; t < m_entries.size(); ++t) {
+            if (t == written[a].take)
+                continue;
+            for (const wxString& input : {m_entries[t].take.front, m_entries[t].take.rear}) {
+                std::string path;
+                if (!input.empty() && ToFileSystemPath(input, &path) && vq::SameFile(written[a].path, path))
+                    return "'" + written[a].spelled + "' of the take '" + Utf8(m_entries[written[a].take].take.front) +
+                           "' is the recording '" + path + "' of the take '" + Utf8(m_entries[t].take.front) +
+                           "', which it would overwrite: choose another name";
+            }
+        }
     }
     return std::string();
 }
@@ -84,10 +147,10 @@ std::string Batch::ExistingOutput(const VQParams& record) const
     std::string inputs[2];
     for (int k = 0; k < 2; ++k)
         ToFileSystemPath(record.GetFullPath(k), &inputs[k]);
-    for (int i = 0; i < record.OutputCount(); ++i) {
+    for (const wxString& file : record.WrittenFiles()) {
         std::string path;
         struct stat info {};
-        if (!ToFileSystemPath(record.GetOutputPath(i), &path) || lstat(path.c_str(), &info) != 0)
+        if (!ToFileSystemPath(file, &path) || lstat(path.c_str(), &info) != 0)
             continue;
         // An output that is an input is no file to replace: the run refuses it, naming both.
         if (!vq::SameFile(path, inputs[0]) && !vq::SameFile(path, inputs[1]))
@@ -112,6 +175,8 @@ Batch::Outcome Batch::Convert(Entry& entry, std::size_t index)
         entry.message = Utf8(record.GetErrorMessage());
         if (record.m_status == VQParams::kMissingFilterMatrix)
             entry.message += "\nOr give the directory that holds it with --filters DIR.";
+        if (record.m_status == vq::kOutputExists)
+            entry.message += "; give --force (-y) to replace it";
         return Outcome::Failed;
     }
     if (record.m_status == vq::kStatusCancelled)
@@ -139,8 +204,8 @@ int Batch::Run()
             break;
         case Outcome::Done:
             if (!m_options.quiet)
-                for (int k = 0; k < entry.record->OutputCount(); ++k)
-                    Print(stdout, "Wrote " + Utf8(entry.record->GetOutputPath(k)));
+                for (const wxString& file : entry.record->WrittenFiles())
+                    Print(stdout, "Wrote " + Utf8(file));
             const std::string warning = Utf8(entry.record->GetClippingWarning());
             if (!warning.empty())
                 Print(stderr, "Warning" + (several ? ", " + Label(i) : std::string()) + ": " + warning);

@@ -21,7 +21,9 @@ public:
     ~Batch();
 
     // Makes the record of every take, with the settings of `settings` (null: defaults).
-    // Returns an empty text, or the usage error when two takes would write the same file.
+    // Returns an empty text, or the usage error when the batch would destroy a file it
+    // writes or reads: two outputs that are one file, or an output that is another take's
+    // recording (--force does not lift it), or one --keep-bformat file for several takes.
     std::string Prepare(const std::vector<Take>& takes, wxConfigBase* settings);
 
     // Converts every take in order; returns the exit status: 0 all done, 1 a take failed,
@@ -39,6 +41,10 @@ private:
 
     Outcome Convert(Entry& entry, std::size_t index);
     std::string ExistingOutput(const VQParams& record) const;
+    // Where a take keeps its B-format: the --keep-bformat file, or the take's name in the
+    // --keep-bformat folder. Returns the usage error, or empty.
+    std::string PlaceKeptBFormat(VQParams* record, std::size_t takeCount) const;
+    std::string CheckFilesOfTheBatch() const;
     std::string Label(std::size_t index) const;
     void PrintSummary() const;
 

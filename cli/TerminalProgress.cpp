@@ -69,3 +69,8 @@ void TerminalProgress::Draw(int permille)
                  permille / 10, left.c_str());
     std::fflush(stderr);
 }
+
+bool TerminalProgress::CancelRequested() const
+{
+    return InterruptRequested();
+}

@@ -19,6 +19,8 @@ public:
     // False once Ctrl-C has been pressed.
     bool Update(int permille) override;
     void End() override;
+    // True once Ctrl-C has been pressed.
+    bool CancelRequested() const override;
 
 private:
     void Draw(int permille);

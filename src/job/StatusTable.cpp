@@ -37,17 +37,19 @@ const StatusText kTexts[] = {
     {kFftSetupFailed, "The FFT library could not prepare the transforms."},
     {kOutputOverwritesInput,
      "An output file is the same file as an input, the filter matrix, another output or the "
-     "intermediate \"bformat.wav\".\nPlease choose other output names."},
+     "kept B-format.\nPlease choose other output names."},
     {kBadState, "Internal error: a conversion step was called out of order."},
     {kBadParameter, "A setting of the conversion is out of range."},
     {kNonFiniteInput,
      "A sample is not a number (NaN) or is infinite: the file is damaged or was not written as audio.\n"
      "Nothing was converted."},
+    {kOutputExists, "An output file already exists and was left as it is."},
     {kHrtfOpenFailed, "Error opening the head-related impulse responses (HRTF) file."},
     {kHrtfRateUnusable, "The HRTF file's sample rate cannot be used for this recording."},
     {kHrtfNotSofa, "The HRTF file is not a SOFA file."},
     {kHrtfNotHrirs, "The HRTF file holds no head-related impulse responses for two ears."},
     {kHrtfMalformed, "The HRTF file is damaged."},
+    {kHrtfUnreadable, "The SOFA file could not be read."},
 };
 
 // A word the shell passes on unchanged: quoted when it holds anything but plain characters.

@@ -5,6 +5,7 @@
 
 #include "FileSystemPath.h"
 #include "VessarQConvolver.h"
+#include "VQProgressView.h"
 #include "VQStatusView.h"
 
 #include "common/EngineStatus.h"
@@ -136,9 +137,11 @@ int VQParams::MakeDecoder()
             if (!ToFileSystemPath(m_hrtfFile, &path))
                 return m_status;
             auto sofa = std::make_shared<vq::SofaHrirs>();
-            const int status = sofa->Load(path);
+            VQProgressView* view = m_progressView;
+            const int status = sofa->Load(path, [view] { return !view || !view->CancelRequested(); });
             if (status != vq::kStatusOk) {
-                m_failure = {path, sofa->Reason()};
+                // The reader's reason names the file of a parse that did not end.
+                m_failure = {status == vq::kHrtfUnreadable ? std::string() : path, sofa->Reason()};
                 return status;
             }
             hrirs = sofa;
@@ -227,6 +230,7 @@ bool VQParams::RunConversion()
     engine.m_threads = m_threads;
     engine.m_highpassHz = m_highpassHz;
     engine.m_dither = m_dither;
+    engine.m_replaceOutputs = m_replaceOutputs;
     engine.m_rotation = vq::FieldRotation::FromDegrees(m_yaw, m_pitch, m_roll);
     std::copy(m_capsuleChannels, m_capsuleChannels + 4, engine.m_capsuleChannels);
     engine.m_convention = decodes ? vq::BFormatConvention::FuMa : m_convention;
@@ -246,6 +250,8 @@ bool VQParams::RunConversion()
         return false;
     if (decodes) {
         m_status = MakeDecoder();
+        if (m_status == vq::kStatusCancelled)
+            return Conclude(Stage::Cancelled, m_failure);
         if (m_status != vq::kStatusOk)
             return Fail(m_status);
         engine.m_decoder = m_decoder.get();

@@ -133,14 +133,30 @@ bool VQParams::FirstInputIsWholeTake() const
     return info.channels == 4;
 }
 
-void VQParams::UpdateOutputNames()
+wxString VQParams::TakeName() const
 {
-    // The base drops the last character of the first input's name, the front marker of a
+    // The name drops the last character of the first input's name, the front marker of a
     // pair (concertF.wav and concertR.wav give "concert"); a whole take in one 4-channel
     // file keeps its whole name (take.wav gives "take").
     wxString base = m_files[kFluFrdInput].GetName();
     if (!base.empty() && !FirstInputIsWholeTake())
         base.RemoveLast();
+    return base;
+}
+
+std::vector<wxString> VQParams::WrittenFiles() const
+{
+    std::vector<wxString> files;
+    for (int i = 0; i < OutputCount(); ++i)
+        files.push_back(GetOutputPath(i));
+    if (Decodes() && !m_keepBFormat.empty())
+        files.push_back(m_keepBFormat);
+    return files;
+}
+
+void VQParams::UpdateOutputNames()
+{
+    const wxString base = TakeName();
     ClearOutputNames();
     if (m_fileLayout < 0 || m_fileLayout > 2)
         return;

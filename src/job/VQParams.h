@@ -89,6 +89,11 @@ public:
     // Whether the first input holds all four capsules (one 4-channel file): then it is the
     // whole take, no rear file is read and the output names keep its whole name.
     bool FirstInputIsWholeTake() const;
+    // What every output name of the take begins with: "concert" for concertF.wav, "take" for
+    // the whole take take.wav.
+    wxString TakeName() const;
+    // Every file the run writes: the outputs, then the kept B-format of a decode when asked.
+    std::vector<wxString> WrittenFiles() const;
 
     // Output files of the convolution engine and of the decoder for the current mode
     // and layout (the decoder count is 0 in B-Format mode).
@@ -147,6 +152,8 @@ public:
     double m_yaw = 0.0, m_pitch = 0.0, m_roll = 0.0;  // rotation of the sound field, degrees
     // Where a decode keeps the B-format it decoded; empty: nowhere.
     wxString m_keepBFormat;
+    // Whether the run may replace existing files of its outputs' names.
+    bool m_replaceOutputs = true;
     wxFileName m_files[kSlotCount];
     VQStatusView* m_statusBar = nullptr;  // where the run writes its state; may be null
     wxConfigBase* m_config = nullptr;     // settings store, not owned; may be null

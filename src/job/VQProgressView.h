@@ -14,4 +14,7 @@ public:
     virtual bool Update(int permille) = 0;
     // The stage ends, completed or cancelled.
     virtual void End() = 0;
+    // Whether the user asked to stop while the run prepares, before a stage begins (a SOFA
+    // file being read, say).
+    virtual bool CancelRequested() const { return false; }
 };

@@ -195,9 +195,9 @@ TEST(Record, EveryStatusCodeHasItsMessage)
     const std::vector<int> codes = vq::StatusCodes();
     std::vector<int> returned = {VQParams::kMissingFilterMatrix, VQParams::kMissingInputFile,
                                  VQParams::kUnrepresentablePath};
-    for (int code = vq::kFilterMatrixNotOpen; code <= vq::kNonFiniteInput; ++code)
+    for (int code = vq::kFilterMatrixNotOpen; code <= vq::kOutputExists; ++code)
         returned.push_back(code);
-    for (int code = vq::kHrtfOpenFailed; code <= vq::kHrtfMalformed; ++code)
+    for (int code = vq::kHrtfOpenFailed; code <= vq::kHrtfUnreadable; ++code)
         returned.push_back(code);
     std::vector<int> sorted = codes;
     std::sort(sorted.begin(), sorted.end());

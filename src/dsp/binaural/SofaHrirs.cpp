@@ -5,6 +5,8 @@
 
 #include <mysofa.h>
 
+#include <functional>
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -21,11 +23,6 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kMinFileRate = 1000.0;     // Hz
 constexpr double kMaxFileRate = 1000000.0;  // Hz
-
-struct HrtfDeleter {
-    void operator()(MYSOFA_HRTF* hrtf) const { mysofa_free(hrtf); }
-};
-using HrtfPointer = std::unique_ptr<MYSOFA_HRTF, HrtfDeleter>;
 
 // What a libmysofa error code means for the user.
 std::string MysofaText(int code)
@@ -77,7 +74,7 @@ double CutoffFor(double fileRate, int sampleRate)
     return SincKernel::kCutoff * std::min(1.0, sampleRate / fileRate);
 }
 
-bool AllFinite(const float* values, unsigned count)
+bool AllFinite(const float* values, std::size_t count)
 {
     return std::all_of(values, values + count, [](float v) { return std::isfinite(v); });
 }
@@ -103,78 +100,73 @@ int SofaHrirs::Fail(int status, const std::string& reason)
     return status;
 }
 
-int SofaHrirs::Load(const std::string& path)
+int SofaHrirs::Load(const std::string& path, const std::function<bool()>& keepGoing, const ChildLimits& limits)
 {
     Clear();
-    // libmysofa reports a file it cannot open with errno; opening it here first says so plainly.
-    std::FILE* probe = std::fopen(path.c_str(), "rb");
-    if (!probe)
-        return Fail(kHrtfOpenFailed, "cannot open " + path + ": " + std::strerror(errno));
-    std::fclose(probe);
-
-    int err = MYSOFA_OK;
-    HrtfPointer hrtf(mysofa_load(path.c_str(), &err));
-    if (!hrtf || err != MYSOFA_OK) {
+    std::shared_ptr<const SofaContents> contents;
+    std::string reason;
+    const int status = ReadSofa(path, limits, keepGoing, &contents, &reason);
+    if (status == kHrtfUnreadable)
+        return Fail(status, path + " (" + reason + ")");
+    if (status != kStatusOk)
+        return Fail(status, reason);
+    const int err = contents->loadError;
+    if (err != MYSOFA_OK) {
         if (err == MYSOFA_NO_MEMORY)
             return Fail(kOutOfMemory, "not enough memory to read " + path);
         if (err > 0 && err < MYSOFA_INVALID_FORMAT)
             return Fail(kHrtfOpenFailed, "cannot read " + path + ": " + std::strerror(err));
         return Fail(kHrtfNotSofa, path + " is not a SOFA file that can be read: " + MysofaText(err));
     }
-    err = mysofa_check(hrtf.get());
-    if (err != MYSOFA_OK)
-        return Fail(kHrtfNotHrirs, path + " does not hold free-field HRIRs for two ears: " + MysofaText(err));
-
-    return Take(*hrtf, path);
+    if (contents->checkError != MYSOFA_OK)
+        return Fail(kHrtfNotHrirs,
+                    path + " does not hold free-field HRIRs for two ears: " + MysofaText(contents->checkError));
+    return Take(*contents, path);
 }
 
-int SofaHrirs::Take(MYSOFA_HRTF& h, const std::string& path)
+int SofaHrirs::Take(const SofaContents& h, const std::string& path)
 {
     const std::string malformed = path + " is malformed: ";
-    const unsigned m = h.M;
-    const unsigned n = h.N;
+    const unsigned m = h.measurements;
+    const unsigned n = h.taps;
     if (m == 0 || n == 0)
         return Fail(kHrtfMalformed, malformed + "it holds no measurements");
     if (n > static_cast<unsigned>(kMaxTaps))
         return Fail(kHrtfMalformed, malformed + "its responses are " + std::to_string(n) + " taps long, more than " +
                                         std::to_string(kMaxTaps));
-    if (!h.DataIR.values || h.DataIR.elements != static_cast<std::uint64_t>(m) * 2 * n ||
-        !AllFinite(h.DataIR.values, h.DataIR.elements))
+    if (h.receivers != 2 || h.responses.size() != static_cast<std::uint64_t>(m) * 2 * n ||
+        !AllFinite(h.responses.data(), h.responses.size()))
         return Fail(kHrtfMalformed, malformed + "Data.IR does not hold " + std::to_string(m) + " x 2 x " +
                                         std::to_string(n) + " finite values");
-    if (!h.SourcePosition.values || h.SourcePosition.elements != 3 * m ||
-        !AllFinite(h.SourcePosition.values, h.SourcePosition.elements))
+    if (h.positions.size() != 3ull * m || !AllFinite(h.positions.data(), h.positions.size()))
         return Fail(kHrtfMalformed, malformed + "SourcePosition does not hold one finite direction per measurement");
-    if (!h.DataSamplingRate.values || h.DataSamplingRate.elements < 1)
+    if (h.rates.empty())
         return Fail(kHrtfMalformed, malformed + "it gives no sample rate");
-    const double rate = h.DataSamplingRate.values[0];
+    const double rate = h.rates[0];
     if (!(rate >= kMinFileRate && rate <= kMaxFileRate))
         return Fail(kHrtfMalformed, malformed + "its sample rate of " + Number(rate) + " Hz is impossible");
-    const unsigned delayCount = h.DataDelay.values ? h.DataDelay.elements : 0;
-    if (delayCount != 0 && delayCount != 2 && delayCount != 2 * m)
+    const std::size_t delayCount = h.delays.size();
+    if (delayCount != 0 && delayCount != 2 && delayCount != 2ull * m)
         return Fail(kHrtfMalformed, malformed + "Data.Delay has " + std::to_string(delayCount) + " values");
-    for (unsigned i = 0; i < delayCount; ++i) {
-        const float d = h.DataDelay.values[i];
+    for (const float d : h.delays)
         if (!(d >= 0.0f && d <= static_cast<float>(kMaxTaps)))
             return Fail(kHrtfMalformed, malformed + "Data.Delay holds " + Number(d) + " samples");
-    }
 
-    mysofa_tocartesian(&h);
     try {
         m_directions.resize(m);
-        m_responses.assign(h.DataIR.values, h.DataIR.values + h.DataIR.elements);
+        m_responses.assign(h.responses.begin(), h.responses.end());
         m_delays.assign(2 * static_cast<std::size_t>(m), 0.0);
     } catch (const std::bad_alloc&) {
         return Fail(kOutOfMemory, "not enough memory to hold the HRIRs of " + path);
     }
     for (unsigned i = 0; i < m; ++i) {
-        const float* p = h.SourcePosition.values + 3 * i;
+        const float* p = h.positions.data() + 3 * i;
         const double length = std::sqrt(double(p[0]) * p[0] + double(p[1]) * p[1] + double(p[2]) * p[2]);
         if (!(length > 1e-9))
             return Fail(kHrtfMalformed, malformed + "measurement " + std::to_string(i + 1) + " has no direction");
         m_directions[i] = {p[0] / length, p[1] / length, p[2] / length};
         for (unsigned ear = 0; ear < 2 && delayCount > 0; ++ear)
-            m_delays[2 * i + ear] = h.DataDelay.values[delayCount == 2 ? ear : 2 * i + ear];
+            m_delays[2 * i + ear] = h.delays[delayCount == 2 ? ear : 2 * i + ear];
     }
     m_rate = rate;
     m_taps = static_cast<int>(n);

@@ -10,12 +10,12 @@
 #pragma once
 
 #include "binaural/HrirSet.h"
+#include "binaural/SofaReader.h"
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
-
-struct MYSOFA_HRTF;
 
 namespace vq {
 
@@ -24,10 +24,13 @@ public:
     static constexpr double kMaxRateRatio = 8.0;
     static constexpr int kMaxTaps = 65536;  // longer responses are not HRIRs
 
-    // Reads the HRIRs of `path`. kStatusOk, or kHrtfOpenFailed, kHrtfNotSofa, kHrtfNotHrirs,
+    // Reads the HRIRs of `path`, parsed in a child process within `limits` (SofaReader.h);
+    // `keepGoing`, asked meanwhile, cancels when it says false. kStatusOk, or
+    // kStatusCancelled, kHrtfOpenFailed, kHrtfUnreadable, kHrtfNotSofa, kHrtfNotHrirs,
     // kHrtfMalformed or kOutOfMemory with Reason() saying what is wrong. A failed load
     // leaves no responses.
-    int Load(const std::string& path);
+    int Load(const std::string& path, const std::function<bool()>& keepGoing = {},
+             const ChildLimits& limits = ChildLimits());
     const std::string& Reason() const { return m_reason; }
 
     double FileRate() const { return m_rate; }  // Hz
@@ -46,7 +49,7 @@ public:
 
 private:
     // Checks what libmysofa read from `path` and keeps it; status code.
-    int Take(MYSOFA_HRTF& hrtf, const std::string& path);
+    int Take(const SofaContents& contents, const std::string& path);
     void Clear();
     int Fail(int status, const std::string& reason);
     bool Copies(int sampleRate) const;

@@ -29,6 +29,7 @@ enum EngineStatus : int {
     kBadState = 528,                // an operation called out of order (Autorange before Run, ...)
     kBadParameter = 529,            // an argument is out of range (an input index, a missing path, ...)
     kNonFiniteInput = 530,          // an input or the filter matrix holds NaN or an infinity
+    kOutputExists = 531,            // an output's name was taken while the run wrote it (no replacing)
 
     // Head-related impulse responses for headphone decoding; the HRIR set keeps a reason
     // text that says what exactly is wrong.
@@ -37,6 +38,7 @@ enum EngineStatus : int {
     kHrtfNotSofa = 542,       // not a SOFA (netCDF-4/HDF5) file that can be read
     kHrtfNotHrirs = 543,      // a SOFA file, but not free-field HRIRs for two ears
     kHrtfMalformed = 544,     // sizes or values in the SOFA file contradict each other
+    kHrtfUnreadable = 545,    // reading the SOFA file hung, crashed or ran out of memory
 };
 
 }  // namespace vq

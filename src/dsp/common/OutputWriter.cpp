@@ -45,18 +45,6 @@ bool IsWave(int format)
     return container == SF_FORMAT_WAVEX || container == SF_FORMAT_RF64;
 }
 
-std::string Directory(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string BaseName(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 void Fail(FailureDetail* detail, const std::string& path, const std::string& reason)
 {
     if (detail) {
@@ -68,32 +56,26 @@ void Fail(FailureDetail* detail, const std::string& path, const std::string& rea
 // libsndfile writes the quad speaker mask into every 4-channel WAVE-EX header, and has no
 // way to write none: B-format is no loudspeaker feed, so the mask is cleared in the
 // finished file. Walks the chunks to "fmt " (RIFF and RF64 alike).
-bool ClearWaveChannelMask(const std::string& path)
+bool ClearWaveChannelMask(int fd)
 {
-    std::FILE* f = std::fopen(path.c_str(), "r+b");
-    if (!f)
-        return false;
     unsigned char chunk[8];
-    bool cleared = false;
-    if (std::fseek(f, 12, SEEK_SET) == 0) {
-        while (std::fread(chunk, 1, 8, f) == 8) {
-            const long size = static_cast<long>(chunk[4] | chunk[5] << 8 | chunk[6] << 16 | unsigned(chunk[7]) << 24);
-            if (std::memcmp(chunk, "fmt ", 4) == 0) {
-                unsigned char fmt[24];
-                const bool read = size >= 16 && std::fread(fmt, 1, size >= 24 ? 24 : 16, f) == (size >= 24 ? 24u : 16u);
-                if (read && size >= 24 && fmt[0] == 0xFE && fmt[1] == 0xFF) {
-                    static const unsigned char zero[4] = {0, 0, 0, 0};
-                    cleared = std::fseek(f, -4, SEEK_CUR) == 0 && std::fwrite(zero, 1, 4, f) == 4;
-                } else {
-                    cleared = read;  // a plain format chunk names no speakers
-                }
-                break;
-            }
-            if (std::fseek(f, size + (size & 1), SEEK_CUR) != 0)
-                break;
+    off_t at = 12;
+    while (pread(fd, chunk, 8, at) == 8) {
+        const std::uint32_t size = chunk[4] | chunk[5] << 8 | chunk[6] << 16 | std::uint32_t(chunk[7]) << 24;
+        at += 8;
+        if (std::memcmp(chunk, "fmt ", 4) == 0) {
+            unsigned char fmt[24];
+            const ssize_t wanted = size >= 24 ? 24 : 16;
+            if (size < 16 || pread(fd, fmt, static_cast<std::size_t>(wanted), at) != wanted)
+                return false;
+            if (size < 24 || fmt[0] != 0xFE || fmt[1] != 0xFF)
+                return true;  // a plain format chunk names no speakers
+            static const unsigned char zero[4] = {0, 0, 0, 0};
+            return pwrite(fd, zero, 4, at + 20) == 4;
         }
+        at += static_cast<off_t>(size) + (size & 1);
     }
-    return std::fclose(f) == 0 && cleared;
+    return false;
 }
 
 }  // namespace
@@ -140,21 +122,12 @@ int OutputWriter::Open(const OutputLayout& layout, const std::vector<std::string
             Fail(detail, file.finalName, "this sample format cannot be written in this kind of file");
             return kOutputOpenFailed;
         }
-        // A hidden temporary in the destination's directory, so that the rename is atomic.
-        std::string pattern = Directory(file.finalName) + "/." + BaseName(file.finalName) + ".XXXXXX";
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back('\0');
-        const int fd = mkstemp(buffer.data());
-        if (fd < 0) {
-            Fail(detail, file.finalName, std::strerror(errno));
-            return kOutputOpenFailed;
-        }
-        file.temporary = buffer.data();
-        // mkstemp makes the file private; an output gets the permissions any new file gets.
-        const mode_t mask = umask(0);
-        umask(mask);
-        fchmod(fd, 0666 & ~mask);
-        file.handle = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
+        file.pending = std::make_unique<PendingFile>();
+        const int status = file.pending->Create(file.finalName, detail);
+        if (status != kStatusOk)
+            return status;
+        // The descriptor stays the pending file's: libsndfile must not close it.
+        file.handle = sf_open_fd(file.pending->Descriptor(), SFM_WRITE, &info, SF_FALSE);
         if (!file.handle) {
             Fail(detail, file.finalName, sf_strerror(nullptr));
             return kOutputOpenFailed;
@@ -262,28 +235,60 @@ int OutputWriter::WriteFile(File& file, const double* const signals[], std::int6
 
 int OutputWriter::Commit(FailureDetail* detail)
 {
+    int status = Finish(detail);
+    if (status == kStatusOk)
+        status = Publish(detail);
+    Discard();
+    return status;
+}
+
+int OutputWriter::Finish(FailureDetail* detail)
+{
     int status = kStatusOk;
+    const bool wave = IsWave(FormatForLength(m_options.format, 1, 0));
     for (File& file : m_files) {
+        if (!file.handle)
+            continue;
+        // A FLAC file gets its header with its first frames: one with none needs it now.
+        if (status == kStatusOk && m_samples == 0 && (m_options.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC)
+            sf_command(file.handle, SFC_UPDATE_HEADER_NOW, nullptr, 0);
         const bool closed = sf_close(file.handle) == 0;
         file.handle = nullptr;
         if (status != kStatusOk)
             continue;
-        const bool wave = IsWave(FormatForLength(m_options.format, 1, 0));
         if (!closed) {
             Fail(detail, file.finalName, "the file could not be completed");
             status = kOutputWriteFailed;
-        } else if (wave && file.layout->channelMask == 0 && !ClearWaveChannelMask(file.temporary)) {
+        } else if (wave && file.layout->channelMask == 0 && !ClearWaveChannelMask(file.pending->Descriptor())) {
             Fail(detail, file.finalName, "its header could not be completed");
             status = kOutputWriteFailed;
-        } else if (std::rename(file.temporary.c_str(), file.finalName.c_str()) != 0) {
-            Fail(detail, file.finalName, std::strerror(errno));
-            status = kOutputWriteFailed;
-        } else {
-            file.temporary.clear();
         }
     }
-    Discard();
     return status;
+}
+
+int OutputWriter::Publish(FailureDetail* detail)
+{
+    for (File& file : m_files) {
+        const int status = file.pending->Publish(m_options.replace, detail);
+        if (status != kStatusOk) {
+            Unpublish();
+            return status;
+        }
+        file.published = true;
+    }
+    return kStatusOk;
+}
+
+void OutputWriter::Unpublish()
+{
+    // Without replacing, a published file is one this writer created a moment ago: taking
+    // it away again leaves the folder as it was before the run. A replaced file is gone.
+    if (m_options.replace)
+        return;
+    for (File& file : m_files)
+        if (file.published)
+            std::remove(file.finalName.c_str());
 }
 
 void OutputWriter::Discard()
@@ -291,8 +296,7 @@ void OutputWriter::Discard()
     for (File& file : m_files) {
         if (file.handle)
             sf_close(file.handle);
-        if (!file.temporary.empty())
-            std::remove(file.temporary.c_str());
+        file.pending.reset();  // removes what was not published
     }
     m_files.clear();
 }

@@ -4,17 +4,20 @@
 // scale and keeps the peak and sum of what was written.
 //
 // Nothing appears under a final name until the whole result is there: each file is written
-// to a temporary file beside it and renamed over the final name by Commit; Discard (or the
-// destructor) removes the temporaries and leaves any earlier file of that name untouched.
+// as a pending file (PendingFile.h: unnamed where the file system allows, else a hidden
+// temporary beside it) and published under its final name by Commit; Discard (or the
+// destructor) removes them and leaves any earlier file of that name untouched.
 #pragma once
 
 #include "common/FailureDetail.h"
 #include "common/OutputLayout.h"
+#include "common/PendingFile.h"
 #include "common/SampleQuantizer.h"
 
 #include <sndfile.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,9 @@ struct WriterOptions {
     int sampleRate = 48000;
     bool ambisonicHeader = false;  // mark WAVE-EX files as Ambisonic B-format (.amb)
     bool dither = false;           // triangular dither before rounding to integers
+    // Whether Commit may replace an existing file of a final name. Without it, a name taken
+    // while the run wrote fails the commit with kOutputExists and nothing is replaced.
+    bool replace = true;
 };
 
 class OutputWriter {
@@ -49,8 +55,16 @@ public:
     // Writes `frames` frames: signals[s][n] is signal s at frame n. 0 or kOutputWriteFailed.
     int Write(const double* const signals[], std::int64_t frames, FailureDetail* detail);
 
-    // Completes every file and renames it over its final name. 0 or kOutputWriteFailed.
+    // Finish, then Publish; the writer is closed after it either way.
     int Commit(FailureDetail* detail);
+    // Completes every file (headers, data on the disk), still unnamed. 0 or kOutputWriteFailed.
+    int Finish(FailureDetail* detail);
+    // Gives every finished file its final name. 0, kOutputWriteFailed or (without
+    // WriterOptions::replace) kOutputExists; on failure no file of this writer stays published.
+    int Publish(FailureDetail* detail);
+    // Without WriterOptions::replace: removes the files Publish gave a name, for a run whose
+    // other outputs could not be published.
+    void Unpublish();
     // Closes and removes the temporaries; final names are left as they were.
     void Discard();
 
@@ -63,9 +77,10 @@ public:
 private:
     struct File {
         std::string finalName;
-        std::string temporary;
+        std::unique_ptr<PendingFile> pending;
         SNDFILE* handle = nullptr;
         const OutputFile* layout = nullptr;
+        bool published = false;
     };
 
     int WriteFile(File& file, const double* const signals[], std::int64_t frames, FailureDetail* detail);

@@ -216,11 +216,20 @@ int QConvolver::Run()
 
 int QConvolver::Commit()
 {
-    int status = m_writeBFormat ? m_writer->Commit(&m_failure) : kStatusOk;
-    if (status == kStatusOk && m_stage)
-        status = m_stage->Commit(&m_failure);
-    if (status != kStatusOk)
-        Discard();
+    // Every file is finished before any is published, and the B-format and the decode are
+    // published together or, without replacing, not at all.
+    OutputWriter* writers[2] = {m_writeBFormat ? m_writer.get() : nullptr, m_stage ? &m_stage->Writer() : nullptr};
+    int status = kStatusOk;
+    for (OutputWriter* writer : writers)
+        if (writer && status == kStatusOk)
+            status = writer->Finish(&m_failure);
+    for (int i = 0; i < 2 && status == kStatusOk; ++i)
+        if (writers[i]) {
+            status = writers[i]->Publish(&m_failure);
+            if (status != kStatusOk && i == 1 && writers[0])
+                writers[0]->Unpublish();
+        }
+    Discard();
     return status;
 }
 

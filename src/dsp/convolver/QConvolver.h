@@ -87,6 +87,9 @@ public:
     vq::BFormatConvention m_convention = vq::BFormatConvention::FuMa;
     bool m_ambisonicHeader = false;  // mark WAVE-EX outputs as Ambisonic B-format (.amb)
     bool m_dither = false;           // triangular dither before rounding to integer samples
+    // Whether outputs may replace existing files; without it, a name taken while the run
+    // wrote fails the run with kOutputExists and nothing is replaced.
+    bool m_replaceOutputs = true;
     // Which input channel (counted across the input files in order) holds each capsule
     // FLU, FRD, BLD, BRU: a permutation of 0 .. 3.
     int m_capsuleChannels[kChannels] = {0, 1, 2, 3};

@@ -4,6 +4,7 @@
 #include "common/EngineStatus.h"
 #include "common/FilePaths.h"
 #include "common/OutputWriter.h"
+#include "common/SoundFileInput.h"
 #include "common/SoundFileOutput.h"
 #include "convolver/BlockConvolver.h"
 #include "surround/DecodeStage.h"
@@ -37,6 +38,7 @@ void QConvolver::UpdateOutputLength()
 {
     // The full convolution of F frames with L taps has F + L - 1 frames; one zero frame
     // rounds it to F + L. An empty recording gives empty outputs.
+    // Input lengths are at most kMaxInputFrames, so the sum cannot overflow.
     m_outputLength = m_inputInfo.frames > 0 ? m_inputInfo.frames + m_filterLength : 0;
 }
 
@@ -49,9 +51,11 @@ int QConvolver::OpenInputFile(const char* path, int index)
     CloseSoundFile(m_inputFiles[index]);
     m_inputPaths[index].clear();
     SF_INFO info{};
-    SNDFILE* file = sf_open(path, SFM_READ, &info);
-    if (!file)
-        return Refuse(kInputOpenFailed, path, sf_strerror(nullptr));
+    SNDFILE* file = nullptr;
+    std::string problem;
+    const int opened = OpenSoundFileForReading(path, &info, &file, &problem);
+    if (opened != kStatusOk)
+        return Refuse(opened, path, problem);
 
     // The first file opened describes the recording; the others must agree with it. A file
     // that does not is closed again, so that a later Run cannot pass with it.
@@ -91,10 +95,11 @@ int QConvolver::LoadFilterMatrix(const char* path)
     CloseSoundFile(m_filterFile);
     m_filterInfo = SF_INFO{};
     m_filterLength = 0;
-    m_filterFile = sf_open(path, SFM_READ, &m_filterInfo);
+    std::string problem;
+    const int opened = OpenSoundFileForReading(path, &m_filterInfo, &m_filterFile, &problem);
     UpdateOutputLength();
-    if (!m_filterFile)
-        return Refuse(kFilterMatrixOpenFailed, path, sf_strerror(nullptr));
+    if (opened != kStatusOk)
+        return Refuse(kFilterMatrixOpenFailed, path, problem);
     m_filterPath = path;
 
     // Four filters of L taps one after the other: any other frame count would shift them.
@@ -163,6 +168,7 @@ int QConvolver::OpenOutputFiles()
     options.sampleRate = m_inputInfo.samplerate;
     options.ambisonicHeader = m_ambisonicHeader;
     options.dither = m_dither;
+    options.replace = m_replaceOutputs;
     m_writer = std::make_unique<OutputWriter>();
     int status = kStatusOk;
     if (m_writeBFormat)
@@ -187,6 +193,7 @@ int QConvolver::OpenDecodedFiles()
     options.format = m_decodedFormat;
     options.sampleRate = m_inputInfo.samplerate;
     options.dither = m_dither;
+    options.replace = m_replaceOutputs;
     m_stage = std::make_unique<DecodeStage>();
     return m_stage->Open(*m_decoder, m_decodedLayout, m_decodedFileNames, options, m_outputLength, &m_failure);
 }

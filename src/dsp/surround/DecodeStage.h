@@ -35,6 +35,7 @@ public:
     int EndPass(FailureDetail* detail);
 
     int Commit(FailureDetail* detail) { return m_writer.Commit(detail); }
+    OutputWriter& Writer() { return m_writer; }
     void Discard() { m_writer.Discard(); }
 
     double Peak() const { return m_writer.Peak(); }

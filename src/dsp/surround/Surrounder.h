@@ -54,6 +54,9 @@ public:
     bool m_autorange = false;      // Autorange will follow Run
     bool m_lowFreqsInLfe = false;  // fill the LFE channel with low-passed W (else silent)
     bool m_dither = false;         // triangular dither before rounding to integer samples
+    // Whether outputs may replace existing files; without it, a name taken while the run
+    // wrote fails the run with kOutputExists and nothing is replaced.
+    bool m_replaceOutputs = true;
     int m_outputFileCount;
     std::string m_outputFileNames[kChannels];  // default out_000.wav .. out_005.wav
 

@@ -6,6 +6,7 @@
 #include "common/OutputLayout.h"
 #include "surround/DecodeStage.h"
 #include "surround/VirtualMicFiveOneDecoder.h"
+#include "common/SoundFileInput.h"
 #include "common/SoundFileOutput.h"
 
 #include <vector>
@@ -20,9 +21,10 @@ int Surrounder::OpenInputFile(const std::string& path)
     m_inputInfo = SF_INFO{};
     m_length = 0;
     m_inputPath.clear();
-    m_inputFile = sf_open(path.c_str(), SFM_READ, &m_inputInfo);
-    if (!m_inputFile)
-        return Refuse(kInputOpenFailed, path, sf_strerror(nullptr));
+    std::string problem;
+    const int opened = OpenSoundFileForReading(path, &m_inputInfo, &m_inputFile, &problem);
+    if (opened != kStatusOk)
+        return Refuse(opened, path, problem);
     m_inputPath = path;
     m_length = m_inputInfo.frames;
     return kStatusOk;
@@ -51,6 +53,7 @@ int Surrounder::OpenOutputFiles()
     options.format = m_outputInfo.format;
     options.sampleRate = m_inputInfo.samplerate;
     options.dither = m_dither;
+    options.replace = m_replaceOutputs;
     m_decoder = std::make_unique<VirtualMicFiveOneDecoder>(m_openingAngle, m_lowFreqsInLfe);
     m_stage = std::make_unique<DecodeStage>();
     return m_stage->Open(*m_decoder, layout,
