@@ -3,6 +3,8 @@
 // coherence of a diffuse field, two sources in different bands at once, and the linear
 // decode it falls back to and lines up with.
 #include "binaural/BinauralDecoder.h"
+#include "binaural/SofaFixture.h"
+#include "binaural/SofaHrirs.h"
 #include "binaural/SphericalHeadHrirs.h"
 #include "common/EngineStatus.h"
 #include "spatial/ParametricBinauralDecoder.h"
@@ -130,6 +132,37 @@ TEST(ParametricBinaural, TwoSourcesInDifferentBandsKeepTheirOwnCues)
     const double level = vqtest::Decibels(vqtest::BandEnergy(left, 2000, 4000, kRate) /
                                           vqtest::BandEnergy(right, 2000, 4000, kRate));
     EXPECT_NEAR(level, vqtest::HeadShadowLevelDifference(-60, 0, 2000, 4000, kRate), kLevelTolerance);
+}
+
+TEST(ParametricBinaural, RendersWithTheMeasurementsOfASofaFile)
+{
+    // Measurements every 15 degrees around and at +-45 and +-90 degrees elevation, each a pure
+    // delay with a gain; the one on the left (90 degrees) reaches the left ear 20 frames
+    // earlier and twice as loud.
+    vqtest::SofaContent content;
+    for (double elevation : {-90.0, -45.0, 0.0, 45.0, 90.0})
+        for (double azimuth = -180.0; azimuth < 180.0; azimuth += 15.0) {
+            vqtest::SofaMeasurement m;
+            m.azimuth = azimuth;
+            m.elevation = elevation;
+            m.delay[0] = m.delay[1] = 20;
+            if (azimuth == 90.0 && elevation == 0.0) {
+                m.delay[0] = 10;
+                m.delay[1] = 30;
+                m.gain[1] = 0.5;
+            }
+            content.measurements.push_back(m);
+        }
+    vqtest::TempDir dir;
+    vqtest::WriteSofa(dir.File("heads.sofa"), content);
+    auto hrirs = std::make_shared<vq::SofaHrirs>();
+    ASSERT_EQ(hrirs->Load(dir.File("heads.sofa")), vq::kStatusOk) << hrirs->Reason();
+
+    vq::ParametricBinauralDecoder decoder(hrirs);
+    const Outputs ears = vqtest::RunDecoder(decoder, vqtest::PlaneWaveNoise(90, 0), kRate, kBlocks);
+    const Signal left = vqtest::Tail(ears[0], kSettled), right = vqtest::Tail(ears[1], kSettled);
+    EXPECT_NEAR(vqtest::InterauralDelay(left, right, kRate), 20.0 / kRate, 5e-6);
+    EXPECT_NEAR(vqtest::Decibels(vqtest::Energy(left) / vqtest::Energy(right)), 20.0 * std::log10(2.0), 0.1);
 }
 
 TEST(ParametricBinaural, NearSilenceFallsBackToTheLinearDecodeLinedUpWithIt)
