@@ -202,6 +202,14 @@ TEST(ParametricBinaural, RefusesRatesOutsideItsRangeWithAReason)
     vq::ParametricBinauralDecoder decoder(std::make_shared<vq::SphericalHeadHrirs>());
     EXPECT_EQ(decoder.Prepare(2000, 1024), vq::kHrtfRateUnusable);
     EXPECT_NE(decoder.Reason().find("2000"), std::string::npos) << decoder.Reason();
+    // Refused, it decodes to silence.
+    const WXYZ input = vqtest::NoiseWXYZ(100, 1);
+    Signal left(100, 1.0), right(100, 1.0);
+    const double* in[4] = {input[0].data(), input[1].data(), input[2].data(), input[3].data()};
+    double* out[2] = {left.data(), right.data()};
+    decoder.Decode(in, out, 100);
+    EXPECT_EQ(left, Signal(100, 0.0));
+    EXPECT_EQ(right, Signal(100, 0.0));
     EXPECT_EQ(decoder.Prepare(kRate, 1024), vq::kStatusOk);
     EXPECT_TRUE(decoder.Reason().empty());
 }

@@ -2,7 +2,7 @@
 // single bins at low frequencies, then bands a 32nd of their frequency wide (about 1/22
 // octave: finer than the ear's critical bands everywhere), so that a band gathers enough
 // bins for a steady estimate where the bins are many. With bins of 23.4 Hz (BFormatStft at
-// any rate) the bands become wider than one bin at 1.5 kHz; there are about 150 up to 24 kHz.
+// any rate) the bands become wider than one bin at 1.5 kHz; there are 162 up to 24 kHz.
 #pragma once
 
 #include <vector>

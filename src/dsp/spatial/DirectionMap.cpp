@@ -70,7 +70,8 @@ int DirectionMap::Prepare(int sampleRate, std::int64_t maxFrames)
         return kOutOfMemory;
     }
     m_frames = 0;
-    m_stripUsed = 0;
+    m_column = 0;
+    m_stripColumns = 0;
     m_framesInColumn = 0;
     m_framesPerColumn = std::max(1, static_cast<int>(std::lround(kStripStartSeconds / hopSeconds)));
     m_prepared = true;
@@ -109,7 +110,7 @@ void DirectionMap::ProcessFrame(const fftw_complex* const in[4], fftw_complex* c
     if (++m_framesInColumn < m_framesPerColumn)
         return;
     m_framesInColumn = 0;
-    if (++m_stripUsed < kStripColumns)
+    if (++m_column < kStripColumns)
         return;
     for (int c = 0; c < kStripColumns / 2; ++c)
         for (int bin = 0; bin < kBins; ++bin)
@@ -117,13 +118,13 @@ void DirectionMap::ProcessFrame(const fftw_complex* const in[4], fftw_complex* c
                 m_strip[static_cast<std::size_t>(2 * c) * kBins + bin] +
                 m_strip[static_cast<std::size_t>(2 * c + 1) * kBins + bin];
     std::fill(m_strip.begin() + static_cast<std::ptrdiff_t>(kStripColumns / 2) * kBins, m_strip.end(), 0.0);
-    m_stripUsed = kStripColumns / 2;
+    m_column = kStripColumns / 2;
     m_framesPerColumn *= 2;
 }
 
 void DirectionMap::AddToStrip(int azimuthBin, double energy)
 {
-    m_strip[static_cast<std::size_t>(m_stripUsed) * kBins + azimuthBin] += energy;
+    m_strip[static_cast<std::size_t>(m_column) * kBins + azimuthBin] += energy;
 }
 
 int DirectionMap::Finish()
@@ -191,10 +192,10 @@ void DirectionMap::FinishStrip()
 {
     // Columns for the length of the take (the flushing frames lie past its end).
     const double columnFrames = double(m_framesPerColumn) * m_stft.Hop();
-    m_stripUsed = std::clamp(static_cast<int>(std::ceil(m_frames / columnFrames)), 1, kStripColumns);
+    m_stripColumns = std::clamp(static_cast<int>(std::ceil(m_frames / columnFrames)), 1, kStripColumns);
     std::vector<double> column(kBins);
     double loudest = 0.0;
-    for (int c = 0; c < m_stripUsed; ++c) {
+    for (int c = 0; c < m_stripColumns; ++c) {
         double* values = m_strip.data() + static_cast<std::size_t>(c) * kBins;
         // A light smoothing over the neighbouring azimuths (1 2 1), round the circle.
         for (int bin = 0; bin < kBins; ++bin)
@@ -203,7 +204,7 @@ void DirectionMap::FinishStrip()
         std::copy(column.begin(), column.end(), values);
         loudest = std::max(loudest, *std::max_element(column.begin(), column.end()));
     }
-    for (int c = 0; c < m_stripUsed; ++c)
+    for (int c = 0; c < m_stripColumns; ++c)
         for (int bin = 0; bin < kBins; ++bin) {
             double& value = m_strip[static_cast<std::size_t>(c) * kBins + bin];
             value = ToDecibels(value, loudest);
@@ -224,7 +225,7 @@ double DirectionMap::ColumnSeconds() const
 
 double DirectionMap::StripLevelDb(int column, int azimuthBin) const
 {
-    if (!m_finished || column >= m_stripUsed)
+    if (!m_finished || column >= m_stripColumns)
         return kFloorDb;
     return m_strip[static_cast<std::size_t>(column) * kBins + azimuthBin];
 }

@@ -64,7 +64,7 @@ public:
 
     // The strip: the columns in use, each ColumnSeconds() long, and the level of a column and
     // an azimuth bin (centred on -180 + kStepDegrees * bin), dB.
-    int StripColumns() const { return m_stripUsed; }
+    int StripColumns() const { return m_stripColumns; }
     double ColumnSeconds() const;
     double StripLevelDb(int column, int azimuthBin) const;
     // Length of the take, seconds.
@@ -91,7 +91,8 @@ private:
     std::vector<double> m_histogram;    // [elevation][azimuth bin], energy
     std::vector<double> m_levels;       // [elevation][azimuth], dB
     std::vector<double> m_strip;        // [column][azimuth bin]: energy, then dB
-    int m_stripUsed = 0;
+    int m_column = 0;                   // the column frames go to
+    int m_stripColumns = 0;             // the columns of the take, once finished
     int m_framesPerColumn = 1;
     int m_framesInColumn = 0;
 };

@@ -16,7 +16,7 @@
 // band's centre frequency, kept between 10 ms (above 1 kHz) and 50 ms (below 200 Hz): long
 // enough for a steady estimate where the periods are long, short enough to follow the
 // syllables of speech and the notes of music. A plane wave alone stays at psi = 0 however
-// much it is averaged; noise-like diffuse sound reads about 0.8 at 48 kHz (the few
+// much it is averaged; noise-like diffuse sound reads 0.7 to 0.85 at 48 kHz (the few
 // independent values in each average leave some intensity).
 #pragma once
 

@@ -8,7 +8,8 @@
 
 namespace vq {
 
-ParametricBinauralDecoder::ParametricBinauralDecoder(std::shared_ptr<const HrirSet> hrirs) : m_hrirs(std::move(hrirs))
+ParametricBinauralDecoder::ParametricBinauralDecoder(std::shared_ptr<const HrirSet> hrirs)
+    : ParametricDecoder(kEars), m_hrirs(std::move(hrirs))
 {
 }
 

@@ -72,7 +72,7 @@ int ParametricDecoder::PrepareRendering(int sampleRate, std::int64_t maxFrames)
 
 int ParametricDecoder::Configure(int sampleRate, const LinearDecode& linear)
 {
-    if (linear.channels < 1 || linear.channels > kMaxChannels || linear.length < 1)
+    if (linear.channels != m_channels || m_channels < 1 || m_channels > kMaxChannels || linear.length < 1)
         return kBadParameter;
     // The frame leaves room for the linear decode (exact up to N + 1 taps) followed by the
     // decorrelators' delays, and the direct part's delays (a few ms) fit in it too.
@@ -80,13 +80,12 @@ int ParametricDecoder::Configure(int sampleRate, const LinearDecode& linear)
                               static_cast<std::int64_t>(std::ceil(2.0 * kDecorrelatorDelaySeconds * sampleRate));
     const int frameLength = std::max(BFormatStft::FrameLengthFor(sampleRate),
                                      NextPowerOfTwo(std::max<std::int64_t>(room, linear.length - 1)));
-    if (frameLength != m_stft.FrameLength() || linear.channels != m_stft.Outputs() || sampleRate != m_sampleRate) {
+    if (frameLength != m_stft.FrameLength() || sampleRate != m_sampleRate) {
         m_sampleRate = 0;
-        const int status = m_stft.Configure(frameLength, linear.channels);
+        const int status = m_stft.Configure(frameLength, m_channels);
         if (status != kStatusOk)
             return status;
         m_sampleRate = sampleRate;
-        m_channels = linear.channels;
         const int bins = m_stft.Bins();
         const double binHz = double(sampleRate) / m_stft.TransformLength();
         m_bands.Configure(bins, binHz);

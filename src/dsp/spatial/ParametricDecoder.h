@@ -62,6 +62,9 @@ public:
     int FrameLength() const { return m_stft.FrameLength(); }
 
 protected:
+    // `channels` (1 .. kMaxChannels): how many channels the derived decoder renders.
+    explicit ParametricDecoder(int channels) : m_channels(channels) {}
+
     // The linear decode: taps[k][c] the filter from input k (W, X, Y, Z) to channel c.
     struct LinearDecode {
         int channels = 0;
@@ -73,10 +76,11 @@ protected:
     // checks). 0 or kBadParameter, kOutOfMemory, kFftSetupFailed, or a code of the hooks.
     int PrepareRendering(int sampleRate, std::int64_t maxFrames);
     // Renders the next `frames` frames of in[0..3] into rendered[0 .. channels-1] (zeros
-    // before a successful Prepare).
+    // unless the last Prepare succeeded).
     void Render(const double* const in[4], double* const rendered[], std::int64_t frames);
 
-    // The linear decode at `sampleRate`. Status code; may throw std::bad_alloc.
+    // The linear decode at `sampleRate`, to the channels given to the constructor. Status
+    // code; may throw std::bad_alloc.
     virtual int DesignLinear(int sampleRate, LinearDecode& linear) = 0;
     // Anything the direct rendering needs for the bands of `stft` (configured). Status
     // code; may throw std::bad_alloc.
@@ -94,7 +98,7 @@ private:
     BFormatStft m_stft;
     AnalysisBands m_bands;
     DirectionalAnalysis m_analysis;
-    int m_channels = 0;
+    const int m_channels;
     int m_sampleRate = 0;
     bool m_prepared = false;
     double m_floorPerBin = 0.0;

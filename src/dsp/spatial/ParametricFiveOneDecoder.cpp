@@ -18,10 +18,14 @@ constexpr int kOutputOf[kRendered] = {kLeft, kRight, kCentre, kLeftSurround, kRi
 
 }  // namespace
 
-ParametricFiveOneDecoder::ParametricFiveOneDecoder(bool lowFreqsInLfe) : m_lowFreqsInLfe(lowFreqsInLfe) {}
+ParametricFiveOneDecoder::ParametricFiveOneDecoder(bool lowFreqsInLfe)
+    : ParametricDecoder(kRendered), m_lowFreqsInLfe(lowFreqsInLfe)
+{
+}
 
 int ParametricFiveOneDecoder::Prepare(int sampleRate, std::int64_t maxFrames)
 {
+    m_lfeDelay.clear();
     const int status = PrepareRendering(sampleRate, maxFrames);
     if (status != kStatusOk)
         return status;
