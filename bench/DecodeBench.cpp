@@ -94,25 +94,27 @@ int RunDecodeBench(const ScratchDir& dir, double minutes, int taps, int repeats)
             std::fprintf(stderr, "%s: conversion failed\n", mode.name);
             return 1;
         }
-    double baseline = 0.0;
-    double linearBinaural = 0.0;
-    for (const Mode& mode : modes) {
-        double best = 1e30;
-        for (int r = 0; r < repeats; ++r) {
+    // The modes take turns, so that a machine that slows down for a while slows all of them.
+    constexpr std::size_t kModes = sizeof modes / sizeof modes[0];
+    double best[kModes];
+    std::fill(best, best + kModes, 1e30);
+    for (int r = 0; r < repeats; ++r) {
+        for (std::size_t m = 0; m < kModes; ++m) {
             Stopwatch clock;
-            if (!Convert(front, rear, matrix, dir, mode.decoder, mode.layout)) {
-                std::fprintf(stderr, "%s: conversion failed\n", mode.name);
+            if (!Convert(front, rear, matrix, dir, modes[m].decoder, modes[m].layout)) {
+                std::fprintf(stderr, "%s: conversion failed\n", modes[m].name);
                 return 1;
             }
-            best = std::min(best, clock.Seconds());
+            best[m] = std::min(best[m], clock.Seconds());
         }
-        if (!mode.decoder)
-            baseline = best;
-        if (mode.decoder == &binaural)
-            linearBinaural = best;
-        PrintRow(mode.name, best, audioSeconds, baseline);
-        if (mode.decoder == &parametricBinaural)
-            std::printf("  binaural, parametric against linear: ratio %.2f\n", best / linearBinaural);
+    }
+    double linearBinaural = 0.0;
+    for (std::size_t m = 0; m < kModes; ++m) {
+        if (modes[m].decoder == &binaural)
+            linearBinaural = best[m];
+        PrintRow(modes[m].name, best[m], audioSeconds, best[0]);
+        if (modes[m].decoder == &parametricBinaural)
+            std::printf("  binaural, parametric against linear: ratio %.2f\n", best[m] / linearBinaural);
     }
     return 0;
 }
