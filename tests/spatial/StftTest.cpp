@@ -84,15 +84,16 @@ TEST(BFormatStft, CopyingTheSpectrumGivesTheInputBackOneFrameLater)
     }
 }
 
-TEST(BFormatStft, AFilterOfUpToNPlusOneTapsIsTheExactConvolution)
+TEST(BFormatStft, AFilterAsLongAsTheRoomAfterTheFrameIsTheExactConvolution)
 {
     constexpr int kFrame = 256;
     vq::BFormatStft stft;
     ASSERT_EQ(stft.Configure(kFrame, 1), vq::kStatusOk);
-    const Signal taps = vqtest::Noise(kFrame + 1, 2);
+    ASSERT_EQ(stft.Room(), kFrame / 2);
+    const Signal taps = vqtest::Noise(stft.Room() + 1, 2);
     vq::FftwArray<fftw_complex> filter;
     ASSERT_TRUE(filter.Allocate(static_cast<std::size_t>(stft.Bins())));
-    stft.Transform(taps.data(), kFrame + 1, filter.data());
+    stft.Transform(taps.data(), stft.Room() + 1, filter.data());
     FrameCallback multiply([&](const fftw_complex* const in[4], fftw_complex* const out[]) {
         for (int k = 0; k < stft.Bins(); ++k) {
             out[0][k][0] = in[1][k][0] * filter[k][0] - in[1][k][1] * filter[k][1];

@@ -1,8 +1,10 @@
 // The bins of the transform grouped into the bands in which directions are estimated:
-// single bins at low frequencies, then bands a 32nd of their frequency wide (about 1/22
+// single bins at low frequencies, then bands a 16th of their frequency wide (about 1/11
 // octave: finer than the ear's critical bands everywhere), so that a band gathers enough
-// bins for a steady estimate where the bins are many. With bins of 23.4 Hz (BFormatStft at
-// any rate) the bands become wider than one bin at 1.5 kHz; there are 162 up to 24 kHz.
+// bins for a steady estimate where the bins are many. With bins of 31.25 Hz (BFormatStft at
+// any rate) the bands become wider than one bin at 1 kHz; there are 89 up to 24 kHz. Every
+// band costs the decoders a direction's rendering per frame: finer bands would cost more
+// without being heard.
 #pragma once
 
 #include <vector>
@@ -11,7 +13,7 @@ namespace vq {
 
 class AnalysisBands {
 public:
-    static constexpr int kBinsPerWidth = 32;  // a band starting at bin k is k / 32 bins wide
+    static constexpr int kBinsPerWidth = 16;  // a band starting at bin k is k / 16 bins wide
 
     // Bands over bins 0 .. bins-1, `binHz` apart. Throws std::bad_alloc.
     void Configure(int bins, double binHz);

@@ -42,24 +42,25 @@ int BFormatStft::Configure(int frameLength, int outputs)
     m_frameLength = frameLength;
     m_outputs = outputs;
     const std::size_t n = static_cast<std::size_t>(frameLength);
-    const std::size_t bins = n + 1;
+    const std::size_t length = static_cast<std::size_t>(TransformLength());
+    const std::size_t bins = static_cast<std::size_t>(Bins());
 
-    bool ok = m_window.Allocate(n) && m_frame.Allocate(2 * n);
+    bool ok = m_window.Allocate(n) && m_frame.Allocate(length) && m_result.Allocate(outputs > 0 ? length : 0);
     for (int k = 0; k < kInputs; ++k)
         ok = ok && m_history[k].Allocate(n) && m_spectra[k].Allocate(bins);
     for (int j = 0; j < kMaxOutputs; ++j) {
         const std::size_t count = j < outputs ? 1 : 0;  // only the outputs in use
-        ok = ok && m_outputSpectra[j].Allocate(count * bins) && m_sums[j].Allocate(count * 2 * n) &&
+        ok = ok && m_outputSpectra[j].Allocate(count * bins) && m_sums[j].Allocate(count * length) &&
              m_ready[j].Allocate(count * n / 2);
     }
     if (!ok)
         return kOutOfMemory;
 
     // Measuring overwrites the arrays given; Reset clears them.
-    m_forward = FftwPlan::RealToComplex(2 * frameLength, m_frame.data(), m_spectra[0].data(), kPlanFlags,
+    m_forward = FftwPlan::RealToComplex(TransformLength(), m_frame.data(), m_spectra[0].data(), kPlanFlags,
                                         kPlanTimeLimitSeconds);
     if (outputs > 0)
-        m_inverse = FftwPlan::ComplexToReal(2 * frameLength, m_outputSpectra[0].data(), m_sums[0].data(),
+        m_inverse = FftwPlan::ComplexToReal(TransformLength(), m_outputSpectra[0].data(), m_result.data(),
                                             kPlanFlags, kPlanTimeLimitSeconds);
     if (!m_forward || (outputs > 0 && !m_inverse))
         return kFftSetupFailed;
@@ -74,6 +75,7 @@ int BFormatStft::Configure(int frameLength, int outputs)
 void BFormatStft::Reset()
 {
     m_filled = 0;
+    m_sumsStart = 0;
     const auto clear = [](auto& array) {
         std::memset(static_cast<void*>(array.data()), 0, array.size() * sizeof(array[0]));
     };
@@ -113,7 +115,7 @@ void BFormatStft::RunFrame(StftFrameProcessor& processor)
     double* frame = m_frame.data();
     const fftw_complex* spectra[kInputs];
     for (int k = 0; k < kInputs; ++k) {
-        // The second half of the frame stays zero: the transform leaves its input as it is.
+        // The room after the frame stays zero: the transform leaves its input as it is.
         const double* history = m_history[k].data();
         for (int i = 0; i < n; ++i)
             frame[i] = history[i] * m_window[i];
@@ -128,20 +130,25 @@ void BFormatStft::RunFrame(StftFrameProcessor& processor)
     if (m_outputs == 0)
         return;
 
-    // The inverse transform is unnormalised: 1 / 2N restores the scale. The first hop of the
-    // sums is complete (the next frame starts a hop later) and is handed out next.
-    const double scale = 1.0 / (2.0 * n);
+    // The inverse transform is unnormalised: 1 / length restores the scale. The frame is added to
+    // the rings from where it starts; their first hop is then complete (the next frame starts
+    // a hop later), is handed out next and makes room for the end of the next frame.
+    const int length = TransformLength();
+    const double scale = 1.0 / length;
+    const int wrap = length - m_sumsStart;
     for (int j = 0; j < m_outputs; ++j) {
-        fftw_execute_dft_c2r(m_inverse.Get(), outputs[j], frame);
+        double* result = m_result.data();
+        fftw_execute_dft_c2r(m_inverse.Get(), outputs[j], result);
         double* sums = m_sums[j].data();
-        for (int i = 0; i < 2 * n; ++i)
-            sums[i] += scale * frame[i];
-        std::copy(sums, sums + hop, m_ready[j].data());
-        std::memmove(sums, sums + hop, sizeof(double) * static_cast<std::size_t>(2 * n - hop));
-        std::fill(sums + 2 * n - hop, sums + 2 * n, 0.0);
+        for (int i = 0; i < wrap; ++i)
+            sums[m_sumsStart + i] += scale * result[i];
+        for (int i = wrap; i < length; ++i)
+            sums[i - wrap] += scale * result[i];
+        double* done = sums + m_sumsStart;
+        std::copy(done, done + hop, m_ready[j].data());
+        std::fill(done, done + hop, 0.0);
     }
-    // The inverse transforms wrote over the frame; its zeros are needed again.
-    std::fill(frame + n, frame + 2 * n, 0.0);
+    m_sumsStart = (m_sumsStart + hop) % length;
 }
 
 void BFormatStft::Transform(const double* taps, int count, fftw_complex* spectrum)

@@ -4,15 +4,17 @@
 // overlap-add.
 //
 // Frames: N samples under a periodic Hann window, one every N/2 samples, each transformed
-// with N zeros after it (2N points, N + 1 bins). Two such windows overlap at every sample
-// and add up to exactly 1, so a processor that copies its input gives the input back
-// (delayed by N frames, below), to the rounding of the transforms. The zeros leave room for
-// what a processor adds after the frame: a filter of up to N + 1 taps applied to the
-// spectra is exactly the linear convolution, and a delay of up to N frames does not wrap.
+// with N/2 zeros after it (3N/2 points, 3N/4 + 1 bins). Two such windows overlap at every
+// sample and add up to exactly 1, so a processor that copies its input gives the input back
+// (delayed by N frames, below), to the rounding of the transforms. The zeros leave room
+// (Room()) for what a processor adds after the frame: a filter of up to N/2 + 1 taps
+// applied to the spectra is exactly the linear convolution, and a delay of up to N/2 frames
+// does not wrap. (Twice the room would cost a third more for every frame; the processors
+// here need 10 ms.)
 //
 // N follows the sample rate: about 21 ms (1024 at 44.1 and 48 kHz, 2048 at 88.2 and 96
 // kHz, 4096 at 176.4 and 192 kHz), a common choice for time-frequency processing of
-// speech and music: bins of 23.4 Hz at 48 kHz (47 Hz wide), a new frame every 10.7 ms.
+// speech and music: bins of 31.25 Hz at 48 kHz (47 Hz wide), a new frame every 10.7 ms.
 //
 // Streaming: a frame is processed as soon as its last sample arrives, and output frame n
 // is complete once the frame that starts at n has been added; so the outputs lag the
@@ -29,7 +31,7 @@
 
 namespace vq {
 
-// Receives each frame's spectra (bins 0 .. N of the 2N-point transform, unscaled) and, for a
+// Receives each frame's spectra (bins 0 .. 3N/4 of the transform, unscaled) and, for a
 // decoder, writes the spectra of its outputs (scaled as the input's: a copy gives the input).
 class StftFrameProcessor {
 public:
@@ -63,14 +65,16 @@ public:
     void Process(const double* const in[kInputs], double* const out[], std::int64_t frames,
                  StftFrameProcessor& processor);
 
-    // The spectrum (bins 0 .. N) of taps[0 .. count-1] followed by zeros, count <= 2N: filters
-    // for a processor, through the configured plan.
+    // The spectrum (all bins) of taps[0 .. count-1] followed by zeros (a longer filter is cut
+    // to the transform's length): filters for a processor, through the configured plan.
+    // `spectrum` must come from fftw_malloc (FftwArray).
     void Transform(const double* taps, int count, fftw_complex* spectrum);
 
     int FrameLength() const { return m_frameLength; }
     int Hop() const { return m_frameLength / 2; }
-    int TransformLength() const { return 2 * m_frameLength; }
-    int Bins() const { return m_frameLength + 1; }
+    int Room() const { return m_frameLength / 2; }
+    int TransformLength() const { return m_frameLength + Room(); }
+    int Bins() const { return TransformLength() / 2 + 1; }
     int Outputs() const { return m_outputs; }
     std::int64_t Latency() const { return m_frameLength; }
     // Sum of the squared window: the energy a bin of unit-variance white noise has on average.
@@ -84,10 +88,12 @@ private:
     int m_filled = 0;  // input samples of the current hop so far
     FftwArray<double> m_window;
     FftwArray<double> m_history[kInputs];  // the last N input samples
-    FftwArray<double> m_frame;             // a windowed frame and its zeros, 2N
+    FftwArray<double> m_frame;             // a windowed frame and its zeros, TransformLength()
+    FftwArray<double> m_result;            // an output frame, TransformLength()
     FftwArray<fftw_complex> m_spectra[kInputs];
     FftwArray<fftw_complex> m_outputSpectra[kMaxOutputs];
-    FftwArray<double> m_sums[kMaxOutputs];   // overlap-add of the output frames, 2N
+    FftwArray<double> m_sums[kMaxOutputs];   // overlap-add of the output frames, a ring of TransformLength()
+    int m_sumsStart = 0;                     // where in the rings the current frame starts
     FftwArray<double> m_ready[kMaxOutputs];  // the hop of output being handed out
     FftwPlan m_forward;
     FftwPlan m_inverse;

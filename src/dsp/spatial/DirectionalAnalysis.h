@@ -11,12 +11,12 @@
 // is 0 for one plane wave, 1 for a diffuse field, and |I| <= E keeps it in 0 .. 1.
 //
 // The averages <.>: the band's sums of I and E over its bins, then over the neighbouring
-// bands with the weights 1 2 3 2 1 (a few bins at low frequencies, about 1/7 octave higher
+// bands with the weights 1 2 3 2 1 (a few bins at low frequencies, about 1/4 octave higher
 // up), then over time by a one-pole average whose time constant is ten periods of the
 // band's centre frequency, kept between 10 ms (above 1 kHz) and 50 ms (below 200 Hz): long
 // enough for a steady estimate where the periods are long, short enough to follow the
 // syllables of speech and the notes of music. A plane wave alone stays at psi = 0 however
-// much it is averaged; noise-like diffuse sound reads 0.7 to 0.85 at 48 kHz (the few
+// much it is averaged; noise-like diffuse sound reads 0.8 to 0.9 at 48 kHz (the few
 // independent values in each average leave some intensity).
 #pragma once
 

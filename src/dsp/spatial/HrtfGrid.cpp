@@ -71,11 +71,24 @@ std::array<double, 3> HrtfGrid::VertexDirection(int vertex)
     return {d[0] / norm, d[1] / norm, d[2] / norm};
 }
 
+double HrtfGrid::SolidAngle(int vertex)
+{
+    // On the face at distance 1, an element du dv seen from the centre covers
+    // du dv / (1 + u^2 + v^2)^(3/2); the face's edges are shared, so they count half.
+    const int j = vertex / kSide % kSide;
+    const int i = vertex % kSide;
+    const double u = -1.0 + 2.0 * i / kDivisions;
+    const double v = -1.0 + 2.0 * j / kDivisions;
+    const double edge = (i == 0 || i == kDivisions ? 0.5 : 1.0) * (j == 0 || j == kDivisions ? 0.5 : 1.0);
+    return edge / std::pow(1.0 + u * u + v * v, 1.5);
+}
+
 void HrtfGrid::Build(const HrirSet& hrirs, int sampleRate, const AnalysisBands& bands, BFormatStft& stft)
 {
     m_bands = bands.Count();
     m_magnitudes.assign(static_cast<std::size_t>(m_bands) * kVertices * kEars, 0.0f);
     m_delays.assign(static_cast<std::size_t>(kVertices) * kEars, 0.0);
+    m_diffuse.assign(static_cast<std::size_t>(m_bands) * kEars, 0.0);
     const int length = hrirs.Length(sampleRate);
     std::vector<double> responses[kEars] = {std::vector<double>(static_cast<std::size_t>(length)),
                                             std::vector<double>(static_cast<std::size_t>(length))};
@@ -97,11 +110,17 @@ void HrtfGrid::Build(const HrirSet& hrirs, int sampleRate, const AnalysisBands& 
                 double energy = 0.0;
                 for (int k = bands.First(b); k < bands.End(b); ++k)
                     energy += h[k][0] * h[k][0] + h[k][1] * h[k][1];
-                m_magnitudes[(static_cast<std::size_t>(b) * kVertices + vertex) * kEars + ear] =
+                m_magnitudes[(static_cast<std::size_t>(vertex) * m_bands + b) * kEars + ear] =
                     static_cast<float>(std::sqrt(energy / bands.Width(b)));
+                m_diffuse[static_cast<std::size_t>(b) * kEars + ear] += SolidAngle(vertex) * energy / bands.Width(b);
             }
         }
     }
+    double sphere = 0.0;
+    for (int vertex = 0; vertex < kVertices; ++vertex)
+        sphere += SolidAngle(vertex);
+    for (double& value : m_diffuse)
+        value = std::sqrt(value / sphere);
 }
 
 HrtfGrid::Cell HrtfGrid::Locate(const std::array<double, 3>& direction) const
@@ -118,21 +137,19 @@ HrtfGrid::Cell HrtfGrid::Locate(const std::array<double, 3>& direction) const
                 {(1.0 - s) * (1.0 - t), s * (1.0 - t), (1.0 - s) * t, s * t}};
 }
 
-double HrtfGrid::Magnitude(const Cell& cell, int band, int ear) const
+void HrtfGrid::Ears(const Cell& cell, int band, double magnitudes[kEars], double delays[kEars]) const
 {
-    const float* row = m_magnitudes.data() + static_cast<std::size_t>(band) * kVertices * kEars + ear;
-    double sum = 0.0;
-    for (int n = 0; n < 4; ++n)
-        sum += cell.weight[n] * row[cell.vertex[n] * kEars];
-    return sum;
-}
-
-double HrtfGrid::Delay(const Cell& cell, int ear) const
-{
-    double sum = 0.0;
-    for (int n = 0; n < 4; ++n)
-        sum += cell.weight[n] * m_delays[static_cast<std::size_t>(cell.vertex[n]) * kEars + ear];
-    return sum;
+    const float* column = m_magnitudes.data() + static_cast<std::size_t>(band) * kEars;
+    const std::size_t row = static_cast<std::size_t>(m_bands) * kEars;
+    magnitudes[0] = magnitudes[1] = delays[0] = delays[1] = 0.0;
+    for (int n = 0; n < 4; ++n) {
+        const float* m = column + static_cast<std::size_t>(cell.vertex[n]) * row;
+        const double* d = m_delays.data() + static_cast<std::size_t>(cell.vertex[n]) * kEars;
+        for (int ear = 0; ear < kEars; ++ear) {
+            magnitudes[ear] += cell.weight[n] * m[ear];
+            delays[ear] += cell.weight[n] * d[ear];
+        }
+    }
 }
 
 }  // namespace vq

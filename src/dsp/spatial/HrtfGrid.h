@@ -46,10 +46,15 @@ public:
     void Build(const HrirSet& hrirs, int sampleRate, const AnalysisBands& bands, BFormatStft& stft);
 
     Cell Locate(const std::array<double, 3>& direction) const;
-    // The interpolated magnitude of `ear` (0 left, 1 right) in `band`.
-    double Magnitude(const Cell& cell, int band, int ear) const;
-    // The interpolated delay of `ear`, in frames.
-    double Delay(const Cell& cell, int ear) const;
+    // The interpolated magnitudes of both ears (left, right) in `band`, and their delays in
+    // frames.
+    void Ears(const Cell& cell, int band, double magnitudes[kEars], double delays[kEars]) const;
+    // The diffuse-field magnitude of `ear` in `band`: the root mean square over all
+    // directions (each grid direction weighted by the solid angle it stands for).
+    double DiffuseMagnitude(int band, int ear) const
+    {
+        return m_diffuse[static_cast<std::size_t>(band) * kEars + ear];
+    }
 
     int Directions() const { return kVertices; }
 
@@ -58,10 +63,14 @@ private:
     static constexpr int kVertices = 6 * kSide * kSide;
 
     static std::array<double, 3> VertexDirection(int vertex);
+    // The share of the sphere that `vertex` stands for (trapezoid weights on its face).
+    static double SolidAngle(int vertex);
 
     int m_bands = 0;
-    std::vector<float> m_magnitudes;  // [band][vertex][ear]
+    // [vertex][band][ear]: a source that stays in one cell reads its rows band after band.
+    std::vector<float> m_magnitudes;
     std::vector<double> m_delays;     // [vertex][ear], frames
+    std::vector<double> m_diffuse;    // [band][ear]
 };
 
 }  // namespace vq

@@ -62,11 +62,13 @@ int ParametricBinauralDecoder::PrepareDirect(int sampleRate, const AnalysisBands
 void ParametricBinauralDecoder::DirectRendering(const std::array<double, 3>& direction, int band, double gains[],
                                                 double delays[]) const
 {
-    const HrtfGrid::Cell cell = m_grid.Locate(direction);
-    for (int ear = 0; ear < kEars; ++ear) {
-        gains[ear] = m_grid.Magnitude(cell, band, ear);
-        delays[ear] = m_grid.Delay(cell, ear);
-    }
+    m_grid.Ears(m_grid.Locate(direction), band, gains, delays);
+}
+
+void ParametricBinauralDecoder::DiffuseGains(int band, double gains[]) const
+{
+    for (int ear = 0; ear < kEars; ++ear)
+        gains[ear] = m_grid.DiffuseMagnitude(band, ear);
 }
 
 }  // namespace vq

@@ -1,7 +1,7 @@
 // Parametric headphone decoding (ParametricDecoder.h): the direct part of every band heard
 // through the HRTFs of the direction it comes from, with that direction's interaural delay
-// and head shadow; the diffuse part is the linear headphone decode (BinauralDecoder.h) of the
-// same B-format, decorrelated between the ears.
+// and head shadow; the diffuse part decorrelated between the ears. Near silence it falls back
+// to the linear headphone decode (BinauralDecoder.h) of the same HRIR set.
 //
 // The HRTFs come from the chosen HRIR set (the built-in SphericalHeadHrirs or a SofaHrirs)
 // through an HrtfGrid: magnitudes per band and delays per ear, interpolated between the
@@ -42,6 +42,7 @@ private:
     int PrepareDirect(int sampleRate, const AnalysisBands& bands, BFormatStft& stft) override;
     void DirectRendering(const std::array<double, 3>& direction, int band, double gains[],
                          double delays[]) const override;
+    void DiffuseGains(int band, double gains[]) const override;
 
     std::shared_ptr<const HrirSet> m_hrirs;
     HrtfGrid m_grid;

@@ -16,7 +16,7 @@ constexpr double kPi = 3.14159265358979323846;
 // The filters' tails beyond this share of their energy may wrap around in a frame.
 constexpr double kNegligibleTail = 1e-8;
 
-// The taps that hold all but kNegligibleTail of the energy of the longest filter.
+// The taps that hold all but kNegligibleTail (-80 dB) of the energy of the longest filter.
 int EffectiveLength(const std::vector<double> (&taps)[4][ParametricDecoder::kMaxChannels], int channels)
 {
     int longest = 1;
@@ -63,6 +63,9 @@ int ParametricDecoder::PrepareRendering(int sampleRate, std::int64_t maxFrames)
             status = PrepareDirect(sampleRate, m_bands, m_stft);
         if (status != kStatusOk)
             return status;
+        m_diffuseGains.assign(static_cast<std::size_t>(m_bands.Count() * m_channels), 0.0);
+        for (int b = 0; b < m_bands.Count(); ++b)
+            DiffuseGains(b, m_diffuseGains.data() + static_cast<std::size_t>(b * m_channels));
     } catch (const std::bad_alloc&) {
         return kOutOfMemory;
     }
@@ -74,12 +77,13 @@ int ParametricDecoder::Configure(int sampleRate, const LinearDecode& linear)
 {
     if (linear.channels != m_channels || m_channels < 1 || m_channels > kMaxChannels || linear.length < 1)
         return kBadParameter;
-    // The frame leaves room for the linear decode (exact up to N + 1 taps) followed by the
-    // decorrelators' delays, and the direct part's delays (a few ms) fit in it too.
-    const std::int64_t room = EffectiveLength(linear.taps, linear.channels) +
-                              static_cast<std::int64_t>(std::ceil(2.0 * kDecorrelatorDelaySeconds * sampleRate));
-    const int frameLength = std::max(BFormatStft::FrameLengthFor(sampleRate),
-                                     NextPowerOfTwo(std::max<std::int64_t>(room, linear.length - 1)));
+    // The room after each frame (half the frame, BFormatStft.h) holds the linear decode's
+    // filters but for a negligible tail, and the decorrelators' delays; the direct part's
+    // delays (a few ms) fit in it too.
+    const std::int64_t room =
+        std::max<std::int64_t>(EffectiveLength(linear.taps, linear.channels),
+                               static_cast<std::int64_t>(std::ceil(2.0 * kDecorrelatorDelaySeconds * sampleRate)));
+    const int frameLength = std::max(BFormatStft::FrameLengthFor(sampleRate), NextPowerOfTwo(2 * room));
     if (frameLength != m_stft.FrameLength() || sampleRate != m_sampleRate) {
         m_sampleRate = 0;
         const int status = m_stft.Configure(frameLength, m_channels);
@@ -174,34 +178,56 @@ void ParametricDecoder::RenderBand(int band, const fftw_complex* const in[4], ff
     double gains[kMaxChannels];
     double delays[kMaxChannels];
     DirectRendering(u, band, gains, delays);
-    const double diffuseGain = lambda * std::sqrt(psi);
-    const double linearGain = 1.0 - lambda;
-    const std::int64_t mask = static_cast<std::int64_t>(m_delayPhases.size()) - 1;
-    const fftw_complex* phases = m_delayPhases.data();
+    const double* diffuseGains = m_diffuseGains.data() + static_cast<std::size_t>(band * m_channels);
+    const double diffuse = lambda * std::sqrt(psi) * kSqrtTwo;  // of W
+    const double fallback = 1.0 - lambda;
+    // exp(-j 2 pi m / M) for any m: m reduced modulo M through a floating-point quotient (an
+    // integer division per lookup would cost more than the rest of the band), corrected by
+    // one step where the quotient rounds across a whole number.
+    const std::int64_t steps = static_cast<std::int64_t>(m_delayPhases.size());
+    const double perStep = 1.0 / static_cast<double>(steps);
+    const auto phase = [&](std::int64_t m) -> const fftw_complex& {
+        std::int64_t r = m - steps * static_cast<std::int64_t>(std::floor(static_cast<double>(m) * perStep));
+        r += r < 0 ? steps : r >= steps ? -steps : 0;
+        return m_delayPhases[static_cast<std::size_t>(r)];
+    };
     for (int c = 0; c < m_channels; ++c) {
         const double direct = lambda * gain * gains[c];
-        const std::int64_t step = std::llround(delays[c] * kDelaySteps);
-        const fftw_complex* fw = m_linear[static_cast<std::size_t>(c)].data();
-        const fftw_complex* fx = m_linear[static_cast<std::size_t>(m_channels + c)].data();
-        const fftw_complex* fy = m_linear[static_cast<std::size_t>(2 * m_channels + c)].data();
-        const fftw_complex* fz = m_linear[static_cast<std::size_t>(3 * m_channels + c)].data();
+        const double spread = diffuse * diffuseGains[c];
         const fftw_complex* d = m_decorrelators[static_cast<std::size_t>(c)].data();
         fftw_complex* o = out[c];
+        // The delay's phase exp(-j w_k t) from the table at the band's first bin, then turned
+        // by exp(-j dw t) from bin to bin.
+        const std::int64_t step = std::llround(delays[c] * kDelaySteps);
+        const fftw_complex& turn = phase(step);
+        const fftw_complex& start = phase(first * step);
+        double pr = start[0], pi = start[1];
         for (int k = first; k < end; ++k) {
-            // The linear decode of this bin.
-            const double lr = w[k][0] * fw[k][0] - w[k][1] * fw[k][1] + x[k][0] * fx[k][0] - x[k][1] * fx[k][1] +
-                              y[k][0] * fy[k][0] - y[k][1] * fy[k][1] + z[k][0] * fz[k][0] - z[k][1] * fz[k][1];
-            const double li = w[k][0] * fw[k][1] + w[k][1] * fw[k][0] + x[k][0] * fx[k][1] + x[k][1] * fx[k][0] +
-                              y[k][0] * fy[k][1] + y[k][1] * fy[k][0] + z[k][0] * fz[k][1] + z[k][1] * fz[k][0];
-            // Its weight: the decorrelated diffuse part plus the fallback.
-            const double mr = diffuseGain * d[k][0] + linearGain;
-            const double mi = diffuseGain * d[k][1];
-            // The direct part: the cardioid, delayed.
-            const fftw_complex& p = phases[(static_cast<std::int64_t>(k) * step) & mask];
-            const double sr = direct * (s[k][0] * p[0] - s[k][1] * p[1]);
-            const double si = direct * (s[k][0] * p[1] + s[k][1] * p[0]);
-            o[k][0] = sr + lr * mr - li * mi;
-            o[k][1] = si + lr * mi + li * mr;
+            // The direct part, the cardioid delayed, and the diffuse part, W decorrelated.
+            const double sr = s[k][0] * pr - s[k][1] * pi;
+            const double si = s[k][0] * pi + s[k][1] * pr;
+            const double wr = w[k][0] * d[k][0] - w[k][1] * d[k][1];
+            const double wi = w[k][0] * d[k][1] + w[k][1] * d[k][0];
+            o[k][0] = direct * sr + spread * wr;
+            o[k][1] = direct * si + spread * wi;
+            const double nextReal = pr * turn[0] - pi * turn[1];
+            pi = pr * turn[1] + pi * turn[0];
+            pr = nextReal;
+        }
+        if (fallback > kNegligibleFallback)
+            AddLinearDecode(c, fallback, first, end, in, o);
+    }
+}
+
+void ParametricDecoder::AddLinearDecode(int channel, double gain, int first, int end, const fftw_complex* const in[4],
+                                        fftw_complex* out) const
+{
+    for (int input = 0; input < 4; ++input) {
+        const fftw_complex* x = in[input];
+        const fftw_complex* f = m_linear[static_cast<std::size_t>(input * m_channels + channel)].data();
+        for (int k = first; k < end; ++k) {
+            out[k][0] += gain * (x[k][0] * f[k][0] - x[k][1] * f[k][1]);
+            out[k][1] += gain * (x[k][0] * f[k][1] + x[k][1] * f[k][0]);
         }
     }
 }

@@ -2,21 +2,25 @@
 // the B-format's short-time spectrum (BFormatStft.h), the direction the sound comes from and
 // how diffuse it is (DirectionalAnalysis.h); the direct part rendered as a point source from
 // that direction, the diffuse part spread to every channel through decorrelators. A derived
-// decoder says how it renders a direction (gains and delays per channel: HRTFs, panning) and
-// hands in its linear decode (filters from W, X, Y, Z to each channel), which the diffuse
-// part and the fallback below are made of.
+// decoder says how it renders a direction (gains and delays per channel: HRTFs, panning), how
+// loud diffuse sound is in each channel, and hands in its linear decode (filters from W, X,
+// Y, Z to each channel) for the fallback below.
 //
 // Per bin k of band b, for channel c (psi the diffuseness, u the direction of band b):
 //   direct  = g S(k) a_c(u) exp(-j w_k t_c(u))    a_c, t_c: the channel's gain and delay for u
-//   diffuse = sqrt(psi) L_c(k) D_c(k)              L_c: the linear decode, D_c: decorrelator
-//   out     = lambda (direct + diffuse) + (1 - lambda) L_c(k)
+//   diffuse = sqrt(psi) P(k) d_c(b) D_c(k)         d_c: diffuse-field gain, D_c: decorrelator
+//   out     = lambda (direct + diffuse) + (1 - lambda) L_c(k)    L_c: the linear decode
 // where
-// - S = (P + u.V) / 2, a cardioid aimed at the source (P = sqrt(2) W, V = (X, Y, Z)): it
-//   keeps a plane wave from u as it is and weakens sound from elsewhere in the same band, so
-//   that a second source there is not dragged along to u;
+// - P = sqrt(2) W, the pressure, and S = (P + u.V) / 2 (V = (X, Y, Z)), a cardioid aimed at
+//   the source: it keeps a plane wave from u as it is and weakens sound from elsewhere in the
+//   same band, so that a second source there is not dragged along to u;
 // - g = sqrt((1 - psi) <E_b> / <|S|^2_b>), the gain that gives the direct part 1 - psi of
 //   the band's energy (E_b and |S|^2 summed over the band's bins, averaged over time as the
-//   analysis does). Energy is kept: direct (1 - psi) and diffuse psi of the linear decode's.
+//   analysis does);
+// - d_c(b): the channel's level for sound from all directions at once (for headphones the
+//   HRTFs' diffuse-field magnitude, for loudspeakers an equal share), so the diffuse part
+//   carries psi of the energy with the timbre diffuse sound has through this rendering.
+//   The decorrelators are all-pass (Decorrelators.h): energy is kept.
 //
 // Guards against artefacts:
 // - g is at most kMaxDirectGain (+6 dB). A diffuse field needs up to +4.8 dB (the cardioid
@@ -28,6 +32,7 @@
 // - lambda = <E_b> / (<E_b> + floor) falls back to the linear decode where the band is near
 //   silent (floor: white noise at kFallbackFloorDb re full scale, in the band's bins): there
 //   the estimate follows noise, and a direction that jumps about would be heard as warble.
+//   Where 1 - lambda is below kNegligibleFallback (-120 dB), the linear decode is left out.
 //   Silence decodes to silence; digital silence, DC and a lone click give finite output.
 //
 // Latency: the outputs lag the B-format by the frame length N (LatencyFrames), which the
@@ -52,6 +57,7 @@ public:
     static constexpr int kMaxChannels = BFormatStft::kMaxOutputs;
     static constexpr double kMaxDirectGain = 2.0;
     static constexpr double kFallbackFloorDb = -110.0;
+    static constexpr double kNegligibleFallback = 1e-6;
     // Mean delay of the decorrelators (Decorrelators.h): delays from 0 to 10 ms.
     static constexpr double kDecorrelatorDelaySeconds = 0.005;
     // Delays of the direct part are rendered to a quarter of a frame (5 us at 48 kHz).
@@ -89,11 +95,17 @@ protected:
     // `direction` (a unit vector). Allocates nothing.
     virtual void DirectRendering(const std::array<double, 3>& direction, int band, double gains[],
                                  double delays[]) const = 0;
+    // Gains of every channel for diffuse sound in `band`: their squares add up to the energy
+    // that a diffuse field of unit pressure gives over the channels (after PrepareDirect).
+    virtual void DiffuseGains(int band, double gains[]) const = 0;
 
 private:
     int Configure(int sampleRate, const LinearDecode& linear);
     void ProcessFrame(const fftw_complex* const in[4], fftw_complex* const out[]) override;
     void RenderBand(int band, const fftw_complex* const in[4], fftw_complex* const out[]);
+    // Adds `gain` times the linear decode of bins first .. end-1 to `out` of `channel`.
+    void AddLinearDecode(int channel, double gain, int first, int end, const fftw_complex* const in[4],
+                         fftw_complex* out) const;
 
     BFormatStft m_stft;
     AnalysisBands m_bands;
@@ -104,7 +116,8 @@ private:
     double m_floorPerBin = 0.0;
     std::vector<FftwArray<fftw_complex>> m_linear;  // [input * channels + channel][bin]
     std::vector<FftwArray<fftw_complex>> m_decorrelators;
-    FftwArray<fftw_complex> m_delayPhases;  // exp(-j 2 pi m / M), M = 2N kDelaySteps
+    std::vector<double> m_diffuseGains;  // [band * channels + channel]
+    FftwArray<fftw_complex> m_delayPhases;  // exp(-j 2 pi m / M), M = transform length x kDelaySteps
     FftwArray<fftw_complex> m_cardioid;     // S of the current frame's bins
     std::vector<double> m_cardioidEnergy;   // <|S|^2> per band
 };

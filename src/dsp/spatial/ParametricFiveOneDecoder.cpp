@@ -6,6 +6,7 @@
 #include "surround/MatrixFiveOneDecoder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 
 namespace vq {
@@ -93,6 +94,13 @@ void ParametricFiveOneDecoder::DirectRendering(const std::array<double, 3>& dire
         gains[c] = panned[c];
         delays[c] = 0.0;
     }
+}
+
+void ParametricFiveOneDecoder::DiffuseGains(int /*band*/, double gains[]) const
+{
+    // An equal share of the energy for each loudspeaker.
+    for (int c = 0; c < kRendered; ++c)
+        gains[c] = 1.0 / std::sqrt(double(kRendered));
 }
 
 }  // namespace vq

@@ -1,10 +1,10 @@
 // Parametric 5.1 decoding for the ITU layout (ParametricDecoder.h): the direct part of every
 // band panned by VBAP over L, R, C, Ls, Rs at +-30, 0, +-110 degrees (ItuPanner.h), so a
 // source at a loudspeaker plays from that loudspeaker alone and one between two from those
-// two; the diffuse part is the energy-preserving decode (EnergyFiveOneDecoder.h) of the same
-// B-format, decorrelated between the loudspeakers. The LFE channel is what the other 5.1
-// decoders give (MatrixFiveOneDecoder.h): silent, or W through the 120 Hz low-pass at a
-// tenth of the level, delayed with the rest.
+// two; the diffuse part goes to all five alike, decorrelated between them. Near silence it
+// falls back to the energy-preserving decode (EnergyFiveOneDecoder.h). The LFE channel is
+// what the other 5.1 decoders give (MatrixFiveOneDecoder.h): silent, or W through the 120 Hz
+// low-pass at a tenth of the level, delayed with the rest.
 //
 // Outputs L, R, C, LFE, Ls, Rs (SurroundChannel order) at unity gain: a plane wave of
 // amplitude s gives a total energy of s^2 over the loudspeakers. Z only steers the
@@ -33,6 +33,7 @@ private:
     int PrepareDirect(int sampleRate, const AnalysisBands& bands, BFormatStft& stft) override;
     void DirectRendering(const std::array<double, 3>& direction, int band, double gains[],
                          double delays[]) const override;
+    void DiffuseGains(int band, double gains[]) const override;
 
     bool m_lowFreqsInLfe;
     LfeFilter m_lfe{48000};
