@@ -13,6 +13,7 @@
 // the input; the filters' tail after the last input frame is dropped.
 #pragma once
 
+#include "binaural/BinauralFilters.h"
 #include "binaural/HrirSet.h"
 #include "binaural/StreamingFirMatrix.h"
 #include "surround/BFormatDecoder.h"
@@ -27,10 +28,8 @@ class BinauralDecoder : public BFormatDecoder {
 public:
     enum Ear : int { kLeftEar, kRightEar, kEars };
 
-    static constexpr double kCrossoverHz = 700.0;
-    // The crossover's impulse responses decay below 1e-9 within this time; the filters get
-    // that much longer than the HRIRs.
-    static constexpr double kCrossoverTailSeconds = 0.008;
+    static constexpr double kCrossoverHz = BinauralFilters::kCrossoverHz;
+    static constexpr double kCrossoverTailSeconds = BinauralFilters::kCrossoverTailSeconds;
     static constexpr int kMinSampleRate = 8000;
     static constexpr int kMaxSampleRate = 768000;
 
@@ -47,16 +46,12 @@ public:
 
     // The prepared filter from input `input` (0..3: W, X, Y, Z) to `ear`, and its length.
     const std::vector<double>& Filter(int input, int ear) const;
-    int FilterLength() const { return m_filterLength; }
+    int FilterLength() const { return m_filters.length; }
 
 private:
-    // Sums, splits and adds the bands into m_filters; throws std::bad_alloc.
-    void BuildFilters(int sampleRate);
-
     std::shared_ptr<const HrirSet> m_hrirs;
     StreamingFirMatrix m_matrix;
-    std::vector<double> m_filters[StreamingFirMatrix::kInputs][kEars];
-    int m_filterLength = 0;
+    BinauralFilters m_filters;
     bool m_prepared = false;
     std::string m_reason;
 };

@@ -1,0 +1,313 @@
+#include "spatial/DirectionMapFiles.h"
+
+#include "common/EngineStatus.h"
+#include "common/ReplacedFile.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace vq {
+
+namespace {
+
+// Layout, pixels: the map at two pixels per degree, the legend to its right, the strip below.
+constexpr double kMapLeft = 80.0;
+constexpr double kMapTop = 56.0;
+constexpr int kMapWidth = 720;   // 360 degrees
+constexpr int kMapHeight = 360;  // 180 degrees
+constexpr double kLegendLeft = kMapLeft + kMapWidth + 30.0;
+constexpr double kLegendWidth = 18.0;
+constexpr double kStripTop = kMapTop + kMapHeight + 70.0;
+constexpr int kStripHeight = 90;  // 360 degrees
+constexpr double kFontSize = 12.0;
+constexpr double kPi = 3.14159265358979323846;
+// The colour scale spans this many dB below the loudest direction.
+constexpr double kRangeDb = 30.0;
+
+using Colour = std::array<double, 3>;
+
+// From quiet to loud: dark blue, purple, red, orange, pale yellow (brightness rises steadily).
+Colour ScaleColour(double levelDb)
+{
+    static const Colour kStops[] = {
+        {0.02, 0.02, 0.12}, {0.28, 0.06, 0.46}, {0.72, 0.16, 0.38}, {0.98, 0.50, 0.12}, {1.00, 0.97, 0.70},
+    };
+    constexpr int kLast = 4;
+    const double t = std::clamp((levelDb + kRangeDb) / kRangeDb, 0.0, 1.0) * kLast;
+    const int i = std::min(static_cast<int>(t), kLast - 1);
+    const double f = t - i;
+    Colour c;
+    for (int k = 0; k < 3; ++k)
+        c[k] = kStops[i][k] + f * (kStops[i + 1][k] - kStops[i][k]);
+    return c;
+}
+
+std::uint32_t Pixel(const Colour& c)
+{
+    const auto byte = [](double v) { return static_cast<std::uint32_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0)); };
+    return byte(c[0]) << 16 | byte(c[1]) << 8 | byte(c[2]);
+}
+
+// The map's level at any azimuth and elevation, bilinear between the grid points.
+double MapLevel(const DirectionMap& map, double azimuth, double elevation)
+{
+    const double fa = std::clamp((azimuth + 180.0) / DirectionMap::kStepDegrees, 0.0, DirectionMap::kAzimuths - 1.0);
+    const double fe = std::clamp((elevation + 90.0) / DirectionMap::kStepDegrees, 0.0, DirectionMap::kElevations - 1.0);
+    const int a = std::min(static_cast<int>(fa), DirectionMap::kAzimuths - 2);
+    const int e = std::min(static_cast<int>(fe), DirectionMap::kElevations - 2);
+    const double s = fa - a, t = fe - e;
+    return (1 - s) * (1 - t) * map.LevelDb(a, e) + s * (1 - t) * map.LevelDb(a + 1, e) +
+           (1 - s) * t * map.LevelDb(a, e + 1) + s * t * map.LevelDb(a + 1, e + 1);
+}
+
+struct SurfaceDeleter {
+    void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+};
+struct ContextDeleter {
+    void operator()(cairo_t* c) const { cairo_destroy(c); }
+};
+using Surface = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
+using Context = std::unique_ptr<cairo_t, ContextDeleter>;
+
+// An image of width x height pixels, each coloured by colour(x, y).
+template <typename ColourOf>
+Surface Image(int width, int height, ColourOf colour)
+{
+    Surface image(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
+    if (cairo_surface_status(image.get()) != CAIRO_STATUS_SUCCESS)
+        return image;
+    cairo_surface_flush(image.get());
+    unsigned char* data = cairo_image_surface_get_data(image.get());
+    const int stride = cairo_image_surface_get_stride(image.get());
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+        for (int x = 0; x < width; ++x)
+            row[x] = Pixel(colour(x, y));
+    }
+    cairo_surface_mark_dirty(image.get());
+    return image;
+}
+
+// "-90" as a typesetter writes it, with a minus sign, and the unit after it.
+std::string Label(double value, const char* unit)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", std::fabs(value) < 1e-9 ? 0.0 : value);
+    std::string label = text;
+    if (label[0] == '-')
+        label.replace(0, 1, "\u2212");
+    return label + unit;
+}
+
+std::string Frequency(double hz)
+{
+    char text[32];
+    if (hz >= 1000.0)
+        std::snprintf(text, sizeof text, "%g kHz", hz / 1000.0);
+    else
+        std::snprintf(text, sizeof text, "%g Hz", hz);
+    return text;
+}
+
+enum class Align { kLeft, kCentre, kRight };
+
+// Text with its baseline at y, placed at x as aligned.
+void Text(cairo_t* cr, double x, double y, const std::string& text, Align align = Align::kCentre)
+{
+    cairo_text_extents_t extents;
+    cairo_text_extents(cr, text.c_str(), &extents);
+    const double width = extents.x_advance;
+    const double left = align == Align::kLeft ? x : align == Align::kCentre ? x - width / 2 : x - width;
+    cairo_move_to(cr, left, y);
+    cairo_show_text(cr, text.c_str());
+}
+
+void Line(cairo_t* cr, double x0, double y0, double x1, double y1)
+{
+    cairo_move_to(cr, x0, y0);
+    cairo_line_to(cr, x1, y1);
+    cairo_stroke(cr);
+}
+
+double MapX(double azimuth)
+{
+    return kMapLeft + (azimuth + 180.0) / 360.0 * kMapWidth;
+}
+
+double MapY(double elevation)
+{
+    return kMapTop + (90.0 - elevation) / 180.0 * kMapHeight;
+}
+
+double StripY(double azimuth)
+{
+    return kStripTop + (180.0 - azimuth) / 360.0 * kStripHeight;
+}
+
+void DrawMap(cairo_t* cr, const DirectionMap& map)
+{
+    const Surface image = Image(kMapWidth, kMapHeight, [&](int x, int y) {
+        const double azimuth = -180.0 + (x + 0.5) * 360.0 / kMapWidth;
+        const double elevation = 90.0 - (y + 0.5) * 180.0 / kMapHeight;
+        return ScaleColour(MapLevel(map, azimuth, elevation));
+    });
+    cairo_set_source_surface(cr, image.get(), kMapLeft, kMapTop);
+    cairo_paint(cr);
+
+    // Front, left, right and back: dashed lines through the map, named above it.
+    const double dash[] = {4.0, 4.0};
+    cairo_set_line_width(cr, 1.0);
+    struct Mark {
+        double azimuth;
+        const char* name;
+    };
+    for (const Mark& mark : {Mark{-180, "back"}, Mark{-90, "right"}, Mark{0, "front"}, Mark{90, "left"},
+                             Mark{180, "back"}}) {
+        cairo_set_source_rgba(cr, 1, 1, 1, 0.45);
+        cairo_set_dash(cr, dash, 2, 0.0);
+        Line(cr, MapX(mark.azimuth), kMapTop, MapX(mark.azimuth), kMapTop + kMapHeight);
+        cairo_set_dash(cr, nullptr, 0, 0.0);
+        cairo_set_source_rgb(cr, 0, 0, 0);
+        Text(cr, MapX(mark.azimuth), kMapTop - 8, mark.name);
+    }
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_rectangle(cr, kMapLeft, kMapTop, kMapWidth, kMapHeight);
+    cairo_stroke(cr);
+    for (double azimuth = -180; azimuth <= 180; azimuth += 45) {
+        Line(cr, MapX(azimuth), kMapTop + kMapHeight, MapX(azimuth), kMapTop + kMapHeight + 5);
+        Text(cr, MapX(azimuth), kMapTop + kMapHeight + 18, Label(azimuth, "\u00b0"));
+    }
+    Text(cr, kMapLeft + kMapWidth / 2.0, kMapTop + kMapHeight + 36, "azimuth (positive to the left)");
+    for (double elevation = -90; elevation <= 90; elevation += 30) {
+        Line(cr, kMapLeft - 5, MapY(elevation), kMapLeft, MapY(elevation));
+        Text(cr, kMapLeft - 8, MapY(elevation) + 4, Label(elevation, "\u00b0"), Align::kRight);
+    }
+    // The elevation's name up the left margin.
+    cairo_save(cr);
+    cairo_translate(cr, kMapLeft - 52, kMapTop + kMapHeight / 2.0);
+    cairo_rotate(cr, -kPi / 2);
+    Text(cr, 0, 0, "elevation");
+    cairo_restore(cr);
+}
+
+void DrawLegend(cairo_t* cr)
+{
+    const Surface bar = Image(static_cast<int>(kLegendWidth), kMapHeight, [](int, int y) {
+        return ScaleColour(-kRangeDb * (y + 0.5) / kMapHeight);
+    });
+    cairo_set_source_surface(cr, bar.get(), kLegendLeft, kMapTop);
+    cairo_paint(cr);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_rectangle(cr, kLegendLeft, kMapTop, kLegendWidth, kMapHeight);
+    cairo_stroke(cr);
+    for (double db = 0; db >= -kRangeDb; db -= 10) {
+        const double y = kMapTop - db / kRangeDb * kMapHeight;
+        Line(cr, kLegendLeft + kLegendWidth, y, kLegendLeft + kLegendWidth + 4, y);
+        Text(cr, kLegendLeft + kLegendWidth + 7, y + 4, Label(db, ""), Align::kLeft);
+    }
+    Text(cr, kLegendLeft + kLegendWidth / 2, kMapTop - 8, "dB");
+}
+
+// A step between time labels that gives about six of them.
+double TimeStep(double seconds)
+{
+    for (double step : {0.1, 0.2, 0.5, 1.0, 2.0, 5.0, 10.0, 15.0, 30.0, 60.0, 120.0, 300.0, 600.0, 1800.0, 3600.0})
+        if (seconds / step <= 6.0)
+            return step;
+    return 7200.0;
+}
+
+void DrawStrip(cairo_t* cr, const DirectionMap& map)
+{
+    const int columns = std::max(1, map.StripColumns());
+    // A pixel row covers several azimuth bins: it shows the loudest of them.
+    constexpr double kDegreesPerRow = 360.0 / kStripHeight;
+    const Surface image = Image(kMapWidth, kStripHeight, [&](int x, int y) {
+        const int column = std::min(columns - 1, x * columns / kMapWidth);
+        const double top = 180.0 - y * kDegreesPerRow;
+        const int last = static_cast<int>(std::lround((top + 180.0) / DirectionMap::kStepDegrees));
+        const int first = static_cast<int>(std::lround((top - kDegreesPerRow + 180.0) / DirectionMap::kStepDegrees));
+        double level = DirectionMap::kFloorDb;
+        for (int bin = first; bin <= last; ++bin)
+            level = std::max(level, map.StripLevelDb(column, bin % DirectionMap::kStripAzimuths));
+        return ScaleColour(level);
+    });
+    cairo_set_source_surface(cr, image.get(), kMapLeft, kStripTop);
+    cairo_paint(cr);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_rectangle(cr, kMapLeft, kStripTop, kMapWidth, kStripHeight);
+    cairo_stroke(cr);
+    Text(cr, kMapLeft + kMapWidth / 2.0, kStripTop - 8, "azimuth over time");
+    for (double azimuth = -180; azimuth <= 180; azimuth += 90) {
+        Line(cr, kMapLeft - 5, StripY(azimuth), kMapLeft, StripY(azimuth));
+        Text(cr, kMapLeft - 8, StripY(azimuth) + 4, Label(azimuth, "\u00b0"), Align::kRight);
+    }
+    const double seconds = columns * map.ColumnSeconds();
+    const double step = TimeStep(seconds);
+    for (double t = 0.0; t <= seconds + 1e-9; t += step) {
+        const double x = kMapLeft + t / seconds * kMapWidth;
+        Line(cr, x, kStripTop + kStripHeight, x, kStripTop + kStripHeight + 5);
+        Text(cr, x, kStripTop + kStripHeight + 18, Label(t, " s"));
+    }
+}
+
+cairo_status_t WriteToFile(void* closure, const unsigned char* data, unsigned int length)
+{
+    return std::fwrite(data, 1, length, static_cast<std::FILE*>(closure)) == length ? CAIRO_STATUS_SUCCESS
+                                                                                     : CAIRO_STATUS_WRITE_ERROR;
+}
+
+}  // namespace
+
+int WriteDirectionMapPng(const DirectionMap& map, const std::string& path, FailureDetail* detail)
+{
+    if (!map.Finished())
+        return kBadState;
+    const Surface surface(
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, kDirectionPictureWidth, kDirectionPictureHeight));
+    const Context context(cairo_create(surface.get()));
+    cairo_t* cr = context.get();
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, kFontSize);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    Text(cr, kMapLeft + kMapWidth / 2.0, 22,
+         "Where the sound comes from, " + Frequency(map.LowHz()) + " to " + Frequency(map.HighHz()));
+    DrawMap(cr, map);
+    DrawLegend(cr);
+    DrawStrip(cr, map);
+    cairo_surface_flush(surface.get());
+    const cairo_status_t drawn = cairo_status(cr);
+    if (drawn != CAIRO_STATUS_SUCCESS) {
+        if (detail) {
+            detail->path = path;
+            detail->reason = cairo_status_to_string(drawn);
+        }
+        return kOutOfMemory;
+    }
+
+    ReplacedFile file;
+    const int status = file.Open(path, detail);
+    if (status != kStatusOk)
+        return status;
+    const cairo_status_t written = cairo_surface_write_to_png_stream(surface.get(), WriteToFile, file.Stream());
+    if (written != CAIRO_STATUS_SUCCESS) {
+        file.Discard();
+        if (detail) {
+            detail->path = path;
+            detail->reason = cairo_status_to_string(written);
+        }
+        return kOutputWriteFailed;
+    }
+    return file.Commit(detail);
+}
+
+}  // namespace vq
