@@ -6,6 +6,7 @@
 #include "StatusTable.h"
 #include "filters/FilterDesign.h"
 #include "filters/FilterMatrixFile.h"
+#include "filters/MicrophonePresets.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -53,6 +54,10 @@ int main(int argc, char** argv)
         return kExitUsage;
     if (options.help) {
         PrintHelp();
+        return kExitOk;
+    }
+    if (options.listPresets) {
+        PrintPresets(stdout);
         return kExitOk;
     }
     std::sort(rates.begin(), rates.end());

@@ -1,6 +1,7 @@
 // The filter-matrix files themselves: the layout the engine reads, the same bytes from
-// every run, a delay well under a millisecond, and for every pattern and mounting the
-// matrix a coincident array needs at low frequencies and a frontal wave heard as front.
+// every run, a delay well under a millisecond, and for every pattern, mounting and capsule
+// set the matrix a coincident array needs at low frequencies and a frontal wave heard as
+// front.
 #include "filters/PlaneWaveSimulation.h"
 #include "filters/StagedFiles.h"
 #include "support/TestAudio.h"
@@ -124,11 +125,21 @@ struct DesignCase {
     vq::Mounting mounting;
     double omniShare;  // the pattern's a, as commonly given
     Mount mount;
+    vq::CapsuleSet capsules = vq::CapsuleSet::FluFrdBldBru;
 };
 
 void PrintTo(const DesignCase& c, std::ostream* os)
 {
     *os << c.name;
+}
+
+Microphone MicrophoneOf(const DesignCase& c)
+{
+    Microphone mic = MakeMicrophone(c.mount, c.omniShare);
+    if (c.capsules == vq::CapsuleSet::FldFruBluBrd)
+        for (Vec& axis : mic.axes)  // the cube's other four corners: FLU, FRD, BLD, BRU mirrored top to bottom
+            axis[2] = -axis[2];
+    return mic;
 }
 
 class EveryDesign : public testing::TestWithParam<DesignCase> {
@@ -141,6 +152,7 @@ protected:
         vq::ArrayGeometry geometry;
         geometry.pattern = c.pattern;
         geometry.mounting = c.mounting;
+        geometry.capsules = c.capsules;
         vq::FilterSet set;
         EXPECT_EQ(vq::DesignFilterSet(vq::ArrayModel(geometry), kRate, kTaps, &set), 0);
         Taps filters;
@@ -155,7 +167,7 @@ TEST_P(EveryDesign, DcGainsAreTheCoincidentMatrix)
 {
     // At 0 Hz the spacing does not matter: W = sum / (4 sqrt 2 a), V = 3/(4 (1 - a)) sum u_k.
     const DesignCase c = GetParam();
-    const Microphone mic = MakeMicrophone(c.mount, c.omniShare);
+    const Microphone mic = MicrophoneOf(c);
     const Taps filters = Design(c);
     for (int k = 0; k < 4; ++k) {
         double dc[4] = {};
@@ -173,7 +185,7 @@ TEST_P(EveryDesign, DcGainsAreTheCoincidentMatrix)
 TEST_P(EveryDesign, WavesFromSixSidesAreHeardFromThere)
 {
     const DesignCase c = GetParam();
-    const Microphone mic = MakeMicrophone(c.mount, c.omniShare);
+    const Microphone mic = MicrophoneOf(c);
     const Taps filters = Design(c);
     for (const Vec& source :
          {Direction(0, 0), Direction(90, 0), Direction(180, 0), Direction(-90, 0), Direction(0, 90), Direction(0, -90)})
@@ -193,7 +205,9 @@ INSTANTIATE_TEST_SUITE_P(
         DesignCase{"Hypercardioid", vq::CapsulePattern::Hypercardioid, vq::Mounting::Upright, 0.25, Mount::Upright},
         DesignCase{"Subcardioid", vq::CapsulePattern::Subcardioid, vq::Mounting::Upright, 0.7, Mount::Upright},
         DesignCase{"UpsideDown", vq::CapsulePattern::Cardioid, vq::Mounting::UpsideDown, 0.5, Mount::UpsideDown},
-        DesignCase{"EndFire", vq::CapsulePattern::Cardioid, vq::Mounting::EndFire, 0.5, Mount::EndFire}),
+        DesignCase{"EndFire", vq::CapsulePattern::Cardioid, vq::Mounting::EndFire, 0.5, Mount::EndFire},
+        DesignCase{"OtherTetrahedron", vq::CapsulePattern::Cardioid, vq::Mounting::Upright, 0.5, Mount::Upright,
+                   vq::CapsuleSet::FldFruBluBrd}),
     [](const testing::TestParamInfo<DesignCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -54,6 +54,8 @@ TEST(ToolCommandLine, UsageErrorsExitWithTwoAndWriteNothing)
         {VQ_MKDEMO, "--name a/b"},        {VQ_MKDEMO, "--name"},
         {VQ_MKDEMO, "--pattern figure8"}, {VQ_MKDEMO, "extra"},
         {VQ_MKFILTERS, "--taps=10"},      {VQ_MKDEMO, "-x"},
+        {VQ_MKFILTERS, "--preset omni"},  {VQ_MKDEMO, "--preset"},
+        {VQ_MKFILTERS, "--capsules FLU"},
     };
     for (const Case& c : cases) {
         TempDir dir;
