@@ -100,6 +100,33 @@ PlaneWaveError Compare(const Phasors& m, const Vec& source)
             AngleDegrees(velocity, source)};
 }
 
+Taps SplitMatrix(const Audio& file)
+{
+    const std::size_t taps = static_cast<std::size_t>(file.info.frames / 4);
+    Taps filters;
+    for (int j = 0; j < 4; ++j) {
+        const Signal channel = file.Channel(j);
+        for (int k = 0; k < 4; ++k)
+            filters[k][j].assign(channel.begin() + k * taps, channel.begin() + (k + 1) * taps);
+    }
+    return filters;
+}
+
+Phasors Respond(const Taps& filters, const Microphone& mic, const Vec& source, double frequency, int rate)
+{
+    Phasors out{};
+    for (int k = 0; k < 4; ++k) {
+        const Complex capsule = mic.Response(k, source, frequency);
+        for (int j = 0; j < 4; ++j) {
+            Complex dft = 0.0;
+            for (std::size_t n = 0; n < filters[k][j].size(); ++n)
+                dft += filters[k][j][n] * std::polar(1.0, -2.0 * kPi * frequency * static_cast<double>(n) / rate);
+            out[j] += dft * capsule;
+        }
+    }
+    return out;
+}
+
 std::vector<std::vector<Phasors>> SimulateThroughEngine(const std::string& matrixPath, int rate, const Microphone& mic,
                                                         const std::vector<Vec>& directions,
                                                         const std::vector<double>& tones)

@@ -5,6 +5,8 @@
 // B-format that comes out is measured tone by tone.
 #pragma once
 
+#include "support/TestAudio.h"
+
 #include <array>
 #include <complex>
 #include <string>
@@ -49,6 +51,14 @@ struct PlaneWaveError {
     double angle;       // degrees
 };
 PlaneWaveError Compare(const Phasors& measured, const Vec& source);
+
+// The sixteen filters of a matrix file: taps[capsule][output].
+using Taps = std::array<std::array<std::vector<double>, 4>, 4>;
+Taps SplitMatrix(const Audio& file);
+
+// W, X, Y, Z of the filters for a plane wave from `source`, relative to the centre, by a
+// direct transform of the taps.
+Phasors Respond(const Taps& filters, const Microphone& mic, const Vec& source, double frequency, int rate);
 
 // Plays a sum of tones (multiples of 10 Hz) from each direction in turn, as the capsules
 // of `mic` hear them, converts the recording with the engine through `matrixPath` and
