@@ -22,7 +22,7 @@ constexpr const char* kProgram = "vessarquilix-mkfilters";
 
 struct DesignOptions {
     int taps = kDefaultTaps;
-    std::vector<int> rates = {44100, 48000, 88200, 96000};
+    std::vector<int> rates = {32000, 44100, 48000, 88200, 96000, 176400, 192000};
     std::string date;  // --date, empty when not given
 };
 
@@ -38,8 +38,8 @@ void PrintHelp()
         "%s"
         "  --taps L             filter length at 48 kHz, 64 to 65536, scaled with the rate\n"
         "                       (default 512)\n"
-        "  --rates LIST         comma-separated sample rates, 8000 to 384000 Hz\n"
-        "                       (default 44100,48000,88200,96000)\n"
+        "  --rates LIST         comma-separated sample rates, 8000 to 384000 Hz (default\n"
+        "                       32000,44100,48000,88200,96000,176400,192000)\n"
         "  --date YYYY-MM-DD    the design date written into the files (default:\n"
         "                       SOURCE_DATE_EPOCH's day when set, else today, UTC)\n"
         "%s",
