@@ -57,12 +57,26 @@ double AngleDegrees(const Vec& a, const Vec& b)
     return std::acos(std::clamp(c, -1.0, 1.0)) * 180.0 / kPi;
 }
 
+double Microphone::Gain(int capsule, const Vec& source) const
+{
+    const CapsuleFlaws& f = flaws[capsule];
+    const Vec& u = Norm(f.aim) > 0.0 ? f.aim : axes[capsule];
+    const double a = f.omniShare >= 0.0 ? f.omniShare : omniShare;
+    const double cosine = u[0] * source[0] + u[1] * source[1] + u[2] * source[2];
+    return std::pow(10.0, f.gainDb / 20.0) * (a + (1.0 - a) * cosine);
+}
+
+double Microphone::Lead(int capsule, const Vec& source) const
+{
+    const CapsuleFlaws& f = flaws[capsule];
+    const Vec& u = axes[capsule];
+    const double r = f.radius > 0.0 ? f.radius : radius;
+    return r * (u[0] * source[0] + u[1] * source[1] + u[2] * source[2]) / kSpeedOfSound - f.delay;
+}
+
 Complex Microphone::Response(int capsule, const Vec& source, double frequency) const
 {
-    const Vec& u = axes[capsule];
-    const double cosine = u[0] * source[0] + u[1] * source[1] + u[2] * source[2];
-    const double lead = radius * cosine / kSpeedOfSound;
-    return (omniShare + (1.0 - omniShare) * cosine) * std::polar(1.0, 2.0 * kPi * frequency * lead);
+    return Gain(capsule, source) * std::polar(1.0, 2.0 * kPi * frequency * Lead(capsule, source));
 }
 
 Microphone MakeMicrophone(Mount mount, double omniShare, double radius)

@@ -24,14 +24,27 @@ constexpr double kDefaultRadius = 0.015;
 Vec Direction(double azimuthDegrees, double elevationDegrees);
 double AngleDegrees(const Vec& a, const Vec& b);
 
+// How one capsule of a real microphone departs from the ideal one.
+struct CapsuleFlaws {
+    double gainDb = 0.0;
+    double omniShare = -1.0;  // its own a; negative: the microphone's
+    Vec aim{};                // the axis of its pattern; zero: the axis it sits on
+    double radius = 0.0;      // its own distance from the centre; 0: the microphone's
+    double delay = 0.0;       // seconds its electronics add
+};
+
 struct Microphone {
     std::array<Vec, 4> axes;  // FLU, FRD, BLD, BRU in the scene frame
     double omniShare = 0.5;   // a of the pattern a + (1 - a) cos
     double radius = kDefaultRadius;
+    std::array<CapsuleFlaws, 4> flaws{};
 
     // Capsule k's response to a plane wave of `frequency` from `source`, relative to the
     // pressure at the centre.
     Complex Response(int capsule, const Vec& source, double frequency) const;
+    // The same as a gain and a lead in seconds: Response = gain e^{j 2 pi f lead}.
+    double Gain(int capsule, const Vec& source) const;
+    double Lead(int capsule, const Vec& source) const;
 };
 
 enum class Mount { Upright, UpsideDown, EndFire };

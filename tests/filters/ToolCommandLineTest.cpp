@@ -55,7 +55,8 @@ TEST(ToolCommandLine, UsageErrorsExitWithTwoAndWriteNothing)
         {VQ_MKDEMO, "--pattern figure8"}, {VQ_MKDEMO, "extra"},
         {VQ_MKFILTERS, "--taps=10"},      {VQ_MKDEMO, "-x"},
         {VQ_MKFILTERS, "--preset omni"},  {VQ_MKDEMO, "--preset"},
-        {VQ_MKFILTERS, "--capsules FLU"}, {VQ_MKFILTERS, "--date 2024-13-01"},
+        {VQ_MKFILTERS, "--capsules FLU"}, {VQ_MKFILTERS, "--max-boost 41"},
+        {VQ_MKFILTERS, "--measured ''"},  {VQ_MKFILTERS, "--date 2024-13-01"},
     };
     for (const Case& c : cases) {
         TempDir dir;
