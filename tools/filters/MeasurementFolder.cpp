@@ -4,11 +4,11 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <memory>
 #include <new>
-#include <regex>
 
 namespace vq {
 
@@ -28,15 +28,38 @@ bool IsWav(const fs::path& path)
     return extension == ".wav";
 }
 
-// <azimuth>_<elevation>.wav, each a decimal number of degrees.
-bool ParseName(const std::string& name, double* azimuth, double* elevation)
+// A decimal number as the names write it: an optional sign, digits, an optional fraction.
+bool IsDecimal(const std::string& text)
 {
-    static const std::regex pattern(R"(([+-]?[0-9]+(?:\.[0-9]+)?)_([+-]?[0-9]+(?:\.[0-9]+)?)\.[wW][aA][vV])");
-    std::smatch match;
-    if (!std::regex_match(name, match, pattern))
+    std::size_t at = text.size() > 1 && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+    const auto digits = [&]() {
+        const std::size_t from = at;
+        while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])))
+            ++at;
+        return at > from;
+    };
+    if (!digits())
         return false;
-    *azimuth = std::stod(match[1].str());
-    *elevation = std::stod(match[2].str());
+    if (at < text.size() && text[at] == '.') {
+        ++at;
+        if (!digits())
+            return false;
+    }
+    return at == text.size();
+}
+
+// <azimuth>_<elevation>.wav, each a decimal number of degrees.
+bool ParseName(const fs::path& file, double* azimuth, double* elevation)
+{
+    const std::string stem = file.stem().string();
+    const std::size_t underscore = stem.find('_');
+    if (!IsWav(file) || underscore == std::string::npos)
+        return false;
+    const std::string az = stem.substr(0, underscore), el = stem.substr(underscore + 1);
+    if (!IsDecimal(az) || !IsDecimal(el))
+        return false;
+    *azimuth = std::stod(az);
+    *elevation = std::stod(el);
     return true;
 }
 
@@ -46,7 +69,7 @@ bool ReadDirectionFile(const fs::path& path, Measurement* measurement, Measureme
     const std::string file = path.string();
     MeasuredDirection direction;
     direction.source = file;
-    if (!ParseName(path.filename().string(), &direction.azimuth, &direction.elevation))
+    if (!ParseName(path, &direction.azimuth, &direction.elevation))
         return problem->Refuse(
             file, "its name is not <azimuth>_<elevation>.wav in degrees (for example -45_30.wav or 22.5_-10.wav)");
     if (std::fabs(direction.elevation) > 90.0)
