@@ -6,6 +6,7 @@
 #include "StatusTable.h"
 #include "demo/DemoRecording.h"
 #include "demo/DemoScene.h"
+#include "filters/MicrophonePresets.h"
 
 #include <cstdio>
 #include <string>
@@ -46,6 +47,10 @@ int main(int argc, char** argv)
         return kExitUsage;
     if (options.help) {
         PrintHelp();
+        return kExitOk;
+    }
+    if (options.listPresets) {
+        PrintPresets(stdout);
         return kExitOk;
     }
 

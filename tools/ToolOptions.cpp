@@ -1,15 +1,30 @@
 #include "ToolOptions.h"
 
 #include "common/OutputFiles.h"
+#include "filters/MicrophonePresets.h"
 
 namespace vq {
 
 namespace {
 
-bool TakeMicrophoneOption(CommandLine& args, ArrayGeometry* geometry)
+bool TakeMicrophoneOption(CommandLine& args, ToolOptions* options)
 {
+    ArrayGeometry* geometry = &options->geometry;
     std::string name;
-    if (args.Is("radius")) {
+    if (args.Is("preset")) {
+        if (!args.Text(&name))
+            return true;
+        if (name == "list") {
+            options->listPresets = true;
+        } else if (const MicrophonePreset* preset = FindPreset(name)) {
+            const Mounting mounting = geometry->mounting;
+            *geometry = PresetGeometry(*preset);
+            geometry->mounting = mounting;
+            options->preset = preset->name;
+        } else {
+            args.BadValue("a preset's name (--preset list shows them)");
+        }
+    } else if (args.Is("radius")) {
         double millimetres = geometry->radius * 1000.0;
         if (args.Number(1.0, 100.0, &millimetres))
             geometry->radius = millimetres / 1000.0;
@@ -19,6 +34,9 @@ bool TakeMicrophoneOption(CommandLine& args, ArrayGeometry* geometry)
     } else if (args.Is("orientation")) {
         if (args.Text(&name) && !ParseMounting(name, &geometry->mounting))
             args.BadValue("upright, upside-down or endfire");
+    } else if (args.Is("capsules")) {
+        if (args.Text(&name) && !ParseCapsuleSet(name, &geometry->capsules))
+            args.BadValue("FLU,FRD,BLD,BRU or FLD,FRU,BLU,BRD");
     } else {
         return false;
     }
@@ -41,10 +59,15 @@ bool TakeOutputOption(CommandLine& args, ToolOptions* options)
 }  // namespace
 
 const char* const kMicrophoneHelp =
+    "  --preset NAME        a microphone's published geometry (radius, pattern,\n"
+    "                       capsules); --preset list shows them. Options after it\n"
+    "                       override its values\n"
     "  --radius MM          distance of each capsule from the centre, 1 to 100\n"
     "                       millimetres (default 15)\n"
     "  --pattern NAME       capsule pattern: cardioid (default), supercardioid,\n"
     "                       hypercardioid or subcardioid\n"
+    "  --capsules LIST      the capsules of the four channels: FLU,FRD,BLD,BRU\n"
+    "                       (default) or FLD,FRU,BLU,BRD\n"
     "  --orientation NAME   upright (default), upside-down (hanging, front marking to\n"
     "                       the front) or endfire (lying, top to the front, front\n"
     "                       marking up)\n";
@@ -60,8 +83,8 @@ const char* const kOutputHelp =
 std::vector<Option> ToolOptionList(const std::vector<Option>& own)
 {
     std::vector<Option> list = {
-        {"radius", '\0', true}, {"pattern", '\0', true}, {"orientation", '\0', true},
-        {"out", '\0', true},    {"force", '\0', false},  {"help", 'h', false},
+        {"preset", '\0', true},   {"radius", '\0', true}, {"pattern", '\0', true}, {"orientation", '\0', true},
+        {"capsules", '\0', true}, {"out", '\0', true},    {"force", '\0', false},  {"help", 'h', false},
     };
     list.insert(list.end(), own.begin(), own.end());
     return list;
@@ -74,8 +97,10 @@ bool ParseToolOptions(CommandLine& args, ToolOptions* options, const std::functi
             options->help = true;
             return true;
         }
-        if (!TakeMicrophoneOption(args, &options->geometry) && !TakeOutputOption(args, options))
+        if (!TakeMicrophoneOption(args, options) && !TakeOutputOption(args, options))
             takeOwn();
+        if (options->listPresets)
+            return true;
     }
     if (!args.Failed() && !args.Arguments().empty())
         args.UsageError("unexpected argument '" + args.Arguments().front() + "' (the tools take options only)");

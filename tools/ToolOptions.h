@@ -1,5 +1,6 @@
-// The options both tools take: the microphone (--radius, --pattern, --orientation) and
-// where to write (--out, --force), plus -h/--help.
+// The options both tools take: the microphone (--preset, --radius, --pattern, --capsules,
+// --orientation; later ones override earlier ones) and where to write (--out, --force),
+// plus -h/--help.
 #pragma once
 
 #include "CommandLine.h"
@@ -13,9 +14,11 @@ namespace vq {
 
 struct ToolOptions {
     ArrayGeometry geometry;
+    std::string preset;  // the --preset the geometry started from; empty for none
     std::string out = ".";
     bool force = false;
     bool help = false;
+    bool listPresets = false;  // --preset list
 };
 
 // Their lines of --help: the microphone's, and the output's with the exit status.
@@ -26,7 +29,7 @@ extern const char* const kOutputHelp;
 std::vector<Option> ToolOptionList(const std::vector<Option>& own);
 
 // Reads the whole command line into `options`, handing each of the tool's own options to
-// `takeOwn`; --help ends the reading. False after a usage error, which it has reported.
+// `takeOwn`; --help and --preset list end the reading. False after a usage error, which it has reported.
 bool ParseToolOptions(CommandLine& args, ToolOptions* options, const std::function<void()>& takeOwn);
 
 // Creates the output directory and checks that `paths` may be written (see MayWrite).

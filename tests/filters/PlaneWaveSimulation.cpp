@@ -57,12 +57,26 @@ double AngleDegrees(const Vec& a, const Vec& b)
     return std::acos(std::clamp(c, -1.0, 1.0)) * 180.0 / kPi;
 }
 
+double Microphone::Gain(int capsule, const Vec& source) const
+{
+    const CapsuleFlaws& f = flaws[capsule];
+    const Vec& u = Norm(f.aim) > 0.0 ? f.aim : axes[capsule];
+    const double a = f.omniShare >= 0.0 ? f.omniShare : omniShare;
+    const double cosine = u[0] * source[0] + u[1] * source[1] + u[2] * source[2];
+    return std::pow(10.0, f.gainDb / 20.0) * (a + (1.0 - a) * cosine);
+}
+
+double Microphone::Lead(int capsule, const Vec& source) const
+{
+    const CapsuleFlaws& f = flaws[capsule];
+    const Vec& u = axes[capsule];
+    const double r = f.radius > 0.0 ? f.radius : radius;
+    return r * (u[0] * source[0] + u[1] * source[1] + u[2] * source[2]) / kSpeedOfSound - f.delay;
+}
+
 Complex Microphone::Response(int capsule, const Vec& source, double frequency) const
 {
-    const Vec& u = axes[capsule];
-    const double cosine = u[0] * source[0] + u[1] * source[1] + u[2] * source[2];
-    const double lead = radius * cosine / kSpeedOfSound;
-    return (omniShare + (1.0 - omniShare) * cosine) * std::polar(1.0, 2.0 * kPi * frequency * lead);
+    return Gain(capsule, source) * std::polar(1.0, 2.0 * kPi * frequency * Lead(capsule, source));
 }
 
 Microphone MakeMicrophone(Mount mount, double omniShare, double radius)
@@ -98,6 +112,33 @@ PlaneWaveError Compare(const Phasors& m, const Vec& source)
     const double vectorLevel = std::sqrt(std::norm(m[1]) + std::norm(m[2]) + std::norm(m[3]));
     return {20.0 * std::log10(std::abs(m[0]) * std::sqrt(2.0)), 20.0 * std::log10(vectorLevel),
             AngleDegrees(velocity, source)};
+}
+
+Taps SplitMatrix(const Audio& file)
+{
+    const std::size_t taps = static_cast<std::size_t>(file.info.frames / 4);
+    Taps filters;
+    for (int j = 0; j < 4; ++j) {
+        const Signal channel = file.Channel(j);
+        for (int k = 0; k < 4; ++k)
+            filters[k][j].assign(channel.begin() + k * taps, channel.begin() + (k + 1) * taps);
+    }
+    return filters;
+}
+
+Phasors Respond(const Taps& filters, const Microphone& mic, const Vec& source, double frequency, int rate)
+{
+    Phasors out{};
+    for (int k = 0; k < 4; ++k) {
+        const Complex capsule = mic.Response(k, source, frequency);
+        for (int j = 0; j < 4; ++j) {
+            Complex dft = 0.0;
+            for (std::size_t n = 0; n < filters[k][j].size(); ++n)
+                dft += filters[k][j][n] * std::polar(1.0, -2.0 * kPi * frequency * static_cast<double>(n) / rate);
+            out[j] += dft * capsule;
+        }
+    }
+    return out;
 }
 
 std::vector<std::vector<Phasors>> SimulateThroughEngine(const std::string& matrixPath, int rate, const Microphone& mic,

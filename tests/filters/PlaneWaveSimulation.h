@@ -5,6 +5,8 @@
 // B-format that comes out is measured tone by tone.
 #pragma once
 
+#include "support/TestAudio.h"
+
 #include <array>
 #include <complex>
 #include <string>
@@ -22,14 +24,27 @@ constexpr double kDefaultRadius = 0.015;
 Vec Direction(double azimuthDegrees, double elevationDegrees);
 double AngleDegrees(const Vec& a, const Vec& b);
 
+// How one capsule of a real microphone departs from the ideal one.
+struct CapsuleFlaws {
+    double gainDb = 0.0;
+    double omniShare = -1.0;  // its own a; negative: the microphone's
+    Vec aim{};                // the axis of its pattern; zero: the axis it sits on
+    double radius = 0.0;      // its own distance from the centre; 0: the microphone's
+    double delay = 0.0;       // seconds its electronics add
+};
+
 struct Microphone {
     std::array<Vec, 4> axes;  // FLU, FRD, BLD, BRU in the scene frame
     double omniShare = 0.5;   // a of the pattern a + (1 - a) cos
     double radius = kDefaultRadius;
+    std::array<CapsuleFlaws, 4> flaws{};
 
     // Capsule k's response to a plane wave of `frequency` from `source`, relative to the
     // pressure at the centre.
     Complex Response(int capsule, const Vec& source, double frequency) const;
+    // The same as a gain and a lead in seconds: Response = gain e^{j 2 pi f lead}.
+    double Gain(int capsule, const Vec& source) const;
+    double Lead(int capsule, const Vec& source) const;
 };
 
 enum class Mount { Upright, UpsideDown, EndFire };
@@ -49,6 +64,14 @@ struct PlaneWaveError {
     double angle;       // degrees
 };
 PlaneWaveError Compare(const Phasors& measured, const Vec& source);
+
+// The sixteen filters of a matrix file: taps[capsule][output].
+using Taps = std::array<std::array<std::vector<double>, 4>, 4>;
+Taps SplitMatrix(const Audio& file);
+
+// W, X, Y, Z of the filters for a plane wave from `source`, relative to the centre, by a
+// direct transform of the taps.
+Phasors Respond(const Taps& filters, const Microphone& mic, const Vec& source, double frequency, int rate);
 
 // Plays a sum of tones (multiples of 10 Hz) from each direction in turn, as the capsules
 // of `mic` hear them, converts the recording with the engine through `matrixPath` and

@@ -15,6 +15,6 @@ inline std::string StagedDemo(const char* side)
     return std::string(VQ_STAGE_DIR) + "/demo/demo" + side + ".wav";
 }
 
-constexpr int kDefaultRates[] = {44100, 48000, 88200, 96000};
+constexpr int kDefaultRates[] = {32000, 44100, 48000, 88200, 96000, 176400, 192000};
 
 }  // namespace vqtest

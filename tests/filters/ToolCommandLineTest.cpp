@@ -1,10 +1,11 @@
 // The tools' command lines: usage errors exit with 2 and write nothing, existing files
 // are kept unless --force is given, and the options reach the files.
+#include "filters/ToolRunner.h"
 #include "support/TestAudio.h"
 
-#include <gtest/gtest.h>
+#include "common/FilterMatrixInfo.h"
 
-#include <sys/wait.h>
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -16,10 +17,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-int RunTool(const std::string& tool, const std::string& arguments)
+int Status(const std::string& tool, const std::string& arguments)
 {
-    const int status = std::system((tool + " " + arguments + " > /dev/null 2>&1").c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return RunTool(tool, arguments).status;
 }
 
 bool IsEmpty(const TempDir& dir)
@@ -54,16 +54,18 @@ TEST(ToolCommandLine, UsageErrorsExitWithTwoAndWriteNothing)
         {VQ_MKDEMO, "--name a/b"},        {VQ_MKDEMO, "--name"},
         {VQ_MKDEMO, "--pattern figure8"}, {VQ_MKDEMO, "extra"},
         {VQ_MKFILTERS, "--taps=10"},      {VQ_MKDEMO, "-x"},
+        {VQ_MKFILTERS, "--preset omni"},  {VQ_MKDEMO, "--preset"},
+        {VQ_MKFILTERS, "--capsules FLU"}, {VQ_MKFILTERS, "--max-boost 41"},
+        {VQ_MKFILTERS, "--measured ''"},  {VQ_MKFILTERS, "--date 2024-13-01"},
     };
     for (const Case& c : cases) {
         TempDir dir;
-        EXPECT_EQ(RunTool(c.tool, std::string(c.arguments) + " --out " + dir.Path()), 2)
-            << c.tool << " " << c.arguments;
+        EXPECT_EQ(Status(c.tool, std::string(c.arguments) + " --out " + dir.Path()), 2) << c.tool << " " << c.arguments;
         EXPECT_TRUE(IsEmpty(dir)) << c.tool << " " << c.arguments;
     }
     for (const char* tool : {VQ_MKFILTERS, VQ_MKDEMO}) {
-        EXPECT_EQ(RunTool(tool, "--help"), 0) << tool;
-        EXPECT_EQ(RunTool(tool, "-h"), 0) << tool;
+        EXPECT_EQ(Status(tool, "--help"), 0) << tool;
+        EXPECT_EQ(Status(tool, "-h"), 0) << tool;
     }
 }
 
@@ -73,15 +75,15 @@ TEST(ToolCommandLine, ExistingFilesAreKeptUnlessForced)
     const std::string kept = dir.File("FilterMatrix_48000.wav");
     WriteText(kept, "mine");
     const std::string designer = std::string(VQ_MKFILTERS) + " --rates 44100,48000 --taps 64";
-    EXPECT_EQ(RunTool(designer, "--out " + dir.Path()), 1);
+    EXPECT_EQ(Status(designer, "--out " + dir.Path()), 1);
     EXPECT_EQ(ReadText(kept), "mine");
     EXPECT_FALSE(fs::exists(dir.File("FilterMatrix_44100.wav"))) << "nothing is written when one file is in the way";
 
-    EXPECT_EQ(RunTool(designer, "--force --out " + dir.Path()), 0);
+    EXPECT_EQ(Status(designer, "--force --out " + dir.Path()), 0);
     EXPECT_EQ(ReadAudio(kept).info.channels, 4);
 
     WriteText(dir.File("demoR.wav"), "mine");
-    EXPECT_EQ(RunTool(VQ_MKDEMO, "--out " + dir.Path()), 1);
+    EXPECT_EQ(Status(VQ_MKDEMO, "--out " + dir.Path()), 1);
     EXPECT_FALSE(fs::exists(dir.File("demoF.wav")));
     EXPECT_EQ(ReadText(dir.File("demoR.wav")), "mine");
 }
@@ -90,7 +92,7 @@ TEST(ToolCommandLine, RatesTapsAndNamesReachTheFiles)
 {
     TempDir dir;
     const std::string out = dir.File("new/filters");
-    ASSERT_EQ(RunTool(VQ_MKFILTERS, "--rates 32000,48000 --taps=128 --out " + out), 0);
+    ASSERT_EQ(Status(VQ_MKFILTERS, "--rates 32000,48000 --taps=128 --out " + out), 0);
     // The length is given at 48 kHz and keeps its duration at other rates.
     const struct {
         int rate, taps;
@@ -100,9 +102,37 @@ TEST(ToolCommandLine, RatesTapsAndNamesReachTheFiles)
         EXPECT_EQ(matrix.info.samplerate, e.rate);
         EXPECT_EQ(matrix.info.frames, 4 * e.taps) << e.rate;
     }
-    ASSERT_EQ(RunTool(VQ_MKDEMO, "--name=take --orientation endfire --out " + dir.Path()), 0);
+    ASSERT_EQ(Status(VQ_MKDEMO, "--name=take --orientation endfire --out " + dir.Path()), 0);
     EXPECT_EQ(ReadAudio(dir.File("takeF.wav")).info.channels, 2);
     EXPECT_EQ(ReadAudio(dir.File("takeR.wav")).info.channels, 2);
+}
+
+TEST(ToolCommandLine, PresetsStartTheGeometryAndLaterOptionsOverrideThem)
+{
+    const ToolRun list = RunTool(VQ_MKFILTERS, "--preset list");
+    EXPECT_EQ(list.status, 0);
+    for (const char* name : {"soundfield-mkv", "sps200", "tetramic", "ambeo", "h3-vr"})
+        EXPECT_NE(list.output.find(name), std::string::npos) << name;
+
+    const struct {
+        const char* arguments;
+        const char* radius;
+        const char* design;
+    } cases[] = {
+        {"--preset ambeo", "14", "preset ambeo (Sennheiser AMBEO VR Mic)"},
+        {"--preset ambeo --radius 20", "20", "preset ambeo (Sennheiser AMBEO VR Mic)"},
+        {"--radius 20 --preset soundfield-mkv", "14.7", "preset soundfield-mkv (SoundField Mk IV / Mk V)"},
+        {"--radius 20", "20", "nominal"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        ASSERT_EQ(Status(VQ_MKFILTERS, std::string(c.arguments) + " --rates 8000 --taps 64 --out " + dir.Path()), 0);
+        vq::FilterMatrixInfo info;
+        vq::FailureDetail failure;
+        ASSERT_EQ(vq::ReadFilterMatrixInfo(dir.File("FilterMatrix_8000.wav"), &info, &failure), 0) << c.arguments;
+        EXPECT_EQ(vq::FieldValue(info, "radius_mm"), c.radius) << c.arguments;
+        EXPECT_EQ(vq::FieldValue(info, "design"), c.design) << c.arguments;
+    }
 }
 
 }  // namespace

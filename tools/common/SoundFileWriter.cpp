@@ -9,7 +9,8 @@
 
 namespace vq {
 
-int WriteSoundFile(const std::string& path, const std::vector<double>& interleaved, int channels, int rate, int format)
+int WriteSoundFile(const std::string& path, const std::vector<double>& interleaved, int channels, int rate, int format,
+                   const SoundFileStrings& strings)
 {
     const std::int64_t frames = static_cast<std::int64_t>(interleaved.size()) / channels;
     SF_INFO info{};
@@ -26,6 +27,10 @@ int WriteSoundFile(const std::string& path, const std::vector<double>& interleav
         if (sf_error(file) != SF_ERR_NO_ERROR)
             status = kOutputOpenFailed;
     }
+    // Before the first frame, so that they go into the header.
+    for (const auto& [kind, text] : strings)
+        if (status == kStatusOk && sf_set_string(file, kind, text.c_str()) != 0)
+            status = kOutputOpenFailed;
     if (status == kStatusOk)
         status = WriteFrames(file, interleaved.data(), frames);
     // The header is completed by the close: a failure there loses the file too.

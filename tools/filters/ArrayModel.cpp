@@ -1,5 +1,7 @@
 #include "filters/ArrayModel.h"
 
+#include <cstddef>
+
 namespace vq {
 
 namespace {
@@ -34,44 +36,80 @@ Vec3 Mount(Mounting mounting, const Vec3& v)
     return v;
 }
 
+template <typename Value>
+struct Named {
+    const char* name;
+    Value value;
+};
+
+const Named<CapsulePattern> kPatternNames[] = {{"cardioid", CapsulePattern::Cardioid},
+                                               {"supercardioid", CapsulePattern::Supercardioid},
+                                               {"hypercardioid", CapsulePattern::Hypercardioid},
+                                               {"subcardioid", CapsulePattern::Subcardioid}};
+const Named<Mounting> kMountingNames[] = {
+    {"upright", Mounting::Upright}, {"upside-down", Mounting::UpsideDown}, {"endfire", Mounting::EndFire}};
+const Named<CapsuleSet> kCapsuleSetNames[] = {{"FLU,FRD,BLD,BRU", CapsuleSet::FluFrdBldBru},
+                                              {"FLD,FRU,BLU,BRD", CapsuleSet::FldFruBluBrd}};
+
+template <typename Value, std::size_t N>
+bool FindValue(const Named<Value> (&names)[N], const std::string& name, Value* value)
+{
+    for (const auto& n : names)
+        if (name == n.name) {
+            *value = n.value;
+            return true;
+        }
+    return false;
+}
+
+template <typename Value, std::size_t N>
+std::string FindName(const Named<Value> (&names)[N], Value value)
+{
+    for (const auto& n : names)
+        if (n.value == value)
+            return n.name;
+    return names[0].name;
+}
+
 }  // namespace
 
 bool ParsePattern(const std::string& name, CapsulePattern* pattern)
 {
-    const struct {
-        const char* name;
-        CapsulePattern value;
-    } names[] = {{"cardioid", CapsulePattern::Cardioid},
-                 {"supercardioid", CapsulePattern::Supercardioid},
-                 {"hypercardioid", CapsulePattern::Hypercardioid},
-                 {"subcardioid", CapsulePattern::Subcardioid}};
-    for (const auto& n : names)
-        if (name == n.name) {
-            *pattern = n.value;
-            return true;
-        }
-    return false;
+    return FindValue(kPatternNames, name, pattern);
 }
 
 bool ParseMounting(const std::string& name, Mounting* mounting)
 {
-    const struct {
-        const char* name;
-        Mounting value;
-    } names[] = {{"upright", Mounting::Upright}, {"upside-down", Mounting::UpsideDown}, {"endfire", Mounting::EndFire}};
-    for (const auto& n : names)
-        if (name == n.name) {
-            *mounting = n.value;
-            return true;
-        }
-    return false;
+    return FindValue(kMountingNames, name, mounting);
+}
+
+bool ParseCapsuleSet(const std::string& name, CapsuleSet* capsules)
+{
+    return FindValue(kCapsuleSetNames, name, capsules);
+}
+
+std::string PatternName(CapsulePattern pattern)
+{
+    return FindName(kPatternNames, pattern);
+}
+
+std::string MountingName(Mounting mounting)
+{
+    return FindName(kMountingNames, mounting);
+}
+
+std::string CapsuleSetName(CapsuleSet capsules)
+{
+    return FindName(kCapsuleSetNames, capsules);
 }
 
 ArrayModel::ArrayModel(const ArrayGeometry& geometry) : m_geometry(geometry), m_omniShare(OmniShareOf(geometry.pattern))
 {
-    // FLU, FRD, BLD, BRU: alternate corners of a cube, so elevation +-atan(1/sqrt 2) = 35.26°.
+    // FLU, FRD, BLD, BRU: alternate corners of a cube, so elevation +-atan(1/sqrt 2) = 35.26°;
+    // FLD, FRU, BLU, BRD: the other four corners, the same set upside down.
     const double c = 1.0 / std::sqrt(3.0);
-    const Vec3 corners[kCapsules] = {{c, c, c}, {c, -c, -c}, {-c, c, -c}, {-c, -c, c}};
+    const double up = geometry.capsules == CapsuleSet::FluFrdBldBru ? c : -c;
+    const Vec3 corners[kCapsules] = {{c, c, up}, {c, -c, -up}, {-c, c, -up}, {-c, -c, up}};
     for (int k = 0; k < kCapsules; ++k)
         m_axes[k] = Mount(geometry.mounting, corners[k]);
 }

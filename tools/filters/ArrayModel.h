@@ -10,6 +10,9 @@
 //   endfire      it lies horizontally with its top pointing at the front and its front
 //                marking facing up: its top becomes the front, its front becomes up and its
 //                left becomes right.
+// Some microphones use the other tetrahedron of the cube, FLD, FRU, BLU, BRD (azimuth 45°,
+// -45°, 135°, -135° and elevation -35.26°, +35.26°, +35.26°, -35.26°); their capsules are
+// the four inputs in that order.
 #pragma once
 
 #include "common/Vec3.h"
@@ -21,16 +24,23 @@ namespace vq {
 
 enum class CapsulePattern { Cardioid, Supercardioid, Hypercardioid, Subcardioid };
 enum class Mounting { Upright, UpsideDown, EndFire };
+enum class CapsuleSet { FluFrdBldBru, FldFruBluBrd };
 
 struct ArrayGeometry {
     double radius = 0.015;  // metres from the centre to each capsule
     CapsulePattern pattern = CapsulePattern::Cardioid;
     Mounting mounting = Mounting::Upright;
+    CapsuleSet capsules = CapsuleSet::FluFrdBldBru;
 };
 
 // Names as the command line spells them; false for an unknown name.
 bool ParsePattern(const std::string& name, CapsulePattern* pattern);
 bool ParseMounting(const std::string& name, Mounting* mounting);
+bool ParseCapsuleSet(const std::string& name, CapsuleSet* capsules);
+// The same names back, for descriptions.
+std::string PatternName(CapsulePattern pattern);
+std::string MountingName(Mounting mounting);
+std::string CapsuleSetName(CapsuleSet capsules);
 
 class ArrayModel {
 public:
@@ -42,7 +52,7 @@ public:
     const ArrayGeometry& Geometry() const { return m_geometry; }
     // Omnidirectional share a of the pattern a + (1 - a) cos(angle).
     double OmniShare() const { return m_omniShare; }
-    // Outward axis of capsule k (FLU, FRD, BLD, BRU) in the scene frame.
+    // Outward axis of capsule k (FLU, FRD, BLD, BRU, or FLD, FRU, BLU, BRD) in the scene frame.
     const Vec3& Axis(int capsule) const { return m_axes[capsule]; }
 
     // Sensitivity of capsule k to sound arriving from unit direction `source`.

@@ -9,14 +9,11 @@ namespace {
 using Complex = std::complex<double>;
 constexpr int kN = ArrayModel::kCapsules;
 
-// Relative weight of the Tikhonov term against the mean capsule power: small enough to
-// leave the fit exact wherever the array can deliver, large enough to keep it finite.
-constexpr double kRegularisation = 1e-3;
+}  // namespace
 
-// Inverse of a well-conditioned 4x4 matrix (Gauss-Jordan with partial pivoting).
-std::array<std::array<Complex, kN>, kN> Inverse(std::array<std::array<Complex, kN>, kN> m)
+ComplexMatrix4 Inverse(ComplexMatrix4 m)
 {
-    std::array<std::array<Complex, kN>, kN> inv{};
+    ComplexMatrix4 inv{};
     for (int i = 0; i < kN; ++i)
         inv[i][i] = 1.0;
     for (int col = 0; col < kN; ++col) {
@@ -43,8 +40,6 @@ std::array<std::array<Complex, kN>, kN> Inverse(std::array<std::array<Complex, k
     }
     return inv;
 }
-
-}  // namespace
 
 std::array<double, kBFormatChannels> IdealBFormat(const Vec3& source)
 {
@@ -119,7 +114,7 @@ ComplexMatrix4 BFormatFit::At(double frequency) const
     for (int k = 0; k < kN; ++k)
         trace += capsules[k][k].real();
     for (int k = 0; k < kN; ++k)
-        regularised[k][k] += kRegularisation * trace / kN;
+        regularised[k][k] += kFitRegularisation * trace / kN;
     const Hermitian4 inverse = Inverse(regularised);
     ComplexMatrix4 m{};
     for (int j = 0; j < kBFormatChannels; ++j)

@@ -24,6 +24,13 @@ constexpr int kBFormatChannels = 4;  // W, X, Y, Z
 // [output][capsule]: output j = sum over k of m[j][k] * capsule k.
 using ComplexMatrix4 = std::array<std::array<std::complex<double>, ArrayModel::kCapsules>, kBFormatChannels>;
 
+// Relative weight of the Tikhonov term against the mean capsule power: small enough to
+// leave the fit exact wherever the array can deliver, large enough to keep it finite.
+constexpr double kFitRegularisation = 1e-3;
+
+// Inverse of a well-conditioned 4x4 matrix (Gauss-Jordan with partial pivoting).
+ComplexMatrix4 Inverse(ComplexMatrix4 m);
+
 // The ideal B-format of a unit plane wave from `source`: 1/sqrt 2, x, y, z.
 std::array<double, kBFormatChannels> IdealBFormat(const Vec3& source);
 

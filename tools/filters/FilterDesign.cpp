@@ -36,8 +36,8 @@ double TapWindow(int n, int delay, int taps)
     return 1.0;
 }
 
-// Fades the responses out over the top of the band. A fractional-delay response does not
-// end at the Nyquist frequency; cut off there, it would ring for the whole filter length.
+}  // namespace
+
 double BandEdgeTaper(double frequency, double nyquist)
 {
     const double start = kTaperStart * nyquist;
@@ -46,8 +46,6 @@ double BandEdgeTaper(double frequency, double nyquist)
     const double c = std::cos(0.5 * kPi * (frequency - start) / (nyquist - start));
     return c * c;
 }
-
-}  // namespace
 
 int TapsAtRate(int tapsAtReference, int rate)
 {
@@ -61,11 +59,8 @@ int ModellingDelay(int rate, int taps)
     return std::max(1, std::min(delay, taps / 4));
 }
 
-int DesignFilterSet(const ArrayModel& model, int rate, int taps, FilterSet* set)
+int SynthesiseFilterSet(int rate, int taps, int delay, int fftLength, const ResponseAtBin& response, FilterSet* set)
 {
-    // Sampled on twice the filter length, the responses' time aliasing stays far below
-    // what the window removes anyway.
-    const int fftLength = 2 * taps;
     const int bins = fftLength / 2 + 1;
     constexpr int kFilters = ArrayModel::kCapsules * kBFormatChannels;
 
@@ -82,7 +77,7 @@ int DesignFilterSet(const ArrayModel& model, int rate, int taps, FilterSet* set)
 
     set->rate = rate;
     set->taps = taps;
-    set->delay = ModellingDelay(rate, taps);
+    set->delay = delay;
     try {
         for (auto& row : set->filters)
             for (auto& filter : row)
@@ -91,15 +86,14 @@ int DesignFilterSet(const ArrayModel& model, int rate, int taps, FilterSet* set)
         return kOutOfMemory;
     }
 
-    const BFormatFit fit(model);
     for (int bin = 0; bin < bins; ++bin) {
         const double frequency = static_cast<double>(bin) * rate / fftLength;
-        const ComplexMatrix4 m = fit.At(frequency);
-        const std::complex<double> delay =
-            std::polar(BandEdgeTaper(frequency, 0.5 * rate), -2.0 * kPi * bin * set->delay / fftLength);
+        const ComplexMatrix4 m = response(bin, frequency);
+        const std::complex<double> shift =
+            std::polar(BandEdgeTaper(frequency, 0.5 * rate), -2.0 * kPi * bin * static_cast<double>(delay) / fftLength);
         for (int k = 0; k < ArrayModel::kCapsules; ++k)
             for (int j = 0; j < kBFormatChannels; ++j) {
-                const std::complex<double> value = m[j][k] * delay;
+                const std::complex<double> value = m[j][k] * shift;
                 spectra[k * kBFormatChannels + j][bin][0] = value.real();
                 spectra[k * kBFormatChannels + j][bin][1] = value.imag();
             }
@@ -110,9 +104,19 @@ int DesignFilterSet(const ArrayModel& model, int rate, int taps, FilterSet* set)
             fftw_execute_dft_c2r(plan.Get(), spectra[k * kBFormatChannels + j].data(), impulse.data());
             std::vector<double>& filter = set->filters[k][j];
             for (int n = 0; n < taps; ++n)
-                filter[n] = impulse[n] / fftLength * TapWindow(n, set->delay, taps);
+                filter[n] = impulse[n] / fftLength * TapWindow(n, delay, taps);
         }
     return kStatusOk;
+}
+
+int DesignFilterSet(const ArrayModel& model, int rate, int taps, FilterSet* set)
+{
+    // Sampled on twice the filter length, the responses' time aliasing stays far below
+    // what the window removes anyway.
+    const BFormatFit fit(model);
+    return SynthesiseFilterSet(
+        rate, taps, ModellingDelay(rate, taps), 2 * taps, [&fit](int, double frequency) { return fit.At(frequency); },
+        set);
 }
 
 }  // namespace vq

@@ -7,6 +7,7 @@
 #include "filters/BFormatFit.h"
 
 #include <array>
+#include <functional>
 #include <vector>
 
 namespace vq {
@@ -34,5 +35,18 @@ int ModellingDelay(int rate, int taps);
 // Designs the filters of `model` at `rate` with `taps` taps (at least kMinimumTaps).
 // kStatusOk, kOutOfMemory or kFftSetupFailed.
 int DesignFilterSet(const ArrayModel& model, int rate, int taps, FilterSet* set);
+
+// The gain that fades the responses out over the top tenth of the band. A fractional-delay
+// response does not end at the Nyquist frequency; cut off there, it would ring for the
+// whole filter length.
+double BandEdgeTaper(double frequency, double nyquist);
+
+// The matrix of responses at FFT bin `bin` (0 .. fftLength / 2), `frequency` Hz.
+using ResponseAtBin = std::function<ComplexMatrix4(int bin, double frequency)>;
+
+// Makes the set from responses given on fftLength points (at least 2 taps): each delayed by
+// `delay` samples and faded out over the top of the band, transformed into impulse
+// responses and windowed to `taps`. kStatusOk, kOutOfMemory or kFftSetupFailed.
+int SynthesiseFilterSet(int rate, int taps, int delay, int fftLength, const ResponseAtBin& response, FilterSet* set);
 
 }  // namespace vq

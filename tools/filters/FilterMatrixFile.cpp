@@ -1,7 +1,6 @@
 #include "filters/FilterMatrixFile.h"
 
 #include "common/EngineStatus.h"
-#include "common/SoundFileWriter.h"
 
 #include <sndfile.h>
 
@@ -9,7 +8,7 @@
 
 namespace vq {
 
-int WriteFilterMatrixFile(const std::string& path, const FilterSet& set)
+int WriteFilterMatrixFile(const std::string& path, const FilterSet& set, const SoundFileStrings& description)
 {
     constexpr int kChannels = kBFormatChannels;
     const std::size_t taps = static_cast<std::size_t>(set.taps);
@@ -23,7 +22,7 @@ int WriteFilterMatrixFile(const std::string& path, const FilterSet& set)
         for (int j = 0; j < kChannels; ++j)
             for (std::size_t n = 0; n < taps; ++n)
                 interleaved[(k * taps + n) * kChannels + j] = set.filters[k][j][n];
-    return WriteSoundFile(path, interleaved, kChannels, set.rate, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    return WriteSoundFile(path, interleaved, kChannels, set.rate, SF_FORMAT_WAV | SF_FORMAT_FLOAT, description);
 }
 
 }  // namespace vq
