@@ -37,15 +37,19 @@ void WriteWav(const std::string& path, const std::vector<double>& samples, Movie
     sf_close(file);
 }
 
+// The movie's samples are the WAV's, and both are the take as the writer was given it.
 template <typename Sample>
-void ExpectSameSamples(const std::vector<Sample>& movie, const std::vector<Sample>& wav, std::size_t count)
+void ExpectSameSamples(const std::vector<Sample>& movie, const std::vector<Sample>& wav, const std::vector<Sample>& take)
 {
-    ASSERT_EQ(movie.size(), count);
-    ASSERT_EQ(wav.size(), count);
-    std::size_t differing = 0;
-    for (std::size_t i = 0; i < count; ++i)
-        differing += movie[i] != wav[i];
-    EXPECT_EQ(differing, 0u);
+    ASSERT_EQ(movie.size(), take.size());
+    ASSERT_EQ(wav.size(), take.size());
+    std::size_t fromWav = 0, fromTake = 0;
+    for (std::size_t i = 0; i < take.size(); ++i) {
+        fromWav += movie[i] != wav[i];
+        fromTake += movie[i] != take[i];
+    }
+    EXPECT_EQ(fromWav, 0u) << "samples that differ from the WAV's";
+    EXPECT_EQ(fromTake, 0u) << "samples that differ from the take's";
 }
 
 class PcmRoundTrip : public testing::TestWithParam<PcmCase> {};
@@ -67,20 +71,17 @@ TEST_P(PcmRoundTrip, MovieDecodesToTheAmbixWavSamples)
     ASSERT_EQ(WriteMovie(movie, Options(c.codec, c.headLocked), take, c.block, &detail), vq::kStatusOk) << detail.reason;
     WriteWav(wav, take, c.codec, channels);
 
-    const std::size_t count = take.size();
     const int bits = vq::MovieCodecInfo(c.codec).integerBits;
-    if (bits == 16)
-        ExpectSameSamples(DecodeInt16(movie), DecodeInt16(wav), count);
-    else if (bits == 24)
-        ExpectSameSamples(DecodeInt32(movie), DecodeInt32(wav), count);
-    else
-        ExpectSameSamples(DecodeFloat(movie), DecodeFloat(wav), count);
-    // And both are the take itself: the rounded integers, or the floats.
-    if (bits == 24) {
-        const std::vector<int> expected = LeftJustified(take, 24);
-        ExpectSameSamples(DecodeInt32(movie), std::vector<std::int32_t>(expected.begin(), expected.end()), count);
-    } else if (bits == 0) {
-        ExpectSameSamples(DecodeFloat(movie), std::vector<float>(take.begin(), take.end()), count);
+    const std::vector<int> integers = bits > 0 ? LeftJustified(take, bits) : std::vector<int>();
+    if (bits == 16) {
+        std::vector<std::int16_t> expected(integers.size());
+        for (std::size_t i = 0; i < integers.size(); ++i)
+            expected[i] = static_cast<std::int16_t>(integers[i] >> 16);
+        ExpectSameSamples(DecodeInt16(movie), DecodeInt16(wav), expected);
+    } else if (bits == 24) {
+        ExpectSameSamples(DecodeInt32(movie), DecodeInt32(wav), std::vector<std::int32_t>(integers.begin(), integers.end()));
+    } else {
+        ExpectSameSamples(DecodeFloat(movie), DecodeFloat(wav), std::vector<float>(take.begin(), take.end()));
     }
 }
 

@@ -78,7 +78,7 @@ TEST_P(SpatialAudioBox, FfprobeReadsTheStreamAsAmbisonic)
 
 // FFmpeg 5.1 (Debian 12) reads SA3D, but not yet with the head-locked flag: the 6-channel
 // movies must still be sound 6-channel streams to it. Its AAC decoder then replaces the
-// Ambisonic layout read from SA3D by the loudspeaker layout of the AAC stream (4.0); an Opus
+// Ambisonic layout read from SA3D by the loudspeaker layout of the AAC stream (quad); an Opus
 // stream's own header (mapping family 2) says Ambisonic as well.
 const BoxCase kBoxCases[] = {
     {"Pcm16IndexFirst", MovieCodec::Pcm16, false, true, "channel_layout=ambisonic 1"},

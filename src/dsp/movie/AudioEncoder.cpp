@@ -124,10 +124,14 @@ int AudioEncoder::Open(const MovieCodecRow& row, int sampleRate, int channels, i
     m_context->time_base = AVRational{1, sampleRate};
     m_context->bit_rate = bitRate;
     m_context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;  // MOV and MP4 keep the codec's set-up in the sample entry
-    // An encoder of loudspeaker layouts gets the ones without an LFE channel, which it
-    // would low-pass; the others are told only how many channels there are.
+    // An encoder of loudspeaker layouts gets layouts of channel pairs only (quad: W,Y and
+    // Z,X; 6.0 front: and the head-locked pair): every Ambisonic channel is then coded
+    // alike. The usual 4.0 codes Z and X as single channels, which FFmpeg's AAC encoder
+    // quantises more coarsely than the pair: broadband sound turned by up to 5° at
+    // 256 kbit/s. (No LFE channel either: it would be low-passed.) The others are told
+    // only how many channels there are.
     if (row.speakerLayout) {
-        av_channel_layout_from_mask(&m_context->ch_layout, channels == 6 ? AV_CH_LAYOUT_6POINT0 : AV_CH_LAYOUT_4POINT0);
+        av_channel_layout_from_mask(&m_context->ch_layout, channels == 6 ? AV_CH_LAYOUT_6POINT0_FRONT : AV_CH_LAYOUT_QUAD);
     } else {
         m_context->ch_layout.order = AV_CHANNEL_ORDER_UNSPEC;
         m_context->ch_layout.nb_channels = channels;
