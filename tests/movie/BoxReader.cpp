@@ -9,8 +9,8 @@ namespace vqtest {
 namespace {
 
 // Boxes made of boxes only.
-const std::set<std::string> kContainers = {"moov", "trak", "mdia", "minf", "stbl", "edts", "dinf",
-                                           "udta", "sv3d", "proj", "wave"};
+const std::set<std::string> kContainers = {"moov", "trak", "mdia", "minf", "stbl", "edts",
+                                           "dinf", "udta", "sv3d", "proj", "wave"};
 // Sample entries whose boxes the tests look into.
 const std::set<std::string> kSoundEntries = {"sowt", "twos", "in24", "fl32", "lpcm", "mp4a", "Opus"};
 const std::set<std::string> kVideoEntries = {"avc1", "avc3", "hev1", "hvc1", "mp4v"};
@@ -62,7 +62,7 @@ std::uint64_t MovieFile::ChildrenStart(const FileBox& box, const std::string& pa
         return box.payload + (version == 2 ? 64 : version == 1 ? 44 : 28);
     }
     if (parent == "stsd" && kVideoEntries.count(box.type))
-        return box.payload + 78;  // the fixed fields of a visual sample entry
+        return box.payload + 78;   // the fixed fields of a visual sample entry
     return box.offset + box.size;  // no children looked into
 }
 
@@ -86,7 +86,8 @@ void MovieFile::Parse(std::uint64_t begin, std::uint64_t end, std::vector<FileBo
             box.size = end - at;
         }
         if (box.size < box.payload - at || box.size > end - at) {
-            m_problem = box.type + " at " + std::to_string(at) + " does not fit in " + (parent.empty() ? "the file" : parent);
+            m_problem =
+                box.type + " at " + std::to_string(at) + " does not fit in " + (parent.empty() ? "the file" : parent);
             return;
         }
         const std::uint64_t first = ChildrenStart(box, parent);

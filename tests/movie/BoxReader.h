@@ -12,9 +12,9 @@ namespace vqtest {
 
 struct FileBox {
     std::string type;
-    std::uint64_t offset = 0;  // in the file
-    std::uint64_t size = 0;    // header included
-    std::uint64_t payload = 0; // offset of the first byte after the header
+    std::uint64_t offset = 0;   // in the file
+    std::uint64_t size = 0;     // header included
+    std::uint64_t payload = 0;  // offset of the first byte after the header
     std::vector<FileBox> children;
 
     const FileBox* Child(const std::string& childType) const;

@@ -63,7 +63,8 @@ TEST_P(CodecDirection, DecodedAmbixPointsAtTheSource)
     }
     const double az = c.azimuth * M_PI / 180, el = c.elevation * M_PI / 180;
     const double source[3] = {std::cos(az) * std::cos(el), std::sin(az) * std::cos(el), std::sin(el)};
-    const double length = std::sqrt(intensity[0] * intensity[0] + intensity[1] * intensity[1] + intensity[2] * intensity[2]);
+    const double length =
+        std::sqrt(intensity[0] * intensity[0] + intensity[1] * intensity[1] + intensity[2] * intensity[2]);
     const double cosine = (intensity[0] * source[0] + intensity[1] * source[1] + intensity[2] * source[2]) / length;
     EXPECT_LT(std::acos(std::min(1.0, cosine)) * 180 / M_PI, 5.0);
 

@@ -13,8 +13,8 @@ namespace {
 template <typename Sample>
 std::vector<Sample> Decode(const std::string& path, const char* codec, const char* format)
 {
-    const CommandResult result = RunCommand("ffmpeg -v error -i " + Quoted(path) + " -map 0:a -c:a " + codec +
-                                            " -f " + format + " -");
+    const CommandResult result =
+        RunCommand("ffmpeg -v error -i " + Quoted(path) + " -map 0:a -c:a " + codec + " -f " + format + " -");
     EXPECT_TRUE(result.ok) << "ffmpeg cannot decode " << path;
     std::vector<Sample> samples(result.out.size() / sizeof(Sample));
     std::memcpy(samples.data(), result.out.data(), samples.size() * sizeof(Sample));
@@ -74,8 +74,7 @@ std::string ProbeStreams(const std::string& path)
 
 std::vector<std::string> VideoPacketChecksums(const std::string& path)
 {
-    const CommandResult result =
-        RunCommand("ffmpeg -v error -i " + Quoted(path) + " -map 0:v -c copy -f framemd5 -");
+    const CommandResult result = RunCommand("ffmpeg -v error -i " + Quoted(path) + " -map 0:v -c copy -f framemd5 -");
     EXPECT_TRUE(result.ok) << "ffmpeg cannot read the video of " << path;
     // Lines "stream, dts, pts, duration, size, md5"; '#' starts a comment.
     std::vector<std::string> packets;
@@ -93,10 +92,9 @@ std::vector<std::string> VideoPacketChecksums(const std::string& path)
 void MakeClip(const std::string& path, double seconds)
 {
     const std::string length = std::to_string(seconds);
-    const std::string command =
-        "ffmpeg -v error -y -f lavfi -i testsrc=size=64x48:rate=25:duration=" + length +
-        " -f lavfi -i sine=frequency=330:sample_rate=48000:duration=" + length +
-        " -c:v libx264 -preset veryfast -bf 2 -pix_fmt yuv420p -c:a aac -ac 2 " + Quoted(path);
+    const std::string command = "ffmpeg -v error -y -f lavfi -i testsrc=size=64x48:rate=25:duration=" + length +
+                                " -f lavfi -i sine=frequency=330:sample_rate=48000:duration=" + length +
+                                " -c:v libx264 -preset veryfast -bf 2 -pix_fmt yuv420p -c:a aac -ac 2 " + Quoted(path);
     ASSERT_TRUE(RunCommand(command).ok) << command;
 }
 

@@ -10,9 +10,9 @@
 namespace vqtest {
 
 // Skips the test (with the reason) when ffmpeg or ffprobe is not installed.
-#define VQ_REQUIRE_FFMPEG()                                                                \
-    do {                                                                                   \
-        if (!vqtest::HaveFfmpeg())                                                         \
+#define VQ_REQUIRE_FFMPEG()                                                                 \
+    do {                                                                                    \
+        if (!vqtest::HaveFfmpeg())                                                          \
             GTEST_SKIP() << "ffmpeg and ffprobe are not installed (Debian package ffmpeg)"; \
     } while (0)
 

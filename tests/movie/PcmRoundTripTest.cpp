@@ -39,7 +39,8 @@ void WriteWav(const std::string& path, const std::vector<double>& samples, Movie
 
 // The movie's samples are the WAV's, and both are the take as the writer was given it.
 template <typename Sample>
-void ExpectSameSamples(const std::vector<Sample>& movie, const std::vector<Sample>& wav, const std::vector<Sample>& take)
+void ExpectSameSamples(const std::vector<Sample>& movie, const std::vector<Sample>& wav,
+                       const std::vector<Sample>& take)
 {
     ASSERT_EQ(movie.size(), take.size());
     ASSERT_EQ(wav.size(), take.size());
@@ -68,7 +69,8 @@ TEST_P(PcmRoundTrip, MovieDecodesToTheAmbixWavSamples)
     take[3] = -1.7;
     const std::string movie = dir.File("take.mov"), wav = dir.File("take.wav");
     vq::FailureDetail detail;
-    ASSERT_EQ(WriteMovie(movie, Options(c.codec, c.headLocked), take, c.block, &detail), vq::kStatusOk) << detail.reason;
+    ASSERT_EQ(WriteMovie(movie, Options(c.codec, c.headLocked), take, c.block, &detail), vq::kStatusOk)
+        << detail.reason;
     WriteWav(wav, take, c.codec, channels);
 
     const int bits = vq::MovieCodecInfo(c.codec).integerBits;
@@ -79,7 +81,8 @@ TEST_P(PcmRoundTrip, MovieDecodesToTheAmbixWavSamples)
             expected[i] = static_cast<std::int16_t>(integers[i] >> 16);
         ExpectSameSamples(DecodeInt16(movie), DecodeInt16(wav), expected);
     } else if (bits == 24) {
-        ExpectSameSamples(DecodeInt32(movie), DecodeInt32(wav), std::vector<std::int32_t>(integers.begin(), integers.end()));
+        ExpectSameSamples(DecodeInt32(movie), DecodeInt32(wav),
+                          std::vector<std::int32_t>(integers.begin(), integers.end()));
     } else {
         ExpectSameSamples(DecodeFloat(movie), DecodeFloat(wav), std::vector<float>(take.begin(), take.end()));
     }

@@ -27,7 +27,8 @@ TEST_P(SpatialAudioBox, SampleEntryEndsWithFirstOrderAmbixBox)
 {
     const BoxCase& c = GetParam();
     TempDir dir;
-    const std::string path = dir.File(std::string("take.") + vq::MovieContainerInfo(vq::MovieCodecInfo(c.codec).container).extension);
+    const std::string path =
+        dir.File(std::string("take.") + vq::MovieContainerInfo(vq::MovieCodecInfo(c.codec).container).extension);
     vq::MovieOptions options = Options(c.codec, c.headLocked);
     options.indexFirst = c.indexFirst;
     vq::FailureDetail detail;
@@ -68,7 +69,8 @@ TEST_P(SpatialAudioBox, FfprobeReadsTheStreamAsAmbisonic)
     VQ_REQUIRE_FFMPEG();
     const BoxCase& c = GetParam();
     TempDir dir;
-    const std::string path = dir.File(std::string("take.") + vq::MovieContainerInfo(vq::MovieCodecInfo(c.codec).container).extension);
+    const std::string path =
+        dir.File(std::string("take.") + vq::MovieContainerInfo(vq::MovieCodecInfo(c.codec).container).extension);
     vq::MovieOptions options = Options(c.codec, c.headLocked);
     options.indexFirst = c.indexFirst;
     ASSERT_EQ(WriteMovie(path, options, PlaneWave(24000, 30, 10, c.headLocked)), vq::kStatusOk);

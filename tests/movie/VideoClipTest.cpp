@@ -109,9 +109,10 @@ void MarkSpherical(const std::string& from, const std::string& to)
         AVSphericalMapping* mapping = av_spherical_alloc(&size);
         mapping->projection = AV_SPHERICAL_EQUIRECTANGULAR;
         mapping->yaw = 90 << 16;
-        ASSERT_GE(av_stream_add_side_data(stream, AV_PKT_DATA_SPHERICAL, reinterpret_cast<std::uint8_t*>(mapping), size), 0);
-        AVStereo3D* stereo = reinterpret_cast<AVStereo3D*>(
-            av_stream_new_side_data(stream, AV_PKT_DATA_STEREO3D, sizeof(AVStereo3D)));
+        ASSERT_GE(
+            av_stream_add_side_data(stream, AV_PKT_DATA_SPHERICAL, reinterpret_cast<std::uint8_t*>(mapping), size), 0);
+        AVStereo3D* stereo =
+            reinterpret_cast<AVStereo3D*>(av_stream_new_side_data(stream, AV_PKT_DATA_STEREO3D, sizeof(AVStereo3D)));
         *stereo = AVStereo3D{};
         stereo->type = AV_STEREO3D_TOPBOTTOM;
     }
@@ -223,8 +224,9 @@ const BadClipCase kBadClips[] = {
     {"NoVideoStream", "-f lavfi -i sine=duration=0.2 -c:a aac", vq::kVideoClipNoVideo, "no video"},
     {"NotAMovie", "", vq::kVideoClipUnreadable, "Invalid data"},
     {"Missing", "-", vq::kVideoClipUnreadable, "No such file"},
-    {"VideoTheContainerCannotHold", "-f lavfi -i testsrc=size=16x16:rate=5:duration=0.4 -c:v rawvideo -pix_fmt yuv420p -f avi",
-     vq::kVideoClipUnusable, "rawvideo"},
+    {"VideoTheContainerCannotHold",
+     "-f lavfi -i testsrc=size=16x16:rate=5:duration=0.4 -c:v rawvideo -pix_fmt yuv420p -f avi", vq::kVideoClipUnusable,
+     "rawvideo"},
 };
 INSTANTIATE_TEST_SUITE_P(Movies, BadClip, testing::ValuesIn(kBadClips), CaseName());
 

@@ -1,6 +1,6 @@
 // How the output writer may use the movie writer: the order of its calls, the options it
-// refuses before creating anything, a descriptor it holds (an unnamed temporary linked into
-// place at the end), and a failed or stopped movie that leaves no file behind.
+// refuses (in the check before any output, and again when opening) without creating anything, a descriptor it holds (an
+// unnamed temporary linked into place at the end), and a failed or stopped movie that leaves no file behind.
 #include "common/EngineStatus.h"
 #include "movie/MovieFixture.h"
 #include "movie/MovieTools.h"
@@ -68,11 +68,13 @@ TEST_P(RefusedOptions, NothingIsCreated)
     options.sampleRate = c.sampleRate;
     options.bitRate = c.bitRate;
     const std::string path = dir.File("movie");
-    vq::FailureDetail detail;
+    vq::FailureDetail checked, opened;
+    EXPECT_EQ(vq::MovieWriter::Check(options, path, &checked), c.status);
     vq::MovieWriter writer;
-    EXPECT_EQ(writer.Open(path, options, &detail), c.status);
-    EXPECT_EQ(detail.path, path);
-    EXPECT_FALSE(detail.reason.empty());
+    EXPECT_EQ(writer.Open(path, options, &opened), c.status);
+    EXPECT_EQ(opened.path, path);
+    EXPECT_FALSE(opened.reason.empty());
+    EXPECT_EQ(checked.reason, opened.reason);
     EXPECT_FALSE(Exists(path));
 }
 

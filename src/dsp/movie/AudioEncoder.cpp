@@ -131,7 +131,8 @@ int AudioEncoder::Open(const MovieCodecRow& row, int sampleRate, int channels, i
     // 256 kbit/s. (No LFE channel either: it would be low-passed.) The others are told
     // only how many channels there are.
     if (row.speakerLayout) {
-        av_channel_layout_from_mask(&m_context->ch_layout, channels == 6 ? AV_CH_LAYOUT_6POINT0_FRONT : AV_CH_LAYOUT_QUAD);
+        av_channel_layout_from_mask(&m_context->ch_layout,
+                                    channels == 6 ? AV_CH_LAYOUT_6POINT0_FRONT : AV_CH_LAYOUT_QUAD);
     } else {
         m_context->ch_layout.order = AV_CHANNEL_ORDER_UNSPEC;
         m_context->ch_layout.nb_channels = channels;
@@ -146,8 +147,9 @@ int AudioEncoder::Open(const MovieCodecRow& row, int sampleRate, int channels, i
     av_dict_free(&options);
     if (result < 0 || !unknownName.empty()) {
         *reason = "the " + name + " encoder refuses " + std::to_string(channels) + " channels at " +
-                  std::to_string(sampleRate) + " Hz" + (bitRate > 0 ? " and " + std::to_string(bitRate) + " bit/s" : "") +
-                  ": " + (result < 0 ? AvErrorText(result) : "it has no option " + unknownName);
+                  std::to_string(sampleRate) + " Hz" +
+                  (bitRate > 0 ? " and " + std::to_string(bitRate) + " bit/s" : "") + ": " +
+                  (result < 0 ? AvErrorText(result) : "it has no option " + unknownName);
         Close();
         return kMovieCodecUnusable;
     }

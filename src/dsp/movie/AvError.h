@@ -7,6 +7,7 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
+#include <mutex>
 #include <string>
 
 namespace vq {
@@ -19,10 +20,12 @@ inline std::string AvErrorText(int code)
 }
 
 // FFmpeg's libraries write notes and warnings to the standard error by default; what
-// matters comes back as a status with the reason instead.
+// matters comes back as a status with the reason instead. Once, as movies may be written
+// on several threads.
 inline void QuietLibav()
 {
-    av_log_set_level(AV_LOG_QUIET);
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
 }
 
 }  // namespace vq

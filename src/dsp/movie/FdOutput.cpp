@@ -33,8 +33,8 @@ bool FdOutput::Open(int fd)
     m_error = 0;
     unsigned char* buffer = static_cast<unsigned char*>(av_malloc(kBufferBytes));
     if (buffer)
-        m_context = avio_alloc_context(buffer, kBufferBytes, 1, this, &FdOutput::Read, &FdOutput::Write,
-                                       &FdOutput::Seek);
+        m_context =
+            avio_alloc_context(buffer, kBufferBytes, 1, this, &FdOutput::Read, &FdOutput::Write, &FdOutput::Seek);
     if (!m_context)
         av_free(buffer);
     return m_context != nullptr;

@@ -20,7 +20,8 @@ int CheckHeadLockedStereo(const std::string& path, int sampleRate, std::int64_t 
         reason = "it has " + std::to_string(info.channels) + " channels";
     } else if (info.samplerate != sampleRate) {
         status = kHeadLockedRateMismatch;
-        reason = "it is at " + std::to_string(info.samplerate) + " Hz, the take at " + std::to_string(sampleRate) + " Hz";
+        reason =
+            "it is at " + std::to_string(info.samplerate) + " Hz, the take at " + std::to_string(sampleRate) + " Hz";
     } else if (info.frames != frames) {
         status = kHeadLockedLengthMismatch;
         reason = "it has " + std::to_string(info.frames) + " frames, the take " + std::to_string(frames);

@@ -288,8 +288,9 @@ bool AddSampleEntryBoxes(int fd, const std::vector<SampleEntryAddition>& additio
             indexAt = from;
         }
     }
-    if (indexAt == moov.start &&
-        !MoveChunkOffsets(index, [&](std::uint64_t offset) { return offset >= moov.End() ? offset + grown : offset; })) {
+    if (indexAt == moov.start && !MoveChunkOffsets(index, [&](std::uint64_t offset) {
+            return offset >= moov.End() ? offset + grown : offset;
+        })) {
         *reason = "the movie's chunk offsets cannot be moved (a 32-bit offset would pass 4 GiB)";
         return false;
     }

@@ -12,9 +12,9 @@
 namespace vq {
 
 struct SampleEntryAddition {
-    const char* handler;               // the kind of track: "soun" or "vide"
-    int track;                         // which track of that kind, 0 for the first
-    std::vector<std::uint8_t> boxes;   // whole boxes, appended to its first sample entry
+    const char* handler;              // the kind of track: "soun" or "vide"
+    int track;                        // which track of that kind, 0 for the first
+    std::vector<std::uint8_t> boxes;  // whole boxes, appended to its first sample entry
 };
 
 // Edits the finished movie open (for reading and writing) as `fd`. With `indexFirst`, a moov

@@ -22,7 +22,8 @@ const MovieCodecRow kCodecs[] = {
     {MovieCodec::Pcm24, "pcm24", MovieContainer::Mov, "pcm_s24le", "", 24, false, 0, 0, 0},
     {MovieCodec::Float, "float", MovieContainer::Mov, "pcm_f32le", "", 0, false, 0, 0, 0},
     {MovieCodec::Aac, "aac", MovieContainer::Mp4, "aac", "aac_is=0:aac_pns=0", 0, true, 256000, 6.0, 128000},
-    {MovieCodec::Opus, "opus", MovieContainer::Mp4, "libopus", "mapping_family=2", 0, false, 256000, 255000.0 / 48000.0, 128000},
+    {MovieCodec::Opus, "opus", MovieContainer::Mp4, "libopus", "mapping_family=2", 0, false, 256000, 255000.0 / 48000.0,
+     128000},
 };
 
 }  // namespace

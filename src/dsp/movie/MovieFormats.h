@@ -18,15 +18,15 @@ struct MovieContainerRow {
 
 struct MovieCodecRow {
     MovieCodec codec;
-    const char* name;                 // "pcm16", "pcm24", "float", "aac", "opus"
-    MovieContainer container;         // the container that holds it
-    const char* encoder;              // FFmpeg's encoder
-    const char* encoderOptions;       // "key=value:key=value" for the encoder, or ""
-    int integerBits;                  // 16 or 24: fed with integers; 0: with doubles
-    bool speakerLayout;               // the encoder takes loudspeaker layouts only (given quad, 6.0 front)
-    int minBitRate;                   // compressed: the lowest bit rate accepted, bit/s for the whole stream
-    double maxBitsPerSample;          // compressed: the highest bit rate, in bits per sample of one channel
-    int defaultBitRatePerChannel;     // compressed: when none is asked for; 0 for PCM
+    const char* name;              // "pcm16", "pcm24", "float", "aac", "opus"
+    MovieContainer container;      // the container that holds it
+    const char* encoder;           // FFmpeg's encoder
+    const char* encoderOptions;    // "key=value:key=value" for the encoder, or ""
+    int integerBits;               // 16 or 24: fed with integers; 0: with doubles
+    bool speakerLayout;            // the encoder takes loudspeaker layouts only: it gets quad or 6.0 front
+    int minBitRate;                // compressed: the lowest bit rate accepted, bit/s for the whole stream
+    double maxBitsPerSample;       // compressed: the highest bit rate, in bits per sample of one channel
+    int defaultBitRatePerChannel;  // compressed: when none is asked for; 0 for PCM
 };
 
 const MovieContainerRow& MovieContainerInfo(MovieContainer container);

@@ -37,9 +37,10 @@ std::string OptionsProblem(const MovieOptions& options)
         return std::string();
     const double highest = codec.maxBitsPerSample * options.sampleRate * channels;
     if (options.bitRate < codec.minBitRate || options.bitRate > highest)
-        return std::string("the ") + codec.name + " bit rate must lie between " + std::to_string(codec.minBitRate / 1000) +
-               " and " + std::to_string(static_cast<long long>(highest) / 1000) + " kbit/s for " +
-               std::to_string(channels) + " channels";
+        return std::string("the ") + codec.name + " bit rate must lie between " +
+               std::to_string(codec.minBitRate / 1000) + " and " +
+               std::to_string(static_cast<long long>(highest) / 1000) + " kbit/s for " + std::to_string(channels) +
+               " channels";
     return std::string();
 }
 
@@ -102,6 +103,13 @@ int MovieWriter::Prepare(const MovieOptions& options, FailureDetail* detail)
     return status == kStatusOk ? status : Fail(detail, status, reason);
 }
 
+int MovieWriter::Check(const MovieOptions& options, const std::string& name, FailureDetail* detail)
+{
+    MovieWriter writer;
+    writer.m_name = name;
+    return writer.Prepare(options, detail);
+}
+
 int MovieWriter::Open(const std::string& path, const MovieOptions& options, FailureDetail* detail)
 {
     return OpenWith(path, options, detail, [&]() -> int {
@@ -119,7 +127,8 @@ int MovieWriter::Open(int fd, const std::string& name, const MovieOptions& optio
         // The finished movie is read back to add the spatial boxes.
         const int flags = fcntl(fd, F_GETFL);
         if (flags < 0 || (flags & O_ACCMODE) != O_RDWR)
-            return Fail(detail, kOutputOpenFailed, flags < 0 ? std::strerror(errno) : "not open for reading and writing");
+            return Fail(detail, kOutputOpenFailed,
+                        flags < 0 ? std::strerror(errno) : "not open for reading and writing");
         if (ftruncate(fd, 0) != 0)
             return Fail(detail, kOutputOpenFailed, std::strerror(errno));
         m_fd = fd;
@@ -172,7 +181,8 @@ int MovieWriter::Start(FailureDetail* detail)
 
     const int result = avformat_write_header(m_muxer, nullptr);
     if (result < 0)
-        return Fail(detail, kOutputOpenFailed, m_output.Error() ? std::strerror(m_output.Error()) : AvErrorText(result));
+        return Fail(detail, kOutputOpenFailed,
+                    m_output.Error() ? std::strerror(m_output.Error()) : AvErrorText(result));
     m_open = true;
     return kStatusOk;
 }
@@ -208,7 +218,8 @@ int MovieWriter::Take(AVPacket* packet, FailureDetail* detail)
     packet->stream_index = m_audio->index;
     const int result = av_interleaved_write_frame(m_muxer, packet);
     if (result < 0)
-        return Fail(detail, kOutputWriteFailed, m_output.Error() ? std::strerror(m_output.Error()) : AvErrorText(result));
+        return Fail(detail, kOutputWriteFailed,
+                    m_output.Error() ? std::strerror(m_output.Error()) : AvErrorText(result));
     return kStatusOk;
 }
 
@@ -279,7 +290,8 @@ int MovieWriter::Complete(FailureDetail* detail)
         return status;
     const int result = av_write_trailer(m_muxer);
     if (result < 0 || m_output.Error())
-        return Fail(detail, kOutputWriteFailed, m_output.Error() ? std::strerror(m_output.Error()) : AvErrorText(result));
+        return Fail(detail, kOutputWriteFailed,
+                    m_output.Error() ? std::strerror(m_output.Error()) : AvErrorText(result));
 
     std::vector<SampleEntryAddition> additions = {{"soun", 0, SpatialAudioBox(m_options.headLocked)}};
     for (int s = 0; s < m_clip.Info().videoStreams; ++s) {

@@ -51,6 +51,10 @@ public:
     // kOutputOpenFailed or kOutOfMemory; `detail` names the file and the reason.
     int Open(const std::string& path, const MovieOptions& options, FailureDetail* detail);
     int Open(int fd, const std::string& name, const MovieOptions& options, FailureDetail* detail);
+    // Everything Open checks before it creates the file (the options, the clip, the
+    // encoder), for the job to call before it creates any output; `name` is the movie's
+    // for the detail. The statuses of Open that leave nothing created.
+    static int Check(const MovieOptions& options, const std::string& name, FailureDetail* detail);
 
     int Channels() const { return m_options.headLocked ? 6 : 4; }
     // True for 16- and 24-bit PCM, which take WriteIntegers; the others take Write.

@@ -49,14 +49,14 @@ std::vector<std::uint8_t> SpatialAudioBox(bool headLocked)
     std::vector<std::uint8_t> bytes;
     BoxBuilder box(bytes);
     const std::size_t sa3d = box.Open("SA3D");
-    box.U8(0);                          // version
-    box.U8(headLocked ? 0x80 : 0x00);   // head-locked stereo flag (top bit), ambisonic type 0: periphonic
-    box.U32(1);                         // ambisonic order
-    box.U8(0);                          // channel ordering: ACN
-    box.U8(0);                          // normalisation: SN3D
+    box.U8(0);                         // version
+    box.U8(headLocked ? 0x80 : 0x00);  // head-locked stereo flag (top bit), ambisonic type 0: periphonic
+    box.U32(1);                        // ambisonic order
+    box.U8(0);                         // channel ordering: ACN
+    box.U8(0);                         // normalisation: SN3D
     box.U32(channels);
     for (std::uint32_t c = 0; c < channels; ++c)
-        box.U32(c);                     // channel map: the file's channels in ACN order, then the pair
+        box.U32(c);  // channel map: the file's channels in ACN order, then the pair
     box.Close(sa3d);
     return bytes;
 }

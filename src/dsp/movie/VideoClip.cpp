@@ -93,15 +93,17 @@ int VideoClip::Open(const std::string& path, MovieContainer container, int sampl
         if (stream->codecpar->codec_type != AVMEDIA_TYPE_VIDEO || (stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
             continue;
         if (muxer && avformat_query_codec(muxer, stream->codecpar->codec_id, FF_COMPLIANCE_NORMAL) == 0) {
-            const std::string reason = std::string("a ") + MovieContainerInfo(container).name + " file cannot hold its " +
-                                       avcodec_get_name(stream->codecpar->codec_id) + " video";
+            const std::string reason = std::string("a ") + MovieContainerInfo(container).name +
+                                       " file cannot hold its " + avcodec_get_name(stream->codecpar->codec_id) +
+                                       " video";
             Close();
             return Fail(detail, kVideoClipUnusable, path, reason);
         }
         m_copyNumber[i] = static_cast<int>(m_copied.size());
         m_copied.push_back(static_cast<int>(i));
         if (stream->duration > 0)
-            streamLength = std::max(streamLength, av_rescale_q(stream->duration, stream->time_base, AVRational{1, sampleRate}));
+            streamLength =
+                std::max(streamLength, av_rescale_q(stream->duration, stream->time_base, AVRational{1, sampleRate}));
     }
     if (m_copied.empty()) {
         Close();
@@ -132,8 +134,8 @@ SphericalVideo VideoClip::Spherical(int index) const
     const AVStream* stream = Stream(index);
     SphericalVideo video;
     std::size_t size = 0;
-    const AVSphericalMapping* mapping = reinterpret_cast<const AVSphericalMapping*>(
-        av_stream_get_side_data(stream, AV_PKT_DATA_SPHERICAL, &size));
+    const AVSphericalMapping* mapping =
+        reinterpret_cast<const AVSphericalMapping*>(av_stream_get_side_data(stream, AV_PKT_DATA_SPHERICAL, &size));
     if (mapping && size >= sizeof *mapping) {
         video.projection = mapping->projection == AV_SPHERICAL_CUBEMAP ? SphericalVideo::Projection::Cubemap
                                                                        : SphericalVideo::Projection::Equirectangular;

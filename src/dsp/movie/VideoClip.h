@@ -18,9 +18,9 @@ struct AVStream;
 namespace vq {
 
 struct VideoClipInfo {
-    int videoStreams = 0;      // the streams that are copied
-    std::int64_t frames = 0;   // the clip's length in audio frames at the rate asked for
-    bool spherical = false;    // a stream states a projection or a stereo mode
+    int videoStreams = 0;     // the streams that are copied
+    std::int64_t frames = 0;  // the clip's length in audio frames at the rate asked for
+    bool spherical = false;   // a stream states a projection or a stereo mode
 };
 
 // Opens the clip to check that a movie of `container` can carry its video, creating
