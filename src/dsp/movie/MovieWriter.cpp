@@ -197,15 +197,19 @@ std::int64_t MovieWriter::Accept(std::int64_t frames)
 
 int MovieWriter::Write(const double* interleaved, std::int64_t frames, FailureDetail* detail)
 {
-    if (!m_open || TakesIntegers() || frames < 0)
+    if (!m_open || TakesIntegers())
         return kBadState;
+    if (frames < 0)
+        return kBadParameter;
     return m_encoder.Push(interleaved, Accept(frames), *this, detail);
 }
 
 int MovieWriter::WriteIntegers(const int* interleaved, std::int64_t frames, FailureDetail* detail)
 {
-    if (!m_open || !TakesIntegers() || frames < 0)
+    if (!m_open || !TakesIntegers())
         return kBadState;
+    if (frames < 0)
+        return kBadParameter;
     return m_encoder.PushIntegers(interleaved, Accept(frames), *this, detail);
 }
 

@@ -63,8 +63,9 @@ public:
     // `frames` interleaved frames of Channels() samples: doubles at full scale +-1 (float
     // PCM, AAC, Opus), or integers left-justified in 32 bits as libsndfile's sf_writef_int
     // takes them, already rounded (and dithered) to 16 or 24 bits. Frames past a video's
-    // end are left out. 0, kBadState (not open, or the other kind of samples),
-    // kMovieEncodeFailed, kVideoClipUnreadable or kOutputWriteFailed.
+    // end are left out. 0, kBadState (not open, or the other kind of samples), kBadParameter
+    // (frames < 0), kMovieEncodeFailed, kVideoClipUnreadable or kOutputWriteFailed; after a
+    // failure the caller calls Abort (the destructor does too).
     int Write(const double* interleaved, std::int64_t frames, FailureDetail* detail);
     int WriteIntegers(const int* interleaved, std::int64_t frames, FailureDetail* detail);
 
