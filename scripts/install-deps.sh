@@ -8,6 +8,7 @@ packages="build-essential cmake pkg-config
 libfftw3-dev libsndfile1-dev libwxgtk3.2-dev zlib1g-dev libmysofa-dev
 googletest libgtest-dev libhdf5-dev libx11-dev
 libcairo2-dev
+libavformat-dev libavcodec-dev libavutil-dev ffmpeg
 xvfb xauth"
 if [ "${1:-}" = fuzz ]; then
     packages="$packages clang-14 libclang-rt-14-dev"

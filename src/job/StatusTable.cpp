@@ -50,6 +50,14 @@ const StatusText kTexts[] = {
     {kHrtfNotHrirs, "The HRTF file holds no head-related impulse responses for two ears."},
     {kHrtfMalformed, "The HRTF file is damaged."},
     {kHrtfUnreadable, "The SOFA file could not be read."},
+    {kMovieCodecUnusable, "The movie's audio codec cannot encode this take."},
+    {kMovieEncodeFailed, "The movie's audio could not be encoded.\nNo output file was changed."},
+    {kVideoClipUnreadable, "The video clip cannot be read."},
+    {kVideoClipNoVideo, "The video clip holds no video.\nPlease choose a clip with a video stream."},
+    {kVideoClipUnusable, "The video clip's video cannot be carried in this kind of movie file.\nPlease choose the other container."},
+    {kHeadLockedNotStereo, "The head-locked file must be a stereo file."},
+    {kHeadLockedRateMismatch, "The head-locked stereo file has another sample rate than the take."},
+    {kHeadLockedLengthMismatch, "The head-locked stereo file has another length than the take."},
 };
 
 // A word the shell passes on unchanged: quoted when it holds anything but plain characters.

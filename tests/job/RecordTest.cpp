@@ -199,6 +199,8 @@ TEST(Record, EveryStatusCodeHasItsMessage)
         returned.push_back(code);
     for (int code = vq::kHrtfOpenFailed; code <= vq::kHrtfUnreadable; ++code)
         returned.push_back(code);
+    for (int code = vq::kMovieCodecUnusable; code <= vq::kHeadLockedLengthMismatch; ++code)
+        returned.push_back(code);
     std::vector<int> sorted = codes;
     std::sort(sorted.begin(), sorted.end());
     std::sort(returned.begin(), returned.end());

@@ -39,6 +39,17 @@ enum EngineStatus : int {
     kHrtfNotHrirs = 543,      // a SOFA file, but not free-field HRIRs for two ears
     kHrtfMalformed = 544,     // sizes or values in the SOFA file contradict each other
     kHrtfUnreadable = 545,    // reading the SOFA file hung, crashed or ran out of memory
+
+    // Movies for 360° video (MOV, MP4): their audio codec, the video clip they carry and the
+    // head-locked stereo pair; the detail says which file and why.
+    kMovieCodecUnusable = 580,        // the codec is missing or refuses the rate, channels or bit rate
+    kMovieEncodeFailed = 581,         // the audio encoder failed while encoding
+    kVideoClipUnreadable = 582,       // the video clip cannot be opened or read, or its length is unknown
+    kVideoClipNoVideo = 583,          // the video clip holds no video stream
+    kVideoClipUnusable = 584,         // the chosen container cannot carry the clip's video codec
+    kHeadLockedNotStereo = 585,       // the head-locked file does not have two channels
+    kHeadLockedRateMismatch = 586,    // the head-locked file's sample rate is not the take's
+    kHeadLockedLengthMismatch = 587,  // the head-locked file's length is not the take's
 };
 
 }  // namespace vq

@@ -1,0 +1,47 @@
+// What the movie tests check the writer's files with: FFmpeg's own programs (ffmpeg and
+// ffprobe, run as separate processes) decode the audio, list the streams and checksum the
+// video packets, and make the test clips, all at run time.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vqtest {
+
+// Skips the test (with the reason) when ffmpeg or ffprobe is not installed.
+#define VQ_REQUIRE_FFMPEG()                                                                 \
+    do {                                                                                    \
+        if (!vqtest::HaveFfmpeg())                                                          \
+            GTEST_SKIP() << "ffmpeg and ffprobe are not installed (Debian package ffmpeg)"; \
+    } while (0)
+
+bool HaveFfmpeg();
+
+// Runs a shell command; its standard output, and whether it exited with 0.
+struct CommandResult {
+    bool ok = false;
+    std::string out;
+};
+CommandResult RunCommand(const std::string& command);
+std::string Quoted(const std::string& word);
+
+// The audio of a file decoded by ffmpeg, interleaved: as 32-bit float, or as 16- or 32-bit
+// integers (a 24-bit file's samples come left-justified in 32 bits).
+std::vector<float> DecodeFloat(const std::string& path);
+std::vector<std::int16_t> DecodeInt16(const std::string& path);
+std::vector<std::int32_t> DecodeInt32(const std::string& path);
+
+// ffprobe's "key=value" lines for the file's streams (-show_streams), e.g. to find
+// "channel_layout=ambisonic 1".
+std::string ProbeStreams(const std::string& path);
+
+// The video packets of a file, each as "size,md5" from ffmpeg's framemd5 muxer with the
+// packets copied (never decoded).
+std::vector<std::string> VideoPacketChecksums(const std::string& path);
+
+// A small clip made by ffmpeg: a test picture of 64 x 48 at 25 frames a second, H.264 with
+// B-frames, and a stereo AAC sound of its own, `seconds` long.
+void MakeClip(const std::string& path, double seconds);
+
+}  // namespace vqtest
