@@ -7,6 +7,7 @@ set -eu
 packages="build-essential cmake pkg-config
 libfftw3-dev libsndfile1-dev libwxgtk3.2-dev zlib1g-dev libmysofa-dev
 googletest libgtest-dev libhdf5-dev libx11-dev
+libebur128-dev
 xvfb xauth"
 if [ "${1:-}" = fuzz ]; then
     packages="$packages clang-14 libclang-rt-14-dev"
