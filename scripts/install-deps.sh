@@ -9,6 +9,7 @@ libfftw3-dev libsndfile1-dev libwxgtk3.2-dev zlib1g-dev libmysofa-dev
 googletest libgtest-dev libhdf5-dev libx11-dev
 libcairo2-dev
 libavformat-dev libavcodec-dev libavutil-dev ffmpeg
+libebur128-dev
 xvfb xauth"
 if [ "${1:-}" = fuzz ]; then
     packages="$packages clang-14 libclang-rt-14-dev"
