@@ -186,9 +186,11 @@ int QConvolver::OpenDecodedFiles()
     reads.push_back(m_filterPath);
     if (m_writeBFormat)
         reads.insert(reads.end(), m_outputFileNames, m_outputFileNames + m_outputFileCount);
-    if (m_decodedFileNames.size() < m_decodedLayout.size() ||
-        OutputsCollide(m_decodedFileNames.data(), static_cast<int>(m_decodedLayout.size()), reads))
-        return kOutputOverwritesInput;
+    if (m_decodedFileNames.size() < m_decodedLayout.size())
+        return Refuse(kBadParameter, "", "a decoded output has no name");
+    PathClash clash;
+    if (OutputsCollide(m_decodedFileNames.data(), static_cast<int>(m_decodedLayout.size()), reads, &clash))
+        return Refuse(kOutputOverwritesInput, clash.output, clash.Reason());
     WriterOptions options;
     options.format = m_decodedFormat;
     options.sampleRate = m_inputInfo.samplerate;

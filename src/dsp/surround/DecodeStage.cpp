@@ -29,12 +29,12 @@ int DecodeStage::Open(BFormatDecoder& decoder, const OutputLayout& layout, const
     return m_writer.Open(layout, names, options, frames, kPieceFrames, detail);
 }
 
-int DecodeStage::BeginPass(double gain, bool again, FailureDetail* detail)
+int DecodeStage::BeginPass(double gain, bool again, FailureDetail* detail, double offset)
 {
     int status = m_decoder->Prepare(m_sampleRate, kPieceFrames);
     if (status == kStatusOk && again)
         status = m_writer.Rewind(detail);
-    m_writer.SetScale(gain, 0.0);
+    m_writer.SetScale(gain, offset);
     m_toDrop = m_decoder->LatencyFrames();
     return status;
 }

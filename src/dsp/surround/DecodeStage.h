@@ -26,9 +26,10 @@ public:
     int Open(BFormatDecoder& decoder, const OutputLayout& layout, const std::vector<std::string>& names,
              const WriterOptions& options, std::int64_t frames, FailureDetail* detail);
 
-    // Starts a pass at linear gain `gain`: the decoder's memory is cleared and, for a second
-    // pass, the outputs are written again from their start.
-    int BeginPass(double gain, bool again, FailureDetail* detail);
+    // Starts a pass at linear gain `gain`, with `offset` taken off every written sample: the
+    // decoder's memory is cleared and, for a second pass, the outputs are written again from
+    // their start.
+    int BeginPass(double gain, bool again, FailureDetail* detail, double offset = 0.0);
     // Decodes the next `frames` frames of W, X, Y, Z.
     int Consume(const double* const wxyz[4], std::int64_t frames, FailureDetail* detail);
     // Ends the pass: the frames the decoder still holds back are written.
@@ -39,6 +40,8 @@ public:
     void Discard() { m_writer.Discard(); }
 
     double Peak() const { return m_writer.Peak(); }
+    double Sum() const { return m_writer.Sum(); }
+    std::int64_t SamplesWritten() const { return m_writer.SamplesWritten(); }
     std::int64_t Clipped() const { return m_writer.Clipped(); }
     bool IsOpen() const { return m_writer.IsOpen(); }
 

@@ -1,9 +1,9 @@
 #include "surround/Surrounder.h"
 
+#include "bformat/HighPassFilter.h"
 #include "common/EngineStatus.h"
 #include "common/OutputLayout.h"
 #include "surround/DecodeStage.h"
-#include "surround/VirtualMicFiveOneDecoder.h"
 #include "common/FiniteSamples.h"
 
 #include <algorithm>
@@ -65,19 +65,32 @@ int Surrounder::DecodePiece(sf_count_t first, sf_count_t count)
     NonFiniteSample bad;
     if (FindNonFinite(m_readBuffer.data(), count, kInputChannels, &bad))
         return Refuse(kNonFiniteInput, m_inputPath, DescribeNonFinite(bad, first));
+    // The program's own B-format is Furse-Malham: an AmbiX file's W, Y, Z, X (SN3D) are
+    // brought to W, X, Y, Z with W at -3 dB.
+    static const int kFuMaChannel[4] = {0, 1, 2, 3};
+    static const int kAmbiXChannel[4] = {0, 3, 1, 2};
+    const bool ambix = m_inputConvention == BFormatConvention::AmbiX;
+    const int* channel = ambix ? kAmbiXChannel : kFuMaChannel;
+    const double weight[4] = {ambix ? 1.0 / std::sqrt(2.0) : 1.0, 1.0, 1.0, 1.0};
     const double* in = m_readBuffer.data();
     double* wxyz[4] = {m_bformat[0].data(), m_bformat[1].data(), m_bformat[2].data(), m_bformat[3].data()};
     for (sf_count_t n = 0; n < count; ++n, in += kInputChannels)
         for (int j = 0; j < kInputChannels; ++j)
-            wxyz[j][n] = in[j];
+            wxyz[j][n] = weight[j] * in[channel[j]];
+    if (m_highpass)
+        m_highpass->Process(wxyz, count);
+    if (!m_rotation.IsIdentity())
+        m_rotation.Apply(wxyz[1], wxyz[2], wxyz[3], count);
     return m_stage->Consume(wxyz, count, &m_failure);
 }
 
-int Surrounder::DecodePass(double gain, bool again, const char* title, const char* message)
+int Surrounder::DecodePass(double gain, double offset, bool again, const char* title, const char* message)
 {
     if (sf_seek(m_inputFile, 0, SEEK_SET) != 0)
         return Refuse(kInputReadFailed, m_inputPath, sf_strerror(m_inputFile));
-    int status = m_stage->BeginPass(gain, again, &m_failure);
+    if (m_highpass)
+        m_highpass->Reset();
+    int status = m_stage->BeginPass(gain, again, &m_failure, offset);
     if (status != kStatusOk)
         return status;
     ProgressStart(title, message);
@@ -100,24 +113,31 @@ int Surrounder::Run()
 {
     if (m_state.StartRun() != kStatusOk)
         return kBadState;
-    m_peak = 0.0;
+    m_peak = m_sum = 0.0;
     m_clippedSamples = 0;
     m_finished = m_aborted = false;
     m_failure.Clear();
 
     int status = CheckSetup();
+    if (status == kStatusOk && m_highpassHz > 0.0) {
+        m_highpass = std::make_unique<HighPassFilter>();
+        status = m_highpass->Configure(m_highpassHz, m_inputInfo.samplerate, kInputChannels);
+        if (status != kStatusOk)
+            Refuse(status, "", "the high-pass corner must lie between 10 and 200 Hz");
+    }
     if (status == kStatusOk)
         status = AllocateBuffers();
     if (status == kStatusOk)
         status = OpenOutputFiles();
     if (status == kStatusOk)
-        status = DecodePass(m_gain, false, nullptr, nullptr);
+        status = DecodePass(m_gain, 0.0, false, nullptr, nullptr);
     if (status != kStatusOk) {
         if (m_stage)
             m_stage->Discard();
         return status;
     }
     m_peak = m_stage->Peak();
+    m_sum = m_stage->Sum();
     m_clippedSamples = m_stage->Clipped();
     m_finished = true;
     return m_autorange ? kStatusOk : m_stage->Commit(&m_failure);

@@ -1,20 +1,27 @@
-// Surrounder: decodes a B-format recording (one file holding W, X, Y, Z) into 5.1 with
-// virtual microphones: L and R aimed at plus and minus half the opening angle, Ls and Rs
-// further back, C straight ahead, and an LFE channel that is either silent or W through a
-// 120 Hz low-pass. Z is not used. The six channels L, R, C, LFE, Ls, Rs are written as one
-// 6-channel file, three stereo files (L,R / C,LFE / Ls,Rs) or six mono files.
+// Surrounder: the engine of a B-format take (one file holding W, X, Y, Z, in the
+// Furse-Malham or the AmbiX convention). Each block read is high-passed and turned when
+// asked, then decoded; the outputs are exactly as long as the take.
+//
+// By default it decodes into 5.1 with virtual microphones: L and R aimed at plus and minus
+// half the opening angle, Ls and Rs further back, C straight ahead, and an LFE channel that
+// is either silent or W through a 120 Hz low-pass. Z is not used. The six channels L, R, C,
+// LFE, Ls, Rs are written as one 6-channel file, three stereo files (L,R / C,LFE / Ls,Rs)
+// or six mono files. Any other decoder (m_decoder) writes the files of m_decodedLayout;
+// BFormatPassThrough with a B-format layout writes B-format again.
 //
 // Lifecycle: construct; OpenInputFile; set the public members and output names; Run;
 // Autorange when m_autorange is set; destroy. Every operation returns 0 or a status code
 // (common/EngineStatus.h): an operation out of order returns kBadState, and m_failure then
-// says which file failed and why. Run and Autorange return -1 when the user cancelled
-// through ProgressUpdate. The outputs appear under their names only when complete.
+// says which file failed and why. Run and Autorange return kStatusCancelled when the user
+// cancelled through ProgressUpdate. The outputs appear under their names only when complete.
 #pragma once
 
+#include "bformat/FieldRotation.h"
 #include "common/EngineProgress.h"
 #include "common/EngineState.h"
 #include "common/FailureDetail.h"
 #include "common/FftwArray.h"
+#include "common/OutputLayout.h"
 
 #include <sndfile.h>
 
@@ -22,8 +29,9 @@
 #include <string>
 
 namespace vq {
+class BFormatDecoder;
 class DecodeStage;
-class VirtualMicFiveOneDecoder;
+class HighPassFilter;
 }  // namespace vq
 
 class Surrounder : public vq::EngineProgress {
@@ -37,14 +45,16 @@ public:
     Surrounder(const Surrounder&) = delete;
     Surrounder& operator=(const Surrounder&) = delete;
 
-    // Opens the B-format input for reading: 518 when it cannot be opened.
+    // Opens the B-format input for reading: kInputOpenFailed when it cannot be opened.
     int OpenInputFile(const std::string& path = "bformat.wav");
 
-    // Decodes the whole input into the outputs: 0, -1 (cancelled) or a code. 513 (no
-    // input), 515 (not 4 channels), 527 (an output names the input or another output),
-    // 519 (an output cannot be created) and 525 (no memory) come before any progress is
-    // shown, the first three before any output is created; 521 and 522 report a short
-    // read or write, 530 a sample of the input that is NaN or infinite.
+    // Decodes the whole input into the outputs: 0, kStatusCancelled or a code.
+    // kMissingInputFile (no input), kChannelCountMismatch (not 4 channels), kBadParameter
+    // (a high-pass corner out of range, or the layout does not fit the decoder),
+    // kOutputOverwritesInput (an output names the input or another output),
+    // kOutputOpenFailed and kOutOfMemory come before any progress is shown, the first four
+    // before any output is created; kInputReadFailed and kOutputWriteFailed report a short
+    // read or write, kNonFiniteInput a sample of the input that is NaN or infinite.
     int Run();
     // After a finished Run: decodes again with the gain scaled so that the largest absolute
     // sample of all outputs becomes 0.5; the same factor for every channel keeps their
@@ -60,6 +70,20 @@ public:
     int m_outputFileCount;
     std::string m_outputFileNames[kChannels];  // default out_000.wav .. out_005.wav
 
+    // The convention of the input's channels (FuMa: W, X, Y, Z; AmbiX: W, Y, Z, X, SN3D).
+    vq::BFormatConvention m_inputConvention = vq::BFormatConvention::FuMa;
+    // The decoder (not owned) and the files it writes; null: the virtual-microphone 5.1 of
+    // m_openingAngle and m_lowFreqsInLfe into SurroundLayout(m_outputFileCount).
+    vq::BFormatDecoder* m_decoder = nullptr;
+    vq::OutputLayout m_decodedLayout;
+    bool m_ambisonicHeader = false;  // mark WAVE-EX outputs as Ambisonic B-format (.amb)
+    // Corner of the high-pass against wind and handling rumble, in Hz (10 to 200); 0: off.
+    double m_highpassHz = 0.0;
+    // Turns the sound field before it is decoded.
+    vq::FieldRotation m_rotation;
+    // Autorange also takes the mean of all output samples away (for B-format outputs).
+    bool m_autorangeRemovesMean = false;
+
     SNDFILE* m_inputFile = nullptr;
     SF_INFO m_inputInfo{};
     SF_INFO m_outputInfo{};  // samplerate, channels per file and format of the outputs
@@ -71,6 +95,7 @@ public:
     double m_gain = 1.0;    // linear factor on every output channel
     double m_openingAngle;  // degrees between L and R
     double m_peak = 0.0;    // largest absolute output sample of Run
+    double m_sum = 0.0;     // sum of all output samples of Run
     // Integer-format samples beyond full scale, saturated, in the last pass that wrote the files.
     sf_count_t m_clippedSamples = 0;
     bool m_finished = false;
@@ -82,7 +107,7 @@ private:
     int OpenOutputFiles();
     void CloseFiles();
     int AllocateBuffers();
-    int DecodePass(double gain, bool again, const char* title, const char* message);
+    int DecodePass(double gain, double offset, bool again, const char* title, const char* message);
     // Reads and decodes `count` frames from frame `first` of the input.
     int DecodePiece(sf_count_t first, sf_count_t count);
     int Refuse(int status, const std::string& path, const std::string& reason);
@@ -91,7 +116,8 @@ private:
     sf_count_t m_pieceLength = 0;        // frames read and decoded at a time
     vq::FftwArray<double> m_readBuffer;  // one piece: interleaved W, X, Y, Z frames
     vq::FftwArray<double> m_bformat[4];  // one piece: W, X, Y, Z one after another
-    std::unique_ptr<vq::VirtualMicFiveOneDecoder> m_decoder;
+    std::unique_ptr<vq::BFormatDecoder> m_ownDecoder;  // the default 5.1 decoder
+    std::unique_ptr<vq::HighPassFilter> m_highpass;
     std::unique_ptr<vq::DecodeStage> m_stage;
     std::string m_inputPath;
 };

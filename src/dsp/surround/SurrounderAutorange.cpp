@@ -16,7 +16,10 @@ int Surrounder::Autorange()
 
     // Every channel is linear in the gain, so decoding afresh with the scaled gain gives
     // the rescaled outputs without carrying over what the first pass clipped or quantised.
-    const int status = DecodePass(m_gain * kAutorangePeak / m_peak, true, "VessarQuilix", "Autoranging...");
+    const double scale = kAutorangePeak / m_peak;
+    const double samples = double(m_stage->SamplesWritten());
+    const double offset = m_autorangeRemovesMean && samples > 0 ? scale * m_sum / samples : 0.0;
+    const int status = DecodePass(m_gain * scale, offset, true, "VessarQuilix", "Autoranging...");
     if (status != kStatusOk) {
         m_stage->Discard();
         return status;

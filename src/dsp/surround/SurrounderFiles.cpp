@@ -4,6 +4,7 @@
 #include "common/EngineStatus.h"
 #include "common/FilePaths.h"
 #include "common/OutputLayout.h"
+#include "surround/BFormatDecoder.h"
 #include "surround/DecodeStage.h"
 #include "surround/VirtualMicFiveOneDecoder.h"
 #include "common/SoundFileInput.h"
@@ -42,27 +43,34 @@ int Surrounder::CheckSetup()
 
 int Surrounder::OpenOutputFiles()
 {
+    BFormatDecoder* decoder = m_decoder;
+    if (!decoder) {
+        m_ownDecoder = std::make_unique<VirtualMicFiveOneDecoder>(m_openingAngle, m_lowFreqsInLfe);
+        decoder = m_ownDecoder.get();
+    }
+    const OutputLayout& layout = m_decoder ? m_decodedLayout : SurroundLayout(m_outputFileCount);
+    if (layout.empty() || static_cast<int>(layout.size()) > kChannels || SignalCount(layout) > decoder->OutputChannels())
+        return Refuse(kBadParameter, "", "the output files do not fit the decoder's channels");
+    const int files = static_cast<int>(layout.size());
     // Nothing is created when an output would replace the input or another output.
     PathClash clash;
-    if (OutputsCollide(m_outputFileNames, m_outputFileCount, {m_inputPath}, &clash))
+    if (OutputsCollide(m_outputFileNames, files, {m_inputPath}, &clash))
         return Refuse(kOutputOverwritesInput, clash.output, clash.Reason());
-    const OutputLayout& layout = SurroundLayout(m_outputFileCount);
     m_outputInfo.samplerate = m_inputInfo.samplerate;
     m_outputInfo.channels = static_cast<int>(layout.front().channels.size());
     WriterOptions options;
     options.format = m_outputInfo.format;
     options.sampleRate = m_inputInfo.samplerate;
+    options.ambisonicHeader = m_ambisonicHeader;
     options.dither = m_dither;
     options.replace = m_replaceOutputs;
-    m_decoder = std::make_unique<VirtualMicFiveOneDecoder>(m_openingAngle, m_lowFreqsInLfe);
     m_stage = std::make_unique<DecodeStage>();
-    return m_stage->Open(*m_decoder, layout,
-                         std::vector<std::string>(m_outputFileNames, m_outputFileNames + m_outputFileCount), options,
-                         m_length, &m_failure);
+    return m_stage->Open(*decoder, layout, std::vector<std::string>(m_outputFileNames, m_outputFileNames + files),
+                         options, m_length, &m_failure);
 }
 
 void Surrounder::CloseFiles()
 {
-    m_stage.reset();  // removes temporaries not yet committed
+    m_stage.reset();  // removes the outputs not yet published
     CloseSoundFile(m_inputFile);
 }
