@@ -53,7 +53,8 @@ public:
         if (!Get(&count) || count > (m_bytes.size() - m_at) / sizeof(T))
             return false;
         values->resize(static_cast<std::size_t>(count));
-        std::memcpy(values->data(), m_bytes.data() + m_at, values->size() * sizeof(T));
+        if (count > 0) // an empty vector's data() may be null, which memcpy must not see
+            std::memcpy(values->data(), m_bytes.data() + m_at, values->size() * sizeof(T));
         m_at += values->size() * sizeof(T);
         return true;
     }
