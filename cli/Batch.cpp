@@ -124,7 +124,7 @@ std::string Batch::CheckFilesOfTheBatch() const
         for (std::size_t t = 0; t < m_entries.size(); ++t) {
             if (t == written[a].take)
                 continue;
-            for (const wxString& input : {m_entries[t].take.front, m_entries[t].take.rear}) {
+            for (const wxString& input : m_entries[t].take.Files()) {
                 std::string path;
                 if (!input.empty() && ToFileSystemPath(input, &path) && vq::SameFile(written[a].path, path))
                     return "'" + written[a].spelled + "' of the take '" + Utf8(m_entries[written[a].take].take.front) +

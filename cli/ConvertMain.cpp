@@ -1,10 +1,11 @@
-// vessarquilix-convert: converts A-format recordings to B-format or 5.1 from the command
-// line, take after take, through the same record and conversion run as the window, with no
+// vessarquilix-convert: converts A-format and B-format takes to B-format or its decodes from
+// the command line, take after take, through the same record and conversion run as the window, with no
 // display.
 #include "Batch.h"
 #include "CommandLine.h"
 #include "ConvertOptions.h"
 #include "Interrupt.h"
+#include "TakeKinds.h"
 #include "TakeList.h"
 #include "TerminalProgress.h"
 
@@ -45,12 +46,11 @@ bool WorkingDirectoryExists()
     return false;
 }
 
-// Whether a file holds a whole take in four channels, as the record tells.
-bool IsWholeTake(const wxString& path)
+// How many files make the take that begins with this one, by its kind.
+int FilesOfTake(const wxString& path)
 {
-    VQParams probe(nullptr);
-    probe.SetFileName(VQParams::kFluFrdInput, path);
-    return probe.FirstInputIsWholeTake();
+    const vq::TakeKind* kind = vq::KindOfTake(vq::ReadFirstFileHeader(path), vq::InputFormat::Auto, path);
+    return kind ? kind->files : 0;
 }
 
 }  // namespace
@@ -90,7 +90,7 @@ int main(int argc, char** argv)
 
     std::vector<Take> takes;
     std::string problem =
-        CollectTakes(options.arguments, options.rearGiven ? &options.rear : nullptr, IsWholeTake, &takes);
+        CollectTakes(options.arguments, options.rearGiven ? &options.rear : nullptr, FilesOfTake, &takes);
     if (problem.empty() && !options.outputs.empty() && takes.size() > 1)
         problem = "-o names the outputs of a single take; with several takes, give their folder with -d";
     if (!problem.empty())

@@ -1,8 +1,9 @@
 #include "ConvertOptions.h"
 
 #include "CommandLine.h"
+#include "DecodeModes.h"
 #include "FileSystemPath.h"
-#include "TakeNames.h"
+#include "TakeKinds.h"
 #include "TakeList.h"
 #include "VQParams.h"
 
@@ -73,9 +74,11 @@ std::string ConvertUsage()
 {
     return std::string("Usage: vessarquilix-convert [options] TAKE...\n"
            "Converts A-format recordings to B-format or decodes of it, one take after the other.\n"
-           "A take is a 4-channel file (FLU, FRD, BLD, BRU), or a front file (FLU+FRD) whose rear\n"
-           "file (BLD+BRU) has the same name with the final F before the extension turned into R:\n"
-           "takeF.wav goes with takeR.wav. \"takeF.wav takeR.wav\" is one take as well.\n"
+           "A take is a 4-channel file (FLU, FRD, BLD, BRU, or B-format: see --input-format), or a\n"
+           "front file (FLU+FRD) whose rear file (BLD+BRU) has the same name with the final F before\n"
+           "the extension turned into R: takeF.wav goes with takeR.wav (\"takeF.wav takeR.wav\" is\n"
+           "one take as well), or four mono files named after their capsules, given by the first:\n"
+           "takeFLU.wav goes with takeFRD.wav, takeBLD.wav and takeBRU.wav.\n"
            "\n"
            "  --mode MODE              b-format (default), 5.1, stereo (a coincident pair), uhj\n"
            "                           (UHJ stereo) or binaural (headphones)\n"
@@ -126,7 +129,7 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
         std::string text;
         int choice = 0;
         if (args.Is("mode")) {
-            if (args.Choice({"b-format", "5.1", "stereo", "uhj", "binaural"}, &choice))
+            if (args.Choice(vq::DecodeModeNames(), &choice))
                 o->mode = choice;
         } else if (TakeFormatAndDecodeOption(args, &o->formats, &badPath)) {
             if (!badPath.empty() && !ParsePath(badPath, nullptr, &pathError))

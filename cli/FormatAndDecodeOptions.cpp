@@ -1,5 +1,6 @@
 #include "FormatAndDecodeOptions.h"
 
+#include "DecodeModes.h"
 #include "FileSystemPath.h"
 #include "VQParams.h"
 
@@ -52,6 +53,10 @@ bool TakePath(vq::CommandLine& args, wxString* path, std::string* badPath)
 
 const char* const kFormatAndDecodeHelp =
     "Files:\n"
+    "  --input-format auto|a-format|fuma|ambix  how a 4-channel take is read: by its header\n"
+    "                           (default auto: a .amb file's B-format header makes it\n"
+    "                           Furse-Malham B-format, anything else is the four capsules),\n"
+    "                           as capsules, or as B-format W, X, Y, Z (fuma) or W, Y, Z, X (ambix)\n"
     "  --container NAME         wav (RF64 past 4 GiB), amb (Furse-Malham B-format only), w64,\n"
     "                           caf, aiff or flac (16 or 24 bits); default: the extension of\n"
     "                           the first -o name, else wav\n"
@@ -81,6 +86,7 @@ std::vector<vq::Option> FormatAndDecodeOptionList()
         {"dither", '\0', true},    {"highpass", '\0', true},   {"rotate", '\0', true},
         {"decoder", '\0', true},   {"pattern", '\0', true},    {"pair-angle", '\0', true},
         {"aim", '\0', true},       {"hrtf", '\0', true},       {"keep-bformat", '\0', true},
+        {"input-format", '\0', true},
     };
 }
 
@@ -88,7 +94,12 @@ bool TakeFormatAndDecodeOption(vq::CommandLine& args, FormatAndDecodeOptions* o,
 {
     std::string text;
     int choice = 0;
-    if (args.Is("container")) {
+    if (args.Is("input-format")) {
+        static const vq::InputFormat kInputFormats[] = {vq::InputFormat::Auto, vq::InputFormat::AFormat,
+                                                        vq::InputFormat::FuMa, vq::InputFormat::AmbiX};
+        if (args.Choice({"auto", "a-format", "fuma", "ambix"}, &choice))
+            o->inputFormat = kInputFormats[choice];
+    } else if (args.Is("container")) {
         std::vector<std::string> names;
         for (const vq::Container& c : vq::Containers())
             names.push_back(c.name);
@@ -114,8 +125,11 @@ bool TakeFormatAndDecodeOption(vq::CommandLine& args, FormatAndDecodeOptions* o,
                 o->yaw = angles[0], o->pitch = angles[1], o->roll = angles[2];
         }
     } else if (args.Is("decoder")) {
-        if (args.Choice({"virtual-mics", "energy"}, &choice))
-            o->energyDecoder = choice == 1;
+        std::vector<std::string> names;
+        for (const vq::DecoderChoice& decoder : vq::DecodeModeNamed("5.1")->decoders)
+            names.push_back(decoder.name);
+        if (args.Choice(names, &choice))
+            o->energyDecoder = names[static_cast<std::size_t>(choice)] == "energy";
     } else if (args.Is("pattern")) {
         if (args.Text(&text) && !vq::ParseMicPattern(text, &o->pairPattern)) {
             char* end = nullptr;
@@ -166,6 +180,7 @@ void ApplyFormatAndDecodeOptions(const FormatAndDecodeOptions& o, VQParams* para
     params->m_bformatFormat = vq::FormatCode(container, vq::SampleFormatOf(params->m_bformatFormat));
     params->m_surroundFormat = vq::FormatCode(container, vq::SampleFormatOf(params->m_surroundFormat));
     params->m_ambFile = container.ambisonic;
+    params->m_inputFormat = o.inputFormat;
     params->m_convention = o.convention;
     std::copy(o.capsuleChannels, o.capsuleChannels + 4, params->m_capsuleChannels);
     params->m_dither = o.dither;

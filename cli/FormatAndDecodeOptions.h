@@ -1,9 +1,10 @@
 // The options of vessarquilix-convert that say what the files hold and how the B-format is
-// decoded: container, convention, capsule order, dither, high-pass, rotation and the
+// decoded: how a take is read, container, convention, capsule order, dither, high-pass, rotation and the
 // decoders' settings. Parsed with the shared parser, checked, and moved into the record.
 #pragma once
 
 #include "CommandLine.h"
+#include "ConversionRequest.h"
 
 #include "common/OutputLayout.h"
 
@@ -15,6 +16,7 @@
 class VQParams;
 
 struct FormatAndDecodeOptions {
+    vq::InputFormat inputFormat = vq::InputFormat::Auto;
     std::string container;  // empty: from an explicit output name's extension, else wav
     bool sampleFormatGiven = false;
     vq::BFormatConvention convention = vq::BFormatConvention::FuMa;

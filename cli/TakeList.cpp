@@ -1,6 +1,8 @@
 #include "TakeList.h"
 
-#include "TakeNames.h"
+#include "TakeKinds.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -9,9 +11,23 @@ std::string Quoted(const wxString& path)
     return "'" + std::string(path.utf8_str()) + "'";
 }
 
+const vq::TakeKind& FourMonoFiles()
+{
+    return vq::TakeKinds()[2];
+}
+
 }  // namespace
 
-std::string CollectTakes(const std::vector<wxString>& arguments, const wxString* rear, const WholeTakeTest& isWholeTake,
+std::vector<wxString> Take::Files() const
+{
+    std::vector<wxString> files = {front};
+    if (!rear.empty())
+        files.push_back(rear);
+    files.insert(files.end(), more.begin(), more.end());
+    return files;
+}
+
+std::string CollectTakes(const std::vector<wxString>& arguments, const wxString* rear, const TakeFileCount& filesOf,
                          std::vector<Take>* takes)
 {
     takes->clear();
@@ -20,27 +36,50 @@ std::string CollectTakes(const std::vector<wxString>& arguments, const wxString*
     if (rear) {
         if (arguments.size() != 1)
             return "--rear names the rear file of a single take: give one front file with it";
-        if (isWholeTake(arguments[0]))
-            return Quoted(arguments[0]) + " holds all four capsules: it takes no rear file (--rear)";
-        takes->push_back({arguments[0], *rear});
+        const int files = filesOf(arguments[0]);
+        if (files == 1 || files == 4)
+            return Quoted(arguments[0]) + (files == 1 ? " holds a whole take in four channels" : " is a mono file") +
+                   ": it takes no rear file (--rear)";
+        takes->push_back({arguments[0], *rear, {}});
         return std::string();
     }
+    // The FRD, BLD and BRU files of the mono takes, wherever the arguments name them.
+    std::vector<bool> taken(arguments.size(), false);
     for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (taken[i] || filesOf(arguments[i]) != 4)
+            continue;
+        const std::vector<wxString> others = FourMonoFiles().companions(arguments[i]);
+        for (std::size_t j = 0; j < arguments.size(); ++j)
+            if (std::find(others.begin(), others.end(), arguments[j]) != others.end())
+                taken[j] = true;
+    }
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (taken[i])
+            continue;
         const wxString& front = arguments[i];
-        const wxString derived = RearFileName(front);
+        const int files = filesOf(front);
+        if (files == 4) {
+            const std::vector<wxString> others = FourMonoFiles().companions(front);
+            if (std::find(others.begin(), others.end(), wxString()) != others.end())
+                return Quoted(front) + " is a mono file: a take of four mono files is given by its FLU file, " +
+                       "named after its capsules (takeFLU.wav with takeFRD.wav, takeBLD.wav and takeBRU.wav)";
+            takes->push_back({front, wxString(), others});
+            continue;
+        }
+        const wxString derived = vq::RearFileName(front);
         const bool rearFollows = !derived.empty() && i + 1 < arguments.size() && arguments[i + 1] == derived;
-        if (isWholeTake(front)) {
+        if (files == 1) {
             if (rearFollows)
-                return Quoted(front) + " holds all four capsules: it takes no rear file (" + Quoted(arguments[i + 1]) +
-                       ")";
-            takes->push_back({front, wxString()});
+                return Quoted(front) + " holds a whole take in four channels: it takes no rear file (" +
+                       Quoted(arguments[i + 1]) + ")";
+            takes->push_back({front, wxString(), {}});
             continue;
         }
         if (derived.empty())
             return "cannot tell the rear file (BLD+BRU) of " + Quoted(front) +
                    ": its name does not end in F before the extension; give the rear file with --rear "
                    "(one take at a time)";
-        takes->push_back({front, derived});
+        takes->push_back({front, derived, {}});
         if (rearFollows)
             ++i;  // FRONT REAR: the rear file named as it would be derived
     }

@@ -11,7 +11,7 @@
 #include "VessarQuilixPrefsDlg.h"
 #include "VessarStatusBarView.h"
 
-#include "TakeNames.h"
+#include "TakeKinds.h"
 #include "VQParams.h"
 
 #include <wx/anybutton.h>
@@ -127,7 +127,7 @@ void VessarQuilixGUI::RememberSettings()
 void VessarQuilixGUI::SetTake(const wxString& front, bool pairRear, bool typed)
 {
     m_params->SetFileName(VQParams::kFluFrdInput, front);
-    const wxString rear = pairRear ? RearFileName(front) : wxString();
+    const wxString rear = pairRear ? vq::RearFileName(front) : wxString();
     if (!rear.empty())
         m_params->SetFileName(VQParams::kBldBruInput, rear);
     TakeChanged(typed);

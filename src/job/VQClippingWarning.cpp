@@ -1,6 +1,8 @@
 // What the user is told about samples clipped by the last run.
 #include "VQParams.h"
 
+#include "DecodeModes.h"
+
 wxString VQParams::GetClippingWarning() const
 {
     wxString where;
@@ -9,7 +11,9 @@ wxString VQParams::GetClippingWarning() const
     if (m_clippedSurround > 0) {
         if (!where.empty())
             where += " and ";
-        where += wxString::Format("%lld samples of the 5.1 output", static_cast<long long>(m_clippedSurround));
+        const vq::DecodeMode& mode = vq::DecodeModes()[static_cast<std::size_t>(m_outputMode)];
+        where += wxString::Format("%lld samples of the %s output", static_cast<long long>(m_clippedSurround),
+                                  mode.outputsWord);
     }
     if (where.empty())
         return wxEmptyString;

@@ -1,17 +1,18 @@
 // The record itself: defaults, file-name slots, output naming and the three settings.
 #include "VQParams.h"
 
+#include "ConversionRun.h"
+#include "DecodeModes.h"
 #include "FileSystemPath.h"
+#include "TakeKinds.h"
 
 #include "common/Containers.h"
-#include "surround/BFormatDecoder.h"
 #include "common/FilterMatrixName.h"
-
-#include <sndfile.h>
 
 #include <wx/config.h>
 #include <wx/filefn.h>
 
+#include <algorithm>
 #include <climits>
 
 const char* const VQParams::kIntermediateFile = "bformat.wav";
@@ -120,28 +121,113 @@ void VQParams::ClearOutputNames()
     }
 }
 
+namespace {
+
+// The kind of the take that begins with `first`, by its header; null when it cannot be read.
+const vq::TakeKind* KindOfFirstFile(const wxString& first, vq::InputFormat asked)
+{
+    return vq::KindOfTake(vq::ReadFirstFileHeader(first), asked, first);
+}
+
+}  // namespace
+
 bool VQParams::FirstInputIsWholeTake() const
 {
-    std::string path;
-    if (!::ToFileSystemPath(m_files[kFluFrdInput].GetFullPath(), &path))
-        return false;
-    SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (!file)
-        return false;
-    sf_close(file);
-    return info.channels == 4;
+    const vq::TakeKind* kind = KindOfFirstFile(GetFullPath(kFluFrdInput), m_inputFormat);
+    return kind && kind->files == 1;
 }
 
 wxString VQParams::TakeName() const
 {
-    // The name drops the last character of the first input's name, the front marker of a
-    // pair (concertF.wav and concertR.wav give "concert"); a whole take in one 4-channel
-    // file keeps its whole name (take.wav gives "take").
-    wxString base = m_files[kFluFrdInput].GetName();
-    if (!base.empty() && !FirstInputIsWholeTake())
-        base.RemoveLast();
-    return base;
+    // concertF.wav (with concertR.wav) gives "concert", take.wav "take", takeFLU.wav "take".
+    vq::ConversionRequest take;
+    take.take.inputFormat = m_inputFormat;
+    take.takeFiles = {GetFullPath(kFluFrdInput)};
+    return vq::TakeName(take);
+}
+
+vq::ConversionRequest VQParams::Request() const
+{
+    vq::ConversionRequest request;
+    request.take.inputFormat = m_inputFormat;
+    std::copy(m_capsuleChannels, m_capsuleChannels + 4, request.take.capsuleChannels);
+    const wxString first = GetFullPath(kFluFrdInput);
+    request.takeFiles = {first};
+    // The rear slot counts for a pair, and for a first file that cannot be read, whose
+    // failure the run then reports as the pair's.
+    const vq::TakeKind* kind = KindOfFirstFile(first, m_inputFormat);
+    if (!kind || kind->files == 2)
+        request.takeFiles.push_back(GetFullPath(kBldBruInput));
+
+    const vq::DecodeMode& mode = vq::DecodeModes()[static_cast<std::size_t>(
+        m_outputMode >= 0 && m_outputMode < kModeCount ? m_outputMode : kModeBFormat)];
+    vq::OutputSettings& out = request.outputs;
+    const std::size_t layout = static_cast<std::size_t>(std::clamp(m_fileLayout, 0, 2));
+    out.fileCount = mode.fileCounts[std::min(layout, mode.fileCounts.size() - 1)];
+    // A decode's format of 0 is the B-format's, which may be the take's (0 again).
+    const int format = Decodes() && m_surroundFormat != 0 ? m_surroundFormat : m_bformatFormat;
+    out.container = &vq::ContainerOf(format, m_ambFile && !Decodes());
+    out.sample = vq::SampleFormatOf(format);
+    out.formatOfTake = format == 0;
+    out.convention = m_convention;
+    out.dither = m_dither;
+    out.folder = m_outputDir;
+    out.replace = m_replaceOutputs;
+    out.keepBFormat = m_keepBFormat;
+    for (int i = 0; i < OutputCount(); ++i)
+        request.outputNames.push_back(m_files[kFirstOutput + i].GetName().empty() ? wxString()
+                                                                                  : GetFullPath(kFirstOutput + i));
+
+    vq::BFormatSettings& b = request.bformat;
+    b.gainDb = m_bformatGain;
+    b.autorange = m_bformatAutorange;
+    b.highpassHz = m_highpassHz;
+    b.yaw = m_yaw;
+    b.pitch = m_pitch;
+    b.roll = m_roll;
+
+    vq::DecodeSettings& d = request.decode;
+    d.mode = &mode;
+    d.decoders["5.1"] = m_energyDecoder ? "energy" : "virtual-mics";
+    d.gainDb = m_surroundGain;
+    d.autorange = m_surroundAutorange;
+    d.openingAngle = m_openingAngle;
+    d.lowFreqsInLfe = m_lowFreqsInLfe;
+    d.pairPattern = m_pairPattern;
+    d.pairAngle = m_pairAngle;
+    d.pairAim = m_pairAim;
+    d.hrtfFile = m_hrtfFile;
+
+    request.run.filtersDir = GetFiltersDir();
+    request.run.blockFrames = BlockFrames();
+    request.run.threads = m_threads;
+    request.run.fftWisdomFile = m_fftWisdomFile;
+    return request;
+}
+
+bool VQParams::Convert()
+{
+    m_result = vq::RunConversion(Request(), vq::RunViews{m_progressView, m_statusBar});
+    m_status = m_result.status;
+    m_failure = m_result.failure;
+    m_sampleRate = m_result.sampleRate;
+    // "The take's format" becomes the format it was, for the names and the next run.
+    if (m_result.takeFormat != 0) {
+        if (m_bformatFormat == 0)
+            m_bformatFormat = m_result.takeFormat;
+        if (m_surroundFormat == 0)
+            m_surroundFormat = m_bformatFormat;
+    }
+    if (m_result.sampleRate > 0 && !m_result.filterMatrix.empty())
+        SelectFilterMatrix(m_result.sampleRate);
+    m_clippedBFormat = Decodes() ? 0 : m_result.clippedSamples;
+    m_clippedSurround = Decodes() ? m_result.clippedSamples : 0;
+    return !m_result.Failed();
+}
+
+wxString VQParams::UserFftWisdomFile()
+{
+    return vq::UserFftWisdomFile();
 }
 
 std::vector<wxString> VQParams::WrittenFiles() const

@@ -1,9 +1,12 @@
-// VQParams: the one record of everything a conversion needs (file names, gains, switches,
-// output mode and layout, formats, buffer length), the rule that derives the output names
-// from the first input, and the conversion run that drives the two engines. It uses the
-// toolkit's base library only; the window reaches it through its status and progress views.
+// VQParams: the window's record of everything a conversion needs (file names, gains,
+// switches, output mode and layout, formats, buffer length) and the rule that derives the
+// output names from the first input. Convert hands the run (ConversionRun.h) the request
+// the record stands for (Request) and keeps its result. It uses the toolkit's base library
+// only; the window reaches it through its status and progress views.
 #pragma once
 
+#include "ConversionRequest.h"
+#include "ConversionResult.h"
 #include "StatusTable.h"
 
 #include "common/FailureDetail.h"
@@ -18,12 +21,8 @@
 #include <vector>
 
 class wxConfigBase;
-class VessarQConvolver;
 class VQProgressView;
 class VQStatusView;
-namespace vq {
-class BFormatDecoder;
-}
 
 class VQParams {
 public:
@@ -41,7 +40,7 @@ public:
     // Status codes of the run itself (StatusTable.h; the engines' are in EngineStatus.h).
     enum {
         kMissingFilterMatrix = vq::kMissingFilterMatrix,
-        kMissingInputFile = vq::kMissingInput,
+        kMissingInput = vq::kMissingInput,
         kUnrepresentablePath = vq::kUnrepresentablePath,
     };
 
@@ -86,9 +85,11 @@ public:
     void SetDocsDir(const wxString& dir);
     wxString GetDocsDir() const;
 
-    // Whether the first input holds all four capsules (one 4-channel file): then it is the
-    // whole take, no rear file is read and the output names keep its whole name.
+    // Whether the first input is the whole take (one 4-channel file of capsules or of
+    // B-format): then no rear file is read and the output names keep its whole name.
     bool FirstInputIsWholeTake() const;
+    // What the record asks of a conversion run, as plain values.
+    vq::ConversionRequest Request() const;
     // What every output name of the take begins with: "concert" for concertF.wav, "take" for
     // the whole take take.wav.
     wxString TakeName() const;
@@ -121,8 +122,9 @@ public:
     wxString GetClippingWarning() const;
 
     int m_status = 0;
-    VessarQConvolver* m_convolver = nullptr;
-    int m_sampleRate = 0;
+    int m_sampleRate = 0;  // of the last run's take
+    // How the take's channels are read: by the header, as capsules, or as B-format.
+    vq::InputFormat m_inputFormat = vq::InputFormat::Auto;
     bool m_bformatAutorange = false;
     double m_bformatGain = -3.0;         // dB
     int m_bformatFormat = kFormatPcm16;  // 0: the first input's format
@@ -169,27 +171,9 @@ public:
     vq::FailureDetail m_failure;
     // Where the FFT plans measured on this machine are kept between runs; empty: nowhere.
     wxString m_fftWisdomFile;
-    // The decoder of the run in progress.
-    std::unique_ptr<vq::BFormatDecoder> m_decoder;
+    // What the last run did.
+    vq::ConversionResult m_result;
 
     // The user's cache file for FFT plans: $XDG_CACHE_HOME/VessarQuilix/fftw-wisdom.
     static wxString UserFftWisdomFile();
-
-private:
-    bool RunConversion();
-
-    enum class Stage { Done, Cancelled, Failed };
-
-    bool CollectOutputs(const std::string inputs[2], const std::string& filter, const std::string& bformat,
-                        std::vector<std::string>* outputs);
-    int MakeDecoder();
-    // What the progress display says the pass does.
-    wxString StageMessage() const;
-    bool ToFileSystemPath(const wxString& path, std::string* bytes);
-    // Ends a run that failed: the engines are deleted, the status bar says "Error.".
-    bool Fail(int status, const vq::FailureDetail& detail = vq::FailureDetail());
-    // Ends a run whose engine was cancelled ("Aborted.", true) or failed ("Error.", false).
-    bool Conclude(Stage stage, const vq::FailureDetail& detail);
-    void DeleteEngines();
-    void SetStatusText(const wxString& text, int field);
 };

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <future>
 
@@ -104,8 +105,8 @@ TEST_F(BatchCommand, ArgumentsPairIntoTakes)
         {{"takeR.wav"}, 2, {}, "cannot tell the rear file (BLD+BRU) of 'takeR.wav'"},
         {{"takeF.wav", "./takeR.wav"}, 2, {}, "cannot tell the rear file (BLD+BRU) of './takeR.wav'"},
         {{"--rear", "other.wav", "takeF.wav", "take2F.wav"}, 2, {}, "--rear names the rear file of a single take"},
-        {{"--rear", "other.wav", "quad.wav"}, 2, {}, "'quad.wav' holds all four capsules: it takes no rear file"},
-        {{"quadF.wav", "quadR.wav"}, 2, {}, "'quadF.wav' holds all four capsules: it takes no rear file ('quadR.wav')"},
+        {{"--rear", "other.wav", "quad.wav"}, 2, {}, "'quad.wav' holds a whole take in four channels: it takes no rear file"},
+        {{"quadF.wav", "quadR.wav"}, 2, {}, "'quadF.wav' holds a whole take in four channels: it takes no rear file ('quadR.wav')"},
         {{"-o", "x.wav", "takeF.wav", "take2F.wav"}, 2, {}, "-o names the outputs of a single take"},
         {{"-o", "x.wav", "-d", "sub", "takeF.wav"}, 2, {}, "give either -o"},
         {{"takeF.wav", "sub/takeF.wav"}, 2, {}, "the takes 'takeF.wav' and 'sub/takeF.wav' would both write"},
@@ -207,6 +208,48 @@ TEST_F(BatchCommand, ConversionsRunAtOnceEqualTheSameRunOneAfterTheOther)
             EXPECT_TRUE(a.samples == b.samples) << mode << " " << take;
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// What a shell makes of "session/*.wav" with a take of four mono files (in the glob's order,
+// BLD, BRU, FLU, FRD) beside a B-format take: two takes, each of its own kind.
+TEST_F(BatchCommand, FourMonoFilesAndABFormatFileAreTakesOfTheirOwnKinds)
+{
+    const auto capsules = WriteTake("pair", 2000, 7);
+    const char* const names[4] = {"mono_FLU.wav", "mono_FRD.wav", "mono_BLD.wav", "mono_BRU.wav"};
+    for (int k = 0; k < 4; ++k)
+        WriteChannels(File(names[k]), {capsules[static_cast<std::size_t>(k)]});
+    const auto b = Expected(capsules);
+    WriteChannels(File("field.wav"), {b[0], b[1], b[2], b[3]});
+    fs::create_directory(File("out"));
+
+    const CommandResult r = Convert(With(kFloat, {"--input-format", "fuma", "--gain", "0", "-d", "out",
+                                                  "mono_BLD.wav", "mono_BRU.wav", "mono_FLU.wav", "mono_FRD.wav",
+                                                  "field.wav"}));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "Summary: 2 of 2 takes done.\n  done      mono_FLU.wav\n  done      field.wav\n"))
+        << r.out;
+    const auto fromMono = ReadWxyz(File("out/mono_WXYZ.wav"));
+    const auto fromField = ReadWxyz(File("out/field_WXYZ.wav"));
+    const auto expected = Expected(capsules);
+    for (int j = 0; j < 4; ++j) {
+        // The mono take at 0 dB against -3 dB: the same signal, louder by 3 dB.
+        Signal louder = expected[j];
+        for (double& s : louder)
+            s *= std::pow(10.0, 3.0 / 20.0);
+        EXPECT_LT(MaxAbsDifference(fromMono[j], louder), 1e-6) << j;
+        EXPECT_LT(MaxAbsDifference(fromField[j], expected[j]), 1e-6) << "a B-format take passes as it is: " << j;
+    }
+
+    const CommandResult lone = Convert(With(kFloat, {"mono_FRD.wav"}));
+    EXPECT_EQ(lone.exitCode, 2);
+    EXPECT_TRUE(Contains(lone.err, "'mono_FRD.wav' is a mono file: a take of four mono files is given by its FLU file"))
+        << lone.err;
+    const CommandResult badFormat = Convert(With(kFloat, {"--input-format", "bformat", "field.wav"}));
+    EXPECT_EQ(badFormat.exitCode, 2) << badFormat.err;
 }
 
 }  // namespace

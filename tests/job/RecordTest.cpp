@@ -27,7 +27,6 @@ TEST(Record, DefaultsWithoutASettingsStore)
     {
         VQParams p(nullptr);
         EXPECT_EQ(p.m_status, 0);
-        EXPECT_EQ(p.m_convolver, nullptr);
         EXPECT_EQ(p.m_sampleRate, 0);
         EXPECT_FALSE(p.m_bformatAutorange);
         EXPECT_EQ(p.m_bformatGain, -3.0);
@@ -193,7 +192,7 @@ TEST(Record, EveryStatusCodeHasItsMessage)
     // The whole table: every code has a text of its own, and every code an engine or the
     // run can return is in it. Codes nothing returns are not.
     const std::vector<int> codes = vq::StatusCodes();
-    std::vector<int> returned = {VQParams::kMissingFilterMatrix, VQParams::kMissingInputFile,
+    std::vector<int> returned = {VQParams::kMissingFilterMatrix, VQParams::kMissingInput,
                                  VQParams::kUnrepresentablePath};
     for (int code = vq::kFilterMatrixNotOpen; code <= vq::kOutputExists; ++code)
         returned.push_back(code);
@@ -229,10 +228,13 @@ TEST(Record, ClippingWarningNamesTheStagesAndTheRemedies)
     EXPECT_TRUE(p.GetClippingWarning().empty());
     p.m_clippedBFormat = 12;
     p.m_clippedSurround = 3;
+    p.m_outputMode = VQParams::kModeSurround;
     const wxString warning = p.GetClippingWarning();
     EXPECT_NE(warning.Find("12 samples of the B-format output"), wxNOT_FOUND);
     EXPECT_NE(warning.Find("3 samples of the 5.1 output"), wxNOT_FOUND);
     EXPECT_NE(warning.Find("Autorange"), wxNOT_FOUND);
+    p.m_outputMode = VQParams::kModeBinaural;
+    EXPECT_NE(p.GetClippingWarning().Find("3 samples of the binaural output"), wxNOT_FOUND);
 }
 
 TEST(Record, ProgressValuesInThousandths)

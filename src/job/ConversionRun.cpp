@@ -1,0 +1,397 @@
+// The conversion run. One pass: an A-format take goes through the convolution engine into
+// B-format and, in a decode mode, on through the decoder; a B-format take goes through the
+// B-format engine (high-pass, rotation) straight into the decoder, or into B-format files
+// again. State goes to the status view, stages and progress to the progress view.
+#include "ConversionRun.h"
+
+#include "DecodeModes.h"
+#include "FileSystemPath.h"
+#include "StatusTable.h"
+#include "TakeKinds.h"
+#include "VessarQConvolver.h"
+#include "VessarSurrounder.h"
+#include "VQProgressView.h"
+#include "VQStatusView.h"
+
+#include "common/EngineStatus.h"
+#include "common/FftWisdom.h"
+#include "common/FilePaths.h"
+#include "common/FilterMatrixName.h"
+#include "surround/BFormatDecoder.h"
+#include "surround/BFormatPassThrough.h"
+
+#include <wx/filefn.h>
+#include <wx/filename.h>
+#include <wx/utils.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace vq {
+
+namespace {
+
+// The B-format stage of a decode runs at the default B-format gain: the B-format controls
+// are the B-format output's, and a decode does not depend on them.
+constexpr double kDecodeStageBFormatGain = -3.0;
+
+double LinearGain(double decibels)
+{
+    return std::pow(10.0, decibels / 20.0);
+}
+
+std::string Utf8(const wxString& text)
+{
+    return std::string(text.utf8_str());
+}
+
+class Run {
+public:
+    Run(const ConversionRequest& request, const RunViews& views) : m_request(request), m_views(views) {}
+
+    ConversionResult Go();
+
+private:
+    bool Fail(int status, const FailureDetail& detail = FailureDetail());
+    void SetStatusText(const wxString& text, int field);
+    bool FileSystemPath(const wxString& path, std::string* bytes);
+    // The take's files, checked to exist, in the order of its kind.
+    bool CollectTake(const TakeKind& kind, std::vector<std::string>* files);
+    // The outputs' paths, checked not to collide with the inputs or each other and to be
+    // creatable, then the kept B-format's (empty when none).
+    bool CollectOutputs(const std::vector<std::string>& reads, std::vector<std::string>* outputs,
+                        std::string* keptBFormat);
+    int OutputFormat(int takeFormat) const;
+    bool MakeDecoder();
+    bool RunCapsules(const std::vector<std::string>& take);
+    bool RunBFormat(const std::string& take, const FirstFileHeader& header);
+    // Ends the run with the engine's outcome.
+    bool Conclude(int status, bool aborted, const FailureDetail& failure, std::int64_t clipped);
+
+    const ConversionRequest& m_request;
+    const RunViews& m_views;
+    ConversionResult m_result;
+    std::unique_ptr<BFormatDecoder> m_decoder;
+};
+
+void Run::SetStatusText(const wxString& text, int field)
+{
+    if (m_views.status)
+        m_views.status->SetStatusText(text, field);
+}
+
+bool Run::Fail(int status, const FailureDetail& detail)
+{
+    m_result.status = status;
+    if (!detail.path.empty() || !detail.reason.empty())
+        m_result.failure = detail;
+    SetStatusText("Error.", 0);
+    return false;
+}
+
+bool Run::FileSystemPath(const wxString& path, std::string* bytes)
+{
+    if (ToFileSystemPath(path, bytes))
+        return true;
+    return Fail(kUnrepresentablePath, {Utf8(path), "the name has no form in the file system's encoding"});
+}
+
+bool Run::CollectTake(const TakeKind& kind, std::vector<std::string>* files)
+{
+    std::vector<wxString> names = m_request.takeFiles;
+    if (names.size() < static_cast<std::size_t>(kind.files)) {
+        const std::vector<wxString> companions = kind.companions(names.front());
+        names.insert(names.end(), companions.begin() + static_cast<long>(names.size() - 1), companions.end());
+    }
+    names.resize(static_cast<std::size_t>(kind.files));
+    for (const wxString& name : names) {
+        if (name.empty())
+            return Fail(kMissingInput, {Utf8(names.front()), std::string("its other files cannot be told from its name (") +
+                                                                  kind.description + ")"});
+        if (!wxFileExists(name))
+            return Fail(kMissingInput, {Utf8(name), wxDirExists(name) ? "a folder, not a sound file" : "no such file"});
+        files->emplace_back();
+        if (!FileSystemPath(name, &files->back()))
+            return false;
+    }
+    return true;
+}
+
+bool Run::CollectOutputs(const std::vector<std::string>& reads, std::vector<std::string>* outputs,
+                         std::string* keptBFormat)
+{
+    const std::vector<wxString> paths = OutputPaths(m_request);
+    if (paths.empty())
+        return Fail(kBadParameter, {"", "the mode has no layout of " + std::to_string(m_request.outputs.fileCount) +
+                                            " files"});
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (wxFileName(paths[i]).GetName().empty())
+            return Fail(kOutputOpenFailed, {"", "output " + std::to_string(i + 1) + " has no name"});
+        outputs->emplace_back();
+        if (!FileSystemPath(paths[i], &outputs->back()))
+            return false;
+    }
+    std::vector<std::string> written = *outputs;
+    const wxString& keep = m_request.outputs.keepBFormat;
+    if (m_request.decode.Mode().Decodes() && !keep.empty()) {
+        if (!FileSystemPath(keep, keptBFormat))
+            return false;
+        written.push_back(*keptBFormat);
+    }
+
+    // Nothing is opened for writing when any of them is a file the run reads or another
+    // file it writes: the user's recordings are never overwritten.
+    PathClash clash;
+    if (OutputsCollide(written.data(), static_cast<int>(written.size()), reads, &clash))
+        return Fail(kOutputOverwritesInput, {clash.output, clash.Reason()});
+    // An output that cannot be created fails now, not after the planning and a whole pass.
+    for (const std::string& path : written) {
+        FailureDetail problem;
+        if (!::CheckOutputFolder(path, &problem))
+            return Fail(kOutputOpenFailed, problem);
+    }
+    return true;
+}
+
+int Run::OutputFormat(int takeFormat) const
+{
+    const OutputSettings& out = m_request.outputs;
+    return out.formatOfTake ? takeFormat : FormatCode(OutputContainer(m_request), out.sample);
+}
+
+bool Run::MakeDecoder()
+{
+    const DecodeMode& mode = m_request.decode.Mode();
+    VQProgressView* view = m_views.progress;
+    const DecoderContext context{[view] { return !view || !view->CancelRequested(); }};
+    FailureDetail failure;
+    const int status = mode.makeDecoder(m_request.decode, context, &m_decoder, &failure);
+    if (status == kStatusCancelled) {
+        m_result.status = kStatusCancelled;
+        SetStatusText("Aborted.", 0);
+        return false;
+    }
+    if (status != kStatusOk)
+        return Fail(status, failure);
+    return true;
+}
+
+bool Run::Conclude(int status, bool aborted, const FailureDetail& failure, std::int64_t clipped)
+{
+    if (aborted || status == kStatusCancelled) {
+        m_result.status = kStatusCancelled;
+        SetStatusText("Aborted.", 0);
+        return false;
+    }
+    if (status != kStatusOk)
+        return Fail(status, failure);
+    m_result.clippedSamples = clipped;
+    m_result.written = WrittenFiles(m_request);
+    SetStatusText("Ready.", 0);
+    return true;
+}
+
+bool Run::RunCapsules(const std::vector<std::string>& take)
+{
+    const DecodeMode& mode = m_request.decode.Mode();
+    const bool decodes = mode.Decodes();
+    const int convolverOutputs = decodes ? 1 : m_request.outputs.fileCount;
+    VessarQConvolver engine(convolverOutputs, m_views.progress, wxString(mode.stageMessage));
+    for (std::size_t k = 0; k < take.size(); ++k) {
+        const int status = engine.OpenInputFile(take[k].c_str(), static_cast<int>(k));
+        if (status != kStatusOk)
+            return Fail(status, engine.m_failure);
+    }
+    const int rate = engine.m_inputInfo.samplerate;
+    m_result.sampleRate = rate;
+    m_result.takeFrames = engine.m_inputInfo.frames;
+    m_result.takeFormat = engine.m_inputInfo.format;
+    SetStatusText(wxString::Format("%d Hz", rate), 1);
+
+    wxFileName matrix;
+    matrix.AssignDir(m_request.run.filtersDir);
+    matrix.SetFullName(wxString::FromUTF8(FilterMatrixFileName(rate).c_str()));
+    m_result.filterMatrix = Utf8(matrix.GetFullPath());
+    if (!matrix.FileExists())
+        return Fail(kMissingFilterMatrix, {"", FilterMatrixHint(rate, Utf8(m_request.run.filtersDir))});
+    std::string filter;
+    if (!FileSystemPath(matrix.GetFullPath(), &filter))
+        return false;
+    int status = engine.LoadFilterMatrix(filter.c_str());
+    if (status != kStatusOk)
+        return Fail(status, engine.m_failure);
+    m_result.filterTaps = static_cast<int>(engine.m_filterLength);
+    SetStatusText(wxString::Format("%ld smpls", static_cast<long>(engine.m_filterLength)), 2);
+
+    std::vector<std::string> reads = take;
+    reads.push_back(filter);
+    std::vector<std::string> outputs;
+    std::string keptBFormat;
+    if (!CollectOutputs(reads, &outputs, &keptBFormat))
+        return false;
+
+    // A decode runs in the same pass: its B-format stage at the default gain, without the
+    // B-format output's own controls, and in the Furse-Malham convention it reads.
+    const BFormatSettings& b = m_request.bformat;
+    engine.m_autorange = !decodes && b.autorange;
+    engine.m_gain = LinearGain(decodes ? kDecodeStageBFormatGain : b.gainDb);
+    engine.m_requestedBufferLength = m_request.run.blockFrames;
+    engine.m_threads = m_request.run.threads;
+    engine.m_highpassHz = b.highpassHz;
+    engine.m_dither = m_request.outputs.dither;
+    engine.m_replaceOutputs = m_request.outputs.replace;
+    engine.m_rotation = FieldRotation::FromDegrees(b.yaw, b.pitch, b.roll);
+    std::copy(m_request.take.capsuleChannels, m_request.take.capsuleChannels + 4, engine.m_capsuleChannels);
+    engine.m_convention = decodes ? BFormatConvention::FuMa : m_request.outputs.convention;
+    engine.m_ambisonicHeader = OutputContainer(m_request).ambisonic && !decodes;
+    const int format = OutputFormat(engine.m_inputInfo.format);
+    // A kept B-format of a decode is float WAV: integers would add noise and clip.
+    engine.m_outputInfo.format = decodes ? (SF_FORMAT_WAVEX | SF_FORMAT_FLOAT) : format;
+
+    if (decodes) {
+        if (!MakeDecoder())
+            return false;
+        engine.m_decoder = m_decoder.get();
+        engine.m_decodedLayout = OutputFilesOf(m_request);
+        engine.m_decodedFileNames = outputs;
+        engine.m_decodedFormat = format;
+        engine.m_decodedGain = LinearGain(m_request.decode.gainDb);
+        engine.m_decodedAutorange = m_request.decode.autorange;
+        engine.m_writeBFormat = !keptBFormat.empty();
+        if (!keptBFormat.empty())
+            engine.SetOutputFileName(0, keptBFormat);
+    } else {
+        for (std::size_t i = 0; i < outputs.size(); ++i)
+            engine.SetOutputFileName(static_cast<int>(i), outputs[i]);
+    }
+
+    SetStatusText("Calculating...", 0);
+    status = engine.Run();
+    if (status == kStatusOk && engine.m_finished && (engine.m_autorange || (decodes && m_request.decode.autorange)))
+        status = engine.Autorange();
+    m_result.outputFrames = engine.m_outputLength;
+    return Conclude(status, engine.m_aborted, engine.m_failure,
+                    decodes ? engine.m_decodedClippedSamples : engine.m_clippedSamples);
+}
+
+bool Run::RunBFormat(const std::string& take, const FirstFileHeader& header)
+{
+    const DecodeMode& mode = m_request.decode.Mode();
+    const bool decodes = mode.Decodes();
+    if (decodes && !m_request.outputs.keepBFormat.empty())
+        return Fail(kBadParameter, {Utf8(m_request.outputs.keepBFormat),
+                                    "a B-format take is its own B-format: there is no other to keep"});
+    VessarSurrounder engine(m_views.progress, wxString(mode.stageMessage), m_request.decode.openingAngle,
+                            m_request.outputs.fileCount);
+    int status = engine.OpenInputFile(take);
+    if (status != kStatusOk)
+        return Fail(status, engine.m_failure);
+    m_result.sampleRate = engine.m_inputInfo.samplerate;
+    m_result.takeFrames = engine.m_inputInfo.frames;
+    m_result.takeFormat = engine.m_inputInfo.format;
+    SetStatusText(wxString::Format("%d Hz", engine.m_inputInfo.samplerate), 1);
+    SetStatusText(wxEmptyString, 2);  // no filters
+
+    std::vector<std::string> outputs;
+    std::string unused;
+    if (!CollectOutputs({take}, &outputs, &unused))
+        return false;
+
+    const BFormatSettings& b = m_request.bformat;
+    engine.m_inputConvention = ConventionOfTake(header, m_request.take.inputFormat);
+    engine.m_requestedBufferLength = m_request.run.blockFrames;
+    engine.m_highpassHz = b.highpassHz;
+    engine.m_rotation = FieldRotation::FromDegrees(b.yaw, b.pitch, b.roll);
+    engine.m_dither = m_request.outputs.dither;
+    engine.m_replaceOutputs = m_request.outputs.replace;
+    engine.m_outputInfo.format = OutputFormat(engine.m_inputInfo.format);
+    if (decodes) {
+        if (!MakeDecoder())
+            return false;
+        engine.m_gain = LinearGain(m_request.decode.gainDb);
+        engine.m_autorange = m_request.decode.autorange;
+    } else {
+        // B-format again: turned, filtered or in another convention, with the B-format
+        // controls of an A-format take.
+        m_decoder = std::make_unique<BFormatPassThrough>();
+        engine.m_gain = LinearGain(b.gainDb);
+        engine.m_autorange = b.autorange;
+        engine.m_autorangeRemovesMean = true;
+        engine.m_ambisonicHeader = OutputContainer(m_request).ambisonic;
+    }
+    engine.m_decoder = m_decoder.get();
+    engine.m_decodedLayout = OutputFilesOf(m_request);
+    for (std::size_t i = 0; i < outputs.size() && i < static_cast<std::size_t>(Surrounder::kChannels); ++i)
+        engine.m_outputFileNames[i] = outputs[i];
+
+    SetStatusText("Calculating...", 0);
+    status = engine.Run();
+    if (status == kStatusOk && engine.m_finished && engine.m_autorange)
+        status = engine.Autorange();
+    m_result.outputFrames = engine.m_length;
+    return Conclude(status, engine.m_aborted, engine.m_failure, engine.m_clippedSamples);
+}
+
+ConversionResult Run::Go()
+{
+    m_result.mode = &m_request.decode.Mode();
+    // The rate and filter length shown are those of this run, as soon as they are known.
+    SetStatusText(wxEmptyString, 1);
+    SetStatusText(wxEmptyString, 2);
+
+    if (m_request.takeFiles.empty() || m_request.takeFiles.front().empty()) {
+        Fail(kMissingInput, {"", "no take given"});
+        return m_result;
+    }
+    const wxString& first = m_request.takeFiles.front();
+    if (!wxFileExists(first)) {
+        Fail(kMissingInput, {Utf8(first), wxDirExists(first) ? "a folder, not a sound file" : "no such file"});
+        return m_result;
+    }
+    const FirstFileHeader header = ReadFirstFileHeader(first);
+    std::string warning;
+    const TakeKind* kind = KindOfTake(header, m_request.take.inputFormat, first, &warning);
+    if (!warning.empty())
+        m_result.warnings.push_back(warning);
+    // A first file that no kind takes is opened all the same, as the take of its number of
+    // files, so that the engine says what is wrong with it.
+    if (!kind) {
+        const std::size_t count = m_request.takeFiles.size();
+        kind = &TakeKinds()[count >= 4 ? 2 : count == 2 ? 1 : 0];
+    }
+    std::vector<std::string> take;
+    if (!CollectTake(*kind, &take))
+        return m_result;
+    if (kind->bformat)
+        RunBFormat(take.front(), header);
+    else
+        RunCapsules(take);
+    return m_result;
+}
+
+}  // namespace
+
+ConversionResult RunConversion(const ConversionRequest& request, const RunViews& views)
+{
+    // The transform plans measured by earlier runs are reused, and new ones kept.
+    const wxString& wisdomFile = request.run.fftWisdomFile;
+    std::string wisdom;
+    const bool keepWisdom = !wisdomFile.empty() && ToFileSystemPath(wisdomFile, &wisdom);
+    if (keepWisdom)
+        LoadFftWisdom(wisdom);
+    ConversionResult result = Run(request, views).Go();
+    if (keepWisdom && wxFileName::Mkdir(wxFileName(wisdomFile).GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL))
+        SaveFftWisdom(wisdom);
+    return result;
+}
+
+wxString UserFftWisdomFile()
+{
+    wxString dir;
+    if (!wxGetEnv("XDG_CACHE_HOME", &dir) || !wxFileName(dir, wxEmptyString).IsAbsolute())
+        dir = wxGetHomeDir() + "/.cache";
+    return dir + "/VessarQuilix/fftw-wisdom";
+}
+
+}  // namespace vq
