@@ -70,8 +70,11 @@ const char* const kFormatAndDecodeHelp =
     "                           the left, pitch the front up, roll the left side up)\n"
     "  --keep-bformat PATH      with a decode: also keep the B-format it decoded (float)\n"
     "Decodes:\n"
-    "  --decoder virtual-mics|energy  5.1 decode: the virtual microphones (default) or an\n"
-    "                           energy-preserving decode for the ITU layout (+-30, 0, +-110 deg)\n"
+    "  --decoder NAME           5.1: virtual-mics (default), energy (energy-preserving, for the\n"
+    "                           ITU layout +-30, 0, +-110 deg) or parametric; binaural: linear\n"
+    "                           (default) or parametric. A parametric decode finds the direction\n"
+    "                           and diffuseness of the sound in each band and renders the direct\n"
+    "                           part from its direction and the diffuse part decorrelated\n"
     "  --pattern NAME|A         stereo pair: cardioid (default), supercardioid, hypercardioid,\n"
     "                           subcardioid, figure-of-eight (the Blumlein pair), omni, or the\n"
     "                           omni share A from 0 to 1\n"
@@ -125,11 +128,14 @@ bool TakeFormatAndDecodeOption(vq::CommandLine& args, FormatAndDecodeOptions* o,
                 o->yaw = angles[0], o->pitch = angles[1], o->roll = angles[2];
         }
     } else if (args.Is("decoder")) {
+        // Every decoder of every mode; CheckFormatAndDecodeOptions checks it is the mode's.
         std::vector<std::string> names;
-        for (const vq::DecoderChoice& decoder : vq::DecodeModeNamed("5.1")->decoders)
-            names.push_back(decoder.name);
+        for (const vq::DecodeMode& mode : vq::DecodeModes())
+            for (const vq::DecoderChoice& decoder : mode.decoders)
+                if (std::find(names.begin(), names.end(), decoder.name) == names.end())
+                    names.push_back(decoder.name);
         if (args.Choice(names, &choice))
-            o->energyDecoder = names[static_cast<std::size_t>(choice)] == "energy";
+            o->decoder = names[static_cast<std::size_t>(choice)];
     } else if (args.Is("pattern")) {
         if (args.Text(&text) && !vq::ParseMicPattern(text, &o->pairPattern)) {
             char* end = nullptr;
@@ -169,6 +175,15 @@ std::string CheckFormatAndDecodeOptions(FormatAndDecodeOptions* o, int mode, int
         return "--container amb is for Furse-Malham B-format only (--mode b-format --convention fuma)";
     if (o->convention == vq::BFormatConvention::AmbiX && mode == VQParams::kModeBFormat && files == 2)
         return "--convention ambix is written as 1 or 4 files; the stereo pairs are Furse-Malham only";
+    const vq::DecodeMode& row = vq::DecodeModes()[static_cast<std::size_t>(mode)];
+    if (!o->decoder.empty() &&
+        std::none_of(row.decoders.begin(), row.decoders.end(), [&](const vq::DecoderChoice& d) { return o->decoder == d.name; })) {
+        std::string offered;
+        for (const vq::DecoderChoice& d : row.decoders)
+            offered += std::string(offered.empty() ? "" : ", ") + d.name;
+        return "--decoder " + o->decoder + " is not a decoder of --mode " + row.name +
+               (offered.empty() ? std::string(" (it has one decoder)") : " (" + offered + ")");
+    }
     if (!o->keepBFormat.empty() && mode == VQParams::kModeBFormat)
         return "--keep-bformat goes with a decode (--mode 5.1, stereo, uhj or binaural)";
     return std::string();
@@ -188,7 +203,8 @@ void ApplyFormatAndDecodeOptions(const FormatAndDecodeOptions& o, VQParams* para
     params->m_yaw = o.yaw;
     params->m_pitch = o.pitch;
     params->m_roll = o.roll;
-    params->m_energyDecoder = o.energyDecoder;
+    if (!o.decoder.empty())
+        params->m_decoders[vq::DecodeModes()[static_cast<std::size_t>(params->m_outputMode)].name] = o.decoder;
     params->m_pairPattern = o.pairPattern;
     params->m_pairAngle = o.pairAngle;
     params->m_pairAim = o.pairAim;

@@ -24,7 +24,7 @@ struct FormatAndDecodeOptions {
     bool dither = false;
     double highpassHz = 0.0;
     double yaw = 0.0, pitch = 0.0, roll = 0.0;
-    bool energyDecoder = false;
+    std::string decoder;  // --decoder: one of the mode's; empty: its first
     double pairPattern = 0.5;
     double pairAngle = 90.0;
     double pairAim = 0.0;

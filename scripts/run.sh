@@ -24,6 +24,8 @@ convert --mode 5.1 --decoder energy -o demo_5.1_energy.wav
 convert --mode stereo                            # demo_stereo.wav: a cardioid pair at 90 degrees
 convert --mode uhj                               # demo_UHJ.wav
 convert --mode binaural                          # demo_binaural.wav: headphones
+convert --mode binaural --decoder parametric -o demo_binaural_parametric.wav
+convert --mode 5.1 --decoder parametric -o demo_5.1_parametric.wav
 rm bin filters demo
 echo "The converted files are in $(pwd):"
 ls

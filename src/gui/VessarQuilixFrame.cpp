@@ -223,8 +223,7 @@ wxPanel* VessarQuilixFrame::CreateProcessPanel()
     // What the other decodes take; the window shows those of the chosen mode.
     m_decoderLabel = MakeLabel(m_processPanel, wxID_ANY, "Decode &kind:");
     checks->Add(m_decoderLabel, 0, wxLEFT | wxRIGHT, 5);
-    const wxString decoders[] = {"Virtual microphones", "Energy-preserving (ITU)"};
-    m_decoderChoice = new wxChoice(m_processPanel, wxID_ANY, wxDefaultPosition, wxDefaultSize, 2, decoders);
+    m_decoderChoice = new wxChoice(m_processPanel, wxID_ANY);  // the mode's decoders
     checks->Add(m_decoderChoice, 0, wxALL | wxEXPAND, 5);
     m_patternLabel = MakeLabel(m_processPanel, wxID_ANY, "&XY pattern:");
     checks->Add(m_patternLabel, 0, wxLEFT | wxRIGHT, 5);

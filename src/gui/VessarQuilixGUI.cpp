@@ -11,6 +11,7 @@
 #include "VessarQuilixPrefsDlg.h"
 #include "VessarStatusBarView.h"
 
+#include "DecodeModes.h"
 #include "TakeKinds.h"
 #include "VQParams.h"
 
@@ -74,8 +75,10 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
     m_rotateFields[1]->SetToolTip("Pitch, -180 to 180 degrees: positive pitch turns the front up");
     m_rotateFields[2]->SetToolTip("Roll, -180 to 180 degrees: positive roll turns the left side up");
     m_decoderChoice->SetToolTip(
-        "Virtual microphones (the classic decode) or a decode for the ITU layout that keeps "
-        "sources where they are and their loudness even around the listener");
+        "5.1: virtual microphones (the classic decode), a decode for the ITU layout that keeps "
+        "sources where they are and their loudness even around the listener, or a parametric "
+        "decode. Headphones: linear or parametric. A parametric decode finds where the sound of "
+        "each band comes from and how diffuse it is, and renders it from there");
     m_patternChoice->SetToolTip("The pattern of the two coincident microphones (figure-of-eight: the Blumlein pair)");
     m_pairAngleSpin->SetToolTip("Degrees between the two microphones");
     m_aimSpin->SetToolTip("Direction of the pair's axis, degrees, positive to the left");
@@ -311,7 +314,10 @@ void VessarQuilixGUI::OnLowFreqsInLfe(wxCommandEvent&)
 
 void VessarQuilixGUI::OnDecodeSetting(wxCommandEvent&)
 {
-    m_params->m_energyDecoder = m_decoderChoice->GetSelection() == 1;
+    const vq::DecodeMode& mode = vq::DecodeModes()[static_cast<std::size_t>(m_params->m_outputMode)];
+    const int decoder = m_decoderChoice->GetSelection();
+    if (decoder >= 0 && decoder < static_cast<int>(mode.decoders.size()))
+        m_params->m_decoders[mode.name] = mode.decoders[static_cast<std::size_t>(decoder)].name;
     const std::vector<vqgui::MicPatternItem>& patterns = vqgui::MicPatterns();
     const int pattern = m_patternChoice->GetSelection();
     if (pattern >= 0 && pattern < static_cast<int>(patterns.size()))
@@ -398,7 +404,7 @@ void VessarQuilixGUI::OnReset(wxCommandEvent&)
 void VessarQuilixGUI::OnPreferences(wxCommandEvent&)
 {
     VessarQuilixPrefsDlg dialog(this, m_params);
-    if (dialog.ShowModal() != 1)
+    if (dialog.ShowModal() != wxID_OK)
         return;
     m_params->SaveSettings();
     m_config.Flush();

@@ -18,6 +18,9 @@
 #include "common/Containers.h"
 
 class VQParams;
+namespace vq {
+struct DecodeMode;
+}
 class VessarProgressDialog;
 class VessarStatusBarView;
 
@@ -110,10 +113,11 @@ private:
     void UpdateModeControls();
     // The decodes' and the rotation's controls from the record.
     void FillDecodeControls();
+    // The decoders a mode offers, with the record's choice selected.
+    void FillDecoderChoice(const vq::DecodeMode& mode);
     void UpdateSliderTips();
     void ApplyOutputFormat(const vq::Container& container, vq::SampleFormat sample);
     void ApplySaveFileType(int index);
-    void SetFileLayout(int layout);
     void RederiveOutputNames();
     void RefreshOutputs();
     wxString CompletedOutputPath(const wxString& typed) const;

@@ -74,7 +74,7 @@ void VessarQuilixPrefsDlg::OnDocsDirChanged(wxFileDirPickerEvent& event)
 
 void VessarQuilixPrefsDlg::OnCancel(wxCommandEvent&)
 {
-    EndModal(0);
+    EndModal(wxID_CANCEL);
 }
 
 void VessarQuilixPrefsDlg::OnOk(wxCommandEvent&)
@@ -83,7 +83,7 @@ void VessarQuilixPrefsDlg::OnOk(wxCommandEvent&)
     m_params->SetFiltersDir(m_filtersDir.GetPath(wxPATH_GET_VOLUME));
     m_params->m_ioBufferLength = m_bufferKB * 1024;
     m_params->m_hrtfFile = m_hrtfPicker->GetPath();
-    EndModal(1);
+    EndModal(wxID_OK);
 }
 
 std::vector<int> VessarQuilixPrefsDlg::FilterRates(const wxString& dir)

@@ -1,5 +1,7 @@
 #include "WindowSettings.h"
 
+#include "DecodeModes.h"
+
 #include "OutputFormats.h"
 
 #include "VQParams.h"
@@ -29,6 +31,7 @@ const wxString kConvention = "/VessarQuilixGUI/Convention";      // "FuMa" or "A
 const wxString kDither = "/VessarQuilixGUI/Dither";
 const wxString kHighpass = "/VessarQuilixGUI/HighPassHz";  // 0: off
 const wxString kEnergyDecoder = "/VessarQuilixGUI/EnergyDecoder";
+const wxString kDecoderKey = "/VessarQuilixGUI/Decoder-";  // + the mode's name
 const wxString kPairPattern = "/VessarQuilixGUI/PairPattern";  // omni share in percent
 const wxString kPairAngle = "/VessarQuilixGUI/PairAngle";
 const wxString kPairAim = "/VessarQuilixGUI/PairAim";
@@ -82,7 +85,16 @@ void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowFold
         for (int mode = 0; mode < VQParams::kModeCount; ++mode)
             if (text == kModeNames[mode])
                 record.m_outputMode = mode;
-    ReadBool(config, kEnergyDecoder, &record.m_energyDecoder);
+    // The decoder of each mode that offers several; 5.1's energy decode was once a switch.
+    bool energy = false;
+    ReadBool(config, kEnergyDecoder, &energy);
+    if (energy)
+        record.m_decoders["5.1"] = "energy";
+    for (const vq::DecodeMode& mode : vq::DecodeModes())
+        if (config.Read(kDecoderKey + mode.name, &text))
+            for (const vq::DecoderChoice& decoder : mode.decoders)
+                if (text == decoder.name)
+                    record.m_decoders[mode.name] = decoder.name;
     double percent = record.m_pairPattern * 100.0;
     ReadInRange(config, kPairPattern, 0, 100, &percent);
     record.m_pairPattern = percent / 100.0;
@@ -123,7 +135,10 @@ void SaveWindowSettings(wxConfigBase& config, const VQParams& record, const Wind
 {
     if (record.m_outputMode >= 0 && record.m_outputMode < VQParams::kModeCount)
         config.Write(kMode, wxString(kModeNames[record.m_outputMode]));
-    config.Write(kEnergyDecoder, record.m_energyDecoder);
+    for (const auto& [mode, decoder] : record.m_decoders)
+        config.Write(kDecoderKey + mode, wxString(decoder));
+    const auto fiveOne = record.m_decoders.find("5.1");
+    config.Write(kEnergyDecoder, fiveOne != record.m_decoders.end() && fiveOne->second == "energy");
     config.Write(kPairPattern, std::lround(record.m_pairPattern * 100.0));
     config.Write(kPairAngle, std::lround(record.m_pairAngle));
     config.Write(kPairAim, std::lround(record.m_pairAim));

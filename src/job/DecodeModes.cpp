@@ -12,6 +12,8 @@
 #include "surround/StereoPairDecoder.h"
 #include "surround/UhjEncoder.h"
 #include "surround/VirtualMicFiveOneDecoder.h"
+#include "spatial/ParametricBinauralDecoder.h"
+#include "spatial/ParametricFiveOneDecoder.h"
 
 #include <algorithm>
 
@@ -41,6 +43,8 @@ int MakeFiveOne(const DecodeSettings& s, const DecoderContext&, std::unique_ptr<
 {
     if (s.Decoder() == "energy")
         *decoder = std::make_unique<EnergyFiveOneDecoder>(s.lowFreqsInLfe);
+    else if (s.Decoder() == "parametric")
+        *decoder = std::make_unique<ParametricFiveOneDecoder>(s.lowFreqsInLfe);
     else
         *decoder = std::make_unique<VirtualMicFiveOneDecoder>(s.openingAngle > 0 ? s.openingAngle : 60,
                                                               s.lowFreqsInLfe);
@@ -86,7 +90,10 @@ int MakeBinaural(const DecodeSettings& s, const DecoderContext& context, std::un
         }
         hrirs = sofa;
     }
-    *decoder = std::make_unique<BinauralDecoder>(hrirs);
+    if (s.Decoder() == "parametric")
+        *decoder = std::make_unique<ParametricBinauralDecoder>(hrirs);
+    else
+        *decoder = std::make_unique<BinauralDecoder>(hrirs);
     return kStatusOk;
 }
 
@@ -106,14 +113,17 @@ const std::vector<DecodeMode>& DecodeModes()
          ModePanel::BFormat, 4, {4, 2, 1}, {}, BFormatFiles, nullptr},
         {"5.1", "5.1", "5.1", "Converting to 5.1 format...", "5.1 Process Controls", ModePanel::Surround, 6,
          {6, 3, 1},
-         {{"virtual-mics", "Virtual microphones"}, {"energy", "Energy-preserving (ITU)"}},
+         {{"virtual-mics", "Virtual microphones"},
+          {"energy", "Energy-preserving (ITU)"},
+          {"parametric", "Parametric (directional)"}},
          SurroundFiles, MakeFiveOne},
         {"stereo", "Stereo", "stereo", "Converting to stereo...", "Stereo Process Controls", ModePanel::StereoPair, 2,
          {1}, {}, StereoFile<TwoChannelDecode::Stereo>, MakeStereoPair},
         {"uhj", "UHJ", "UHJ", "Converting to UHJ stereo...", "UHJ Process Controls", ModePanel::Uhj, 2, {1}, {},
          StereoFile<TwoChannelDecode::Uhj>, MakeUhj},
         {"binaural", "Binaural", "binaural", "Converting to binaural (headphones)...", "Binaural Process Controls",
-         ModePanel::Headphones, 2, {1}, {}, StereoFile<TwoChannelDecode::Binaural>, MakeBinaural},
+         ModePanel::Headphones, 2, {1}, {{"linear", "Linear"}, {"parametric", "Parametric (directional)"}},
+         StereoFile<TwoChannelDecode::Binaural>, MakeBinaural},
     };
     return kModes;
 }

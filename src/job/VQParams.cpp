@@ -146,6 +146,14 @@ wxString VQParams::TakeName() const
     return vq::TakeName(take);
 }
 
+std::string VQParams::Decoder() const
+{
+    vq::DecodeSettings decode;
+    decode.mode = &vq::DecodeModes()[static_cast<std::size_t>(std::clamp(m_outputMode, 0, kModeCount - 1))];
+    decode.decoders = m_decoders;
+    return decode.Decoder();
+}
+
 vq::ConversionRequest VQParams::Request() const
 {
     vq::ConversionRequest request;
@@ -188,7 +196,7 @@ vq::ConversionRequest VQParams::Request() const
 
     vq::DecodeSettings& d = request.decode;
     d.mode = &mode;
-    d.decoders["5.1"] = m_energyDecoder ? "energy" : "virtual-mics";
+    d.decoders = m_decoders;
     d.gainDb = m_surroundGain;
     d.autorange = m_surroundAutorange;
     d.openingAngle = m_openingAngle;

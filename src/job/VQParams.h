@@ -16,6 +16,7 @@
 #include <wx/string.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -88,6 +89,8 @@ public:
     // Whether the first input is the whole take (one 4-channel file of capsules or of
     // B-format): then no rear file is read and the output names keep its whole name.
     bool FirstInputIsWholeTake() const;
+    // The decoder of the current mode: one of its decoders' names, or empty when it has no choice.
+    std::string Decoder() const;
     // What the record asks of a conversion run, as plain values.
     vq::ConversionRequest Request() const;
     // What every output name of the take begins with: "concert" for concertF.wav, "take" for
@@ -146,7 +149,9 @@ public:
     // Where derived output names go; empty: no directory, so the working directory.
     wxString m_outputDir;
     int m_outputMode = 0;          // Mode: B-Format, 5.1, stereo, UHJ or binaural
-    bool m_energyDecoder = false;  // 5.1: the energy-preserving ITU decode, not the virtual microphones
+    // The decoder of each mode that offers several, by the modes' and decoders' names
+    // (DecodeModes.h: "5.1" -> "energy"); a mode without an entry uses its first.
+    std::map<std::string, std::string> m_decoders;
     double m_pairPattern = 0.5;    // stereo: the microphones' omni share (0.5 cardioid, 0 figure-of-eight)
     double m_pairAngle = 90.0;     // stereo: degrees between the two microphones
     double m_pairAim = 0.0;        // stereo: the pair's axis, degrees, positive to the left

@@ -253,3 +253,22 @@ TEST_F(BatchCommand, FourMonoFilesAndABFormatFileAreTakesOfTheirOwnKinds)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BatchCommand, DecodersAreTheModesOwn)
+{
+    WriteTake("take", 1500, 8);
+    const CommandResult parametric = Convert(With(kFloat, {"--mode", "binaural", "--decoder", "parametric", "takeF.wav"}));
+    EXPECT_EQ(parametric.exitCode, 0) << parametric.err;
+    EXPECT_TRUE(fs::exists(File("take_binaural.wav")));
+    const CommandResult wrong = Convert(With(kFloat, {"--mode", "binaural", "--decoder", "energy", "takeF.wav"}));
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_TRUE(Contains(wrong.err, "--decoder energy is not a decoder of --mode binaural (linear, parametric)"))
+        << wrong.err;
+    const CommandResult none = Convert(With(kFloat, {"--mode", "uhj", "--decoder", "linear", "takeF.wav"}));
+    EXPECT_EQ(none.exitCode, 2);
+    EXPECT_TRUE(Contains(none.err, "--decoder linear is not a decoder of --mode uhj (it has one decoder)")) << none.err;
+}
+
+}  // namespace

@@ -149,7 +149,7 @@ TEST(Preferences, OkWritesTheRecordAndCancelLeavesIt)
             ChangeDirectory(prefs.m_docsPicker, dir.File("b"));
             Click(ok ? static_cast<wxWindow*>(prefs.m_okButton) : prefs.m_cancelButton);
         });
-        EXPECT_EQ(result, ok ? 1 : 0);
+        EXPECT_EQ(result, ok ? wxID_OK : wxID_CANCEL);
         EXPECT_EQ(params.m_ioBufferLength, ok ? 67108864 : 3000000);
         EXPECT_EQ(params.GetFiltersDir(), ok ? wxString(dir.File("a")) : filters);
         EXPECT_EQ(params.GetDocsDir(), ok ? wxString(dir.File("b")) : docs);

@@ -101,7 +101,8 @@ TEST(DecodeModes, TheEnergyDecodeIsAnotherFiveOne)
         VQParams p(nullptr);
         setup.Configure(p);
         p.m_outputMode = VQParams::kModeSurround;
-        p.m_energyDecoder = energyDecoder;
+        if (energyDecoder)
+            p.m_decoders["5.1"] = "energy";
         p.m_surroundFormat = VQParams::kFormatFloat;
         p.UpdateOutputNames();
         ASSERT_TRUE(p.Convert()) << p.GetErrorMessage();
@@ -123,6 +124,71 @@ TEST(DecodeModes, AnUnreadableHrtfFileIsNamedAndNothingIsWritten)
     EXPECT_EQ(p.m_status, vq::kHrtfOpenFailed);
     EXPECT_NE(p.GetErrorMessage().Find(setup.File("head.sofa")), wxNOT_FOUND) << p.GetErrorMessage();
     EXPECT_FALSE(fs::exists(setup.File("take_binaural.wav")));
+}
+
+}  // namespace
+
+namespace {
+
+// Noise from one direction as a FuMa B-format take: W = s / sqrt 2, X = s cos az, Y = s sin az.
+void WritePlaneWave(const std::string& path, double azimuthDeg, std::int64_t frames)
+{
+    const Signal s = Noise(frames, 91, 0.3);
+    const double az = azimuthDeg * kPi / 180.0;
+    Signal w(s), x(s), y(s), z(s.size(), 0.0);
+    for (std::size_t n = 0; n < s.size(); ++n) {
+        w[n] = s[n] / std::sqrt(2.0);
+        x[n] = s[n] * std::cos(az);
+        y[n] = s[n] * std::sin(az);
+    }
+    WriteChannels(path, {w, x, y, z});
+}
+
+double EnergyDb(const Signal& channel)
+{
+    double sum = 1e-30;
+    for (double v : channel)
+        sum += v * v;
+    return 10.0 * std::log10(sum);
+}
+
+// The parametric decoders are rows' choices: 5.1 plays a source at 110 degrees from Ls
+// alone (the virtual microphones spread it), and headphones hear a source on the left
+// louder in the left ear.
+TEST(DecodeModes, ParametricDecodesAreChoicesOfTheirModes)
+{
+    JobSetup setup(1000, 16);
+    WritePlaneWave(setup.File("left-back.wav"), 110.0, 48000);
+    WritePlaneWave(setup.File("left.wav"), 90.0, 48000);
+    const auto decode = [&](const char* take, int mode, const char* decoder) {
+        VQParams p(nullptr);
+        setup.Configure(p);
+        p.SetFileName(VQParams::kFluFrdInput, setup.File(take));
+        p.m_inputFormat = vq::InputFormat::FuMa;
+        p.m_outputMode = mode;
+        p.m_surroundFormat = VQParams::kFormatFloat;
+        p.m_decoders[mode == VQParams::kModeSurround ? "5.1" : "binaural"] = decoder;
+        p.UpdateOutputNames();
+        EXPECT_EQ(p.Decoder(), decoder);
+        EXPECT_TRUE(p.Convert()) << p.GetErrorMessage();
+        const Audio out = ReadAudio(std::string(p.GetOutputPath(0).utf8_str()));
+        EXPECT_EQ(out.info.frames, 48000) << decoder << ": as long as the take";
+        return out;
+    };
+    const int ls = 4;  // L, R, C, LFE, Ls, Rs
+    for (const char* decoder : {"parametric", "virtual-mics"}) {
+        const Audio out = decode("left-back.wav", VQParams::kModeSurround, decoder);
+        double loudestOther = -1e9;
+        for (int c : {0, 1, 2, 5})
+            loudestOther = std::max(loudestOther, EnergyDb(out.Channel(c)));
+        const double margin = EnergyDb(out.Channel(ls)) - loudestOther;
+        if (std::string(decoder) == "parametric")
+            EXPECT_GT(margin, 10.0) << "Ls alone";
+        else
+            EXPECT_LT(margin, 10.0) << "the virtual microphones spread the source";
+    }
+    const Audio ears = decode("left.wav", VQParams::kModeBinaural, "parametric");
+    EXPECT_GT(EnergyDb(ears.Channel(0)) - EnergyDb(ears.Channel(1)), 3.0) << "the left ear hears it louder";
 }
 
 }  // namespace

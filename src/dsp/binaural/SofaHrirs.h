@@ -34,7 +34,6 @@ public:
     const std::string& Reason() const { return m_reason; }
 
     double FileRate() const { return m_rate; }  // Hz
-    int FileLength() const { return m_taps; }   // taps per response in the file
     int Measurements() const { return static_cast<int>(m_directions.size()); }
 
     // Frames by which responses at `sampleRate` lag the file's (0 when they are copied).

@@ -12,7 +12,6 @@ namespace vq {
 namespace {
 
 constexpr unsigned kPlanFlags = FFTW_MEASURE;
-constexpr double kPlanTimeLimitSeconds = 1.0;
 
 // At least four times the filter: each step then yields three quarters of a frame.
 int ChooseLength(int filterLength)

@@ -10,6 +10,11 @@
 
 namespace vq {
 
+// How long a measuring planner may spend on one transform. A run without kept wisdom pays it
+// for each of its transforms, so a first conversion on a new machine starts within a few
+// tenths of a second of a later one; the plans found are kept as wisdom for the next runs.
+constexpr double kPlanTimeLimitSeconds = 0.1;
+
 class FftwPlan {
 public:
     FftwPlan() = default;

@@ -2,14 +2,10 @@
 
 #include "common/EngineStatus.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <vector>
 
 namespace vq {
 
@@ -31,28 +27,22 @@ int ReplacedFile::Open(const std::string& path, FailureDetail* detail)
     Discard();
     if (path.empty())
         return Fail(detail, path, "no file name given", kOutputOpenFailed);
-    // A hidden temporary in the destination's directory, so that the rename is atomic.
-    const std::filesystem::path destination(path);
-    const std::filesystem::path folder = destination.has_parent_path() ? destination.parent_path() : ".";
-    const std::string pattern = (folder / ("." + destination.filename().string() + ".XXXXXX")).string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = mkstemp(name.data());
-    if (fd < 0)
-        return Fail(detail, path, std::strerror(errno), kOutputOpenFailed);
-    // mkstemp makes the file private; the result gets the permissions any new file gets.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    m_stream = fdopen(fd, "wb");
+    FailureDetail problem;
+    const int status = m_file.Create(path, &problem);
+    if (status != kStatusOk)
+        return Fail(detail, problem.path, problem.reason, status);
+    // The stream writes through a descriptor of its own; the pending file keeps its own to
+    // publish with.
+    const int fd = dup(m_file.Descriptor());
+    m_stream = fd < 0 ? nullptr : fdopen(fd, "wb");
     if (!m_stream) {
         const int error = errno;
-        close(fd);
-        std::remove(name.data());
+        if (fd >= 0)
+            close(fd);
+        m_file.Discard();
         return Fail(detail, path, std::strerror(error), kOutputOpenFailed);
     }
     m_path = path;
-    m_temporary = name.data();
     return kStatusOk;
 }
 
@@ -66,14 +56,16 @@ int ReplacedFile::Commit(FailureDetail* detail)
     const bool closed = std::fclose(m_stream) == 0;
     m_stream = nullptr;
     int status = kStatusOk;
-    if (!written || !closed)
+    if (!written || !closed) {
         status = Fail(detail, m_path,
                       written || error == 0 ? "the file could not be completed" : std::strerror(error),
                       kOutputWriteFailed);
-    else if (std::rename(m_temporary.c_str(), m_path.c_str()) != 0)
-        status = Fail(detail, m_path, std::strerror(errno), kOutputWriteFailed);
-    else
-        m_temporary.clear();
+    } else {
+        FailureDetail problem;
+        status = m_file.Publish(true, &problem);
+        if (status != kStatusOk)
+            Fail(detail, problem.path.empty() ? m_path : problem.path, problem.reason, status);
+    }
     Discard();
     return status;
 }
@@ -83,9 +75,7 @@ void ReplacedFile::Discard()
     if (m_stream)
         std::fclose(m_stream);
     m_stream = nullptr;
-    if (!m_temporary.empty())
-        std::remove(m_temporary.c_str());
-    m_temporary.clear();
+    m_file.Discard();
 }
 
 }  // namespace vq

@@ -1,9 +1,10 @@
-// A file written as a whole or not at all: the text or picture goes to a hidden temporary
-// beside the destination, which is renamed into place when complete, so a failed run leaves
-// an earlier file of that name as it was and never a half-written one.
+// A file written as a whole or not at all, through a stream: the text or picture goes to a
+// pending file (PendingFile.h) that replaces the destination in one step when complete, so
+// a failed run leaves an earlier file of that name as it was and never a half-written one.
 #pragma once
 
 #include "common/FailureDetail.h"
+#include "common/PendingFile.h"
 
 #include <cstdio>
 #include <string>
@@ -29,7 +30,7 @@ public:
 
 private:
     std::string m_path;
-    std::string m_temporary;
+    PendingFile m_file;
     std::FILE* m_stream = nullptr;
 };
 

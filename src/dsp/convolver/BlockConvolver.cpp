@@ -15,7 +15,6 @@ namespace {
 // estimating at 16384 points); the time limit bounds the first planning of the longest
 // transforms, and kept wisdom (FftWisdom.h) spares the later ones.
 constexpr unsigned kPlanFlags = FFTW_MEASURE;
-constexpr double kPlanTimeLimitSeconds = 1.0;
 
 }  // namespace
 
@@ -92,15 +91,6 @@ void BlockConvolver::SetFilter(int input, int output, const double* taps, int st
         const std::size_t at = (static_cast<std::size_t>(output) * m_spectrumLength + i) * kMatrixSize + input;
         f[at][0] = spectrum[i][0] * scale;
         f[at][1] = spectrum[i][1] * scale;
-    }
-}
-
-void BlockConvolver::ScaleFilters(double factor)
-{
-    fftw_complex* f = m_filterSpectra.data();
-    for (std::size_t i = 0; i < m_filterSpectra.size(); ++i) {
-        f[i][0] *= factor;
-        f[i][1] *= factor;
     }
 }
 

@@ -37,9 +37,6 @@ public:
     // values `stride` doubles apart, each multiplied by `gain`.
     void SetFilter(int input, int output, const double* taps, int stride, double gain);
 
-    // Multiplies every filter by `factor`.
-    void ScaleFilters(double factor);
-
     // Convolves one block. frames[k] points at the N samples of input k (any alignment).
     // Afterwards Result(slot, j)[0 .. H-1] holds output j's H new frames.
     void Convolve(const double* const frames[kMatrixSize], int slot);

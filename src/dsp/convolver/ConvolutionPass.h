@@ -71,8 +71,6 @@ public:
     // frame) or the code the sink returned.
     int Run(BFormatSink& sink, PassProgress& progress, FailureDetail* detail);
 
-    std::int64_t ChunkFrames() const { return m_chunkFrames; }
-
 private:
     // Items of one chunk's job: read the next chunk, hand the previous one to the sink,
     // then the blocks.

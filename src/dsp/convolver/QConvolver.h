@@ -54,26 +54,31 @@ public:
     QConvolver& operator=(const QConvolver&) = delete;
 
     // Opens input file `index` (0 .. 3) for reading. The files must share rate, length and
-    // channel count (1, 2 or 4), and hold four channels in all: 518 unreadable, 516 rate,
-    // 515 channels, 517 length. A file refused is closed again.
+    // channel count (1, 2 or 4), and hold four channels in all: kInputOpenFailed,
+    // kSampleRateMismatch, kChannelCountMismatch, kLengthMismatch. A file refused is
+    // closed again.
     int OpenInputFile(const char* path, int index);
     // Opens the filter matrix: 4 channels, 4*L frames, filter k->j in frames k*L .. k*L+L-1
-    // of channel j. 520 unreadable, 524 a frame count that is not 4*L with L from 1 to
-    // kMaxFilterLength.
+    // of channel j. kFilterMatrixOpenFailed, or kFilterMatrixLength for a frame count that
+    // is not 4*L with L from 1 to kMaxFilterLength.
     int LoadFilterMatrix(const char* path);
     // Names output file `index` (0 .. m_outputFileCount-1).
     int SetOutputFileName(int index, const std::string& path);
-    // Validates the setup before a run: 512, 514, 516, 513, 515, 524, 529 (in that order).
+    // Validates the setup before a run: kFilterMatrixNotOpen, kFilterMatrixChannels,
+    // kSampleRateMismatch, kMissingInputFile, kChannelCountMismatch, kFilterMatrixLength,
+    // kBadParameter (in that order).
     int CheckSetup();
-    // Creates the outputs as temporaries: 527 when an output would overwrite an input, the
-    // filter matrix or another output, 519 when one cannot be created.
+    // Creates the outputs as temporaries: kOutputOverwritesInput when an output would
+    // overwrite an input, the filter matrix or another output, kOutputOpenFailed when one
+    // cannot be created.
     int OpenOutputFiles();
     void CloseFiles();
 
     // Convolves the whole recording into the outputs: 0, -1 (cancelled) or a code. A bad
     // setup is refused before any progress is shown; the progress stage then covers the
     // planning of the transforms too, which asks ProgressUpdate(0, total) between plans.
-    // 530 when an input holds NaN or an infinity (m_failure names the file and the frame).
+    // kNonFiniteInput when an input holds NaN or an infinity (m_failure names the file and
+    // the frame).
     int Run();
     // After a finished Run: renders the outputs again, scaled by one factor so that the
     // largest absolute sample becomes 0.5 and with the mean of all output samples removed

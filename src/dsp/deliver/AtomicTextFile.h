@@ -1,5 +1,5 @@
-// A text file that appears whole or not at all: written to a hidden temporary beside it,
-// then renamed over its name, as the sound outputs are.
+// A text file that appears whole or not at all (common/ReplacedFile.h), as the sound
+// outputs do.
 #pragma once
 
 #include "common/FailureDetail.h"

@@ -12,7 +12,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr unsigned kPlanFlags = FFTW_MEASURE;
-constexpr double kPlanTimeLimitSeconds = 1.0;
 // 1024 frames at 48 kHz.
 constexpr double kFrameSeconds = 1024.0 / 48000.0;
 

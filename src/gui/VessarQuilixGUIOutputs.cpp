@@ -1,9 +1,12 @@
-// The main window's output box: how many files, their format, convention and dither, the
-// output folder and the six rows of names; and which process controls apply in the mode.
+// VessarQuilixGUI, the outputs: the output box (how many files, their format, convention
+// and dither, the output folder and the six rows of names) and which process controls
+// apply in the mode.
 // Names follow the take, the mode and the format, but a name the user typed or picked
 // stays until the take changes (only its extension follows the format, and a name without
 // a folder goes to the output folder).
 #include "VessarQuilixGUI.h"
+
+#include "DecodeModes.h"
 
 #include "LayoutHelpers.h"
 #include "OutputFormats.h"
@@ -117,10 +120,17 @@ void VessarQuilixGUI::UpdateModeControls()
     m_surroundBox->SetLabel(vqgui::DecodeBoxTitle(mode));
     const bool surround = mode == VQParams::kModeSurround || mode == VQParams::kModeBFormat;
     const bool stereo = mode == VQParams::kModeStereo;
-    for (wxWindow* w :
-         std::initializer_list<wxWindow*>{m_angleLabel, m_angleSlider, m_lfeCheck, m_decoderLabel, m_decoderChoice}) {
+    for (wxWindow* w : std::initializer_list<wxWindow*>{m_angleLabel, m_angleSlider, m_lfeCheck}) {
         w->Show(surround);
         w->Enable(mode == VQParams::kModeSurround);
+    }
+    // The decoders the mode offers (5.1's stand in for B-format's, greyed, as its other controls).
+    const int offeringMode = mode == VQParams::kModeBFormat ? static_cast<int>(VQParams::kModeSurround) : mode;
+    const vq::DecodeMode& offering = vq::DecodeModes()[static_cast<std::size_t>(offeringMode)];
+    FillDecoderChoice(offering);
+    for (wxWindow* w : std::initializer_list<wxWindow*>{m_decoderLabel, m_decoderChoice}) {
+        w->Show(!offering.decoders.empty());
+        w->Enable(decodes);
     }
     for (wxWindow* w : std::initializer_list<wxWindow*>{m_patternLabel, m_patternChoice, m_pairAngleLabel,
                                                         m_pairAngleSpin, m_aimLabel, m_aimSpin})
@@ -138,9 +148,22 @@ void VessarQuilixGUI::UpdateModeControls()
         FitToContents();
 }
 
+void VessarQuilixGUI::FillDecoderChoice(const vq::DecodeMode& mode)
+{
+    m_decoderChoice->Clear();
+    const auto chosen = m_params->m_decoders.find(mode.name);
+    int selection = 0;
+    for (const vq::DecoderChoice& decoder : mode.decoders) {
+        if (chosen != m_params->m_decoders.end() && chosen->second == decoder.name)
+            selection = static_cast<int>(m_decoderChoice->GetCount());
+        m_decoderChoice->Append(decoder.label);
+    }
+    if (!mode.decoders.empty())
+        m_decoderChoice->SetSelection(selection);
+}
+
 void VessarQuilixGUI::FillDecodeControls()
 {
-    m_decoderChoice->SetSelection(m_params->m_energyDecoder ? 1 : 0);
     m_patternChoice->Clear();
     int chosen = 0;
     const std::vector<vqgui::MicPatternItem>& patterns = vqgui::MicPatterns();
