@@ -9,6 +9,7 @@
 #include "TakeList.h"
 #include "TerminalProgress.h"
 
+#include "FilterSetInfo.h"
 #include "VQConfig.h"
 #include "VQParams.h"
 #include "VqVersion.h"
@@ -53,6 +54,24 @@ int FilesOfTake(const wxString& path)
     return kind ? kind->files : 0;
 }
 
+// --filters-info: what each filter matrix of the filters directory says about itself.
+int PrintFiltersInfo(const ConvertOptions& options, wxConfigBase* settings)
+{
+    VQParams record(settings);
+    record.m_config = nullptr;  // the settings are read, never written, from here
+    const wxString dir = options.filtersGiven ? options.filters : record.GetFiltersDir();
+    const std::vector<int> rates = FilterSetRates(dir);
+    if (rates.empty()) {
+        std::fprintf(stderr, "%s: no filter matrices (FilterMatrix_<rate>.wav) in %s\n", kConvertProgram,
+                     static_cast<const char*>(dir.utf8_str()));
+        return kExitFailure;
+    }
+    std::printf("Filter matrices in %s:\n", static_cast<const char*>(dir.utf8_str()));
+    for (const int rate : rates)
+        std::fputs(DescribeFilterMatrix(dir, rate).c_str(), stdout);
+    return kExitOk;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -87,6 +106,9 @@ int main(int argc, char** argv)
     if (config.IsDamaged())
         std::fprintf(stderr, "%s: warning: the settings file %s is damaged; using the default settings\n",
                      kConvertProgram, static_cast<const char*>(VQConfig::LocalFilePath().utf8_str()));
+
+    if (options.filtersInfo)
+        return PrintFiltersInfo(options, config.IsDamaged() ? nullptr : &config);
 
     std::vector<Take> takes;
     std::string problem =

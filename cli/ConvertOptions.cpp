@@ -30,6 +30,7 @@ const std::vector<vq::Option> kBaseOptions = {
     {"quiet", 'q', false},
     {"help", 'h', false},
     {"version", '\0', false},
+    {"filters-info", '\0', false},
 };
 
 std::vector<vq::Option> AllOptions()
@@ -100,6 +101,8 @@ std::string ConvertUsage()
            "  --filters DIR            directory of the FilterMatrix_<rate>.wav files\n"
            "                           (default: the one set in the program's preferences)\n"
            "  --buffer KB              I/O buffer size in KB (default: the preferences' value)\n"
+           "  --filters-info           describe the filter matrices (the microphone or measurement\n"
+           "                           they were designed for, taps, delay, date) and convert nothing\n"
            "  -q, --quiet              no progress, no list of files written and no summary\n"
            "  -h, --help               show this help\n"
            "  --version                show the version\n") +
@@ -184,12 +187,16 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
         } else if (args.Is("version")) {
             o->version = true;
             return ParseError{};
+        } else if (args.Is("filters-info")) {
+            o->filtersInfo = true;
         }
     }
     if (args.Failed())
         return Usage(args.Problem());
 
     const std::vector<std::string>& arguments = args.Arguments();
+    if (o->filtersInfo)
+        return arguments.empty() ? ParseError{} : Usage("--filters-info takes no take");
     if (arguments.empty())
         return Usage("no take given");
     for (const std::string& argument : arguments) {

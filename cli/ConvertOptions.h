@@ -37,6 +37,7 @@ struct ConvertOptions {
     bool quiet = false;
     bool help = false;
     bool version = false;
+    bool filtersInfo = false;  // --filters-info: describe the filter matrices instead
     FormatAndDecodeOptions formats;
 };
 

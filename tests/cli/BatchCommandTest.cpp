@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sndfile.h>
+
 #include <cmath>
 #include <filesystem>
 #include <future>
@@ -269,6 +271,39 @@ TEST_F(BatchCommand, DecodersAreTheModesOwn)
     const CommandResult none = Convert(With(kFloat, {"--mode", "uhj", "--decoder", "linear", "takeF.wav"}));
     EXPECT_EQ(none.exitCode, 2);
     EXPECT_TRUE(Contains(none.err, "--decoder linear is not a decoder of --mode uhj (it has one decoder)")) << none.err;
+}
+
+}  // namespace
+
+namespace {
+
+// What the designer wrote into a matrix: a title and key=value lines in the INFO chunk.
+void Describe(const std::string& path, const char* title, const char* fields)
+{
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_RDWR, &info);
+    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+    EXPECT_EQ(sf_set_string(file, SF_STR_TITLE, title), 0);
+    EXPECT_EQ(sf_set_string(file, SF_STR_COMMENT, fields), 0);
+    sf_close(file);
+}
+
+TEST_F(BatchCommand, FiltersInfoTellsWhatEachMatrixWasDesignedFor)
+{
+    WriteFilterMatrix(File("filters/FilterMatrix_96000.wav"), RandomFilterMatrix(kTaps, 5), 96000);
+    Describe(File("filters/FilterMatrix_96000.wav"), "preset sps200: 14.7 mm subcardioid",
+             "design=preset sps200\ndelay_frames=7\ndate=2026-12-01");
+    const CommandResult r = Convert({"--filters", "filters", "--filters-info"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "Filter matrices in filters:\nFilterMatrix_48000.wav: no description\n  48000 Hz, " +
+                                    std::to_string(kTaps) + " taps, delay "))
+        << r.out;
+    EXPECT_TRUE(Contains(r.out, "FilterMatrix_96000.wav: preset sps200: 14.7 mm subcardioid\n  96000 Hz, " +
+                                    std::to_string(kTaps) + " taps, delay 7 frames (stored in the matrix)\n"
+                                    "  design: preset sps200\n  date: 2026-12-01\n"))
+        << r.out;
+    EXPECT_EQ(Convert({"--filters", "nowhere", "--filters-info"}).exitCode, 1);
+    EXPECT_EQ(Convert({"--filters-info", "takeF.wav"}).exitCode, 2);
 }
 
 }  // namespace
