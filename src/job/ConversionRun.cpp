@@ -12,11 +12,13 @@
 #include "VessarSurrounder.h"
 #include "VQProgressView.h"
 #include "VQStatusView.h"
+#include "VqVersion.h"
 
 #include "common/EngineStatus.h"
 #include "common/FftWisdom.h"
 #include "common/FilePaths.h"
 #include "common/FilterMatrixName.h"
+#include "deliver/RecorderMetadata.h"
 #include "surround/BFormatDecoder.h"
 #include "surround/BFormatPassThrough.h"
 
@@ -64,6 +66,9 @@ private:
                         std::string* keptBFormat);
     int OutputFormat(int takeFormat) const;
     bool MakeDecoder();
+    // What the outputs carry of the take's recorder metadata, with this run's history line;
+    // a damaged chunk is left out with a warning.
+    CarriedMetadata Metadata(const std::string& firstFile, const std::string& detail);
     bool RunCapsules(const std::vector<std::string>& take);
     bool RunBFormat(const std::string& take, const FirstFileHeader& header);
     // Ends the run with the engine's outcome.
@@ -177,6 +182,24 @@ bool Run::MakeDecoder()
     return true;
 }
 
+CarriedMetadata Run::Metadata(const std::string& firstFile, const std::string& detail)
+{
+    std::vector<MetadataWarning> problems;
+    CarriedMetadata carried{ReadRecorderMetadata(firstFile, &problems), kVersionString, detail};
+    for (const MetadataWarning& problem : problems)
+        m_result.warnings.push_back(problem.path + ": " + problem.reason + "; the outputs go without it");
+    return carried;
+}
+
+// What the coding history says the run did: "A-format to B-format FuMa", "B-format to binaural".
+std::string ConversionDetail(bool fromCapsules, const DecodeMode& mode, BFormatConvention convention)
+{
+    const std::string from = fromCapsules ? "A-format to " : "B-format to ";
+    if (mode.Decodes())
+        return from + mode.outputsWord;
+    return from + "B-format " + (convention == BFormatConvention::AmbiX ? "AmbiX" : "FuMa");
+}
+
 bool Run::Conclude(int status, bool aborted, const FailureDetail& failure, std::int64_t clipped)
 {
     if (aborted || status == kStatusCancelled) {
@@ -241,6 +264,7 @@ bool Run::RunCapsules(const std::vector<std::string>& take)
     engine.m_highpassHz = b.highpassHz;
     engine.m_dither = m_request.outputs.dither;
     engine.m_replaceOutputs = m_request.outputs.replace;
+    engine.m_metadata = Metadata(take.front(), ConversionDetail(true, mode, m_request.outputs.convention));
     engine.m_rotation = FieldRotation::FromDegrees(b.yaw, b.pitch, b.roll);
     std::copy(m_request.take.capsuleChannels, m_request.take.capsuleChannels + 4, engine.m_capsuleChannels);
     engine.m_convention = decodes ? BFormatConvention::FuMa : m_request.outputs.convention;
@@ -305,6 +329,7 @@ bool Run::RunBFormat(const std::string& take, const FirstFileHeader& header)
     engine.m_rotation = FieldRotation::FromDegrees(b.yaw, b.pitch, b.roll);
     engine.m_dither = m_request.outputs.dither;
     engine.m_replaceOutputs = m_request.outputs.replace;
+    engine.m_metadata = Metadata(take, ConversionDetail(false, mode, m_request.outputs.convention));
     engine.m_outputInfo.format = OutputFormat(engine.m_inputInfo.format);
     if (decodes) {
         if (!MakeDecoder())

@@ -117,7 +117,11 @@ int OutputWriter::Open(const OutputLayout& layout, const std::vector<std::string
         SF_INFO info{};
         info.samplerate = options.sampleRate;
         info.channels = static_cast<int>(layout[i].channels.size());
-        info.format = FormatForLength(options.format, info.channels, frames);
+        file.metadata = MetadataOfOutput(options.metadata, options.format, info.channels, options.sampleRate);
+        // The chunks added after the data count towards a WAV header's 32-bit limit too.
+        info.format = FormatForLength(options.format, info.channels, frames,
+                                      kMaxWavDataBytes - TrailingMetadataBytes(options.format, file.metadata));
+        file.format = info.format;
         if (file.finalName.empty() || !sf_format_check(&info)) {
             Fail(detail, file.finalName, "this sample format cannot be written in this kind of file");
             return kOutputOpenFailed;
@@ -130,6 +134,10 @@ int OutputWriter::Open(const OutputLayout& layout, const std::vector<std::string
         file.handle = sf_open_fd(file.pending->Descriptor(), SFM_WRITE, &info, SF_FALSE);
         if (!file.handle) {
             Fail(detail, file.finalName, sf_strerror(nullptr));
+            return kOutputOpenFailed;
+        }
+        if (PrepareOutputMetadata(file.handle, info.format, file.metadata, detail) != kStatusOk) {
+            detail->path = file.finalName;
             return kOutputOpenFailed;
         }
         bool ok = true;
@@ -262,6 +270,9 @@ int OutputWriter::Finish(FailureDetail* detail)
         } else if (wave && file.layout->channelMask == 0 && !ClearWaveChannelMask(file.pending->Descriptor())) {
             Fail(detail, file.finalName, "its header could not be completed");
             status = kOutputWriteFailed;
+        } else {
+            status = CompleteOutputMetadata(file.pending->Descriptor(), file.finalName, file.format, file.metadata,
+                                            detail);
         }
     }
     return status;

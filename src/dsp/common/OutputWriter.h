@@ -13,6 +13,7 @@
 #include "common/OutputLayout.h"
 #include "common/PendingFile.h"
 #include "common/SampleQuantizer.h"
+#include "deliver/OutputMetadata.h"
 
 #include <sndfile.h>
 
@@ -31,6 +32,9 @@ struct WriterOptions {
     // Whether Commit may replace an existing file of a final name. Without it, a name taken
     // while the run wrote fails the commit with kOutputExists and nothing is replaced.
     bool replace = true;
+    // The recording's metadata (bext, iXML) carried onto every file, in the form its kind
+    // of file has a place for.
+    CarriedMetadata metadata;
 };
 
 class OutputWriter {
@@ -80,6 +84,8 @@ private:
         std::unique_ptr<PendingFile> pending;
         SNDFILE* handle = nullptr;
         const OutputFile* layout = nullptr;
+        int format = 0;  // as created (a WAV may have become RF64)
+        OutputMetadata metadata;
         bool published = false;
     };
 

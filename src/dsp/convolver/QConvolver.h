@@ -22,6 +22,7 @@
 #include "common/EngineState.h"
 #include "common/FailureDetail.h"
 #include "common/OutputLayout.h"
+#include "deliver/OutputMetadata.h"
 
 #include <sndfile.h>
 
@@ -95,6 +96,9 @@ public:
     // Whether outputs may replace existing files; without it, a name taken while the run
     // wrote fails the run with kOutputExists and nothing is replaced.
     bool m_replaceOutputs = true;
+    // The take's recorder metadata (bext, iXML) carried onto every output, with this
+    // conversion's line of coding history.
+    vq::CarriedMetadata m_metadata;
     // Which input channel (counted across the input files in order) holds each capsule
     // FLU, FRD, BLD, BRU: a permutation of 0 .. 3.
     int m_capsuleChannels[kChannels] = {0, 1, 2, 3};

@@ -169,6 +169,7 @@ int QConvolver::OpenOutputFiles()
     options.ambisonicHeader = m_ambisonicHeader;
     options.dither = m_dither;
     options.replace = m_replaceOutputs;
+    options.metadata = m_metadata;
     m_writer = std::make_unique<OutputWriter>();
     int status = kStatusOk;
     if (m_writeBFormat)
@@ -196,6 +197,7 @@ int QConvolver::OpenDecodedFiles()
     options.sampleRate = m_inputInfo.samplerate;
     options.dither = m_dither;
     options.replace = m_replaceOutputs;
+    options.metadata = m_metadata;
     m_stage = std::make_unique<DecodeStage>();
     return m_stage->Open(*m_decoder, m_decodedLayout, m_decodedFileNames, options, m_outputLength, &m_failure);
 }

@@ -219,4 +219,33 @@ int CompleteOutputMetadata(const std::string& path, const std::string& name, int
     return status;
 }
 
+OutputMetadata MetadataOfOutput(const CarriedMetadata& carried, int format, int channels, int sampleRate)
+{
+    OutputMetadata output;
+    output.recorder = carried.recorder;
+    if (!carried.recorder.bext)
+        return output;  // the coding history is the bext chunk's
+    CodingHistoryEntry entry;
+    entry.sampleRate = sampleRate;
+    switch (format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_16:
+        entry.wordLength = 16;
+        break;
+    case SF_FORMAT_PCM_24:
+        entry.wordLength = 24;
+        break;
+    case SF_FORMAT_DOUBLE:
+        entry.wordLength = 64;
+        break;
+    default:
+        entry.wordLength = 32;
+        break;
+    }
+    entry.mode = channels == 1 ? "mono" : channels == 2 ? "stereo" : std::to_string(channels) + "chn";
+    entry.version = carried.version;
+    entry.detail = carried.detail;
+    output.historyLine = FormatCodingHistoryLine(entry);
+    return output;
+}
+
 }  // namespace vq

@@ -43,6 +43,19 @@ const std::vector<MetadataKept>& MetadataKeptTable();
 // The row of a libsndfile format's container; null for a container without one.
 const MetadataKept* MetadataKeptFor(int format);
 
+// What a conversion carries onto each of its outputs: the take's recorder metadata, and the
+// pieces of the coding-history line it adds (the rest of the line, the rate, word length
+// and channels, is each output's own).
+struct CarriedMetadata {
+    RecorderMetadata recorder;
+    std::string version;  // the program's version, first in T=
+    std::string detail;   // the rest of T=, e.g. "B-format FuMa; filters 48000 Hz"
+};
+
+// The metadata of one output of `format` with `channels` channels at `sampleRate`.
+struct OutputMetadata;
+OutputMetadata MetadataOfOutput(const CarriedMetadata& carried, int format, int channels, int sampleRate);
+
 struct OutputMetadata {
     RecorderMetadata recorder;  // what the first input of the take holds; may be empty
     std::string historyLine;    // FormatCodingHistoryLine(...) describing this output

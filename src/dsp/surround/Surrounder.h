@@ -22,6 +22,7 @@
 #include "common/FailureDetail.h"
 #include "common/FftwArray.h"
 #include "common/OutputLayout.h"
+#include "deliver/OutputMetadata.h"
 
 #include <sndfile.h>
 
@@ -67,6 +68,9 @@ public:
     // Whether outputs may replace existing files; without it, a name taken while the run
     // wrote fails the run with kOutputExists and nothing is replaced.
     bool m_replaceOutputs = true;
+    // The take's recorder metadata (bext, iXML) carried onto every output, with this
+    // conversion's line of coding history.
+    vq::CarriedMetadata m_metadata;
     int m_outputFileCount;
     std::string m_outputFileNames[kChannels];  // default out_000.wav .. out_005.wav
 
