@@ -203,6 +203,8 @@ int Batch::Run()
                               "; no output of the take was written.");
             break;
         case Outcome::Done:
+            for (const std::string& warning : entry.record->m_result.warnings)
+                Print(stderr, "Warning" + (several ? ", " + Label(i) : std::string()) + ": " + warning);
             if (!m_options.quiet)
                 for (const wxString& file : entry.record->WrittenFiles())
                     Print(stdout, "Wrote " + Utf8(file));

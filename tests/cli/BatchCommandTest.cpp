@@ -307,3 +307,27 @@ TEST_F(BatchCommand, FiltersInfoTellsWhatEachMatrixWasDesignedFor)
 }
 
 }  // namespace
+
+namespace {
+
+// A take whose header says B-format, read as capsules as asked: converted, with a warning
+// naming the file.
+TEST_F(BatchCommand, ATakeReadAgainstItsHeaderIsConvertedWithAWarning)
+{
+    SF_INFO info{};
+    info.samplerate = 48000;
+    info.channels = 4;
+    info.format = SF_FORMAT_WAVEX | SF_FORMAT_FLOAT;
+    SNDFILE* file = sf_open(File("field.amb").c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr);
+    sf_command(file, SFC_WAVEX_SET_AMBISONIC, nullptr, SF_AMBISONIC_B_FORMAT);
+    const std::vector<float> frames(4 * 1000, 0.1f);
+    sf_writef_float(file, frames.data(), 1000);
+    sf_close(file);
+    const CommandResult r = Convert(With(kFloat, {"--input-format", "a-format", "field.amb"}));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(Contains(r.err, "Warning: field.amb: its header marks it as Ambisonic B-format")) << r.err;
+    EXPECT_TRUE(fs::exists(File("field_WXYZ.wav")));
+}
+
+}  // namespace
