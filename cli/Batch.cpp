@@ -203,6 +203,9 @@ int Batch::Run()
                               "; no output of the take was written.");
             break;
         case Outcome::Done:
+            if (!m_options.quiet && !entry.record->m_result.alignment.empty())
+                Print(stdout, "Aligned: the filters' delay of " + entry.record->m_result.alignment +
+                                  " taken off the start");
             for (const std::string& warning : entry.record->m_result.warnings)
                 Print(stderr, "Warning" + (several ? ", " + Label(i) : std::string()) + ": " + warning);
             if (!m_options.quiet)

@@ -69,6 +69,10 @@ const char* const kFormatAndDecodeHelp =
     "  --rotate YAW,PITCH,ROLL  turn the sound field, degrees (positive yaw turns the front to\n"
     "                           the left, pitch the front up, roll the left side up)\n"
     "  --keep-bformat PATH      with a decode: also keep the B-format it decoded (float)\n"
+    "  --align                  keep sync: output frame n is input frame n. The filters delay\n"
+    "                           the B-format (by the delay written into the matrix, or as\n"
+    "                           estimated from it) and add their length after the take; this\n"
+    "                           takes the delay off the start and ends the outputs with the take\n"
     "Decodes:\n"
     "  --decoder NAME           5.1: virtual-mics (default), energy (energy-preserving, for the\n"
     "                           ITU layout +-30, 0, +-110 deg) or parametric; binaural: linear\n"
@@ -89,7 +93,7 @@ std::vector<vq::Option> FormatAndDecodeOptionList()
         {"dither", '\0', true},    {"highpass", '\0', true},   {"rotate", '\0', true},
         {"decoder", '\0', true},   {"pattern", '\0', true},    {"pair-angle", '\0', true},
         {"aim", '\0', true},       {"hrtf", '\0', true},       {"keep-bformat", '\0', true},
-        {"input-format", '\0', true},
+        {"input-format", '\0', true}, {"align", '\0', false},
     };
 }
 
@@ -97,7 +101,9 @@ bool TakeFormatAndDecodeOption(vq::CommandLine& args, FormatAndDecodeOptions* o,
 {
     std::string text;
     int choice = 0;
-    if (args.Is("input-format")) {
+    if (args.Is("align")) {
+        o->align = true;
+    } else if (args.Is("input-format")) {
         static const vq::InputFormat kInputFormats[] = {vq::InputFormat::Auto, vq::InputFormat::AFormat,
                                                         vq::InputFormat::FuMa, vq::InputFormat::AmbiX};
         if (args.Choice({"auto", "a-format", "fuma", "ambix"}, &choice))
@@ -210,4 +216,5 @@ void ApplyFormatAndDecodeOptions(const FormatAndDecodeOptions& o, VQParams* para
     params->m_pairAim = o.pairAim;
     params->m_hrtfFile = o.hrtfFile;
     params->m_keepBFormat = o.keepBFormat;
+    params->m_align = o.align;
 }

@@ -30,6 +30,7 @@ struct FormatAndDecodeOptions {
     double pairAim = 0.0;
     wxString hrtfFile;
     wxString keepBFormat;
+    bool align = false;  // --align: output frame n is input frame n
 };
 
 // The option declarations these options add to the converter's.

@@ -46,6 +46,9 @@ struct OutputSettings {
     wxString folder;      // where derived output names go; empty: the working directory
     bool replace = true;  // an existing file of an output's name may be replaced
     wxString keepBFormat;  // a decode also keeps the B-format it decoded here (float WAV)
+    // Output frame n lines up with input frame n: the filters' delay taken off the start,
+    // every output exactly as long as the take.
+    bool align = false;
 };
 
 struct BFormatSettings {

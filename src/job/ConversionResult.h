@@ -29,6 +29,8 @@ struct ConversionResult {
     std::int64_t clippedSamples = 0;  // integer samples of the outputs beyond full scale
     std::vector<wxString> written;    // every file written: the outputs, then a kept B-format
     std::vector<std::string> warnings;  // things the user should know, each naming its file
+    // With align: the delay taken off and where it came from ("24 frames (stored in the matrix)").
+    std::string alignment;
 
     bool Cancelled() const { return status == kStatusCancelled; }
     bool Failed() const { return status != kStatusOk && status != kStatusCancelled; }

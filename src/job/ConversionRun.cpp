@@ -17,6 +17,7 @@
 #include "common/EngineStatus.h"
 #include "common/FftWisdom.h"
 #include "common/FilePaths.h"
+#include "common/FilterMatrixInfo.h"
 #include "common/FilterMatrixName.h"
 #include "deliver/RecorderMetadata.h"
 #include "surround/BFormatDecoder.h"
@@ -245,6 +246,17 @@ bool Run::RunCapsules(const std::vector<std::string>& take)
     if (status != kStatusOk)
         return Fail(status, engine.m_failure);
     m_result.filterTaps = static_cast<int>(engine.m_filterLength);
+    if (m_request.outputs.align) {
+        // The delay the designer wrote into the matrix, else the one its W filters show.
+        FilterMatrixInfo info;
+        FailureDetail problem;
+        status = ReadFilterMatrixInfo(filter, &info, &problem);
+        if (status != kStatusOk)
+            return Fail(status, problem);
+        engine.m_align = true;
+        engine.m_alignDelay = info.delay;
+        m_result.alignment = DescribeDelay(info);
+    }
     SetStatusText(wxString::Format("%ld smpls", static_cast<long>(engine.m_filterLength)), 2);
 
     std::vector<std::string> reads = take;
@@ -294,7 +306,7 @@ bool Run::RunCapsules(const std::vector<std::string>& take)
     status = engine.Run();
     if (status == kStatusOk && engine.m_finished && (engine.m_autorange || (decodes && m_request.decode.autorange)))
         status = engine.Autorange();
-    m_result.outputFrames = engine.m_outputLength;
+    m_result.outputFrames = engine.WrittenLength();
     return Conclude(status, engine.m_aborted, engine.m_failure,
                     decodes ? engine.m_decodedClippedSamples : engine.m_clippedSamples);
 }

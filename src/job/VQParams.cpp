@@ -182,6 +182,7 @@ vq::ConversionRequest VQParams::Request() const
     out.folder = m_outputDir;
     out.replace = m_replaceOutputs;
     out.keepBFormat = m_keepBFormat;
+    out.align = m_align;
     for (int i = 0; i < OutputCount(); ++i)
         request.outputNames.push_back(m_files[kFirstOutput + i].GetName().empty() ? wxString()
                                                                                   : GetFullPath(kFirstOutput + i));

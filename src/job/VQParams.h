@@ -159,6 +159,8 @@ public:
     double m_yaw = 0.0, m_pitch = 0.0, m_roll = 0.0;  // rotation of the sound field, degrees
     // Where a decode keeps the B-format it decoded; empty: nowhere.
     wxString m_keepBFormat;
+    // Keep sync: output frame n lines up with input frame n (the filters' delay taken off).
+    bool m_align = false;
     // Whether the run may replace existing files of its outputs' names.
     bool m_replaceOutputs = true;
     wxFileName m_files[kSlotCount];

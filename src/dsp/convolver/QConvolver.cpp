@@ -39,23 +39,39 @@ private:
 class QConvolver::Sink final : public BFormatSink {
 public:
     explicit Sink(QConvolver& engine) : m_engine(engine) {}
+    // Each pass drops the same frames from the start and writes as many.
+    void BeginPass()
+    {
+        m_toSkip = m_engine.m_align ? m_engine.m_alignDelay : 0;
+        m_toWrite = m_engine.WrittenLength();
+    }
     int Consume(double* const wxyz[kMatrixSize], std::int64_t frames) override
     {
         QConvolver& e = m_engine;
+        // The filters run over every frame, the dropped ones too, so that their state is right.
         if (e.m_highpass)
             e.m_highpass->Process(wxyz, frames);
         if (!e.m_rotation.IsIdentity())
             e.m_rotation.Apply(wxyz[1], wxyz[2], wxyz[3], frames);
+        const std::int64_t skip = std::min<std::int64_t>(frames, m_toSkip);
+        const std::int64_t count = std::min<std::int64_t>(frames - skip, m_toWrite);
+        m_toSkip -= skip;
+        m_toWrite -= count;
+        if (count <= 0)
+            return kStatusOk;
+        double* const kept[kMatrixSize] = {wxyz[0] + skip, wxyz[1] + skip, wxyz[2] + skip, wxyz[3] + skip};
         int status = kStatusOk;
         if (e.m_writingBFormat)
-            status = e.m_writer->Write(wxyz, frames, &e.m_failure);
+            status = e.m_writer->Write(kept, count, &e.m_failure);
         if (status == kStatusOk && e.m_stage)
-            status = e.m_stage->Consume(wxyz, frames, &e.m_failure);
+            status = e.m_stage->Consume(kept, count, &e.m_failure);
         return status;
     }
 
 private:
     QConvolver& m_engine;
+    std::int64_t m_toSkip = 0;
+    std::int64_t m_toWrite = 0;
 };
 
 QConvolver::QConvolver(int outputFileCount)
@@ -147,6 +163,7 @@ int QConvolver::TransformFilters()
 int QConvolver::ConvolveAll()
 {
     ProgressBridge bridge(*this);
+    m_sink->BeginPass();
     int status = m_pass->Run(*m_sink, bridge, &m_failure);
     if (status == kStatusOk && m_stage)
         status = m_stage->EndPass(&m_failure);

@@ -81,6 +81,8 @@ public:
     // kNonFiniteInput when an input holds NaN or an infinity (m_failure names the file and
     // the frame).
     int Run();
+    // Frames of every output: the take's with m_align, else the take's plus L.
+    sf_count_t WrittenLength() const { return m_align ? m_inputInfo.frames : m_outputLength; }
     // After a finished Run: renders the outputs again, scaled by one factor so that the
     // largest absolute sample becomes 0.5 and with the mean of all output samples removed
     // (nothing clipped or quantised by the first pass is carried over). An all-zero result
@@ -99,6 +101,11 @@ public:
     // The take's recorder metadata (bext, iXML) carried onto every output, with this
     // conversion's line of coding history.
     vq::CarriedMetadata m_metadata;
+    // Sync: output frame n lines up with input frame n. The first m_alignDelay frames of the
+    // B-format (the filter matrix's delay, 0 to L-1) are dropped, and every output is exactly
+    // as long as the take (the filters' tail past its end is dropped too).
+    bool m_align = false;
+    int m_alignDelay = 0;
     // Which input channel (counted across the input files in order) holds each capsule
     // FLU, FRD, BLD, BRU: a permutation of 0 .. 3.
     int m_capsuleChannels[kChannels] = {0, 1, 2, 3};

@@ -148,6 +148,9 @@ int QConvolver::CheckSetup()
             return Refuse(kBadParameter, "", "the capsule order is not a permutation of the four channels");
     if (vq::BFormatLayout(m_convention, m_outputFileCount).empty())
         return Refuse(kBadParameter, "", "no such output layout in this B-format convention");
+    if (m_align && (m_alignDelay < 0 || m_alignDelay >= m_filterLength))
+        return Refuse(kBadParameter, m_filterPath, "its delay of " + std::to_string(m_alignDelay) +
+                                                       " frames is not shorter than its filters");
     return kStatusOk;
 }
 
@@ -175,7 +178,7 @@ int QConvolver::OpenOutputFiles()
     if (m_writeBFormat)
         status =
             m_writer->Open(layout, std::vector<std::string>(m_outputFileNames, m_outputFileNames + m_outputFileCount),
-                           options, m_outputLength, kWritePieceFrames, &m_failure);
+                           options, WrittenLength(), kWritePieceFrames, &m_failure);
     if (status == kStatusOk && m_decoder)
         status = OpenDecodedFiles();
     return status;
@@ -199,7 +202,7 @@ int QConvolver::OpenDecodedFiles()
     options.replace = m_replaceOutputs;
     options.metadata = m_metadata;
     m_stage = std::make_unique<DecodeStage>();
-    return m_stage->Open(*m_decoder, m_decodedLayout, m_decodedFileNames, options, m_outputLength, &m_failure);
+    return m_stage->Open(*m_decoder, m_decodedLayout, m_decodedFileNames, options, WrittenLength(), &m_failure);
 }
 
 void QConvolver::CloseFiles()
