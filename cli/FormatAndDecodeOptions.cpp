@@ -13,6 +13,7 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cmath>
 #include <sstream>
 
 namespace {
@@ -64,6 +65,9 @@ const char* const kFormatAndDecodeHelp =
     "                           ambix: ACN order W, Y, Z, X, SN3D; 1 or 4 files)\n"
     "  --capsule-order LIST     which capsule each channel of the take holds, in channel order\n"
     "                           (default FLU,FRD,BLD,BRU)\n"
+    "  --channels LIST          the four channels, from 1, of a file of four or more channels\n"
+    "                           that hold the capsules (a recorder's poly file: --channels\n"
+    "                           3,4,5,6); --capsule-order then counts those four\n"
     "  --dither tpdf|none       triangular dither before rounding to 16 or 24 bits (default none)\n"
     "  --highpass HZ            high-pass against wind and rumble, 10 to 200 Hz (default off)\n"
     "  --rotate YAW,PITCH,ROLL  turn the sound field, degrees (positive yaw turns the front to\n"
@@ -93,7 +97,7 @@ std::vector<vq::Option> FormatAndDecodeOptionList()
         {"dither", '\0', true},    {"highpass", '\0', true},   {"rotate", '\0', true},
         {"decoder", '\0', true},   {"pattern", '\0', true},    {"pair-angle", '\0', true},
         {"aim", '\0', true},       {"hrtf", '\0', true},       {"keep-bformat", '\0', true},
-        {"input-format", '\0', true}, {"align", '\0', false},
+        {"input-format", '\0', true}, {"align", '\0', false},  {"channels", '\0', true},
     };
 }
 
@@ -101,7 +105,19 @@ bool TakeFormatAndDecodeOption(vq::CommandLine& args, FormatAndDecodeOptions* o,
 {
     std::string text;
     int choice = 0;
-    if (args.Is("align")) {
+    if (args.Is("channels")) {
+        std::vector<double> numbers;
+        if (args.NumberList(1.0, 1024.0, &numbers)) {
+            std::vector<int> channels;
+            for (const double n : numbers)
+                if (n == std::floor(n) && std::find(channels.begin(), channels.end(), int(n) - 1) == channels.end())
+                    channels.push_back(static_cast<int>(n) - 1);
+            if (channels.size() != 4 || numbers.size() != 4)
+                args.BadValue("four different channel numbers from 1, for example 3,4,5,6");
+            else
+                o->channels = channels;
+        }
+    } else if (args.Is("align")) {
         o->align = true;
     } else if (args.Is("input-format")) {
         static const vq::InputFormat kInputFormats[] = {vq::InputFormat::Auto, vq::InputFormat::AFormat,
@@ -204,6 +220,7 @@ void ApplyFormatAndDecodeOptions(const FormatAndDecodeOptions& o, VQParams* para
     params->m_inputFormat = o.inputFormat;
     params->m_convention = o.convention;
     std::copy(o.capsuleChannels, o.capsuleChannels + 4, params->m_capsuleChannels);
+    params->m_channels = o.channels;
     params->m_dither = o.dither;
     params->m_highpassHz = o.highpassHz;
     params->m_yaw = o.yaw;

@@ -21,6 +21,7 @@ struct FormatAndDecodeOptions {
     bool sampleFormatGiven = false;
     vq::BFormatConvention convention = vq::BFormatConvention::FuMa;
     int capsuleChannels[4] = {0, 1, 2, 3};
+    std::vector<int> channels;  // --channels, from 0
     bool dither = false;
     double highpassHz = 0.0;
     double yaw = 0.0, pitch = 0.0, roll = 0.0;

@@ -34,6 +34,10 @@ struct TakeSettings {
     InputFormat inputFormat = InputFormat::Auto;
     // Which channel of the take (counted across its files) holds FLU, FRD, BLD, BRU.
     int capsuleChannels[4] = {0, 1, 2, 3};
+    // For one file of four or more channels (a recorder's poly file): the four channels, from
+    // 0, that hold the capsules, in the order capsuleChannels counts them; empty: 0 to 3 of a
+    // 4-channel file.
+    std::vector<int> channels;
 };
 
 struct OutputSettings {

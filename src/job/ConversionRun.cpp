@@ -70,6 +70,8 @@ private:
     // What the outputs carry of the take's recorder metadata, with this run's history line;
     // a damaged chunk is left out with a warning.
     CarriedMetadata Metadata(const std::string& firstFile, const std::string& detail);
+    // A poly file needs its four channels named, and named channels must be the file's.
+    bool CheckChannels(const FirstFileHeader& header, const wxString& first);
     bool RunCapsules(const std::vector<std::string>& take);
     bool RunBFormat(const std::string& take, const FirstFileHeader& header);
     // Ends the run with the engine's outcome.
@@ -183,6 +185,28 @@ bool Run::MakeDecoder()
     return true;
 }
 
+bool Run::CheckChannels(const FirstFileHeader& header, const wxString& first)
+{
+    const std::vector<int>& chosen = m_request.take.channels;
+    const std::string count = std::to_string(header.channels) + " channels";
+    if (chosen.empty() && header.channels > 4)
+        return Fail(kChannelCountMismatch,
+                    {Utf8(first), count + ": say which four hold the capsules (--channels, for example --channels " +
+                                      std::to_string(header.channels - 3) + "," + std::to_string(header.channels - 2) +
+                                      "," + std::to_string(header.channels - 1) + "," +
+                                      std::to_string(header.channels) + ")"});
+    if (chosen.empty() || !header.readable)
+        return true;
+    if (header.channels < 4)
+        return Fail(kChannelCountMismatch, {Utf8(first), count + ": the capsules' channels are chosen only in a file "
+                                                                 "of four or more"});
+    for (const int c : chosen)
+        if (c < 0 || c >= header.channels)
+            return Fail(kChannelCountMismatch,
+                        {Utf8(first), count + ": it has no channel " + std::to_string(c + 1)});
+    return true;
+}
+
 CarriedMetadata Run::Metadata(const std::string& firstFile, const std::string& detail)
 {
     std::vector<MetadataWarning> problems;
@@ -278,7 +302,11 @@ bool Run::RunCapsules(const std::vector<std::string>& take)
     engine.m_replaceOutputs = m_request.outputs.replace;
     engine.m_metadata = Metadata(take.front(), ConversionDetail(true, mode, m_request.outputs.convention));
     engine.m_rotation = FieldRotation::FromDegrees(b.yaw, b.pitch, b.roll);
-    std::copy(m_request.take.capsuleChannels, m_request.take.capsuleChannels + 4, engine.m_capsuleChannels);
+    const std::vector<int>& chosen = m_request.take.channels;
+    for (int k = 0; k < 4; ++k) {
+        const int c = m_request.take.capsuleChannels[k];
+        engine.m_capsuleChannels[k] = chosen.size() == 4 && c >= 0 && c < 4 ? chosen[static_cast<std::size_t>(c)] : c;
+    }
     engine.m_convention = decodes ? BFormatConvention::FuMa : m_request.outputs.convention;
     engine.m_ambisonicHeader = OutputContainer(m_request).ambisonic && !decodes;
     const int format = OutputFormat(engine.m_inputInfo.format);
@@ -397,6 +425,8 @@ ConversionResult Run::Go()
         const std::size_t count = m_request.takeFiles.size();
         kind = &TakeKinds()[count >= 4 ? 2 : count == 2 ? 1 : 0];
     }
+    if (!CheckChannels(header, first))
+        return m_result;
     std::vector<std::string> take;
     if (!CollectTake(*kind, &take))
         return m_result;

@@ -110,10 +110,12 @@ const TakeKind* KindOfTake(const FirstFileHeader& header, InputFormat asked, con
     if (!header.readable)
         return nullptr;
     const bool bformatAsked = asked == InputFormat::FuMa || asked == InputFormat::AmbiX;
+    // A poly file (more than four channels) is a 4-channel take in the four chosen channels.
+    const int channels = header.channels > 4 ? 4 : header.channels;
     for (const TakeKind& kind : TakeKinds()) {
-        if (kind.channelsPerFile != header.channels)
+        if (kind.channelsPerFile != channels)
             continue;
-        if (header.channels == 4) {
+        if (channels == 4) {
             const bool bformat = bformatAsked || (asked == InputFormat::Auto && header.ambisonic);
             if (kind.bformat != bformat)
                 continue;

@@ -159,6 +159,7 @@ vq::ConversionRequest VQParams::Request() const
     vq::ConversionRequest request;
     request.take.inputFormat = m_inputFormat;
     std::copy(m_capsuleChannels, m_capsuleChannels + 4, request.take.capsuleChannels);
+    request.take.channels = m_channels;
     const wxString first = GetFullPath(kFluFrdInput);
     request.takeFiles = {first};
     // The rear slot counts for a pair, and for a first file that cannot be read, whose

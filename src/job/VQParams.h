@@ -146,6 +146,8 @@ public:
     double m_highpassHz = 0.0;  // high-pass corner in Hz (10 to 200); 0: off
     // Which channel of the take holds FLU, FRD, BLD, BRU (a permutation of 0 .. 3).
     int m_capsuleChannels[4] = {0, 1, 2, 3};
+    // The four channels (from 0) of a poly file that hold the capsules; empty: 0 to 3.
+    std::vector<int> m_channels;
     // Where derived output names go; empty: no directory, so the working directory.
     wxString m_outputDir;
     int m_outputMode = 0;          // Mode: B-Format, 5.1, stereo, UHJ or binaural

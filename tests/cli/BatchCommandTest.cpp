@@ -331,3 +331,30 @@ TEST_F(BatchCommand, ATakeReadAgainstItsHeaderIsConvertedWithAWarning)
 }
 
 }  // namespace
+
+namespace {
+
+// A recorder's poly file: a stereo mix in channels 1 and 2, the capsules in 3 to 6.
+TEST_F(BatchCommand, APolyFileIsConvertedFromTheChannelsNamed)
+{
+    const auto capsules = WriteTake("pair", 2000, 9);
+    std::vector<Signal> poly = {Noise(2000, 77, 0.2), Noise(2000, 78, 0.2)};
+    poly.insert(poly.end(), capsules.begin(), capsules.end());
+    WriteChannels(File("poly.wav"), poly);
+
+    const CommandResult r = Convert(With(kFloat, {"--channels", "3,4,5,6", "poly.wav"}));
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    ExpectConverted("poly_WXYZ.wav", capsules);
+
+    const CommandResult unnamed = Convert(With(kFloat, {"-y", "poly.wav"}));
+    EXPECT_EQ(unnamed.exitCode, 1);
+    EXPECT_TRUE(Contains(unnamed.err, "poly.wav: 6 channels: say which four hold the capsules (--channels, for "
+                                      "example --channels 3,4,5,6)"))
+        << unnamed.err;
+    const CommandResult missing = Convert(With(kFloat, {"-y", "--channels", "3,4,5,9", "poly.wav"}));
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(Contains(missing.err, "6 channels: it has no channel 9")) << missing.err;
+    EXPECT_EQ(Convert(With(kFloat, {"--channels", "3,4,4,5", "poly.wav"})).exitCode, 2);
+}
+
+}  // namespace

@@ -107,7 +107,8 @@ public:
     bool m_align = false;
     int m_alignDelay = 0;
     // Which input channel (counted across the input files in order) holds each capsule
-    // FLU, FRD, BLD, BRU: a permutation of 0 .. 3.
+    // FLU, FRD, BLD, BRU: a permutation of 0 .. 3, or four different channels of one file
+    // of more than four (a recorder's poly file).
     int m_capsuleChannels[kChannels] = {0, 1, 2, 3};
     int m_threads = 0;  // threads computing blocks; 0: one per core of the machine
     // Corner of the high-pass against wind and handling rumble, in Hz (10 to 200); 0: off.

@@ -137,15 +137,20 @@ int QConvolver::CheckSetup()
     // count of channels than four: the channels do not fit.
     if (files == 0 || (files == 1 && m_inputInfo.channels == 2))
         return kMissingInputFile;
-    if (channels != kChannels || (m_inputInfo.channels != 1 && m_inputInfo.channels != 2 && m_inputInfo.channels != 4))
+    // One file of more than four channels (a recorder's poly file) holds the capsules in the
+    // four channels m_capsuleChannels names.
+    const bool poly = files == 1 && channels > kChannels;
+    if (!poly && (channels != kChannels ||
+                  (m_inputInfo.channels != 1 && m_inputInfo.channels != 2 && m_inputInfo.channels != 4)))
         return Refuse(kChannelCountMismatch, m_inputPaths[0],
                       std::to_string(channels) + " capsule channels in all instead of 4");
     if (m_filterLength == 0)
         return Refuse(kFilterMatrixLength, m_filterPath, std::to_string(m_filterInfo.frames) + " frames");
-    int seen[kChannels] = {0, 0, 0, 0};
-    for (int c : m_capsuleChannels)
-        if (c < 0 || c >= kChannels || seen[c]++)
-            return Refuse(kBadParameter, "", "the capsule order is not a permutation of the four channels");
+    for (int k = 0; k < kChannels; ++k) {
+        const int c = m_capsuleChannels[k];
+        if (c < 0 || c >= channels || std::count(m_capsuleChannels, m_capsuleChannels + k, c) > 0)
+            return Refuse(kBadParameter, "", "the capsules are not four different channels of the take");
+    }
     if (vq::BFormatLayout(m_convention, m_outputFileCount).empty())
         return Refuse(kBadParameter, "", "no such output layout in this B-format convention");
     if (m_align && (m_alignDelay < 0 || m_alignDelay >= m_filterLength))
