@@ -2,6 +2,8 @@
 
 #include "TakeKinds.h"
 
+#include <wx/filefn.h>
+
 #include <algorithm>
 
 namespace {
@@ -68,8 +70,10 @@ std::string CollectTakes(const std::vector<wxString>& arguments, const wxString*
         }
         const wxString derived = vq::RearFileName(front);
         const bool rearFollows = !derived.empty() && i + 1 < arguments.size() && arguments[i + 1] == derived;
-        if (files == 1) {
-            if (rearFollows)
+        // A file that is there but cannot be read as sound, and names no pair, is a take of
+        // its own whose run says what is wrong with it (the other takes are converted).
+        if (files == 1 || (files == 0 && derived.empty() && wxFileExists(front))) {
+            if (rearFollows && files == 1)
                 return Quoted(front) + " holds a whole take in four channels: it takes no rear file (" +
                        Quoted(arguments[i + 1]) + ")";
             takes->push_back({front, wxString(), {}});

@@ -165,7 +165,7 @@ vq::ConversionRequest VQParams::Request() const
     // The rear slot counts for a pair, and for a first file that cannot be read, whose
     // failure the run then reports as the pair's.
     const vq::TakeKind* kind = KindOfFirstFile(first, m_inputFormat);
-    if (!kind || kind->files == 2)
+    if (kind ? kind->files == 2 : !m_files[kBldBruInput].GetFullName().empty())
         request.takeFiles.push_back(GetFullPath(kBldBruInput));
 
     const vq::DecodeMode& mode = vq::DecodeModes()[static_cast<std::size_t>(

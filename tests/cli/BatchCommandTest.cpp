@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <future>
 
 using namespace vqtest;
@@ -355,6 +356,20 @@ TEST_F(BatchCommand, APolyFileIsConvertedFromTheChannelsNamed)
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_TRUE(Contains(missing.err, "6 channels: it has no channel 9")) << missing.err;
     EXPECT_EQ(Convert(With(kFloat, {"--channels", "3,4,4,5", "poly.wav"})).exitCode, 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(BatchCommand, AFileThatIsNoSoundFileFailsAsATakeOfItsOwn)
+{
+    const auto capsules = WriteTake("take", 1500, 10);
+    std::ofstream(File("notes.wav")) << "not a sound file";
+    const CommandResult r = Convert(With(kFloat, {"notes.wav", "takeF.wav"}));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(Contains(r.out, "  failed    notes.wav: Error opening input file for reading. notes.wav: ")) << r.out;
+    ExpectConverted("take_WXYZ.wav", capsules);
 }
 
 }  // namespace
