@@ -48,6 +48,9 @@ using vqfuzz::ScratchPath;
 // Small enough that every input runs in milliseconds, long enough for several chunks.
 constexpr int kMaxTaps = 2048;
 constexpr sf_count_t kMaxFrames = 1 << 16;
+// The highest rate the decoders of headphones accept. UHJ's phase shifter spans a fifth of a
+// second at any rate, so a header claiming megahertz takes it minutes on a few frames.
+constexpr int kMaxRate = 768000;
 
 enum class DecoderChoice {
     None,          // the engine's own output: B-format, or Surrounder's 5.1
@@ -153,7 +156,8 @@ void RunConvolver(const vqfuzz::FuzzInput& in)
             return;
     if (engine.LoadFilterMatrix(ScratchPath("matrix.wav").c_str()) != vq::kStatusOk)
         return;
-    if (engine.m_filterLength > kMaxTaps || engine.m_inputInfo.frames > kMaxFrames)
+    if (engine.m_filterLength > kMaxTaps || engine.m_inputInfo.frames > kMaxFrames ||
+        engine.m_inputInfo.samplerate > kMaxRate)
         return;
     for (int i = 0; i < outputs; ++i)
         engine.SetOutputFileName(i, OutputName("out", i));
@@ -189,7 +193,8 @@ void RunSurrounder(const vqfuzz::FuzzInput& in)
     const int fileCounts[] = {1, 3, 6, 6};
     const int outputs = fileCounts[(in.settings[0] >> 2) & 3];
     Surrounder engine(15.0 + 75.0 * (in.settings[1] >> 3) / 31.0, outputs);
-    if (engine.OpenInputFile(ScratchPath("in0.wav")) != vq::kStatusOk || engine.m_inputInfo.frames > kMaxFrames)
+    if (engine.OpenInputFile(ScratchPath("in0.wav")) != vq::kStatusOk || engine.m_inputInfo.frames > kMaxFrames ||
+        engine.m_inputInfo.samplerate > kMaxRate)
         return;
     for (int i = 0; i < Surrounder::kChannels; ++i)
         engine.m_outputFileNames[i] = OutputName("out", i);

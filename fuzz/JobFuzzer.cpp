@@ -26,6 +26,9 @@ using vqfuzz::ScratchPath;
 // Small enough that every input runs in milliseconds.
 constexpr sf_count_t kMaxFrames = 1 << 16;
 constexpr sf_count_t kMaxMatrixFrames = 4 * 2048;
+// The highest rate the decoders of headphones accept. UHJ's phase shifter spans a fifth of a
+// second at any rate, so a header claiming megahertz takes it minutes on a few frames.
+constexpr int kMaxRate = 768000;
 
 // The sample rate of a file, and whether it is small enough to convert; 0 when libsndfile
 // cannot read it (the run then reports that itself).
@@ -36,7 +39,7 @@ int ProbeRate(const std::string& path, sf_count_t maxFrames, bool* small)
     if (!file)
         return 0;
     sf_close(file);
-    *small = *small && info.frames <= maxFrames;
+    *small = *small && info.frames <= maxFrames && info.samplerate <= kMaxRate;
     return info.samplerate;
 }
 
