@@ -36,8 +36,10 @@ test-thread: deps
 		TSAN_OPTIONS="halt_on_error=1" $(TSAN_DIR)/tests/$$suite --gtest_brief=1 || exit 1; \
 	done
 
-# The engines' fuzz target (fuzz/), built with clang in its own directory and run for
-# FUZZ_SECONDS seconds; a crash fails the target and leaves its input in $(FUZZ_DIR)/fuzz/crashes/.
+# The fuzz targets (fuzz/), built with clang in their own directory: the engines with every
+# decoder, the SOFA reader, the converter's command line and the conversion job. They share
+# FUZZ_SECONDS seconds evenly (fuzz/run.sh); a crash fails the target and leaves its input in
+# $(FUZZ_DIR)/fuzz/crashes/<target>/.
 fuzz:
 	@sh scripts/install-deps.sh fuzz
 	@cmake -S . -B $(FUZZ_DIR) -DVQ_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -44,7 +44,7 @@ FuzzInput SplitInput(const std::uint8_t* data, std::size_t size)
 
 std::vector<std::uint8_t> JoinInput(const FuzzInput& input)
 {
-    std::vector<std::uint8_t> out(input.settings, input.settings + 3);
+    std::vector<std::uint8_t> out(input.settings, input.settings + kSettingsBytes);
     PutPart(out, input.matrix);
     PutPart(out, input.input0);
     out.insert(out.end(), input.input1.begin(), input.input1.end());

@@ -1,10 +1,10 @@
-// The layout of one fuzz input: three bytes of settings, then the files the engines read,
-// each but the last behind a 16-bit length (little-endian):
+// The layout of one input of the engine and job fuzz targets: six bytes of settings, then
+// the files read, each but the last behind a 16-bit length (little-endian):
 //
-//   [settings x 3][length][filter matrix][length][input 0][input 1: the rest]
+//   [settings x 6][length][filter matrix][length][input 0][input 1: the rest]
 //
 // A part cut short by the end of the data is what there is of it. What the settings bytes
-// choose is told in EngineFuzzer.cpp.
+// choose is told in EngineFuzzer.cpp and JobRecord.cpp.
 #pragma once
 
 #include <cstddef>
@@ -16,8 +16,10 @@ namespace vqfuzz {
 
 enum class Engine { ConvolverOneFile, ConvolverTwoFiles, ConvolverFourFiles, Surrounder };
 
+constexpr int kSettingsBytes = 6;
+
 struct FuzzInput {
-    std::uint8_t settings[3] = {0, 0, 0};
+    std::uint8_t settings[kSettingsBytes] = {};
     std::string matrix;
     std::string input0;
     std::string input1;
