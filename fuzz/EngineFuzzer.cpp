@@ -48,8 +48,8 @@ using vqfuzz::ScratchPath;
 // Small enough that every input runs in milliseconds, long enough for several chunks.
 constexpr int kMaxTaps = 2048;
 constexpr sf_count_t kMaxFrames = 1 << 16;
-// The highest rate the decoders of headphones accept. UHJ's phase shifter spans a fifth of a
-// second at any rate, so a header claiming megahertz takes it minutes on a few frames.
+// The highest rate the decoders of headphones and UHJ accept; the other engines' buffers grow
+// with the rate, so a header claiming megahertz would only measure the allocator.
 constexpr int kMaxRate = 768000;
 
 enum class DecoderChoice {

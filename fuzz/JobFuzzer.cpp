@@ -9,6 +9,7 @@
 #include "FuzzInput.h"
 #include "ScratchDir.h"
 
+#include "DecodeModes.h"
 #include "VQParams.h"
 
 #include "common/FilterMatrixName.h"
@@ -48,7 +49,7 @@ int ProbeRate(const std::string& path, sf_count_t maxFrames, bool* small)
 // .amb header, bit 7 dither.
 // Settings 1: bits 0-1 the B-format sample format, bits 2-3 the decode's (16 or 24 bits,
 // float, or the input's), bit 4 the B-format's autorange, bit 5 the decode's, bit 6 the LFE
-// channel, bit 7 the energy-preserving 5.1 decoder.
+// channel, bit 7 with settings 5 bit 0 which of the mode's decoders.
 // Settings 2: bits 0-4 the capsule order (one of the 24), bits 5-7 the high-pass corner
 // (off, or 10 to 250 Hz: the last one out of range).
 // Settings 3: the rotation: bits 0-2 yaw in 45-degree steps, bits 3-4 pitch in quarter
@@ -74,7 +75,12 @@ void FillRecord(const std::uint8_t settings[vqfuzz::kSettingsBytes], const std::
     record->m_bformatAutorange = settings[1] & 0x10;
     record->m_surroundAutorange = settings[1] & 0x20;
     record->m_lowFreqsInLfe = settings[1] & 0x40;
-    record->m_energyDecoder = settings[1] & 0x80;
+    // Any decoder the mode offers (the table's rows).
+    const vq::DecodeMode& mode = vq::DecodeModes()[static_cast<std::size_t>(record->m_outputMode)];
+    if (!mode.decoders.empty())
+        record->m_decoders[mode.name] =
+            mode.decoders[static_cast<std::size_t>((settings[1] >> 7) | (settings[5] & 1) << 1) % mode.decoders.size()]
+                .name;
     int order[4] = {0, 1, 2, 3};
     for (int p = (settings[2] & 31) % 24; p > 0; --p)
         std::next_permutation(order, order + 4);

@@ -246,6 +246,8 @@ TEST(UhjEncoder, RefusesRatesAndBlockLengthsOutOfRange)
     vq::UhjEncoder encoder;
     EXPECT_EQ(encoder.Prepare(0, 1024), vq::kBadParameter);
     EXPECT_EQ(encoder.Prepare(48000, -1), vq::kBadParameter);
+    EXPECT_EQ(encoder.Prepare(16729216, 1024), vq::kBadParameter) << "a header's absurd rate, refused at once";
+    EXPECT_EQ(encoder.Prepare(vq::UhjEncoder::kMaxSampleRate, 1024), 0);
     EXPECT_EQ(encoder.Prepare(48000, 0), 0);
     EXPECT_EQ(encoder.Prepare(8000, 1), 0);
     EXPECT_EQ(encoder.LatencyFrames(), 800);

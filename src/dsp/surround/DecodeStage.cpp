@@ -32,6 +32,8 @@ int DecodeStage::Open(BFormatDecoder& decoder, const OutputLayout& layout, const
 int DecodeStage::BeginPass(double gain, bool again, FailureDetail* detail, double offset)
 {
     int status = m_decoder->Prepare(m_sampleRate, kPieceFrames);
+    if (status != kStatusOk && detail && detail->reason.empty())
+        detail->reason = "the decode cannot run at " + std::to_string(m_sampleRate) + " Hz";
     if (status == kStatusOk && again)
         status = m_writer.Rewind(detail);
     m_writer.SetScale(gain, offset);

@@ -21,7 +21,9 @@ constexpr std::int64_t kPieceFrames = 16384;
 
 int UhjEncoder::Prepare(int sampleRate, std::int64_t maxFrames)
 {
-    if (sampleRate <= 0 || maxFrames < 0)
+    // The phase shifter's length grows with the rate: a header's absurd rate must not make a
+    // take of a few frames run for minutes.
+    if (sampleRate <= 0 || sampleRate > kMaxSampleRate || maxFrames < 0)
         return kBadParameter;
     m_pieceFrames = std::clamp<std::int64_t>(maxFrames, 1, kPieceFrames);
     const int status = m_shifter.Prepare(sampleRate, m_pieceFrames);

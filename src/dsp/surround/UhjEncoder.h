@@ -22,6 +22,7 @@ namespace vq {
 
 class UhjEncoder : public BFormatDecoder {
 public:
+    static constexpr int kMaxSampleRate = 768000;  // Hz; above it Prepare refuses
     enum Channel : int { kLeft, kRight, kChannels };
 
     int OutputChannels() const override { return kChannels; }
