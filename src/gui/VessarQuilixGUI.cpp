@@ -138,6 +138,7 @@ void VessarQuilixGUI::SetTake(const wxString& front, bool pairRear, bool typed)
 
 void VessarQuilixGUI::TakeChanged(bool typed)
 {
+    m_confirmedReplace.clear();
     for (int i = 0; i < kOutputRows; ++i)
         m_userNamed[i] = false;
     m_params->m_outputDir = m_folders.outputFolder.empty() ? FolderOfTake() : m_folders.outputFolder;
@@ -355,9 +356,23 @@ wxString VessarQuilixGUI::AskForFolder(const wxString& title, const wxString& di
     return dialog.ShowModal() == wxID_OK ? dialog.GetPath() : wxString();
 }
 
-void VessarQuilixGUI::ShowMessage(const wxString& title, const wxString& message, long style)
+int VessarQuilixGUI::ShowMessage(const wxString& title, const wxString& message, long style,
+                                 const wxString& helpLabel)
 {
-    wxMessageBox(message, title, style, this);
+    wxMessageDialog box(this, message, title, style);
+    if (style & wxHELP)
+        box.SetHelpLabel(helpLabel);
+    const int pressed = box.ShowModal();
+    return pressed == wxID_HELP ? wxID_HELP : wxID_OK;
+}
+
+bool VessarQuilixGUI::AskQuestion(const wxString& title, const wxString& message, const wxString& yes,
+                                  const wxString& no)
+{
+    // OK and Cancel rather than Yes and No, so that Escape answers `no`.
+    wxMessageDialog box(this, message, title, wxOK | wxCANCEL | wxCANCEL_DEFAULT | wxICON_QUESTION);
+    box.SetOKCancelLabels(yes, no);
+    return box.ShowModal() == wxID_OK;
 }
 
 // Menus, keys and the conversion.
@@ -421,14 +436,36 @@ void VessarQuilixGUI::OnConvert(wxCommandEvent&)
     StartConversion();
 }
 
+bool VessarQuilixGUI::ConfirmReplacing()
+{
+    wxString existing;
+    int count = 0;
+    for (const wxString& path : vq::WrittenFiles(m_params->Request())) {
+        if (!wxFileExists(path) || m_confirmedReplace.count(path))
+            continue;
+        existing += "\n" + path;
+        ++count;
+    }
+    if (count == 0)
+        return true;
+    const wxString question = count == 1 ? "This file exists already:" : "These files exist already:";
+    return AskQuestion("VessarQuilix: Replace Files?", question + "\n" + existing + "\n\nReplace " +
+                                                           (count == 1 ? "it?" : "them?"),
+                       "&Replace", "Cancel");
+}
+
 void VessarQuilixGUI::StartConversion()
 {
     if (m_converting)
         return;
-    SetConverting(true);
     // A decode keeps the B-format it decoded as "bformat.wav" in the working directory,
     // where that directory can be written.
     m_params->m_keepBFormat = wxFileName::IsDirWritable(wxGetCwd()) ? VQParams::kIntermediateFile : "";
+    if (!ConfirmReplacing()) {
+        Note("Nothing converted: the existing files are kept.");
+        return;
+    }
+    SetConverting(true);
     const bool autorange = m_params->Decodes() ? m_params->m_surroundAutorange : m_params->m_bformatAutorange;
     m_progress->StartRun(autorange ? 2 : 1);
     const bool completed = m_params->Convert();

@@ -13,6 +13,7 @@
 #include <wx/aboutdlg.h>
 
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "common/Containers.h"
@@ -90,7 +91,12 @@ protected:
     virtual FileChoice AskForFile(const FileRequest& request);
     // The folder chosen, or empty when cancelled.
     virtual wxString AskForFolder(const wxString& title, const wxString& directory);
-    virtual void ShowMessage(const wxString& title, const wxString& message, long style);
+    // The button pressed: wxID_OK, or wxID_HELP for the extra button of a box with wxHELP.
+    virtual int ShowMessage(const wxString& title, const wxString& message, long style,
+                            const wxString& helpLabel = wxEmptyString);
+    // A question of two answers: true for `yes`, false for `no` (and for Escape).
+    virtual bool AskQuestion(const wxString& title, const wxString& message, const wxString& yes,
+                             const wxString& no);
     // The desktop's browser; false when none could be started.
     virtual bool LaunchBrowser(const wxString& url);
 
@@ -127,6 +133,9 @@ private:
     void Note(const wxString& text);
 
     void StartConversion();
+    // Asks before files of the outputs' names are replaced (but those the user chose to
+    // replace in the save dialog); false when the user keeps them.
+    bool ConfirmReplacing();
     void SetConverting(bool converting);
     // Writes the window's settings to the settings file now.
     void RememberSettings();
@@ -140,6 +149,8 @@ private:
     std::vector<int> m_layoutItems;
     std::vector<const vq::Container*> m_containerItems;
     std::vector<vq::SampleFormat> m_sampleItems;
+    // Existing files the user chose to replace in an output row's save dialog.
+    std::set<wxString> m_confirmedReplace;
     bool m_converting = false;
     std::unique_ptr<VessarStatusBarView> m_statusView;
     std::unique_ptr<VessarProgressDialog> m_progress;

@@ -400,7 +400,11 @@ void VessarQuilixGUI::OnOutputButton(wxCommandEvent& event)
     ApplySaveFileType(choice.fileType);
     m_userNamed[i] = true;
     m_userOutputs[i] = choice.path;
-    m_params->SetOutputPath(i, CompletedOutputPath(choice.path));
+    const wxString path = CompletedOutputPath(choice.path);
+    m_params->SetOutputPath(i, path);
+    // The save dialog asked about replacing exactly the file chosen.
+    if (path == choice.path && wxFileExists(path))
+        m_confirmedReplace.insert(path);
     m_folders.output = wxFileName(choice.path).GetPath(wxPATH_GET_VOLUME);
     RefreshOutputs();
     RememberSettings();

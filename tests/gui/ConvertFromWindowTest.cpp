@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <wx/bmpbuttn.h>
+#include <wx/filedlg.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/panel.h>
@@ -14,6 +15,8 @@
 #include <wx/textctrl.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 
 using namespace vqtest;
@@ -83,6 +86,18 @@ protected:
 
     std::array<Signal, 4> capsules;
 };
+
+void WriteMarker(const std::string& path)
+{
+    std::ofstream(path) << "the user's own file";
+}
+
+bool HoldsMarker(const std::string& path)
+{
+    std::ifstream file(path);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()) ==
+           "the user's own file";
+}
 
 TEST_F(ConvertFromWindow, SuccessIsReportedAndTheWindowIsLockedMeanwhile)
 {
@@ -171,6 +186,69 @@ TEST_F(ConvertFromWindow, ClippedSamplesAreASuccessWithAWarning)
               wxNOT_FOUND);
     EXPECT_GT(window->Params().m_clippedBFormat, 0);
     EXPECT_TRUE(style & wxICON_WARNING);
+}
+
+TEST_F(ConvertFromWindow, ExistingOutputsAreReplacedOnlyWhenTheUserSaysSo)
+{
+    Click(window->m_convertButton);
+    EXPECT_TRUE(window->questions.empty()) << "nothing to replace on the first run";
+    const std::string output = work.File("live_WXYZ.wav");
+    WriteMarker(output);
+
+    window->questionAnswers = {false};
+    Click(window->m_convertButton);
+    ASSERT_EQ(window->questions.size(), 1u);
+    EXPECT_EQ(window->questions[0].title, "VessarQuilix: Replace Files?");
+    EXPECT_EQ(window->questions[0].text, "This file exists already:\n\n" + output + "\n\nReplace it?");
+    EXPECT_EQ(window->questions[0].yes, "&Replace");
+    EXPECT_EQ(window->questions[0].no, "Cancel");
+    EXPECT_TRUE(HoldsMarker(output)) << "Cancel keeps the file";
+    EXPECT_EQ(window->messages.size(), 1u) << "and converts nothing";
+    EXPECT_EQ(window->m_statusBar->GetStatusText(0), "Nothing converted: the existing files are kept.");
+
+    // The real box: Escape (Cancel) keeps the file, Replace replaces it.
+    for (int pressed : {wxID_CANCEL, wxID_OK}) {
+        wxString title;
+        DialogScript script([&](wxDialog* d) {
+            title = d->GetTitle();
+            return pressed;
+        });
+        Click(window->m_convertButton);
+        EXPECT_EQ(script.dialogs, 1);
+        EXPECT_EQ(title, "VessarQuilix: Replace Files?");
+        EXPECT_EQ(HoldsMarker(output), pressed == wxID_CANCEL);
+    }
+    EXPECT_EQ(window->messages.size(), 2u);
+    EXPECT_EQ(window->messages.back().text.BeforeFirst('\n'), "Conversion done with success!!");
+}
+
+TEST_F(ConvertFromWindow, AllTheExistingFilesAreListedInOneQuestion)
+{
+    Select(window->m_filesChoice, "4 mono files");
+    const std::vector<wxString> outputs = vq::WrittenFiles(window->Params().Request());
+    ASSERT_EQ(outputs.size(), 4u);
+    WriteMarker(std::string(outputs[1].utf8_str()));
+    WriteMarker(std::string(outputs[3].utf8_str()));
+    window->questionAnswers = {true};
+    Click(window->m_convertButton);
+    ASSERT_EQ(window->questions.size(), 1u);
+    EXPECT_EQ(window->questions[0].text,
+              "These files exist already:\n\n" + outputs[1] + "\n" + outputs[3] + "\n\nReplace them?");
+    EXPECT_FALSE(HoldsMarker(std::string(outputs[3].utf8_str())));
+}
+
+TEST_F(ConvertFromWindow, AFileConfirmedInItsSaveDialogIsNotAskedAgain)
+{
+    const std::string picked = work.File("picked.wav");
+    WriteMarker(picked);
+    window->answers = {{true, picked, 0}};  // WAV 16-bit, replacing confirmed by the dialog
+    Click(window->m_outButtons[0]);
+    ASSERT_EQ(window->asked.size(), 1u);
+    EXPECT_TRUE(window->asked[0].style & wxFD_OVERWRITE_PROMPT);
+    Click(window->m_convertButton);
+    EXPECT_TRUE(window->questions.empty());
+    EXPECT_FALSE(HoldsMarker(picked));
+    ASSERT_EQ(window->messages.size(), 1u);
 }
 
 }  // namespace

@@ -85,6 +85,14 @@ public:
     };
     std::vector<Message> messages;
     bool realMessages = false;
+    // The buttons pressed in the next message boxes (none left: OK).
+    std::vector<int> messageAnswers;
+    // The questions asked, and the answers to give (none left: the real dialog is shown).
+    struct Question {
+        wxString title, text, yes, no;
+    };
+    std::vector<Question> questions;
+    std::vector<bool> questionAnswers;
     // The pages the browser was asked for, and whether it starts; when it does not, it
     // logs as the toolkit's own launcher does.
     std::vector<wxString> browsed;
@@ -96,7 +104,9 @@ public:
 protected:
     FileChoice AskForFile(const FileRequest& request) override;
     wxString AskForFolder(const wxString& title, const wxString& directory) override;
-    void ShowMessage(const wxString& title, const wxString& message, long style) override;
+    int ShowMessage(const wxString& title, const wxString& message, long style, const wxString& helpLabel) override;
+    bool AskQuestion(const wxString& title, const wxString& message, const wxString& yes,
+                     const wxString& no) override;
     bool LaunchBrowser(const wxString& url) override;
 };
 
