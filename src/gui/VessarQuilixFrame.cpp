@@ -175,7 +175,7 @@ wxPanel* VessarQuilixFrame::CreateModePanel()
     sizer->Add(inputBox, 0, wxEXPAND);
     // The sound field can be turned before it is written or decoded, in every mode.
     wxBoxSizer* rotateRow = new wxBoxSizer(wxHORIZONTAL);
-    m_rotateLabel = MakeLabel(m_modePanel, wxID_ANY, "Ro&tate yaw, pitch, roll (deg):");
+    m_rotateLabel = MakeLabel(m_modePanel, wxID_ANY, "Rotate &yaw, pitch, roll (deg):");
     rotateRow->Add(m_rotateLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
     for (wxTextCtrl*& field : m_rotateFields) {
         field = new wxTextCtrl(m_modePanel, wxID_ANY, "0");
@@ -312,6 +312,9 @@ wxPanel* VessarQuilixFrame::CreateOutputPanel()
     filesRow->Add(m_filesLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
     m_filesChoice = new wxChoice(m_outputPanel, wxID_ANY);
     filesRow->Add(m_filesChoice, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
+    filesRow->AddSpacer(15);
+    m_keepBFormatCheck = new wxCheckBox(m_outputPanel, wxID_ANY, "Also keep &the B-format");
+    filesRow->Add(m_keepBFormatCheck, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
     sizer->Add(filesRow, 0, wxALIGN_CENTER_HORIZONTAL);
     sizer->Add(CreateFormatRow(), 0, wxALIGN_CENTER_HORIZONTAL);
     sizer->Add(CreateFolderRow(), 0, wxEXPAND);
@@ -377,6 +380,7 @@ void VessarQuilixFrame::BindEvents()
     for (wxTextCtrl* field : m_rotateFields)
         b.Bind(field, wxEVT_TEXT, &VessarQuilixFrame::OnDecodeSetting, this);
     b.Bind(m_filesChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnFilesChoice, this);
+    b.Bind(m_keepBFormatCheck, wxEVT_CHECKBOX, &VessarQuilixFrame::OnKeepBFormat, this);
     b.Bind(m_containerChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnContainerChoice, this);
     b.Bind(m_sampleChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnSampleFormatChoice, this);
     b.Bind(m_ditherCheck, wxEVT_CHECKBOX, &VessarQuilixFrame::OnDither, this);

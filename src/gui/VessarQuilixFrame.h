@@ -84,6 +84,7 @@ protected:
     wxPanel* m_outputPanel;
     wxStaticText* m_filesLabel;
     wxChoice* m_filesChoice;
+    wxCheckBox* m_keepBFormatCheck;  // a decode also keeps its B-format
     wxStaticText* m_formatLabel;
     wxChoice* m_containerChoice;
     wxChoice* m_sampleChoice;
@@ -127,6 +128,7 @@ protected:
     // Any setting of the decodes or of the rotation.
     virtual void OnDecodeSetting(wxCommandEvent& event) { event.Skip(); }
     virtual void OnFilesChoice(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnKeepBFormat(wxCommandEvent& event) { event.Skip(); }
     virtual void OnContainerChoice(wxCommandEvent& event) { event.Skip(); }
     virtual void OnSampleFormatChoice(wxCommandEvent& event) { event.Skip(); }
     virtual void OnDither(wxCommandEvent& event) { event.Skip(); }

@@ -4,6 +4,7 @@
 
 #include "InputFileInfo.h"
 #include "LayoutHelpers.h"
+#include "ConversionReport.h"
 #include "OutputFormats.h"
 #include "VessarFileDropTarget.h"
 #include "VessarProgressDialog.h"
@@ -23,6 +24,8 @@
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/filefn.h>
+#include <wx/log.h>
+#include <wx/utils.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/panel.h>
@@ -63,7 +66,7 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
     m_params->m_statusBar = m_statusView.get();
     m_params->m_progressView = m_progress.get();
     m_params->m_fftWisdomFile = VQParams::UserFftWisdomFile();
-    LoadWindowSettings(m_config, *m_params, m_folders);
+    LoadWindowSettings(m_config, *m_params, m_choices);
     SetIcons(VessarQuilixIconBundle());
 
     m_fluFrdText->SetDropTarget(new VessarFileDropTarget(this, 0));
@@ -100,11 +103,12 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
     m_surAutorangeCheck->SetValue(m_params->m_surroundAutorange);
     m_lfeCheck->SetValue(m_params->m_lowFreqsInLfe);
     m_ditherCheck->SetValue(m_params->m_dither);
+    m_keepBFormatCheck->SetValue(m_choices.keepBFormat);
     FillOutputChoices();
 
     // On a first start in the staged tree the demo take is offered, so that Convert works
     // at once; otherwise the record's default names stay.
-    if (m_folders.input.empty() && wxFileExists(kDemoFront) && wxFileExists(kDemoRear)) {
+    if (m_choices.input.empty() && wxFileExists(kDemoFront) && wxFileExists(kDemoRear)) {
         m_params->SetFileName(VQParams::kBldBruInput, wxFileName(kDemoRear).GetAbsolutePath());
         SetTake(wxFileName(kDemoFront).GetAbsolutePath(), false);
     } else {
@@ -122,7 +126,7 @@ VessarQuilixGUI::~VessarQuilixGUI()
 
 void VessarQuilixGUI::RememberSettings()
 {
-    SaveWindowSettings(m_config, *m_params, m_folders);
+    SaveWindowSettings(m_config, *m_params, m_choices);
 }
 
 // The input take.
@@ -141,7 +145,7 @@ void VessarQuilixGUI::TakeChanged(bool typed)
     m_confirmedReplace.clear();
     for (int i = 0; i < kOutputRows; ++i)
         m_userNamed[i] = false;
-    m_params->m_outputDir = m_folders.outputFolder.empty() ? FolderOfTake() : m_folders.outputFolder;
+    m_params->m_outputDir = m_choices.outputFolder.empty() ? FolderOfTake() : m_choices.outputFolder;
     ShowText(m_folderText, m_params->m_outputDir);
     ShowInputFields(!typed);
     ShowInputInfo();
@@ -191,7 +195,7 @@ wxString VessarQuilixGUI::FolderOfTake() const
 
 void VessarQuilixGUI::RememberInputFolder(const wxString& path)
 {
-    m_folders.input = FolderOf(path);
+    m_choices.input = FolderOf(path);
     RememberSettings();
 }
 
@@ -199,7 +203,7 @@ wxString VessarQuilixGUI::AskForInput(const wxString& title)
 {
     FileRequest request;
     request.title = title;
-    request.directory = m_folders.input.empty() ? wxGetCwd() : m_folders.input;
+    request.directory = m_choices.input.empty() ? wxGetCwd() : m_choices.input;
     request.wildcard = vqgui::OpenWildcard();
     request.style = wxFD_OPEN;
     const FileChoice choice = AskForFile(request);
@@ -458,9 +462,7 @@ void VessarQuilixGUI::StartConversion()
 {
     if (m_converting)
         return;
-    // A decode keeps the B-format it decoded as "bformat.wav" in the working directory,
-    // where that directory can be written.
-    m_params->m_keepBFormat = wxFileName::IsDirWritable(wxGetCwd()) ? VQParams::kIntermediateFile : "";
+    m_params->m_keepBFormat = KeptBFormatPath();
     if (!ConfirmReplacing()) {
         Note("Nothing converted: the existing files are kept.");
         return;
@@ -470,15 +472,35 @@ void VessarQuilixGUI::StartConversion()
     m_progress->StartRun(autorange ? 2 : 1);
     const bool completed = m_params->Convert();
     SetConverting(false);
+    ReportRun(completed);
+}
+
+void VessarQuilixGUI::ReportRun(bool completed)
+{
     if (!completed) {
         ShowMessage("VessarQuilix Error", m_params->GetErrorMessage(), wxOK | wxICON_ERROR);
         return;
     }
     if (m_params->m_status == -1)
         return;  // cancelled: the status bar says "Aborted."
-    const wxString warning = m_params->GetClippingWarning();
-    if (warning.empty())
-        ShowMessage("VessarQuilix", "Conversion done with success!!", wxOK | wxICON_INFORMATION);
-    else
-        ShowMessage("VessarQuilix", "Conversion done with success!!\n\n" + warning, wxOK | wxICON_WARNING);
+    const vq::ConversionResult& result = m_params->m_result;
+    wxString text = "Conversion done with success!!\n\n" + vqgui::WrittenFilesReport(m_params->Request(), result);
+    for (const std::string& warning : result.warnings)
+        text += "\n\n" + wxString::FromUTF8(warning.c_str());
+    const wxString clipping = m_params->GetClippingWarning();
+    const bool clipped = !clipping.empty();
+    if (clipped)
+        text += "\n\n" + clipping;
+    const long style = wxOK | wxHELP | (clipped ? wxICON_WARNING : wxICON_INFORMATION);
+    const wxString folder = vqgui::WrittenFolder(result);
+    if (ShowMessage(clipped ? "VessarQuilix Warning" : "VessarQuilix", text, style, "&Open Folder") == wxID_HELP &&
+        !OpenFolder(folder))
+        ShowMessage("VessarQuilix", "No file manager could be started. The files are in:\n" + folder,
+                    wxOK | wxICON_INFORMATION);
+}
+
+bool VessarQuilixGUI::OpenFolder(const wxString& folder)
+{
+    wxLogNull quiet;  // a failure is told in the window's own words
+    return wxLaunchDefaultApplication(folder);
 }

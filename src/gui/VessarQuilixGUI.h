@@ -65,6 +65,7 @@ protected:
     void OnLowFreqsInLfe(wxCommandEvent& event) override;
     void OnDecodeSetting(wxCommandEvent& event) override;
     void OnFilesChoice(wxCommandEvent& event) override;
+    void OnKeepBFormat(wxCommandEvent& event) override;
     void OnContainerChoice(wxCommandEvent& event) override;
     void OnSampleFormatChoice(wxCommandEvent& event) override;
     void OnDither(wxCommandEvent& event) override;
@@ -99,6 +100,8 @@ protected:
                              const wxString& no);
     // The desktop's browser; false when none could be started.
     virtual bool LaunchBrowser(const wxString& url);
+    // The desktop's file manager on a folder; false when none could be started.
+    virtual bool OpenFolder(const wxString& folder);
 
 private:
     // The first input changed: the rear file follows a paired name (pairRear), the output
@@ -133,6 +136,11 @@ private:
     void Note(const wxString& text);
 
     void StartConversion();
+    // The box that tells how the run ended: the error, or what was written.
+    void ReportRun(bool completed);
+    // Where a decode keeps its B-format when the user asks for it: named as the B-format
+    // output of the take, in the output folder; empty when nothing is to be kept.
+    wxString KeptBFormatPath() const;
     // Asks before files of the outputs' names are replaced (but those the user chose to
     // replace in the save dialog); false when the user keeps them.
     bool ConfirmReplacing();
@@ -142,7 +150,7 @@ private:
 
     VQParams* m_params;
     VQConfig m_config;
-    WindowFolders m_folders;
+    WindowChoices m_choices;
     bool m_userNamed[kOutputRows] = {};  // the user typed or picked the output's name
     wxString m_userOutputs[kOutputRows];
     // What the choices offer, item by item.

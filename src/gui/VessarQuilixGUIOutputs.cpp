@@ -7,6 +7,7 @@
 #include "VessarQuilixGUI.h"
 
 #include "DecodeModes.h"
+#include "TakeKinds.h"
 
 #include "LayoutHelpers.h"
 #include "OutputFormats.h"
@@ -99,6 +100,9 @@ void VessarQuilixGUI::FillOutputChoices()
         "FuMa: W, X, Y, Z with W at -3 dB. AmbiX: W, Y, Z, X (ACN order, SN3D), in one file or four. "
         "B-Format mode only: 5.1 decodes whichever it is");
     m_folderButton->SetToolTip("Choose the output folder");
+    m_keepBFormatCheck->SetToolTip(
+        "A decode also writes the B-format it decoded, as the B-format mode names it (the take's "
+        "name and _WXYZ.wav, float WAV) in the output folder");
     UpdateModeControls();
     UpdateSliderTips();
 }
@@ -113,8 +117,8 @@ void VessarQuilixGUI::UpdateModeControls()
     for (wxWindow* w : std::initializer_list<wxWindow*>{m_bfGainLabel, m_bfGainSlider, m_bfAutorangeCheck,
                                                         m_conventionLabel, m_conventionChoice})
         w->Enable(!decodes);
-    for (wxWindow* w :
-         std::initializer_list<wxWindow*>{m_surroundBox, m_surGainLabel, m_surGainSlider, m_surAutorangeCheck})
+    for (wxWindow* w : std::initializer_list<wxWindow*>{m_surroundBox, m_surGainLabel, m_surGainSlider,
+                                                        m_surAutorangeCheck, m_keepBFormatCheck})
         w->Enable(decodes);
     // The decode box is the chosen decode's: its title and the controls it takes.
     m_surroundBox->SetLabel(vqgui::DecodeBoxTitle(mode));
@@ -272,6 +276,24 @@ void VessarQuilixGUI::OnFilesChoice(wxCommandEvent& event)
     RememberSettings();
 }
 
+void VessarQuilixGUI::OnKeepBFormat(wxCommandEvent&)
+{
+    m_choices.keepBFormat = m_keepBFormatCheck->IsChecked();
+    RememberSettings();
+}
+
+wxString VessarQuilixGUI::KeptBFormatPath() const
+{
+    // A B-format take is its own B-format: there is nothing else to keep.
+    const vq::TakeKind* kind = vq::KindOfTake(m_params->Request());
+    if (!m_choices.keepBFormat || !m_params->Decodes() || (kind && kind->bformat))
+        return wxEmptyString;
+    const vq::OutputLayout& bformat = vq::BFormatLayout(vq::BFormatConvention::FuMa, 1);
+    wxFileName name(m_params->m_outputDir, m_params->TakeName() + wxString::FromUTF8(bformat.front().suffix.c_str()),
+                    "wav");
+    return name.GetFullPath();
+}
+
 // The output folder.
 
 void VessarQuilixGUI::OnFolderText(wxCommandEvent&)
@@ -291,7 +313,7 @@ void VessarQuilixGUI::OnFolderButton(wxCommandEvent&)
 void VessarQuilixGUI::SetOutputFolder(const wxString& folder)
 {
     // An emptied field gives the folder back to the take.
-    m_folders.outputFolder = folder;
+    m_choices.outputFolder = folder;
     m_params->m_outputDir = folder.empty() ? FolderOfTake() : folder;
     RederiveOutputNames();
     RememberSettings();
@@ -386,7 +408,7 @@ void VessarQuilixGUI::OnOutputButton(wxCommandEvent& event)
     const wxFileName current = m_params->m_files[VQParams::kFirstOutput + i];
     request.directory = current.GetPath(wxPATH_GET_VOLUME);
     if (request.directory.empty() || !wxDirExists(request.directory))
-        request.directory = m_folders.output.empty() ? wxGetCwd() : m_folders.output;
+        request.directory = m_choices.output.empty() ? wxGetCwd() : m_choices.output;
     request.name = current.GetFullName();
     request.wildcard = vqgui::SaveWildcard(types);
     for (std::size_t t = 0; t < types.size(); ++t)
@@ -405,7 +427,7 @@ void VessarQuilixGUI::OnOutputButton(wxCommandEvent& event)
     // The save dialog asked about replacing exactly the file chosen.
     if (path == choice.path && wxFileExists(path))
         m_confirmedReplace.insert(path);
-    m_folders.output = wxFileName(choice.path).GetPath(wxPATH_GET_VOLUME);
+    m_choices.output = wxFileName(choice.path).GetPath(wxPATH_GET_VOLUME);
     RefreshOutputs();
     RememberSettings();
 }

@@ -16,6 +16,7 @@ namespace {
 const wxString kInputWorkingPath = "/VessarQuilixGUI/InputWorkingPath";
 const wxString kOutputWorkingPath = "/VessarQuilixGUI/OutputWorkingPath";
 const wxString kOutputFolder = "/VessarQuilixGUI/OutputFolder";
+const wxString kKeepBFormat = "/VessarQuilixGUI/KeepBFormat";
 
 const wxString kMode = "/VessarQuilixGUI/Mode";              // "b-format", "5.1", "stereo", "uhj", "binaural"
 const wxString kFileLayout = "/VessarQuilixGUI/FileLayout";  // 0 mono, 1 stereo pairs, 2 one file
@@ -78,7 +79,7 @@ void ReadOutputFormat(const wxConfigBase& config, VQParams& record)
 
 }  // namespace
 
-void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowFolders& folders)
+void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowChoices& choices)
 {
     wxString text;
     if (config.Read(kMode, &text))
@@ -126,12 +127,13 @@ void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowFold
     if (config.Read(kHighpass, &corner))
         record.m_highpassHz = vqgui::NearestHighpassCorner(corner);
 
-    config.Read(kInputWorkingPath, &folders.input);
-    config.Read(kOutputWorkingPath, &folders.output);
-    config.Read(kOutputFolder, &folders.outputFolder);
+    config.Read(kInputWorkingPath, &choices.input);
+    config.Read(kOutputWorkingPath, &choices.output);
+    config.Read(kOutputFolder, &choices.outputFolder);
+    ReadBool(config, kKeepBFormat, &choices.keepBFormat);
 }
 
-void SaveWindowSettings(wxConfigBase& config, const VQParams& record, const WindowFolders& folders)
+void SaveWindowSettings(wxConfigBase& config, const VQParams& record, const WindowChoices& choices)
 {
     if (record.m_outputMode >= 0 && record.m_outputMode < VQParams::kModeCount)
         config.Write(kMode, wxString(kModeNames[record.m_outputMode]));
@@ -159,13 +161,14 @@ void SaveWindowSettings(wxConfigBase& config, const VQParams& record, const Wind
     config.Write(kConvention, vqgui::ConventionLabel(record.m_convention));
     config.Write(kDither, record.m_dither);
     config.Write(kHighpass, static_cast<long>(record.m_highpassHz));
-    if (!folders.input.empty())
-        config.Write(kInputWorkingPath, folders.input);
-    if (!folders.output.empty())
-        config.Write(kOutputWorkingPath, folders.output);
-    if (folders.outputFolder.empty())
+    if (!choices.input.empty())
+        config.Write(kInputWorkingPath, choices.input);
+    if (!choices.output.empty())
+        config.Write(kOutputWorkingPath, choices.output);
+    config.Write(kKeepBFormat, choices.keepBFormat);
+    if (choices.outputFolder.empty())
         config.DeleteEntry(kOutputFolder, false);
     else
-        config.Write(kOutputFolder, folders.outputFolder);
+        config.Write(kOutputFolder, choices.outputFolder);
     config.Flush();
 }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 #include <wx/bmpbuttn.h>
+#include <wx/checkbox.h>
+#include <wx/choice.h>
 #include <wx/filedlg.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
@@ -114,8 +116,10 @@ TEST_F(ConvertFromWindow, SuccessIsReportedAndTheWindowIsLockedMeanwhile)
     EXPECT_EQ(watcher.messages, std::set<wxString>{"Converting to B-Format..."});
     ASSERT_EQ(window->messages.size(), 1u) << "one run, despite the second click";
     EXPECT_EQ(window->messages[0].title, "VessarQuilix");
-    EXPECT_EQ(window->messages[0].text, "Conversion done with success!!");
-    EXPECT_EQ(window->messages[0].style, wxOK | wxICON_INFORMATION);
+    EXPECT_EQ(window->messages[0].text, "Conversion done with success!!\n\nWritten to " + work.Path() +
+                                            ":\n    live_WXYZ.wav\n\n0:01.0 of 16-bit WAV at 48000 Hz");
+    EXPECT_EQ(window->messages[0].style, wxOK | wxHELP | wxICON_INFORMATION);
+    EXPECT_TRUE(window->opened.empty()) << "OK opens nothing";
     EXPECT_TRUE(window->m_mainPanel->IsEnabled());
     EXPECT_TRUE(window->m_menubar->IsEnabled(ID_MENU_RESET));
     EXPECT_EQ(window->m_statusBar->GetStatusText(0), "Ready.");
@@ -133,7 +137,8 @@ TEST_F(ConvertFromWindow, AnAutorangedRunSaysWhichStepRuns)
     EXPECT_EQ(watcher.messages,
               (std::set<wxString>{"Step 1 of 2: converting to 5.1 format...", "Step 2 of 2: autoranging..."}));
     ASSERT_EQ(window->messages.size(), 1u);
-    EXPECT_EQ(window->messages[0].text, "Conversion done with success!!");
+    EXPECT_EQ(window->messages[0].text.BeforeFirst('\n'), "Conversion done with success!!");
+    EXPECT_NE(window->messages[0].text.Find("\n    live_5.1.wav\n"), wxNOT_FOUND) << window->messages[0].text;
     EXPECT_TRUE(std::filesystem::exists(work.File("live_5.1.wav")));
 }
 
@@ -180,8 +185,9 @@ TEST_F(ConvertFromWindow, ClippedSamplesAreASuccessWithAWarning)
     Type(window->m_fluFrdText, work.File("loudF.wav"));
     Click(window->m_convertButton);
     EXPECT_EQ(script.dialogs, 1);
-    EXPECT_EQ(title, "VessarQuilix");
-    EXPECT_EQ(text, "Conversion done with success!!\n\n" + window->Params().GetClippingWarning());
+    EXPECT_EQ(title, "VessarQuilix Warning");
+    EXPECT_TRUE(text.StartsWith("Conversion done with success!!\n\nWritten to ")) << text;
+    EXPECT_TRUE(text.EndsWith("\n\n" + window->Params().GetClippingWarning())) << text;
     EXPECT_NE(text.Find(wxString::Format("%lld samples", static_cast<long long>(window->Params().m_clippedBFormat))),
               wxNOT_FOUND);
     EXPECT_GT(window->Params().m_clippedBFormat, 0);
@@ -249,6 +255,67 @@ TEST_F(ConvertFromWindow, AFileConfirmedInItsSaveDialogIsNotAskedAgain)
     EXPECT_TRUE(window->questions.empty());
     EXPECT_FALSE(HoldsMarker(picked));
     ASSERT_EQ(window->messages.size(), 1u);
+}
+
+TEST_F(ConvertFromWindow, ADecodeKeepsItsBFormatBesideItsOutputsOnlyWhenAsked)
+{
+    EXPECT_FALSE(window->m_keepBFormatCheck->IsEnabled()) << "B-Format mode writes the B-format anyway";
+    Select(window->m_modeChoice, "Stereo");
+    ASSERT_TRUE(window->m_keepBFormatCheck->IsEnabled());
+    EXPECT_FALSE(window->m_keepBFormatCheck->IsChecked());
+    Click(window->m_convertButton);
+    EXPECT_TRUE(std::filesystem::exists(work.File("live_stereo.wav")));
+    EXPECT_FALSE(std::filesystem::exists(work.File("live_WXYZ.wav")));
+    EXPECT_FALSE(std::filesystem::exists(work.File("bformat.wav"))) << "no hidden leftovers";
+
+    Tick(window->m_keepBFormatCheck, true);
+    window->questionAnswers = {true};
+    Click(window->m_convertButton);
+    const wxString kept = work.File("live_WXYZ.wav");
+    EXPECT_TRUE(std::filesystem::exists(work.File("live_WXYZ.wav")));
+    EXPECT_EQ(window->Params().m_result.written, (std::vector<wxString>{work.File("live_stereo.wav"), kept}));
+    ASSERT_EQ(window->messages.size(), 2u);
+    EXPECT_NE(window->messages[1].text.Find("live_WXYZ.wav"), wxNOT_FOUND) << window->messages[1].text;
+    EXPECT_FALSE(std::filesystem::exists(work.File("bformat.wav")));
+
+    // A kept B-format that exists is asked about with the outputs.
+    window->questionAnswers = {false};
+    Click(window->m_convertButton);
+    ASSERT_EQ(window->questions.size(), 2u);
+    EXPECT_NE(window->questions[1].text.Find(kept), wxNOT_FOUND);
+
+    Close();
+    Open();
+    EXPECT_TRUE(window->m_keepBFormatCheck->IsChecked()) << "remembered";
+}
+
+TEST_F(ConvertFromWindow, OpenFolderShowsWhereTheFilesWent)
+{
+    const std::string elsewhere = work.File("elsewhere");
+    std::filesystem::create_directory(elsewhere);
+    Type(window->m_folderText, elsewhere);
+    // The box's own button, as the toolkit shows it.
+    window->realMessages = true;
+    wxString help;
+    DialogScript script([&](wxDialog* d) {
+        if (wxMessageDialog* box = dynamic_cast<wxMessageDialog*>(d))
+            help = box->GetHelpLabel();
+        return wxID_HELP;
+    });
+    Click(window->m_convertButton);
+    EXPECT_TRUE(help.Contains("Open Folder")) << help;  // the toolkit writes its mnemonic its own way
+    EXPECT_EQ(window->opened, std::vector<wxString>{elsewhere});
+    ASSERT_EQ(window->messages.size(), 1u);
+    EXPECT_NE(window->messages[0].text.Find("Written to " + elsewhere + ":"), wxNOT_FOUND);
+
+    // No file manager: the box says where the files are.
+    window->realMessages = false;
+    window->fileManagerStarts = false;
+    window->questionAnswers = {true};
+    window->messageAnswers = {wxID_HELP};
+    Click(window->m_convertButton);
+    ASSERT_EQ(window->messages.size(), 3u);
+    EXPECT_EQ(window->messages[2].text, "No file manager could be started. The files are in:\n" + elsewhere);
 }
 
 }  // namespace

@@ -92,6 +92,12 @@ bool ObservedWindow::LaunchBrowser(const wxString& url)
     return browserStarts;
 }
 
+bool ObservedWindow::OpenFolder(const wxString& folder)
+{
+    opened.push_back(folder);
+    return fileManagerStarts;
+}
+
 void Select(wxChoice* choice, int item)
 {
     choice->SetSelection(item);

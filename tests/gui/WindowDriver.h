@@ -55,6 +55,7 @@ public:
     using VessarQuilixFrame::m_folderText;
     using VessarQuilixFrame::m_highpassChoice;
     using VessarQuilixFrame::m_highpassLabel;
+    using VessarQuilixFrame::m_keepBFormatCheck;
     using VessarQuilixFrame::m_lfeCheck;
     using VessarQuilixFrame::m_logoBitmap;
     using VessarQuilixFrame::m_mainPanel;
@@ -97,6 +98,9 @@ public:
     // logs as the toolkit's own launcher does.
     std::vector<wxString> browsed;
     bool browserStarts = true;
+    // The folders the file manager was asked to show, and whether it starts.
+    std::vector<wxString> opened;
+    bool fileManagerStarts = true;
 
     std::vector<wxString> Outputs() const;  // the six rows' texts
     std::vector<wxString> Items(wxChoice* choice) const;
@@ -108,6 +112,7 @@ protected:
     bool AskQuestion(const wxString& title, const wxString& message, const wxString& yes,
                      const wxString& no) override;
     bool LaunchBrowser(const wxString& url) override;
+    bool OpenFolder(const wxString& folder) override;
 };
 
 // User actions: each sets the control and sends the event the toolkit would send.

@@ -101,7 +101,7 @@ TEST_F(OnScreen, FocusStartsOnTheFirstInputAndTabFollowsTheLayout)
         window->m_bldBruButton,     window->m_rotateFields[0],   window->m_rotateFields[1],  window->m_rotateFields[2],
         window->m_bfGainSlider,     window->m_highpassChoice,    window->m_bfAutorangeCheck, window->m_surGainSlider,
         window->m_angleSlider,      window->m_surAutorangeCheck, window->m_lfeCheck,         window->m_decoderChoice,
-        window->m_filesChoice,      window->m_containerChoice,   window->m_sampleChoice,     window->m_ditherCheck,
+        window->m_filesChoice,      window->m_keepBFormatCheck,  window->m_containerChoice,   window->m_sampleChoice,     window->m_ditherCheck,
         window->m_conventionChoice, window->m_folderText,        window->m_folderButton,     window->m_outTexts[0],
         window->m_outButtons[0],    window->m_outTexts[1],       window->m_outButtons[1],    window->m_outTexts[2],
         window->m_outButtons[2],    window->m_outTexts[3],       window->m_outButtons[3],    window->m_outTexts[4],
@@ -207,7 +207,7 @@ TEST_F(OnScreen, LabelsHaveMnemonicsThatReachTheirControls)
         ASSERT_NE(amp, wxNOT_FOUND) << label;
         EXPECT_TRUE(letters.insert(label.Mid(amp + 1, 1).Lower()).second) << "a second " << label;
     }
-    EXPECT_EQ(labelled, 27);
+    EXPECT_EQ(labelled, 28);
 }
 
 TEST_F(OnScreen, EveryControlThatNeedsItHasATooltipAndSlidersShowTheirValue)
