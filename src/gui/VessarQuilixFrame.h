@@ -2,13 +2,14 @@
 // half). It builds the menus, the status bar, the panels and every control, and binds each
 // control's events to a virtual handler whose default only skips the event;
 // VessarQuilixGUI overrides the handlers to give them their behaviour.
-// The window opens at the size its sizers need; it can grow in width only, and the path
-// fields grow with it.
+// The window opens at the size its sizers need (on a low screen, with the option boxes
+// scrolling); it can grow, and the path fields grow with it.
 #pragma once
 
 #include "EventBindings.h"
 
 #include <wx/frame.h>
+#include <wx/gdicmn.h>
 
 class wxButton;
 class wxCheckBox;
@@ -16,6 +17,7 @@ class wxChoice;
 class wxMenu;
 class wxMenuBar;
 class wxPanel;
+class wxScrolledWindow;
 class wxSlider;
 class wxSpinCtrl;
 class wxStaticBitmap;
@@ -47,6 +49,7 @@ protected:
     wxMenu* m_menuHelp;
     wxStatusBar* m_statusBar;
     wxPanel* m_mainPanel;
+    wxScrolledWindow* m_optionsPanel;  // the mode, input, process and output boxes
     wxPanel* m_modePanel;
     wxStaticText* m_modeLabel;
     wxChoice* m_modeChoice;
@@ -144,8 +147,10 @@ protected:
     int OutputRowOf(const wxObject* source) const;
     // Number of event bindings the constructor made.
     std::size_t BindingCount() const { return m_bindings.Count(); }
-    // Gives the window the size its contents need, as its smallest and its only height.
-    void FitToContents();
+    // Gives the window the size its contents need, as its smallest, or on a screen whose
+    // free area (by default the desktop's) is too low for them the screen's height, with
+    // the option boxes scrolling. The window may grow in both directions.
+    void FitToContents(const wxRect& screen = wxGetClientDisplayRect());
 
 private:
     void CreateMenus();

@@ -115,6 +115,7 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
         TakeChanged();
     }
     m_statusBar->SetStatusText("Ready.", kStateField);
+    ReserveRoomForEveryMode();
     FitToContents();  // now that the choices hold their items
     m_fluFrdText->SetFocus();
 }

@@ -120,6 +120,9 @@ private:
     // The output box (OutputBox.cpp).
     void FillOutputChoices();
     void UpdateModeControls();
+    // Gives the process boxes the room of the largest mode's, so that the window keeps its
+    // size whatever the mode.
+    void ReserveRoomForEveryMode();
     // The decodes' and the rotation's controls from the record.
     void FillDecodeControls();
     // The decoders a mode offers, with the record's choice selected.

@@ -17,6 +17,7 @@
 #include <cmath>
 
 #include <wx/panel.h>
+#include <wx/scrolwin.h>
 #include <wx/spinctrl.h>
 
 #include <wx/button.h>
@@ -147,9 +148,25 @@ void VessarQuilixGUI::UpdateModeControls()
         "The head-related responses of headphone decoding: a SOFA file of measured ones, set "
         "in File > Preferences, or the built-in head");
     m_ditherCheck->Enable(vqgui::OutputSampleFormat(*m_params) != vq::SampleFormat::Float);
+    // The boxes have the room of the largest mode's (ReserveRoomForEveryMode): the window
+    // keeps its size.
     m_processPanel->Layout();
-    if (GetSizer())
-        FitToContents();
+    m_optionsPanel->Layout();
+}
+
+void VessarQuilixGUI::ReserveRoomForEveryMode()
+{
+    const int chosen = m_params->m_outputMode;
+    m_processPanel->SetMinSize(wxDefaultSize);
+    wxSize room;
+    for (int mode = 0; mode < VQParams::kModeCount; ++mode) {
+        m_params->m_outputMode = mode;
+        UpdateModeControls();
+        room.IncTo(m_processPanel->GetSizer()->CalcMin());
+    }
+    m_params->m_outputMode = chosen;
+    UpdateModeControls();
+    m_processPanel->SetMinSize(room);
 }
 
 void VessarQuilixGUI::FillDecoderChoice(const vq::DecodeMode& mode)

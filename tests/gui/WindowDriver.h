@@ -27,6 +27,9 @@ class ObservedWindow : public VessarQuilixGUI {
 public:
     // The layout's controls, for the tests to drive and inspect.
     using VessarQuilixFrame::BindingCount;
+    using VessarQuilixFrame::FitToContents;
+    using VessarQuilixFrame::m_optionsPanel;
+    using VessarQuilixFrame::m_processPanel;
     using VessarQuilixFrame::kOutputRows;
     using VessarQuilixFrame::m_angleLabel;
     using VessarQuilixFrame::m_angleSlider;
