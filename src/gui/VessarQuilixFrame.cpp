@@ -108,6 +108,12 @@ VessarQuilixFrame::VessarQuilixFrame(const wxString& title, const wxPoint& pos, 
     options->Add(CreateModePanel(), 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 5);
     options->Add(CreateProcessPanel(), 0, wxTOP | wxBOTTOM | wxALIGN_CENTER_HORIZONTAL, 5);
     options->Add(CreateOutputPanel(), 0, wxEXPAND | wxLEFT | wxRIGHT, 10);
+    // What changes the sound beyond the defaults; the line keeps its room when empty.
+    m_processingLine = new wxStaticText(m_optionsPanel, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                                        wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END);
+    m_processingLine->SetForegroundColour(wxColour(0xB0, 0x3A, 0x00));
+    m_processingLine->SetMinSize(wxSize(-1, m_processingLine->GetCharHeight()));
+    options->Add(m_processingLine, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 10);
     m_optionsPanel->SetSizer(options);
     wxBoxSizer* mainSizer = new wxBoxSizer(wxVERTICAL);
     mainSizer->Add(m_optionsPanel, 1, wxEXPAND);
@@ -153,7 +159,7 @@ void VessarQuilixFrame::CreateMenus()
 {
     m_menubar = new wxMenuBar(0);
     m_menuFile = new wxMenu();
-    m_menuFile->Append(ID_MENU_RESET, "&Reset\tCtrl+R", "Put the default input names back");
+    m_menuFile->Append(ID_MENU_RESET, "&Reset\tCtrl+R", "Put every setting of the window and the default input names back");
     wxMenuItem* preferences =
         m_menuFile->Append(ID_MENU_PREFERENCES, "&Preferences...\tCtrl+P", "Show the preferences dialog");
     preferences->AddExtraAccel(wxAcceleratorEntry(wxACCEL_CTRL, ','));

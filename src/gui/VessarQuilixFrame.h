@@ -102,6 +102,7 @@ protected:
     wxStaticText* m_outLabels[kOutputRows];
     wxTextCtrl* m_outTexts[kOutputRows];
     wxButton* m_outButtons[kOutputRows];
+    wxStaticText* m_processingLine;  // what changes the sound, when anything does
     wxStaticLine* m_staticLine;
     wxPanel* m_bottomPanel;
     wxStaticBitmap* m_logoBitmap;

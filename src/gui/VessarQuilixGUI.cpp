@@ -4,6 +4,7 @@
 
 #include "InputFileInfo.h"
 #include "LayoutHelpers.h"
+#include "ActiveProcessing.h"
 #include "ConversionReport.h"
 #include "OutputFormats.h"
 #include "VessarFileDropTarget.h"
@@ -94,17 +95,7 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
     m_lfeCheck->SetToolTip("Fill LFE with W low-passed at 120 Hz; unticked, LFE is silent");
     m_convertButton->SetToolTip("Convert the input take into the output files (Enter, Alt+C)");
 
-    m_modeChoice->SetSelection(m_params->m_outputMode);
-    FillDecodeControls();
-    m_bfGainSlider->SetValue(RoundToSlider(m_params->m_bformatGain));
-    m_bfAutorangeCheck->SetValue(m_params->m_bformatAutorange);
-    m_surGainSlider->SetValue(RoundToSlider(m_params->m_surroundGain));
-    m_angleSlider->SetValue(m_params->m_openingAngle);
-    m_surAutorangeCheck->SetValue(m_params->m_surroundAutorange);
-    m_lfeCheck->SetValue(m_params->m_lowFreqsInLfe);
-    m_ditherCheck->SetValue(m_params->m_dither);
-    m_keepBFormatCheck->SetValue(m_choices.keepBFormat);
-    FillOutputChoices();
+    ShowSettings();
 
     // On a first start in the staged tree the demo take is offered, so that Convert works
     // at once; otherwise the record's default names stay.
@@ -125,9 +116,34 @@ VessarQuilixGUI::~VessarQuilixGUI()
     delete m_params;  // saves the record's settings while the store still exists
 }
 
+void VessarQuilixGUI::ShowSettings()
+{
+    m_modeChoice->SetSelection(m_params->m_outputMode);
+    FillDecodeControls();
+    m_bfGainSlider->SetValue(RoundToSlider(m_params->m_bformatGain));
+    m_bfAutorangeCheck->SetValue(m_params->m_bformatAutorange);
+    m_surGainSlider->SetValue(RoundToSlider(m_params->m_surroundGain));
+    m_angleSlider->SetValue(m_params->m_openingAngle);
+    m_surAutorangeCheck->SetValue(m_params->m_surroundAutorange);
+    m_lfeCheck->SetValue(m_params->m_lowFreqsInLfe);
+    m_ditherCheck->SetValue(m_params->m_dither);
+    m_keepBFormatCheck->SetValue(m_choices.keepBFormat);
+    ShowText(m_folderText, m_choices.outputFolder);
+    FillOutputChoices();
+    ShowActiveProcessing();
+}
+
+void VessarQuilixGUI::ShowActiveProcessing()
+{
+    const wxString line = vqgui::ActiveProcessing(*m_params);
+    m_processingLine->SetLabel(line);
+    m_processingLine->SetToolTip(line.empty() ? wxString() : "What changes the sound beyond the defaults:\n" + line);
+}
+
 void VessarQuilixGUI::RememberSettings()
 {
     SaveWindowSettings(m_config, *m_params, m_choices);
+    ShowActiveProcessing();
 }
 
 // The input take.
@@ -417,8 +433,14 @@ void VessarQuilixGUI::OnCharHook(wxKeyEvent& event)
 
 void VessarQuilixGUI::OnReset(wxCommandEvent&)
 {
-    m_params->ResetFileNames();
+    if (!AskQuestion("VessarQuilix: Reset",
+                     "Put every setting of the window back to its default, and the default input names?",
+                     "&Reset", "Cancel"))
+        return;
+    ResetWindowSettings(*m_params, m_choices);
+    ShowSettings();
     TakeChanged();
+    RememberSettings();
 }
 
 void VessarQuilixGUI::OnPreferences(wxCommandEvent&)

@@ -148,8 +148,12 @@ private:
     // replace in the save dialog); false when the user keeps them.
     bool ConfirmReplacing();
     void SetConverting(bool converting);
-    // Writes the window's settings to the settings file now.
+    // Writes the window's settings to the settings file now, and shows what they do to
+    // the sound.
     void RememberSettings();
+    // Every control from the record and the window's choices.
+    void ShowSettings();
+    void ShowActiveProcessing();
 
     VQParams* m_params;
     VQConfig m_config;

@@ -133,6 +133,35 @@ void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowChoi
     ReadBool(config, kKeepBFormat, &choices.keepBFormat);
 }
 
+void ResetWindowSettings(VQParams& record, WindowChoices& choices)
+{
+    const VQParams defaults(nullptr);
+    record.m_outputMode = defaults.m_outputMode;
+    record.m_decoders = defaults.m_decoders;
+    record.m_pairPattern = defaults.m_pairPattern;
+    record.m_pairAngle = defaults.m_pairAngle;
+    record.m_pairAim = defaults.m_pairAim;
+    record.m_yaw = defaults.m_yaw;
+    record.m_pitch = defaults.m_pitch;
+    record.m_roll = defaults.m_roll;
+    record.m_fileLayout = defaults.m_fileLayout;
+    record.m_bformatGain = defaults.m_bformatGain;
+    record.m_surroundGain = defaults.m_surroundGain;
+    record.m_openingAngle = defaults.m_openingAngle;
+    record.m_bformatAutorange = defaults.m_bformatAutorange;
+    record.m_surroundAutorange = defaults.m_surroundAutorange;
+    record.m_lowFreqsInLfe = defaults.m_lowFreqsInLfe;
+    record.m_dither = defaults.m_dither;
+    record.m_bformatFormat = defaults.m_bformatFormat;
+    record.m_surroundFormat = defaults.m_surroundFormat;
+    record.m_ambFile = defaults.m_ambFile;
+    record.m_convention = defaults.m_convention;
+    record.m_highpassHz = defaults.m_highpassHz;
+    record.ResetFileNames();
+    choices.outputFolder.clear();
+    choices.keepBFormat = false;
+}
+
 void SaveWindowSettings(wxConfigBase& config, const VQParams& record, const WindowChoices& choices)
 {
     if (record.m_outputMode >= 0 && record.m_outputMode < VQParams::kModeCount)

@@ -18,5 +18,8 @@ struct WindowChoices {
 };
 
 void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowChoices& choices);
+// Puts the record's window settings and the window's choices (but where the dialogs
+// start) back to their defaults, the input names too.
+void ResetWindowSettings(VQParams& record, WindowChoices& choices);
 // Writes every value and flushes the file.
 void SaveWindowSettings(wxConfigBase& config, const VQParams& record, const WindowChoices& choices);

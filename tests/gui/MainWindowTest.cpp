@@ -305,6 +305,7 @@ TEST_F(MainWindow, TheStatusBarShowsThePickedInputsRateAndFilterLength)
     }
     window->answers = {{true, work.File("liveF.wav"), 0}};
     Click(window->m_fluFrdButton);
+    window->questionAnswers = {true};
     ChooseMenu(window, ID_MENU_RESET);
     EXPECT_EQ(window->m_fluFrdText->GetValue(), "Audio_file_01.wav");
     EXPECT_EQ(window->m_bldBruText->GetValue(), "Audio_file_02.wav");
@@ -538,6 +539,87 @@ TEST_F(MainWindow, EveryDecodeModeHasItsBoxItsControlsAndItsFile)
     EXPECT_EQ(Record().m_pairAngle, 110.0);
     EXPECT_EQ(Record().m_yaw, 45.0);
     EXPECT_EQ(Record().m_pitch, 0.0);
+}
+
+TEST_F(MainWindow, ALineSaysWhatChangesTheSound)
+{
+    Open();
+    const auto line = [&] { return window->m_processingLine->GetLabel(); };
+    EXPECT_EQ(line(), "") << "the defaults change nothing";
+    EXPECT_NE(window->m_processingLine->GetForegroundColour(), window->m_filesLabel->GetForegroundColour());
+    const wxString degree = wxString::FromUTF8("\u00B0");
+    Slide(window->m_bfGainSlider, 5);
+    EXPECT_EQ(line(), "B-format gain +5 dB");
+    Type(window->m_rotateFields[0], "90");
+    Select(window->m_highpassChoice, "80 Hz");
+    EXPECT_EQ(line(), "Rotation 90" + degree + ", high-pass 80 Hz, B-format gain +5 dB");
+    Type(window->m_rotateFields[1], "-10");
+    EXPECT_EQ(line(), "Rotation yaw 90" + degree + " pitch -10" + degree +
+                          ", high-pass 80 Hz, B-format gain +5 dB");
+    // A decode: its own gain counts, not the B-format's.
+    Select(window->m_modeChoice, "5.1");
+    Type(window->m_rotateFields[0], "0");
+    Type(window->m_rotateFields[1], "0");
+    Select(window->m_highpassChoice, "Off");
+    EXPECT_EQ(line(), "");
+    Slide(window->m_surGainSlider, 15);
+    Slide(window->m_angleSlider, 75);
+    Tick(window->m_lfeCheck, true);
+    EXPECT_EQ(line(), "Decode gain +15 dB, opening angle 75" + degree + ", low frequencies in LFE");
+    Tick(window->m_surAutorangeCheck, true);
+    EXPECT_EQ(line(), "Decode autorange, opening angle 75" + degree + ", low frequencies in LFE");
+    Select(window->m_modeChoice, "Stereo");
+    EXPECT_EQ(line(), "Decode autorange");
+}
+
+TEST_F(MainWindow, ResetAsksThenPutsEverySettingBack)
+{
+    Open();
+    WriteTake(work.File("liveF.wav"));
+    Type(window->m_fluFrdText, work.File("liveF.wav"));
+    Select(window->m_modeChoice, "5.1");
+    Slide(window->m_surGainSlider, 9);
+    Select(window->m_filesChoice, "6 mono files");
+    Select(window->m_highpassChoice, "80 Hz");
+    Type(window->m_rotateFields[0], "45");
+    Tick(window->m_keepBFormatCheck, true);
+    Select(window->m_sampleChoice, "24-bit");
+    fs::create_directory(work.File("out"));
+    Type(window->m_folderText, work.File("out"));
+    const std::string changed = SettingsText();
+
+    window->questionAnswers = {false};
+    ChooseMenu(window, ID_MENU_RESET);
+    ASSERT_EQ(window->questions.size(), 1u);
+    EXPECT_EQ(window->questions[0].title, "VessarQuilix: Reset");
+    EXPECT_EQ(window->questions[0].yes, "&Reset");
+    EXPECT_EQ(Record().m_surroundGain, 9.0) << "Cancel changes nothing";
+    EXPECT_EQ(window->m_fluFrdText->GetValue(), work.File("liveF.wav"));
+    EXPECT_EQ(SettingsText(), changed);
+
+    window->questionAnswers = {true};
+    ChooseMenu(window, ID_MENU_RESET);
+    const VQParams defaults(nullptr);
+    EXPECT_EQ(window->m_modeChoice->GetSelection(), 0);
+    EXPECT_EQ(Record().m_outputMode, defaults.m_outputMode);
+    EXPECT_EQ(Record().m_surroundGain, defaults.m_surroundGain);
+    EXPECT_EQ(window->m_surGainSlider->GetValue(), -3);
+    EXPECT_EQ(Record().m_fileLayout, defaults.m_fileLayout);
+    EXPECT_EQ(Record().m_highpassHz, 0.0);
+    EXPECT_EQ(window->m_highpassChoice->GetStringSelection(), "Off");
+    EXPECT_EQ(Record().m_yaw, 0.0);
+    EXPECT_EQ(window->m_rotateFields[0]->GetValue(), "0");
+    EXPECT_FALSE(window->m_keepBFormatCheck->IsChecked());
+    EXPECT_EQ(Record().m_bformatFormat, defaults.m_bformatFormat);
+    EXPECT_EQ(window->m_fluFrdText->GetValue(), "Audio_file_01.wav");
+    EXPECT_EQ(window->m_folderText->GetValue(), wxGetCwd()) << "the folder follows the take again";
+    EXPECT_EQ(window->m_processingLine->GetLabel(), "");
+
+    Close();
+    Open();
+    EXPECT_EQ(Record().m_surroundGain, defaults.m_surroundGain) << "the settings file is reset too";
+    EXPECT_FALSE(window->m_keepBFormatCheck->IsChecked());
+    EXPECT_EQ(Record().m_outputMode, 0);
 }
 
 }  // namespace

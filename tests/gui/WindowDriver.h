@@ -30,6 +30,8 @@ public:
     using VessarQuilixFrame::FitToContents;
     using VessarQuilixFrame::m_optionsPanel;
     using VessarQuilixFrame::m_processPanel;
+    using VessarQuilixFrame::m_processingLine;
+    using VessarQuilixFrame::m_filesLabel;
     using VessarQuilixFrame::kOutputRows;
     using VessarQuilixFrame::m_angleLabel;
     using VessarQuilixFrame::m_angleSlider;
