@@ -411,7 +411,13 @@ void VessarQuilixGUI::SetConverting(bool converting)
 void VessarQuilixGUI::OnClose(wxCloseEvent& event)
 {
     if (m_converting && event.CanVeto()) {
-        event.Veto();  // cancel the conversion first, from its progress dialog
+        // The record must outlive the run: the window goes once the run has stopped.
+        event.Veto();
+        if (!m_quitAfterRun && AskQuestion("VessarQuilix: Quit?", "A conversion is running. Cancel it and quit?",
+                                           "Cancel and &Quit", "&Go On Converting")) {
+            m_quitAfterRun = true;
+            m_progress->RequestCancel();
+        }
         return;
     }
     Destroy();
@@ -495,6 +501,10 @@ void VessarQuilixGUI::StartConversion()
     m_progress->StartRun(autorange ? 2 : 1);
     const bool completed = m_params->Convert();
     SetConverting(false);
+    if (m_quitAfterRun) {
+        Destroy();
+        return;
+    }
     ReportRun(completed);
 }
 

@@ -167,6 +167,7 @@ private:
     // Existing files the user chose to replace in an output row's save dialog.
     std::set<wxString> m_confirmedReplace;
     bool m_converting = false;
+    bool m_quitAfterRun = false;  // the user closed the window during the run
     std::unique_ptr<VessarStatusBarView> m_statusView;
     std::unique_ptr<VessarProgressDialog> m_progress;
 };

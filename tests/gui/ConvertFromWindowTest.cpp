@@ -51,7 +51,9 @@ public:
         panelEnabled = m_window->m_mainPanel->IsEnabled();
         resetEnabled = m_window->m_menubar->IsEnabled(ID_MENU_RESET);
         Click(m_window->m_convertButton);  // a second run must not start
+        m_window->questionAnswers = {quit};
         vetoedClose = !m_window->Close(false);
+        quitAsked = m_window->questions.size() == 1;
         if (m_cancel)
             if (wxWindow* cancel = dialog->FindWindow(wxID_CANCEL))
                 Click(cancel);
@@ -62,6 +64,8 @@ public:
     wxString title;
     std::set<wxString> messages;  // of every dialog seen
     bool converting = false, panelEnabled = true, resetEnabled = true, vetoedClose = false;
+    bool quit = false;  // the answer to "Cancel it and quit?"
+    bool quitAsked = false;
 
 private:
     ObservedWindow* m_window;
@@ -112,6 +116,8 @@ TEST_F(ConvertFromWindow, SuccessIsReportedAndTheWindowIsLockedMeanwhile)
     EXPECT_FALSE(watcher.panelEnabled);
     EXPECT_FALSE(watcher.resetEnabled);
     EXPECT_TRUE(watcher.vetoedClose) << "closing mid-run would pull the record from under it";
+    EXPECT_TRUE(watcher.quitAsked);
+    EXPECT_EQ(window->questions[0].text, "A conversion is running. Cancel it and quit?");
 
     EXPECT_EQ(watcher.messages, std::set<wxString>{"Converting to B-Format..."});
     ASSERT_EQ(window->messages.size(), 1u) << "one run, despite the second click";
@@ -316,6 +322,27 @@ TEST_F(ConvertFromWindow, OpenFolderShowsWhereTheFilesWent)
     Click(window->m_convertButton);
     ASSERT_EQ(window->messages.size(), 3u);
     EXPECT_EQ(window->messages[2].text, "No file manager could be started. The files are in:\n" + elsewhere);
+}
+
+TEST_F(ConvertFromWindow, ClosingDuringARunCancelsItAndQuitsWhenTheUserSaysSo)
+{
+    bool destroyed = false;
+    window->Bind(wxEVT_DESTROY, [&](wxWindowDestroyEvent& e) {
+        destroyed |= e.GetEventObject() == window;
+        e.Skip();
+    });
+    ProgressWatcher watcher(window, false);
+    watcher.quit = true;
+    Click(window->m_convertButton);
+    ASSERT_TRUE(watcher.seen);
+    EXPECT_TRUE(watcher.quitAsked);
+    EXPECT_TRUE(watcher.vetoedClose) << "the window waits for the run to stop";
+    EXPECT_TRUE(window->messages.empty()) << "no box about a run the user ended";
+    EXPECT_EQ(window->Params().m_status, -1) << "cancelled";
+    EXPECT_FALSE(std::filesystem::exists(work.File("live_WXYZ.wav"))) << "and nothing half-written left";
+    ProcessIdle();
+    EXPECT_TRUE(destroyed);
+    window = nullptr;
 }
 
 }  // namespace
