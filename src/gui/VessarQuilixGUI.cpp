@@ -166,6 +166,7 @@ void VessarQuilixGUI::TakeChanged(bool typed)
     ShowText(m_folderText, m_params->m_outputDir);
     ShowInputFields(!typed);
     ShowInputInfo();
+    FollowTheTakesSampleFormat();
     RederiveOutputNames();
 }
 

@@ -130,6 +130,10 @@ private:
     void UpdateSliderTips();
     void ApplyOutputFormat(const vq::Container& container, vq::SampleFormat sample);
     void ApplySaveFileType(int index);
+    // The sample format that keeps the take's precision in `container`.
+    vq::SampleFormat SampleFormatOfTake(const vq::Container& container) const;
+    // With "as the take" chosen, the record's sample format becomes the take's.
+    void FollowTheTakesSampleFormat();
     void RederiveOutputNames();
     void RefreshOutputs();
     wxString CompletedOutputPath(const wxString& typed) const;

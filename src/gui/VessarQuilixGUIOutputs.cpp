@@ -9,6 +9,7 @@
 #include "DecodeModes.h"
 #include "TakeKinds.h"
 
+#include "InputFileInfo.h"
 #include "LayoutHelpers.h"
 #include "OutputFormats.h"
 
@@ -71,12 +72,18 @@ void VessarQuilixGUI::FillOutputChoices()
     m_containerChoice->Set(items);
     m_containerChoice->SetSelection(IndexOf(m_containerItems, &container));
 
+    // The take's own precision first, then the explicit ones.
     m_sampleItems = vqgui::OfferedSampleFormats(container);
     items.clear();
+    SoundFileHeader take;
+    items.Add(ReadSoundFileHeader(m_params->GetFullPath(VQParams::kFluFrdInput), &take)
+                  ? "as the take (" + vqgui::SampleFormatLabel(SampleFormatKeeping(take.format, container)) + ")"
+                  : wxString("as the take"));
     for (vq::SampleFormat sample : m_sampleItems)
         items.Add(vqgui::SampleFormatLabel(sample));
     m_sampleChoice->Set(items);
-    m_sampleChoice->SetSelection(IndexOf(m_sampleItems, vqgui::OutputSampleFormat(*m_params)));
+    m_sampleChoice->SetSelection(m_choices.sampleOfTake ? 0
+                                                        : 1 + IndexOf(m_sampleItems, vqgui::OutputSampleFormat(*m_params)));
 
     items.clear();
     for (vq::BFormatConvention c : {vq::BFormatConvention::FuMa, vq::BFormatConvention::AmbiX})
@@ -95,7 +102,8 @@ void VessarQuilixGUI::FillOutputChoices()
     m_containerChoice->SetToolTip(wxString("The kind of file written: ") + container.description +
                                   (surround ? "" : "; FuMa B-format AMB is B-format with the Ambisonic header"));
     m_sampleChoice->SetToolTip(
-        "Integer samples (clipped at full scale) or 32-bit float, which never clips; FLAC holds no float");
+        "As the take: the precision of the take's file (16-bit, 24-bit or float). Integer samples "
+        "are clipped at full scale; 32-bit float never clips; FLAC holds no float");
     m_ditherCheck->SetToolTip("Add triangular (TPDF) dither before rounding to 16 or 24 bits");
     m_conventionChoice->SetToolTip(
         "FuMa: W, X, Y, Z with W at -3 dB. AmbiX: W, Y, Z, X (ACN order, SN3D), in one file or four. "
@@ -237,22 +245,48 @@ void VessarQuilixGUI::ApplyOutputFormat(const vq::Container& chosen, vq::SampleF
 void VessarQuilixGUI::ApplySaveFileType(int index)
 {
     const std::vector<vqgui::SaveFileType> types = vqgui::SaveFileTypes(m_params->m_outputMode != 0);
-    if (index >= 0 && index < static_cast<int>(types.size()))
-        ApplyOutputFormat(*types[index].container, types[index].sample);
+    if (index < 0 || index >= static_cast<int>(types.size()))
+        return;
+    m_choices.sampleOfTake = false;
+    ApplyOutputFormat(*types[index].container, types[index].sample);
+}
+
+vq::SampleFormat VessarQuilixGUI::SampleFormatOfTake(const vq::Container& container) const
+{
+    SoundFileHeader take;
+    if (!ReadSoundFileHeader(m_params->GetFullPath(VQParams::kFluFrdInput), &take))
+        return vq::SampleFormat::Pcm16;
+    return SampleFormatKeeping(take.format, container);
+}
+
+void VessarQuilixGUI::FollowTheTakesSampleFormat()
+{
+    if (!m_choices.sampleOfTake)
+        return;
+    const vq::Container& container = vqgui::OutputContainer(*m_params);
+    vqgui::SetOutputFormat(*m_params, container, SampleFormatOfTake(container));
+    FillOutputChoices();
 }
 
 void VessarQuilixGUI::OnContainerChoice(wxCommandEvent& event)
 {
     const int item = event.GetSelection();
-    if (item >= 0 && item < static_cast<int>(m_containerItems.size()))
-        ApplyOutputFormat(*m_containerItems[item], vqgui::OutputSampleFormat(*m_params));
+    if (item < 0 || item >= static_cast<int>(m_containerItems.size()))
+        return;
+    const vq::Container& container = *m_containerItems[item];
+    ApplyOutputFormat(container, m_choices.sampleOfTake ? SampleFormatOfTake(container)
+                                                        : vqgui::OutputSampleFormat(*m_params));
 }
 
 void VessarQuilixGUI::OnSampleFormatChoice(wxCommandEvent& event)
 {
+    // Item 0 is the take's own precision.
     const int item = event.GetSelection();
-    if (item >= 0 && item < static_cast<int>(m_sampleItems.size()))
-        ApplyOutputFormat(vqgui::OutputContainer(*m_params), m_sampleItems[item]);
+    if (item < 0 || item > static_cast<int>(m_sampleItems.size()))
+        return;
+    const vq::Container& container = vqgui::OutputContainer(*m_params);
+    m_choices.sampleOfTake = item == 0;
+    ApplyOutputFormat(container, item == 0 ? SampleFormatOfTake(container) : m_sampleItems[item - 1]);
 }
 
 void VessarQuilixGUI::OnDither(wxCommandEvent&)

@@ -57,12 +57,15 @@ void ReadBool(const wxConfigBase& config, const wxString& key, bool* value)
         *value = flag;
 }
 
+// The sample format setting that follows the take.
+const char* const kSampleOfTake = "take";
+
 const char* SampleFormatName(vq::SampleFormat sample)
 {
     return sample == vq::SampleFormat::Pcm24 ? "pcm24" : sample == vq::SampleFormat::Float ? "float" : "pcm16";
 }
 
-void ReadOutputFormat(const wxConfigBase& config, VQParams& record)
+void ReadOutputFormat(const wxConfigBase& config, VQParams& record, WindowChoices& choices)
 {
     const vq::Container* container = &vqgui::OutputContainer(record);
     vq::SampleFormat sample = vqgui::OutputSampleFormat(record);
@@ -70,8 +73,8 @@ void ReadOutputFormat(const wxConfigBase& config, VQParams& record)
     if (config.Read(kContainer, &text))
         if (const vq::Container* named = vq::ContainerNamed(std::string(text.utf8_str())))
             container = named;
-    if (config.Read(kSampleFormat, &text))
-        vq::ParseSampleFormat(std::string(text.utf8_str()), &sample);
+    if (config.Read(kSampleFormat, &text) && text != kSampleOfTake)
+        choices.sampleOfTake = !vq::ParseSampleFormat(std::string(text.utf8_str()), &sample);
     if (sample == vq::SampleFormat::Float && !container->holdsFloat)
         sample = vq::SampleFormat::Pcm24;
     vqgui::SetOutputFormat(record, *container, sample);
@@ -116,7 +119,7 @@ void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowChoi
     ReadBool(config, kSurroundAutorange, &record.m_surroundAutorange);
     ReadBool(config, kLowFreqsInLfe, &record.m_lowFreqsInLfe);
     ReadBool(config, kDither, &record.m_dither);
-    ReadOutputFormat(config, record);
+    ReadOutputFormat(config, record, choices);
     if (config.Read(kConvention, &text) && (text == "FuMa" || text == "AmbiX"))
         record.m_convention = text == "AmbiX" ? vq::BFormatConvention::AmbiX : vq::BFormatConvention::FuMa;
     // The .amb header is Furse-Malham only (the window keeps the layout to what the
@@ -160,6 +163,7 @@ void ResetWindowSettings(VQParams& record, WindowChoices& choices)
     record.ResetFileNames();
     choices.outputFolder.clear();
     choices.keepBFormat = false;
+    choices.sampleOfTake = true;
 }
 
 void SaveWindowSettings(wxConfigBase& config, const VQParams& record, const WindowChoices& choices)
@@ -186,7 +190,8 @@ void SaveWindowSettings(wxConfigBase& config, const VQParams& record, const Wind
     // The format is written as B-Format mode has it, so that .amb is kept.
     const vq::Container& container = vq::ContainerOf(record.m_bformatFormat, record.m_ambFile);
     config.Write(kContainer, wxString(container.name));
-    config.Write(kSampleFormat, wxString(SampleFormatName(vq::SampleFormatOf(record.m_bformatFormat))));
+    config.Write(kSampleFormat, wxString(choices.sampleOfTake ? kSampleOfTake
+                                                              : SampleFormatName(vq::SampleFormatOf(record.m_bformatFormat))));
     config.Write(kConvention, vqgui::ConventionLabel(record.m_convention));
     config.Write(kDither, record.m_dither);
     config.Write(kHighpass, static_cast<long>(record.m_highpassHz));

@@ -15,6 +15,9 @@ struct WindowChoices {
     wxString output;        // where a save dialog ended last
     wxString outputFolder;  // the output folder the user chose; empty: the first input's folder
     bool keepBFormat = false;  // a decode also keeps the B-format it decoded, beside its outputs
+    // The outputs keep the precision of the take (16, 24 bits or float) rather than the
+    // record's sample format, which then follows the take.
+    bool sampleOfTake = true;
 };
 
 void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowChoices& choices);

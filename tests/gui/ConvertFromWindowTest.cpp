@@ -5,6 +5,7 @@
 #include "VQParams.h"
 
 #include <gtest/gtest.h>
+#include <sndfile.h>
 #include <wx/bmpbuttn.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
@@ -123,7 +124,7 @@ TEST_F(ConvertFromWindow, SuccessIsReportedAndTheWindowIsLockedMeanwhile)
     ASSERT_EQ(window->messages.size(), 1u) << "one run, despite the second click";
     EXPECT_EQ(window->messages[0].title, "VessarQuilix");
     EXPECT_EQ(window->messages[0].text, "Conversion done with success!!\n\nWritten to " + work.Path() +
-                                            ":\n    live_WXYZ.wav\n\n0:01.0 of 16-bit WAV at 48000 Hz");
+                                            ":\n    live_WXYZ.wav\n\n0:01.0 of float WAV at 48000 Hz");
     EXPECT_EQ(window->messages[0].style, wxOK | wxHELP | wxICON_INFORMATION);
     EXPECT_TRUE(window->opened.empty()) << "OK opens nothing";
     EXPECT_TRUE(window->m_mainPanel->IsEnabled());
@@ -189,6 +190,7 @@ TEST_F(ConvertFromWindow, ClippedSamplesAreASuccessWithAWarning)
     });
     Slide(window->m_bfGainSlider, 15);
     Type(window->m_fluFrdText, work.File("loudF.wav"));
+    Select(window->m_sampleChoice, "24-bit");  // the take's float would never clip
     Click(window->m_convertButton);
     EXPECT_EQ(script.dialogs, 1);
     EXPECT_EQ(title, "VessarQuilix Warning");
@@ -343,6 +345,58 @@ TEST_F(ConvertFromWindow, ClosingDuringARunCancelsItAndQuitsWhenTheUserSaysSo)
     ProcessIdle();
     EXPECT_TRUE(destroyed);
     window = nullptr;
+}
+
+int SubtypeOf(const std::string& path)
+{
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file)
+        return -1;
+    sf_close(file);
+    return info.format & SF_FORMAT_SUBMASK;
+}
+
+TEST_F(ConvertFromWindow, TheOutputsKeepTheTakesPrecisionUnlessAnotherIsChosen)
+{
+    struct Case {
+        const char* take;
+        int takeFormat;
+        const char* container;
+        const char* item;  // the sample choice's first item
+        int written;
+    };
+    const Case cases[] = {
+        {"sixteen", SF_FORMAT_WAV | SF_FORMAT_PCM_16, "WAV", "as the take (16-bit)", SF_FORMAT_PCM_16},
+        {"twentyfour", SF_FORMAT_WAV | SF_FORMAT_PCM_24, "WAV", "as the take (24-bit)", SF_FORMAT_PCM_24},
+        {"floating", SF_FORMAT_WAV | SF_FORMAT_FLOAT, "WAV", "as the take (float)", SF_FORMAT_FLOAT},
+        {"floating", SF_FORMAT_WAV | SF_FORMAT_FLOAT, "FLAC", "as the take (24-bit)", SF_FORMAT_PCM_24},
+    };
+    for (const Case& c : cases) {
+        const std::string front = work.File(std::string(c.take) + "F.wav");
+        WriteAFormat(front, work.File(std::string(c.take) + "R.wav"), capsules, 48000, c.takeFormat);
+        Type(window->m_fluFrdText, front);
+        Select(window->m_containerChoice, c.container);
+        EXPECT_EQ(window->m_sampleChoice->GetString(0), c.item);
+        EXPECT_EQ(window->m_sampleChoice->GetSelection(), 0);
+        window->questionAnswers = {true};
+        Click(window->m_convertButton);
+        ASSERT_FALSE(window->Params().m_result.written.empty()) << c.take;
+        EXPECT_EQ(SubtypeOf(std::string(window->Params().m_result.written[0].utf8_str())), c.written) << c.take;
+        Select(window->m_containerChoice, "WAV");
+    }
+    // An explicit choice stays whatever the take, also at the next start.
+    Select(window->m_sampleChoice, "24-bit");
+    Type(window->m_fluFrdText, work.File("sixteenF.wav"));
+    EXPECT_EQ(window->m_sampleChoice->GetStringSelection(), "24-bit");
+    Close();
+    Open();
+    EXPECT_EQ(window->m_sampleChoice->GetStringSelection(), "24-bit");
+    Select(window->m_sampleChoice, 0);
+    Close();
+    Open();
+    Type(window->m_fluFrdText, work.File("sixteenF.wav"));
+    EXPECT_EQ(window->m_sampleChoice->GetStringSelection(), "as the take (16-bit)");
 }
 
 }  // namespace

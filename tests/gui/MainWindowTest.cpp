@@ -80,7 +80,7 @@ TEST_F(MainWindow, StartsFromTheRecordsDefaults)
         EXPECT_FALSE(box->IsChecked());
     EXPECT_EQ(window->m_highpassChoice->GetStringSelection(), "Off");
     EXPECT_EQ(window->m_containerChoice->GetStringSelection(), "WAV");
-    EXPECT_EQ(window->m_sampleChoice->GetStringSelection(), "16-bit");
+    EXPECT_EQ(window->m_sampleChoice->GetStringSelection(), "as the take") << "the take's own precision";
     EXPECT_EQ(window->m_conventionChoice->GetStringSelection(), "FuMa");
 
     EXPECT_EQ(window->m_fluFrdText->GetValue(), "Audio_file_01.wav");
