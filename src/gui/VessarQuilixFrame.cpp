@@ -155,6 +155,14 @@ void VessarQuilixFrame::FitToContents(const wxRect& screen)
     m_optionsPanel->FitInside();
 }
 
+void VessarQuilixFrame::RefitHeight()
+{
+    const int width = GetSize().x;
+    FitToContents();
+    if (width > GetSize().x)
+        SetSize(width, GetSize().y);
+}
+
 void VessarQuilixFrame::CreateMenus()
 {
     m_menubar = new wxMenuBar(0);
@@ -188,7 +196,7 @@ wxPanel* VessarQuilixFrame::CreateModePanel()
     sizer->Add(modeRow, 0, wxALIGN_CENTER_HORIZONTAL);
 
     wxStaticBoxSizer* inputBox = new wxStaticBoxSizer(new wxStaticBox(m_modePanel, wxID_ANY, "Input"), wxVERTICAL);
-    wxFlexGridSizer* grid = new wxFlexGridSizer(2, 3, 0, 0);
+    wxFlexGridSizer* grid = new wxFlexGridSizer(3, 3, 0, 0);
     grid->AddGrowableCol(1);
     const wxSize textSize(400, -1);
     const int flags = wxLEFT | wxRIGHT | wxTOP | wxALIGN_CENTER_VERTICAL;
@@ -204,6 +212,14 @@ wxPanel* VessarQuilixFrame::CreateModePanel()
     grid->Add(m_bldBruText, 1, flags | wxEXPAND, 5);
     m_bldBruButton = FileButton(m_modePanel);
     grid->Add(m_bldBruButton, 0, flags, 5);
+    // What is wrong with the take, under its fields; shown only then.
+    grid->AddSpacer(0);
+    m_inputNote = new wxStaticText(m_modePanel, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                                   wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_MIDDLE);
+    m_inputNote->SetForegroundColour(wxColour(0xC0, 0x10, 0x10));
+    m_inputNote->Hide();
+    grid->Add(m_inputNote, 0, wxLEFT | wxRIGHT | wxTOP | wxEXPAND, 5);
+    grid->AddSpacer(0);
     inputBox->Add(grid, 1, wxEXPAND);
     sizer->Add(inputBox, 0, wxEXPAND);
 

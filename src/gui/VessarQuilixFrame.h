@@ -59,6 +59,7 @@ protected:
     wxStaticText* m_bldBruLabel;
     wxTextCtrl* m_bldBruText;
     wxButton* m_bldBruButton;
+    wxStaticText* m_inputNote;  // what is wrong with the take, when anything is
     wxPanel* m_processPanel;
     wxStaticBox* m_bformatBox;
     wxStaticText* m_bfGainLabel;
@@ -152,6 +153,8 @@ protected:
     // free area (by default the desktop's) is too low for them the screen's height, with
     // the option boxes scrolling. The window may grow in both directions.
     void FitToContents(const wxRect& screen = wxGetClientDisplayRect());
+    // Fits the height again after a line came or went, keeping a width the user gave.
+    void RefitHeight();
 
 private:
     void CreateMenus();

@@ -4,6 +4,7 @@
 
 #include "InputFileInfo.h"
 #include "LayoutHelpers.h"
+#include "TakeCheck.h"
 #include "ActiveProcessing.h"
 #include "ConversionReport.h"
 #include "OutputFormats.h"
@@ -202,6 +203,17 @@ void VessarQuilixGUI::ShowInputInfo()
     }
     m_statusBar->SetStatusText(rate, kRateField);
     m_statusBar->SetStatusText(taps, kFilterField);
+
+    const wxString problems = vqgui::TakeProblems(*m_params);
+    m_inputNote->SetLabel(problems);
+    m_inputNote->SetToolTip(problems);
+    if (m_inputNote->IsShown() != !problems.empty()) {
+        m_inputNote->Show(!problems.empty());
+        RefitHeight();
+    }
+    // The error of a last run is past once the take is good.
+    if (problems.empty() && !rate.empty() && m_statusBar->GetStatusText(kStateField) == "Error.")
+        m_statusBar->SetStatusText("Ready.", kStateField);
 }
 
 wxString VessarQuilixGUI::FolderOfTake() const
@@ -249,6 +261,7 @@ void VessarQuilixGUI::OnBldBruText(wxCommandEvent&)
 {
     m_params->SetFileName(VQParams::kBldBruInput, m_bldBruText->GetValue());
     m_bldBruText->SetToolTip("The rear capsules BLD and BRU as a stereo file:\n" + m_bldBruText->GetValue());
+    ShowInputInfo();
 }
 
 void VessarQuilixGUI::OnBldBruButton(wxCommandEvent&)
@@ -258,6 +271,7 @@ void VessarQuilixGUI::OnBldBruButton(wxCommandEvent&)
         return;
     m_params->SetFileName(VQParams::kBldBruInput, path);
     ShowInputFields();
+    ShowInputInfo();
 }
 
 bool VessarQuilixGUI::DropInputFile(int index, const wxString& path)
@@ -269,6 +283,7 @@ bool VessarQuilixGUI::DropInputFile(int index, const wxString& path)
     } else {
         m_params->SetFileName(VQParams::kBldBruInput, path);
         ShowInputFields();
+        ShowInputInfo();
     }
     RememberInputFolder(path);
     return true;

@@ -622,4 +622,50 @@ TEST_F(MainWindow, ResetAsksThenPutsEverySettingBack)
     EXPECT_EQ(Record().m_outputMode, 0);
 }
 
+TEST_F(MainWindow, TheTakesProblemsShowUnderItsFieldsBeforeAnyRun)
+{
+    fs::create_directory(work.File("filters"));
+    WriteFilterMatrix(work.File("filters/FilterMatrix_48000.wav"), RandomFilterMatrix(16, 2));
+    Open();
+    const auto note = [&] { return window->m_inputNote->IsShown() ? window->m_inputNote->GetLabel() : wxString(); };
+    EXPECT_EQ(note(), "") << "a default name that is no file yet says nothing";
+    WriteTake(work.File("liveF.wav"));
+    const int height = window->GetSize().y;
+    struct Case {
+        const char* what;
+        std::function<void()> rear;  // writes the rear file, or not
+        wxString note;
+    };
+    const Case cases[] = {
+        {"missing", [] {}, "BLD + BRU: liveR.wav does not exist"},
+        {"another rate", [&] { WriteTake(work.File("liveR.wav"), 2, 44100); },
+         "BLD + BRU: liveR.wav is at 44100 Hz, liveF.wav at 48000 Hz"},
+        {"three channels", [&] { WriteTake(work.File("liveR.wav"), 3); }, "BLD + BRU: liveR.wav has 3 channels, not 2"},
+        {"good", [&] { WriteTake(work.File("liveR.wav")); }, ""},
+    };
+    for (const Case& c : cases) {
+        fs::remove(work.File("liveR.wav"));
+        c.rear();
+        Type(window->m_fluFrdText, work.File("liveF.wav"));
+        EXPECT_EQ(note(), c.note) << c.what;
+        EXPECT_EQ(window->GetSize().y > height, !c.note.empty()) << c.what << ": the note has its room";
+    }
+    // No filter matrix at the take's rate.
+    WriteTake(work.File("slowF.wav"), 2, 44100);
+    WriteTake(work.File("slowR.wav"), 2, 44100);
+    Type(window->m_fluFrdText, work.File("slowF.wav"));
+    EXPECT_EQ(note(), "No filter matrix for 44100 Hz in " + work.File("filters") +
+                          ": File > Preferences sets the filters folder");
+
+    // A run's "Error." goes once the take is good.
+    fs::remove(work.File("liveR.wav"));
+    Type(window->m_fluFrdText, work.File("liveF.wav"));
+    Click(window->m_convertButton);
+    EXPECT_EQ(window->m_statusBar->GetStatusText(0), "Error.");
+    WriteTake(work.File("liveR.wav"));
+    Type(window->m_bldBruText, work.File("liveR.wav"));
+    EXPECT_EQ(note(), "");
+    EXPECT_EQ(window->m_statusBar->GetStatusText(0), "Ready.");
+}
+
 }  // namespace

@@ -31,6 +31,7 @@ public:
     using VessarQuilixFrame::m_optionsPanel;
     using VessarQuilixFrame::m_processPanel;
     using VessarQuilixFrame::m_processingLine;
+    using VessarQuilixFrame::m_inputNote;
     using VessarQuilixFrame::m_filesLabel;
     using VessarQuilixFrame::kOutputRows;
     using VessarQuilixFrame::m_angleLabel;

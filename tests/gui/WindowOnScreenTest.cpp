@@ -203,8 +203,8 @@ TEST_F(OnScreen, LabelsHaveMnemonicsThatReachTheirControls)
     for (wxWindow* w : all) {
         if (!dynamic_cast<wxStaticText*>(w) && !dynamic_cast<wxCheckBox*>(w) && w != window->m_convertButton)
             continue;
-        if (w == window->m_processingLine)
-            continue;  // a line of information, no label
+        if (w == window->m_processingLine || w == window->m_inputNote)
+            continue;  // lines of information, no labels
         ++labelled;
         const wxString label = w->GetLabel();
         const int amp = label.Find('&');
