@@ -167,6 +167,7 @@ void VessarQuilixFrame::CreateMenus()
 {
     m_menubar = new wxMenuBar(0);
     m_menuFile = new wxMenu();
+    m_menuFile->Append(ID_MENU_OPEN, "&Open...\tCtrl+O", "Open the file of a take (its first file)");
     m_menuFile->Append(ID_MENU_RESET, "&Reset\tCtrl+R", "Put every setting of the window and the default input names back");
     wxMenuItem* preferences =
         m_menuFile->Append(ID_MENU_PREFERENCES, "&Preferences...\tCtrl+P", "Show the preferences dialog");
@@ -406,6 +407,7 @@ void VessarQuilixFrame::BindEvents()
     EventBindings& b = m_bindings;
     b.Bind(this, wxEVT_CLOSE_WINDOW, &VessarQuilixFrame::OnClose, this);
     b.Bind(this, wxEVT_CHAR_HOOK, &VessarQuilixFrame::OnCharHook, this);
+    b.Bind(this, wxEVT_MENU, &VessarQuilixFrame::OnOpen, this, ID_MENU_OPEN);
     b.Bind(this, wxEVT_MENU, &VessarQuilixFrame::OnReset, this, ID_MENU_RESET);
     b.Bind(this, wxEVT_MENU, &VessarQuilixFrame::OnPreferences, this, ID_MENU_PREFERENCES);
     b.Bind(this, wxEVT_MENU, &VessarQuilixFrame::OnQuit, this, ID_MENU_QUIT);

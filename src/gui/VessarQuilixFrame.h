@@ -33,6 +33,7 @@ enum {
     ID_MENU_PREFERENCES = 1002,
     ID_MENU_QUIT = 1003,
     ID_MENU_ABOUT = 1004,
+    ID_MENU_OPEN = 1005,
 };
 
 class VessarQuilixFrame : public wxFrame {
@@ -113,6 +114,7 @@ protected:
     // Every key pressed in the window, before the control with the focus sees it.
     virtual void OnCharHook(wxKeyEvent& event) { event.Skip(); }
     virtual void OnReset(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnOpen(wxCommandEvent& event) { event.Skip(); }
     virtual void OnPreferences(wxCommandEvent& event) { event.Skip(); }
     virtual void OnQuit(wxCommandEvent& event) { event.Skip(); }
     virtual void OnHelpContents(wxCommandEvent& event) { event.Skip(); }

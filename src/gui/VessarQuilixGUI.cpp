@@ -5,6 +5,7 @@
 #include "InputFileInfo.h"
 #include "LayoutHelpers.h"
 #include "TakeCheck.h"
+#include "TakeFiles.h"
 #include "ActiveProcessing.h"
 #include "ConversionReport.h"
 #include "OutputFormats.h"
@@ -73,6 +74,7 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
 
     m_fluFrdText->SetDropTarget(new VessarFileDropTarget(this, 0));
     m_bldBruText->SetDropTarget(new VessarFileDropTarget(this, 1));
+    m_mainPanel->SetDropTarget(new VessarFileDropTarget(this, -1));
     m_modeChoice->SetToolTip(
         "B-Format writes W, X, Y, Z; the other modes decode them: 5.1 loudspeakers, a stereo "
         "pair, UHJ stereo or headphones (binaural)");
@@ -274,6 +276,29 @@ void VessarQuilixGUI::OnBldBruButton(wxCommandEvent&)
     ShowInputInfo();
 }
 
+bool VessarQuilixGUI::OpenTakeFiles(const wxArrayString& paths)
+{
+    if (m_converting)
+        return false;
+    const vqgui::TakeFiles take = vqgui::TakeOfFiles(paths);
+    if (take.front.empty()) {
+        ShowMessage("VessarQuilix", take.problem, wxOK | wxICON_INFORMATION);
+        return false;
+    }
+    if (!take.rear.empty())
+        m_params->SetFileName(VQParams::kBldBruInput, take.rear);
+    SetTake(take.front, take.rear.empty());
+    RememberInputFolder(take.front);
+    return true;
+}
+
+void VessarQuilixGUI::OnOpen(wxCommandEvent&)
+{
+    const wxString path = AskForInput("Open a Take");
+    if (!path.empty())
+        SetTake(path, true);
+}
+
 bool VessarQuilixGUI::DropInputFile(int index, const wxString& path)
 {
     if (m_converting)
@@ -420,7 +445,7 @@ void VessarQuilixGUI::SetConverting(bool converting)
     // the progress dialog keeps dispatching this window's events, so its controls go off.
     m_converting = converting;
     m_mainPanel->Enable(!converting);
-    for (int id : {ID_MENU_RESET, ID_MENU_PREFERENCES, ID_MENU_QUIT})
+    for (int id : {ID_MENU_OPEN, ID_MENU_RESET, ID_MENU_PREFERENCES, ID_MENU_QUIT})
         m_menubar->Enable(id, !converting);
 }
 

@@ -34,6 +34,9 @@ public:
     // dropped on the first field brings its "...R.wav" into the second. False while a
     // conversion runs.
     bool DropInputFile(int index, const wxString& path);
+    // Files that make a take (TakeFiles.h), dropped or named on the command line: false,
+    // saying why, when they make none; false while a conversion runs.
+    bool OpenTakeFiles(const wxArrayString& paths);
     // What Help > About shows.
     static wxAboutDialogInfo AboutInfo();
 
@@ -47,6 +50,7 @@ protected:
     void OnClose(wxCloseEvent& event) override;
     void OnCharHook(wxKeyEvent& event) override;
     void OnReset(wxCommandEvent& event) override;
+    void OnOpen(wxCommandEvent& event) override;
     void OnPreferences(wxCommandEvent& event) override;
     void OnQuit(wxCommandEvent& event) override;
     void OnHelpContents(wxCommandEvent& event) override;

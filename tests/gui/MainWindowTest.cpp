@@ -5,11 +5,14 @@
 
 #include "VQParams.h"
 #include "VessarFileDropTarget.h"
+#include "VqVersion.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <wx/button.h>
+#include <wx/dnd.h>
+#include <wx/panel.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/filedlg.h>
@@ -25,6 +28,9 @@
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
+#include <sys/wait.h>
+
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -328,7 +334,7 @@ TEST_F(MainWindow, TheStatusBarHasRoomForTheMenusHelp)
             ++items;
             EXPECT_LT(window->m_statusBar->GetTextExtent(item->GetHelp()).x, field.width) << item->GetHelp();
         }
-    EXPECT_EQ(items, 5);
+    EXPECT_EQ(items, 6);
     EXPECT_EQ(window->m_menubar->FindItem(ID_MENU_PREFERENCES)->GetHelp(), "Show the preferences dialog");
 }
 
@@ -666,6 +672,92 @@ TEST_F(MainWindow, TheTakesProblemsShowUnderItsFieldsBeforeAnyRun)
     Type(window->m_bldBruText, work.File("liveR.wav"));
     EXPECT_EQ(note(), "");
     EXPECT_EQ(window->m_statusBar->GetStatusText(0), "Ready.");
+}
+
+TEST_F(MainWindow, FilesDroppedAnywhereMakeATakeWhenTheirNamesTellOne)
+{
+    Open();
+    wxFileDropTarget* anywhere = dynamic_cast<wxFileDropTarget*>(window->m_mainPanel->GetDropTarget());
+    ASSERT_NE(anywhere, nullptr) << "the whole window takes drops";
+    const auto drop = [&](std::initializer_list<std::string> names) {
+        wxArrayString paths;
+        for (const std::string& name : names)
+            paths.Add(work.File(name));
+        return anywhere->OnDropFiles(0, 0, paths);
+    };
+    // Two files, the rear one first: front and rear by their names.
+    EXPECT_TRUE(drop({"concertR.wav", "concertF.wav"}));
+    EXPECT_EQ(window->m_fluFrdText->GetValue(), work.File("concertF.wav"));
+    EXPECT_EQ(window->m_bldBruText->GetValue(), work.File("concertR.wav"));
+    EXPECT_EQ(Outputs()[0], "concert_WXYZ.wav");
+    // Four mono files in any order: the FLU one names the take.
+    for (const char* capsule : {"FLU", "FRD", "BLD", "BRU"})
+        WriteTake(work.File(std::string("take") + capsule + ".wav"), 1);
+    EXPECT_TRUE(drop({"takeBRU.wav", "takeFRD.wav", "takeFLU.wav", "takeBLD.wav"}));
+    EXPECT_EQ(window->m_fluFrdText->GetValue(), work.File("takeFLU.wav"));
+    EXPECT_EQ(Outputs()[0], "take_WXYZ.wav");
+    EXPECT_TRUE(window->messages.empty());
+
+    struct Refused {
+        std::initializer_list<std::string> names;
+        const char* said;
+    };
+    fs::create_directory(work.File("session"));
+    const Refused refused[] = {
+        {{"session"}, "A folder is no take"},
+        {{"one.wav", "two.wav"}, "Two files are a take when"},
+        {{"a.wav", "b.wav", "c.wav"}, "3 files are no take"},
+        {{"takeFLU.wav", "takeFRD.wav", "takeBLD.wav", "otherBRU.wav"}, "Four files are a take when"},
+    };
+    for (const Refused& r : refused) {
+        window->messages.clear();
+        EXPECT_FALSE(drop(r.names)) << r.said;
+        ASSERT_EQ(window->messages.size(), 1u) << r.said;
+        EXPECT_TRUE(window->messages[0].text.StartsWith(r.said)) << window->messages[0].text;
+        EXPECT_EQ(window->m_fluFrdText->GetValue(), work.File("takeFLU.wav")) << "the take stays";
+    }
+}
+
+TEST_F(MainWindow, FileOpenNamesATake)
+{
+    Open();
+    WriteTake(work.File("liveF.wav"));
+    window->answers = {{true, work.File("liveF.wav"), 0}};
+    ChooseMenu(window, ID_MENU_OPEN);
+    ASSERT_EQ(window->asked.size(), 1u);
+    EXPECT_EQ(window->asked[0].title, "Open a Take");
+    EXPECT_EQ(window->asked[0].style, wxFD_OPEN);
+    EXPECT_EQ(window->m_fluFrdText->GetValue(), work.File("liveF.wav"));
+    EXPECT_EQ(window->m_bldBruText->GetValue(), work.File("liveR.wav"));
+    wxAcceleratorEntry* accel = window->m_menubar->FindItem(ID_MENU_OPEN)->GetAccel();
+    ASSERT_NE(accel, nullptr);
+    EXPECT_EQ(accel->ToString(), "Ctrl+O");
+    delete accel;
+}
+
+// Runs the program with `arguments` and no display; its standard output and exit status.
+std::pair<std::string, int> RunWindowProgram(const std::string& arguments)
+{
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY " VQ_WINDOW_PATH " " + arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string output;
+    for (int c; pipe && (c = std::fgetc(pipe)) != EOF;)
+        output += static_cast<char>(c);
+    const int status = pipe ? pclose(pipe) : -1;
+    return {output, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+TEST(WindowProgram, AnswersHelpAndVersionOnTheTerminalWithoutADisplay)
+{
+    const auto [help, helpStatus] = RunWindowProgram("--help");
+    EXPECT_EQ(helpStatus, 0);
+    EXPECT_EQ(help.rfind("Usage: vessarquilix [FILE...]\n", 0), 0u) << help;
+    const auto [version, versionStatus] = RunWindowProgram("--version");
+    EXPECT_EQ(versionStatus, 0);
+    EXPECT_EQ(version, std::string("vessarquilix ") + vq::kVersionString + "\n");
+    const auto [unknown, unknownStatus] = RunWindowProgram("--colour");
+    EXPECT_EQ(unknownStatus, 2);
+    EXPECT_EQ(unknown.rfind("vessarquilix: unknown option --colour\n", 0), 0u) << unknown;
 }
 
 }  // namespace
