@@ -87,8 +87,8 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
         "decode. Headphones: linear or parametric. A parametric decode finds where the sound of "
         "each band comes from and how diffuse it is, and renders it from there");
     m_patternChoice->SetToolTip("The pattern of the two coincident microphones (figure-of-eight: the Blumlein pair)");
-    m_pairAngleSpin->SetToolTip("Degrees between the two microphones");
-    m_aimSpin->SetToolTip("Direction of the pair's axis, degrees, positive to the left");
+    m_pairAngleSpin->SetToolTip("Degrees between the two microphones (vessarquilix-convert --pair-angle)");
+    m_aimSpin->SetToolTip("Direction of the pair's axis, degrees, positive to the left (vessarquilix-convert --aim)");
     m_fluFrdButton->SetToolTip("Choose the file of the front capsules FLU and FRD, or one 4-channel take");
     m_bldBruButton->SetToolTip("Choose the file of the rear capsules BLD and BRU");
     m_bfAutorangeCheck->SetToolTip(
@@ -235,7 +235,13 @@ wxString VessarQuilixGUI::AskForInput(const wxString& title)
 {
     FileRequest request;
     request.title = title;
-    request.directory = m_choices.input.empty() ? wxGetCwd() : m_choices.input;
+    // The first dialog starts where the take shown is (the demo's, say), later ones where
+    // the last one ended.
+    const wxString takeFolder = FolderOf(wxFileName(m_params->GetFullPath(VQParams::kFluFrdInput)).GetAbsolutePath());
+    if (!m_choices.input.empty())
+        request.directory = m_choices.input;
+    else
+        request.directory = wxDirExists(takeFolder) ? takeFolder : wxGetCwd();
     request.wildcard = vqgui::OpenWildcard();
     request.style = wxFD_OPEN;
     const FileChoice choice = AskForFile(request);

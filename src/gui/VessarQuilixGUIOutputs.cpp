@@ -212,8 +212,12 @@ void VessarQuilixGUI::FillDecodeControls()
 
 void VessarQuilixGUI::UpdateSliderTips()
 {
-    m_bfGainSlider->SetToolTip(wxString::Format("B-format gain: %d dB", m_bfGainSlider->GetValue()));
-    m_surGainSlider->SetToolTip(wxString::Format("5.1 gain: %d dB", m_surGainSlider->GetValue()));
+    // The sliders go from -15 to +15 dB, the command line's gains further.
+    const wxString range = "\nThe window's range is -15 to +15 dB; vessarquilix-convert takes -60 to +60 dB";
+    m_bfGainSlider->SetToolTip(wxString::Format("B-format gain: %d dB", m_bfGainSlider->GetValue()) + range +
+                               " (--gain)");
+    m_surGainSlider->SetToolTip(wxString::Format("5.1 gain: %d dB", m_surGainSlider->GetValue()) + range +
+                                " (--surround-gain)");
     m_angleSlider->SetToolTip(wxString::Format("Opening angle between L and R: %d degrees", m_angleSlider->GetValue()));
 }
 

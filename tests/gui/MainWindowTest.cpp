@@ -760,4 +760,16 @@ TEST(WindowProgram, AnswersHelpAndVersionOnTheTerminalWithoutADisplay)
     EXPECT_EQ(unknown.rfind("vessarquilix: unknown option --colour\n", 0), 0u) << unknown;
 }
 
+TEST_F(MainWindow, TheFirstOpenDialogStartsWhereTheTakeShownIs)
+{
+    fs::create_directory(work.File("demo"));
+    WriteTake(work.File("demo/demoF.wav"));
+    WriteTake(work.File("demo/demoR.wav"));
+    Open();  // the demo take is offered on a first start
+    window->answers = {{false, "", 0}};
+    Click(window->m_fluFrdButton);
+    ASSERT_EQ(window->asked.size(), 1u);
+    EXPECT_EQ(window->asked[0].directory, work.File("demo"));
+}
+
 }  // namespace
