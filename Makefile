@@ -47,7 +47,14 @@ fuzz:
 	@cmake --build $(FUZZ_DIR) -j $(JOBS)
 	@sh fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
-run: build
+# Only what `make run` runs: the two programs and the staged filters, demo and guide, in the
+# build tree `make test` uses too; with nothing changed it goes straight to the window.
+RUN_TARGETS = vessarquilix vessarquilix-convert vq_default_filters vq_demo_recording vq_stage_docs
+
+run: deps
+	@test -f $(BUILD_DIR)/CMakeCache.txt || \
+		cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) > /dev/null
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target $(RUN_TARGETS)
 	@sh scripts/run.sh $(BUILD_DIR)
 
 bench: build

@@ -19,6 +19,7 @@ void VessarProgressDialog::StartRun(int passes)
 {
     m_steps = passes;
     m_passes = 0;
+    m_cancelRequested = false;
 }
 
 void VessarProgressDialog::Begin(const wxString& title, const wxString& message)
@@ -37,6 +38,8 @@ void VessarProgressDialog::Begin(const wxString& title, const wxString& message)
 
 bool VessarProgressDialog::Update(int permille)
 {
+    if (m_cancelRequested)
+        return false;
     return !m_dialog || m_dialog->Update(permille, wxEmptyString);
 }
 

@@ -15,6 +15,9 @@ public:
 
     // A run of `passes` passes (1, or 2 with Autorange) begins; the next pass is its first.
     void StartRun(int passes);
+    // Stops the run at its next step, as the dialog's Cancel button does.
+    void RequestCancel() { m_cancelRequested = true; }
+    bool CancelRequested() const override { return m_cancelRequested; }
 
     void Begin(const wxString& title, const wxString& message) override;
     // Moves the bar; false once the user pressed Cancel.
@@ -28,4 +31,5 @@ private:
     wxProgressDialog* m_dialog = nullptr;
     int m_steps = 1;
     int m_passes = 0;  // passes begun in this run
+    bool m_cancelRequested = false;
 };

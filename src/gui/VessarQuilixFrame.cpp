@@ -18,13 +18,15 @@
 #include <wx/statline.h>
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
+#include <wx/scrolwin.h>
+#include <wx/settings.h>
 #include <wx/textctrl.h>
+
+#include <algorithm>
 
 namespace {
 
-// wxDEFAULT_FRAME_STYLE without maximising: the window grows in width only.
-constexpr long kFrameStyle =
-    wxCAPTION | wxCLIP_CHILDREN | wxTAB_TRAVERSAL | wxCLOSE_BOX | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxRESIZE_BORDER;
+constexpr long kFrameStyle = wxDEFAULT_FRAME_STYLE | wxTAB_TRAVERSAL;
 // The "..." buttons are as small as the toolkit's theme lets them show their label.
 constexpr long kFileButtonStyle = wxBU_EXACTFIT;
 // The rate and the filter length fields of the status bar; the first field takes the rest.
@@ -70,6 +72,15 @@ wxSlider* LabelledSlider(wxWindow* parent, wxSizer* sizer, const wxString& label
     return slider;
 }
 
+// A field of an angle in degrees, as wide as its longest value needs.
+class AngleField : public wxTextCtrl {
+public:
+    explicit AngleField(wxWindow* parent) : wxTextCtrl(parent, wxID_ANY, "0") {}
+
+protected:
+    wxSize DoGetBestSize() const override { return GetSizeFromTextSize(GetTextExtent("-180.55").x); }
+};
+
 wxButton* FileButton(wxWindow* parent)
 {
     return new wxButton(parent, wxID_ANY, "...", wxDefaultPosition, wxDefaultSize, kFileButtonStyle);
@@ -89,13 +100,26 @@ VessarQuilixFrame::VessarQuilixFrame(const wxString& title, const wxPoint& pos, 
 
     // Created from the top down, so that Tab follows the layout.
     m_mainPanel = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
+    // The option boxes scroll on a screen too low for them; Convert stays in sight.
+    m_optionsPanel = new wxScrolledWindow(m_mainPanel, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                                          wxTAB_TRAVERSAL | wxVSCROLL);
+    m_optionsPanel->SetScrollRate(0, 10);
+    wxBoxSizer* options = new wxBoxSizer(wxVERTICAL);
+    options->Add(CreateModePanel(), 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 5);
+    options->Add(CreateProcessPanel(), 0, wxTOP | wxBOTTOM | wxALIGN_CENTER_HORIZONTAL, 5);
+    options->Add(CreateOutputPanel(), 0, wxEXPAND | wxLEFT | wxRIGHT, 10);
+    // What changes the sound beyond the defaults; the line keeps its room when empty.
+    m_processingLine = new wxStaticText(m_optionsPanel, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                                        wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END);
+    m_processingLine->SetForegroundColour(wxColour(0xB0, 0x3A, 0x00));
+    m_processingLine->SetMinSize(wxSize(-1, m_processingLine->GetCharHeight()));
+    options->Add(m_processingLine, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 10);
+    m_optionsPanel->SetSizer(options);
     wxBoxSizer* mainSizer = new wxBoxSizer(wxVERTICAL);
-    mainSizer->Add(CreateModePanel(), 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 10);
-    mainSizer->Add(CreateProcessPanel(), 0, wxTOP | wxBOTTOM | wxALIGN_CENTER_HORIZONTAL, 10);
-    mainSizer->Add(CreateOutputPanel(), 0, wxEXPAND | wxLEFT | wxRIGHT, 10);
+    mainSizer->Add(m_optionsPanel, 1, wxEXPAND);
     m_staticLine = new wxStaticLine(m_mainPanel, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxLI_HORIZONTAL);
-    mainSizer->Add(m_staticLine, 0, wxEXPAND | wxALL, 5);
-    mainSizer->Add(CreateBottomPanel(), 0, wxALL | wxALIGN_CENTER_HORIZONTAL, 5);
+    mainSizer->Add(m_staticLine, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 5);
+    mainSizer->Add(CreateBottomPanel(), 0, wxALIGN_CENTER_HORIZONTAL);
     m_mainPanel->SetSizer(mainSizer);
 
     wxBoxSizer* frameSizer = new wxBoxSizer(wxVERTICAL);
@@ -111,21 +135,40 @@ VessarQuilixFrame::~VessarQuilixFrame()
     m_bindings.UnbindAll();
 }
 
-void VessarQuilixFrame::FitToContents()
+void VessarQuilixFrame::FitToContents(const wxRect& screen)
 {
-    // The size the sizers need is the smallest; the height stays what they need.
+    // The size the sizers need is the smallest, but on a screen too low for it the window
+    // takes the screen's height and the option boxes scroll, beside their scroll bar.
     SetSizeHints(wxDefaultSize, wxDefaultSize);
+    const wxSize options = m_optionsPanel->GetSizer()->GetMinSize();
+    m_optionsPanel->SetMinSize(options);
     Layout();
     GetSizer()->Fit(this);
-    const wxSize fitted = GetSize();
-    SetSizeHints(fitted, wxSize(wxDefaultCoord, fitted.y));
+    const int excess = GetSize().y - screen.height;
+    if (excess > 0) {
+        m_optionsPanel->SetMinSize(wxSize(options.x + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this),
+                                          std::max(options.y - excess, 0)));
+        GetSizer()->Fit(this);
+    }
+    SetSizeHints(GetSize(), wxDefaultSize);
+    Layout();
+    m_optionsPanel->FitInside();
+}
+
+void VessarQuilixFrame::RefitHeight()
+{
+    const int width = GetSize().x;
+    FitToContents();
+    if (width > GetSize().x)
+        SetSize(width, GetSize().y);
 }
 
 void VessarQuilixFrame::CreateMenus()
 {
     m_menubar = new wxMenuBar(0);
     m_menuFile = new wxMenu();
-    m_menuFile->Append(ID_MENU_RESET, "&Reset\tCtrl+R", "Put the default input names back");
+    m_menuFile->Append(ID_MENU_OPEN, "&Open...\tCtrl+O", "Open the file of a take (its first file)");
+    m_menuFile->Append(ID_MENU_RESET, "&Reset\tCtrl+R", "Put every setting of the window and the default input names back");
     wxMenuItem* preferences =
         m_menuFile->Append(ID_MENU_PREFERENCES, "&Preferences...\tCtrl+P", "Show the preferences dialog");
     preferences->AddExtraAccel(wxAcceleratorEntry(wxACCEL_CTRL, ','));
@@ -141,7 +184,7 @@ void VessarQuilixFrame::CreateMenus()
 
 wxPanel* VessarQuilixFrame::CreateModePanel()
 {
-    m_modePanel = new wxPanel(m_mainPanel, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
+    m_modePanel = new wxPanel(m_optionsPanel, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
     wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
 
     wxBoxSizer* modeRow = new wxBoxSizer(wxHORIZONTAL);
@@ -152,13 +195,12 @@ wxPanel* VessarQuilixFrame::CreateModePanel()
     m_modeChoice->SetSelection(0);
     modeRow->Add(m_modeChoice, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
     sizer->Add(modeRow, 0, wxALIGN_CENTER_HORIZONTAL);
-    sizer->AddSpacer(10);
 
     wxStaticBoxSizer* inputBox = new wxStaticBoxSizer(new wxStaticBox(m_modePanel, wxID_ANY, "Input"), wxVERTICAL);
-    wxFlexGridSizer* grid = new wxFlexGridSizer(2, 3, 0, 0);
+    wxFlexGridSizer* grid = new wxFlexGridSizer(3, 3, 0, 0);
     grid->AddGrowableCol(1);
     const wxSize textSize(400, -1);
-    const int flags = wxALL | wxALIGN_CENTER_VERTICAL;
+    const int flags = wxLEFT | wxRIGHT | wxTOP | wxALIGN_CENTER_VERTICAL;
     m_fluFrdLabel = MakeLabel(m_modePanel, wxID_ANY, "FL&U + FRD :");
     grid->Add(m_fluFrdLabel, 0, flags, 5);
     m_fluFrdText = new wxTextCtrl(m_modePanel, wxID_ANY, wxEmptyString, wxDefaultPosition, textSize);
@@ -171,17 +213,16 @@ wxPanel* VessarQuilixFrame::CreateModePanel()
     grid->Add(m_bldBruText, 1, flags | wxEXPAND, 5);
     m_bldBruButton = FileButton(m_modePanel);
     grid->Add(m_bldBruButton, 0, flags, 5);
+    // What is wrong with the take, under its fields; shown only then.
+    grid->AddSpacer(0);
+    m_inputNote = new wxStaticText(m_modePanel, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                                   wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_MIDDLE);
+    m_inputNote->SetForegroundColour(wxColour(0xC0, 0x10, 0x10));
+    m_inputNote->Hide();
+    grid->Add(m_inputNote, 0, wxLEFT | wxRIGHT | wxTOP | wxEXPAND, 5);
+    grid->AddSpacer(0);
     inputBox->Add(grid, 1, wxEXPAND);
     sizer->Add(inputBox, 0, wxEXPAND);
-    // The sound field can be turned before it is written or decoded, in every mode.
-    wxBoxSizer* rotateRow = new wxBoxSizer(wxHORIZONTAL);
-    m_rotateLabel = MakeLabel(m_modePanel, wxID_ANY, "Ro&tate yaw, pitch, roll (deg):");
-    rotateRow->Add(m_rotateLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    for (wxTextCtrl*& field : m_rotateFields) {
-        field = new wxTextCtrl(m_modePanel, wxID_ANY, "0");
-        rotateRow->Add(field, 0, wxALL | wxALIGN_CENTER_VERTICAL, 2);
-    }
-    sizer->Add(rotateRow, 0, wxALIGN_CENTER_HORIZONTAL | wxTOP, 5);
 
     m_modePanel->SetSizer(sizer);
     return m_modePanel;
@@ -189,7 +230,7 @@ wxPanel* VessarQuilixFrame::CreateModePanel()
 
 wxPanel* VessarQuilixFrame::CreateProcessPanel()
 {
-    m_processPanel = new wxPanel(m_mainPanel, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
+    m_processPanel = new wxPanel(m_optionsPanel, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
     wxBoxSizer* sizer = new wxBoxSizer(wxHORIZONTAL);
 
     m_bformatBox = new wxStaticBox(m_processPanel, wxID_ANY, "B-Format Process Controls");
@@ -205,6 +246,17 @@ wxPanel* VessarQuilixFrame::CreateProcessPanel()
         new wxCheckBox(m_processPanel, wxID_ANY, "&Autorange", wxDefaultPosition, wxDefaultSize, wxALIGN_RIGHT);
     bformatColumn->Add(m_bfAutorangeCheck, 0, wxALL | wxALIGN_RIGHT, 3);
     bformat->Add(bformatColumn, 0, wxEXPAND);
+    // The sound field can be turned before it is written or decoded, in every mode.
+    wxBoxSizer* rotateColumn = new wxBoxSizer(wxVERTICAL);
+    m_rotateLabel = MakeLabel(m_processPanel, wxID_ANY, "Rotate &yaw, pitch, roll (deg):");
+    rotateColumn->Add(m_rotateLabel, 0, wxLEFT | wxRIGHT | wxTOP, 5);
+    wxBoxSizer* rotateRow = new wxBoxSizer(wxHORIZONTAL);
+    for (wxTextCtrl*& field : m_rotateFields) {
+        field = new AngleField(m_processPanel);
+        rotateRow->Add(field, 0, wxALL, 3);
+    }
+    rotateColumn->Add(rotateRow, 0, wxLEFT | wxRIGHT, 2);
+    bformat->Add(rotateColumn, 0, wxLEFT, 5);
     sizer->Add(bformat, 0, wxLEFT | wxRIGHT | wxEXPAND, 5);
 
     sizer->AddSpacer(10);
@@ -252,8 +304,14 @@ wxPanel* VessarQuilixFrame::CreateProcessPanel()
 
 wxSizer* VessarQuilixFrame::CreateFormatRow()
 {
+    // How many files, then their format and convention, in one row.
     wxBoxSizer* row = new wxBoxSizer(wxHORIZONTAL);
     const int flags = wxALL | wxALIGN_CENTER_VERTICAL;
+    m_filesLabel = MakeLabel(m_outputPanel, wxID_ANY, "Ho&w many files? ");
+    row->Add(m_filesLabel, 0, flags, 5);
+    m_filesChoice = new wxChoice(m_outputPanel, wxID_ANY);
+    row->Add(m_filesChoice, 0, flags, 5);
+    row->AddSpacer(15);
     m_formatLabel = MakeLabel(m_outputPanel, wxID_ANY, "Fo&rmat:");
     row->Add(m_formatLabel, 0, flags, 5);
     m_containerChoice = new wxChoice(m_outputPanel, wxID_ANY);
@@ -280,12 +338,15 @@ wxSizer* VessarQuilixFrame::CreateFolderRow()
     row->Add(m_folderText, 1, flags, 5);
     m_folderButton = FileButton(m_outputPanel);
     row->Add(m_folderButton, 0, flags, 5);
+    row->AddSpacer(10);
+    m_keepBFormatCheck = new wxCheckBox(m_outputPanel, wxID_ANY, "Also keep &the B-format");
+    row->Add(m_keepBFormatCheck, 0, flags, 5);
     return row;
 }
 
 void VessarQuilixFrame::CreateOutputRow(int row, wxSizer* grid)
 {
-    const int flags = wxALL | wxALIGN_CENTER_VERTICAL;
+    const int flags = wxLEFT | wxRIGHT | wxTOP | wxALIGN_CENTER_VERTICAL;
     m_outLabels[row] = MakeLabel(m_outputPanel, wxID_ANY, wxString::Format("&%d:", row + 1));
     grid->Add(m_outLabels[row], 0, flags, 5);
     m_outTexts[row] = new wxTextCtrl(m_outputPanel, wxID_ANY, wxEmptyString, wxDefaultPosition, wxSize(200, -1));
@@ -304,15 +365,9 @@ int VessarQuilixFrame::OutputRowOf(const wxObject* source) const
 
 wxPanel* VessarQuilixFrame::CreateOutputPanel()
 {
-    m_outputPanel = new wxPanel(m_mainPanel, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
+    m_outputPanel = new wxPanel(m_optionsPanel, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
     wxStaticBoxSizer* sizer = new wxStaticBoxSizer(new wxStaticBox(m_outputPanel, wxID_ANY, "Output"), wxVERTICAL);
 
-    wxBoxSizer* filesRow = new wxBoxSizer(wxHORIZONTAL);
-    m_filesLabel = MakeLabel(m_outputPanel, wxID_ANY, "Ho&w many files? ");
-    filesRow->Add(m_filesLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    m_filesChoice = new wxChoice(m_outputPanel, wxID_ANY);
-    filesRow->Add(m_filesChoice, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    sizer->Add(filesRow, 0, wxALIGN_CENTER_HORIZONTAL);
     sizer->Add(CreateFormatRow(), 0, wxALIGN_CENTER_HORIZONTAL);
     sizer->Add(CreateFolderRow(), 0, wxEXPAND);
 
@@ -326,7 +381,7 @@ wxPanel* VessarQuilixFrame::CreateOutputPanel()
             CreateOutputRow(row, grid);
         columns->Add(grid, 1, wxEXPAND);
     }
-    sizer->Add(columns, 0, wxEXPAND);
+    sizer->Add(columns, 0, wxEXPAND | wxBOTTOM, 3);
 
     m_outputPanel->SetSizer(sizer);
     return m_outputPanel;
@@ -339,9 +394,9 @@ wxPanel* VessarQuilixFrame::CreateBottomPanel()
     m_logoBitmap = new wxStaticBitmap(m_bottomPanel, wxID_ANY,
                                       wxArtProvider::GetBitmap("label_b_alpha", wxART_OTHER, wxDefaultSize));
     sizer->Add(m_logoBitmap, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    // The round picture with the word under it; Alt+C presses it.
+    // The round picture with the word beside it; Alt+C presses it.
     m_convertButton = new wxButton(m_bottomPanel, wxID_ANY, "&Convert");
-    m_convertButton->SetBitmap(wxArtProvider::GetBitmap("conv_small", wxART_OTHER, wxDefaultSize), wxTOP);
+    m_convertButton->SetBitmap(wxArtProvider::GetBitmap("conv_small", wxART_OTHER, wxDefaultSize), wxLEFT);
     sizer->Add(m_convertButton, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
     m_bottomPanel->SetSizer(sizer);
     return m_bottomPanel;
@@ -352,6 +407,7 @@ void VessarQuilixFrame::BindEvents()
     EventBindings& b = m_bindings;
     b.Bind(this, wxEVT_CLOSE_WINDOW, &VessarQuilixFrame::OnClose, this);
     b.Bind(this, wxEVT_CHAR_HOOK, &VessarQuilixFrame::OnCharHook, this);
+    b.Bind(this, wxEVT_MENU, &VessarQuilixFrame::OnOpen, this, ID_MENU_OPEN);
     b.Bind(this, wxEVT_MENU, &VessarQuilixFrame::OnReset, this, ID_MENU_RESET);
     b.Bind(this, wxEVT_MENU, &VessarQuilixFrame::OnPreferences, this, ID_MENU_PREFERENCES);
     b.Bind(this, wxEVT_MENU, &VessarQuilixFrame::OnQuit, this, ID_MENU_QUIT);
@@ -377,6 +433,7 @@ void VessarQuilixFrame::BindEvents()
     for (wxTextCtrl* field : m_rotateFields)
         b.Bind(field, wxEVT_TEXT, &VessarQuilixFrame::OnDecodeSetting, this);
     b.Bind(m_filesChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnFilesChoice, this);
+    b.Bind(m_keepBFormatCheck, wxEVT_CHECKBOX, &VessarQuilixFrame::OnKeepBFormat, this);
     b.Bind(m_containerChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnContainerChoice, this);
     b.Bind(m_sampleChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnSampleFormatChoice, this);
     b.Bind(m_ditherCheck, wxEVT_CHECKBOX, &VessarQuilixFrame::OnDither, this);

@@ -2,13 +2,14 @@
 // half). It builds the menus, the status bar, the panels and every control, and binds each
 // control's events to a virtual handler whose default only skips the event;
 // VessarQuilixGUI overrides the handlers to give them their behaviour.
-// The window opens at the size its sizers need; it can grow in width only, and the path
-// fields grow with it.
+// The window opens at the size its sizers need (on a low screen, with the option boxes
+// scrolling); it can grow, and the path fields grow with it.
 #pragma once
 
 #include "EventBindings.h"
 
 #include <wx/frame.h>
+#include <wx/gdicmn.h>
 
 class wxButton;
 class wxCheckBox;
@@ -16,6 +17,7 @@ class wxChoice;
 class wxMenu;
 class wxMenuBar;
 class wxPanel;
+class wxScrolledWindow;
 class wxSlider;
 class wxSpinCtrl;
 class wxStaticBitmap;
@@ -31,6 +33,7 @@ enum {
     ID_MENU_PREFERENCES = 1002,
     ID_MENU_QUIT = 1003,
     ID_MENU_ABOUT = 1004,
+    ID_MENU_OPEN = 1005,
 };
 
 class VessarQuilixFrame : public wxFrame {
@@ -47,6 +50,7 @@ protected:
     wxMenu* m_menuHelp;
     wxStatusBar* m_statusBar;
     wxPanel* m_mainPanel;
+    wxScrolledWindow* m_optionsPanel;  // the mode, input, process and output boxes
     wxPanel* m_modePanel;
     wxStaticText* m_modeLabel;
     wxChoice* m_modeChoice;
@@ -56,6 +60,7 @@ protected:
     wxStaticText* m_bldBruLabel;
     wxTextCtrl* m_bldBruText;
     wxButton* m_bldBruButton;
+    wxStaticText* m_inputNote;  // what is wrong with the take, when anything is
     wxPanel* m_processPanel;
     wxStaticBox* m_bformatBox;
     wxStaticText* m_bfGainLabel;
@@ -84,6 +89,7 @@ protected:
     wxPanel* m_outputPanel;
     wxStaticText* m_filesLabel;
     wxChoice* m_filesChoice;
+    wxCheckBox* m_keepBFormatCheck;  // a decode also keeps its B-format
     wxStaticText* m_formatLabel;
     wxChoice* m_containerChoice;
     wxChoice* m_sampleChoice;
@@ -98,6 +104,7 @@ protected:
     wxStaticText* m_outLabels[kOutputRows];
     wxTextCtrl* m_outTexts[kOutputRows];
     wxButton* m_outButtons[kOutputRows];
+    wxStaticText* m_processingLine;  // what changes the sound, when anything does
     wxStaticLine* m_staticLine;
     wxPanel* m_bottomPanel;
     wxStaticBitmap* m_logoBitmap;
@@ -107,6 +114,7 @@ protected:
     // Every key pressed in the window, before the control with the focus sees it.
     virtual void OnCharHook(wxKeyEvent& event) { event.Skip(); }
     virtual void OnReset(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnOpen(wxCommandEvent& event) { event.Skip(); }
     virtual void OnPreferences(wxCommandEvent& event) { event.Skip(); }
     virtual void OnQuit(wxCommandEvent& event) { event.Skip(); }
     virtual void OnHelpContents(wxCommandEvent& event) { event.Skip(); }
@@ -127,6 +135,7 @@ protected:
     // Any setting of the decodes or of the rotation.
     virtual void OnDecodeSetting(wxCommandEvent& event) { event.Skip(); }
     virtual void OnFilesChoice(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnKeepBFormat(wxCommandEvent& event) { event.Skip(); }
     virtual void OnContainerChoice(wxCommandEvent& event) { event.Skip(); }
     virtual void OnSampleFormatChoice(wxCommandEvent& event) { event.Skip(); }
     virtual void OnDither(wxCommandEvent& event) { event.Skip(); }
@@ -142,8 +151,12 @@ protected:
     int OutputRowOf(const wxObject* source) const;
     // Number of event bindings the constructor made.
     std::size_t BindingCount() const { return m_bindings.Count(); }
-    // Gives the window the size its contents need, as its smallest and its only height.
-    void FitToContents();
+    // Gives the window the size its contents need, as its smallest, or on a screen whose
+    // free area (by default the desktop's) is too low for them the screen's height, with
+    // the option boxes scrolling. The window may grow in both directions.
+    void FitToContents(const wxRect& screen = wxGetClientDisplayRect());
+    // Fits the height again after a line came or went, keeping a width the user gave.
+    void RefitHeight();
 
 private:
     void CreateMenus();

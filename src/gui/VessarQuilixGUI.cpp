@@ -4,6 +4,10 @@
 
 #include "InputFileInfo.h"
 #include "LayoutHelpers.h"
+#include "TakeCheck.h"
+#include "TakeFiles.h"
+#include "ActiveProcessing.h"
+#include "ConversionReport.h"
 #include "OutputFormats.h"
 #include "VessarFileDropTarget.h"
 #include "VessarProgressDialog.h"
@@ -23,6 +27,8 @@
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/filefn.h>
+#include <wx/log.h>
+#include <wx/utils.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/panel.h>
@@ -63,11 +69,12 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
     m_params->m_statusBar = m_statusView.get();
     m_params->m_progressView = m_progress.get();
     m_params->m_fftWisdomFile = VQParams::UserFftWisdomFile();
-    LoadWindowSettings(m_config, *m_params, m_folders);
+    LoadWindowSettings(m_config, *m_params, m_choices);
     SetIcons(VessarQuilixIconBundle());
 
     m_fluFrdText->SetDropTarget(new VessarFileDropTarget(this, 0));
     m_bldBruText->SetDropTarget(new VessarFileDropTarget(this, 1));
+    m_mainPanel->SetDropTarget(new VessarFileDropTarget(this, -1));
     m_modeChoice->SetToolTip(
         "B-Format writes W, X, Y, Z; the other modes decode them: 5.1 loudspeakers, a stereo "
         "pair, UHJ stereo or headphones (binaural)");
@@ -80,8 +87,8 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
         "decode. Headphones: linear or parametric. A parametric decode finds where the sound of "
         "each band comes from and how diffuse it is, and renders it from there");
     m_patternChoice->SetToolTip("The pattern of the two coincident microphones (figure-of-eight: the Blumlein pair)");
-    m_pairAngleSpin->SetToolTip("Degrees between the two microphones");
-    m_aimSpin->SetToolTip("Direction of the pair's axis, degrees, positive to the left");
+    m_pairAngleSpin->SetToolTip("Degrees between the two microphones (vessarquilix-convert --pair-angle)");
+    m_aimSpin->SetToolTip("Direction of the pair's axis, degrees, positive to the left (vessarquilix-convert --aim)");
     m_fluFrdButton->SetToolTip("Choose the file of the front capsules FLU and FRD, or one 4-channel take");
     m_bldBruButton->SetToolTip("Choose the file of the rear capsules BLD and BRU");
     m_bfAutorangeCheck->SetToolTip(
@@ -91,26 +98,18 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
     m_lfeCheck->SetToolTip("Fill LFE with W low-passed at 120 Hz; unticked, LFE is silent");
     m_convertButton->SetToolTip("Convert the input take into the output files (Enter, Alt+C)");
 
-    m_modeChoice->SetSelection(m_params->m_outputMode);
-    FillDecodeControls();
-    m_bfGainSlider->SetValue(RoundToSlider(m_params->m_bformatGain));
-    m_bfAutorangeCheck->SetValue(m_params->m_bformatAutorange);
-    m_surGainSlider->SetValue(RoundToSlider(m_params->m_surroundGain));
-    m_angleSlider->SetValue(m_params->m_openingAngle);
-    m_surAutorangeCheck->SetValue(m_params->m_surroundAutorange);
-    m_lfeCheck->SetValue(m_params->m_lowFreqsInLfe);
-    m_ditherCheck->SetValue(m_params->m_dither);
-    FillOutputChoices();
+    ShowSettings();
 
     // On a first start in the staged tree the demo take is offered, so that Convert works
     // at once; otherwise the record's default names stay.
-    if (m_folders.input.empty() && wxFileExists(kDemoFront) && wxFileExists(kDemoRear)) {
+    if (m_choices.input.empty() && wxFileExists(kDemoFront) && wxFileExists(kDemoRear)) {
         m_params->SetFileName(VQParams::kBldBruInput, wxFileName(kDemoRear).GetAbsolutePath());
         SetTake(wxFileName(kDemoFront).GetAbsolutePath(), false);
     } else {
         TakeChanged();
     }
     m_statusBar->SetStatusText("Ready.", kStateField);
+    ReserveRoomForEveryMode();
     FitToContents();  // now that the choices hold their items
     m_fluFrdText->SetFocus();
 }
@@ -120,9 +119,34 @@ VessarQuilixGUI::~VessarQuilixGUI()
     delete m_params;  // saves the record's settings while the store still exists
 }
 
+void VessarQuilixGUI::ShowSettings()
+{
+    m_modeChoice->SetSelection(m_params->m_outputMode);
+    FillDecodeControls();
+    m_bfGainSlider->SetValue(RoundToSlider(m_params->m_bformatGain));
+    m_bfAutorangeCheck->SetValue(m_params->m_bformatAutorange);
+    m_surGainSlider->SetValue(RoundToSlider(m_params->m_surroundGain));
+    m_angleSlider->SetValue(m_params->m_openingAngle);
+    m_surAutorangeCheck->SetValue(m_params->m_surroundAutorange);
+    m_lfeCheck->SetValue(m_params->m_lowFreqsInLfe);
+    m_ditherCheck->SetValue(m_params->m_dither);
+    m_keepBFormatCheck->SetValue(m_choices.keepBFormat);
+    ShowText(m_folderText, m_choices.outputFolder);
+    FillOutputChoices();
+    ShowActiveProcessing();
+}
+
+void VessarQuilixGUI::ShowActiveProcessing()
+{
+    const wxString line = vqgui::ActiveProcessing(*m_params);
+    m_processingLine->SetLabel(line);
+    m_processingLine->SetToolTip(line.empty() ? wxString() : "What changes the sound beyond the defaults:\n" + line);
+}
+
 void VessarQuilixGUI::RememberSettings()
 {
-    SaveWindowSettings(m_config, *m_params, m_folders);
+    SaveWindowSettings(m_config, *m_params, m_choices);
+    ShowActiveProcessing();
 }
 
 // The input take.
@@ -138,12 +162,14 @@ void VessarQuilixGUI::SetTake(const wxString& front, bool pairRear, bool typed)
 
 void VessarQuilixGUI::TakeChanged(bool typed)
 {
+    m_confirmedReplace.clear();
     for (int i = 0; i < kOutputRows; ++i)
         m_userNamed[i] = false;
-    m_params->m_outputDir = m_folders.outputFolder.empty() ? FolderOfTake() : m_folders.outputFolder;
+    m_params->m_outputDir = m_choices.outputFolder.empty() ? FolderOfTake() : m_choices.outputFolder;
     ShowText(m_folderText, m_params->m_outputDir);
     ShowInputFields(!typed);
     ShowInputInfo();
+    FollowTheTakesSampleFormat();
     RederiveOutputNames();
 }
 
@@ -179,6 +205,17 @@ void VessarQuilixGUI::ShowInputInfo()
     }
     m_statusBar->SetStatusText(rate, kRateField);
     m_statusBar->SetStatusText(taps, kFilterField);
+
+    const wxString problems = vqgui::TakeProblems(*m_params);
+    m_inputNote->SetLabel(problems);
+    m_inputNote->SetToolTip(problems);
+    if (m_inputNote->IsShown() != !problems.empty()) {
+        m_inputNote->Show(!problems.empty());
+        RefitHeight();
+    }
+    // The error of a last run is past once the take is good.
+    if (problems.empty() && !rate.empty() && m_statusBar->GetStatusText(kStateField) == "Error.")
+        m_statusBar->SetStatusText("Ready.", kStateField);
 }
 
 wxString VessarQuilixGUI::FolderOfTake() const
@@ -190,7 +227,7 @@ wxString VessarQuilixGUI::FolderOfTake() const
 
 void VessarQuilixGUI::RememberInputFolder(const wxString& path)
 {
-    m_folders.input = FolderOf(path);
+    m_choices.input = FolderOf(path);
     RememberSettings();
 }
 
@@ -198,7 +235,13 @@ wxString VessarQuilixGUI::AskForInput(const wxString& title)
 {
     FileRequest request;
     request.title = title;
-    request.directory = m_folders.input.empty() ? wxGetCwd() : m_folders.input;
+    // The first dialog starts where the take shown is (the demo's, say), later ones where
+    // the last one ended.
+    const wxString takeFolder = FolderOf(wxFileName(m_params->GetFullPath(VQParams::kFluFrdInput)).GetAbsolutePath());
+    if (!m_choices.input.empty())
+        request.directory = m_choices.input;
+    else
+        request.directory = wxDirExists(takeFolder) ? takeFolder : wxGetCwd();
     request.wildcard = vqgui::OpenWildcard();
     request.style = wxFD_OPEN;
     const FileChoice choice = AskForFile(request);
@@ -226,6 +269,7 @@ void VessarQuilixGUI::OnBldBruText(wxCommandEvent&)
 {
     m_params->SetFileName(VQParams::kBldBruInput, m_bldBruText->GetValue());
     m_bldBruText->SetToolTip("The rear capsules BLD and BRU as a stereo file:\n" + m_bldBruText->GetValue());
+    ShowInputInfo();
 }
 
 void VessarQuilixGUI::OnBldBruButton(wxCommandEvent&)
@@ -235,6 +279,30 @@ void VessarQuilixGUI::OnBldBruButton(wxCommandEvent&)
         return;
     m_params->SetFileName(VQParams::kBldBruInput, path);
     ShowInputFields();
+    ShowInputInfo();
+}
+
+bool VessarQuilixGUI::OpenTakeFiles(const wxArrayString& paths)
+{
+    if (m_converting)
+        return false;
+    const vqgui::TakeFiles take = vqgui::TakeOfFiles(paths);
+    if (take.front.empty()) {
+        ShowMessage("VessarQuilix", take.problem, wxOK | wxICON_INFORMATION);
+        return false;
+    }
+    if (!take.rear.empty())
+        m_params->SetFileName(VQParams::kBldBruInput, take.rear);
+    SetTake(take.front, take.rear.empty());
+    RememberInputFolder(take.front);
+    return true;
+}
+
+void VessarQuilixGUI::OnOpen(wxCommandEvent&)
+{
+    const wxString path = AskForInput("Open a Take");
+    if (!path.empty())
+        SetTake(path, true);
 }
 
 bool VessarQuilixGUI::DropInputFile(int index, const wxString& path)
@@ -246,6 +314,7 @@ bool VessarQuilixGUI::DropInputFile(int index, const wxString& path)
     } else {
         m_params->SetFileName(VQParams::kBldBruInput, path);
         ShowInputFields();
+        ShowInputInfo();
     }
     RememberInputFolder(path);
     return true;
@@ -355,9 +424,23 @@ wxString VessarQuilixGUI::AskForFolder(const wxString& title, const wxString& di
     return dialog.ShowModal() == wxID_OK ? dialog.GetPath() : wxString();
 }
 
-void VessarQuilixGUI::ShowMessage(const wxString& title, const wxString& message, long style)
+int VessarQuilixGUI::ShowMessage(const wxString& title, const wxString& message, long style,
+                                 const wxString& helpLabel)
 {
-    wxMessageBox(message, title, style, this);
+    wxMessageDialog box(this, message, title, style);
+    if (style & wxHELP)
+        box.SetHelpLabel(helpLabel);
+    const int pressed = box.ShowModal();
+    return pressed == wxID_HELP ? wxID_HELP : wxID_OK;
+}
+
+bool VessarQuilixGUI::AskQuestion(const wxString& title, const wxString& message, const wxString& yes,
+                                  const wxString& no)
+{
+    // OK and Cancel rather than Yes and No, so that Escape answers `no`.
+    wxMessageDialog box(this, message, title, wxOK | wxCANCEL | wxCANCEL_DEFAULT | wxICON_QUESTION);
+    box.SetOKCancelLabels(yes, no);
+    return box.ShowModal() == wxID_OK;
 }
 
 // Menus, keys and the conversion.
@@ -368,14 +451,20 @@ void VessarQuilixGUI::SetConverting(bool converting)
     // the progress dialog keeps dispatching this window's events, so its controls go off.
     m_converting = converting;
     m_mainPanel->Enable(!converting);
-    for (int id : {ID_MENU_RESET, ID_MENU_PREFERENCES, ID_MENU_QUIT})
+    for (int id : {ID_MENU_OPEN, ID_MENU_RESET, ID_MENU_PREFERENCES, ID_MENU_QUIT})
         m_menubar->Enable(id, !converting);
 }
 
 void VessarQuilixGUI::OnClose(wxCloseEvent& event)
 {
     if (m_converting && event.CanVeto()) {
-        event.Veto();  // cancel the conversion first, from its progress dialog
+        // The record must outlive the run: the window goes once the run has stopped.
+        event.Veto();
+        if (!m_quitAfterRun && AskQuestion("VessarQuilix: Quit?", "A conversion is running. Cancel it and quit?",
+                                           "Cancel and &Quit", "&Go On Converting")) {
+            m_quitAfterRun = true;
+            m_progress->RequestCancel();
+        }
         return;
     }
     Destroy();
@@ -397,8 +486,14 @@ void VessarQuilixGUI::OnCharHook(wxKeyEvent& event)
 
 void VessarQuilixGUI::OnReset(wxCommandEvent&)
 {
-    m_params->ResetFileNames();
+    if (!AskQuestion("VessarQuilix: Reset",
+                     "Put every setting of the window back to its default, and the default input names?",
+                     "&Reset", "Cancel"))
+        return;
+    ResetWindowSettings(*m_params, m_choices);
+    ShowSettings();
     TakeChanged();
+    RememberSettings();
 }
 
 void VessarQuilixGUI::OnPreferences(wxCommandEvent&)
@@ -421,27 +516,71 @@ void VessarQuilixGUI::OnConvert(wxCommandEvent&)
     StartConversion();
 }
 
+bool VessarQuilixGUI::ConfirmReplacing()
+{
+    wxString existing;
+    int count = 0;
+    for (const wxString& path : vq::WrittenFiles(m_params->Request())) {
+        if (!wxFileExists(path) || m_confirmedReplace.count(path))
+            continue;
+        existing += "\n" + path;
+        ++count;
+    }
+    if (count == 0)
+        return true;
+    const wxString question = count == 1 ? "This file exists already:" : "These files exist already:";
+    return AskQuestion("VessarQuilix: Replace Files?", question + "\n" + existing + "\n\nReplace " +
+                                                           (count == 1 ? "it?" : "them?"),
+                       "&Replace", "Cancel");
+}
+
 void VessarQuilixGUI::StartConversion()
 {
     if (m_converting)
         return;
+    m_params->m_keepBFormat = KeptBFormatPath();
+    if (!ConfirmReplacing()) {
+        Note("Nothing converted: the existing files are kept.");
+        return;
+    }
     SetConverting(true);
-    // A decode keeps the B-format it decoded as "bformat.wav" in the working directory,
-    // where that directory can be written.
-    m_params->m_keepBFormat = wxFileName::IsDirWritable(wxGetCwd()) ? VQParams::kIntermediateFile : "";
     const bool autorange = m_params->Decodes() ? m_params->m_surroundAutorange : m_params->m_bformatAutorange;
     m_progress->StartRun(autorange ? 2 : 1);
     const bool completed = m_params->Convert();
     SetConverting(false);
+    if (m_quitAfterRun) {
+        Destroy();
+        return;
+    }
+    ReportRun(completed);
+}
+
+void VessarQuilixGUI::ReportRun(bool completed)
+{
     if (!completed) {
         ShowMessage("VessarQuilix Error", m_params->GetErrorMessage(), wxOK | wxICON_ERROR);
         return;
     }
     if (m_params->m_status == -1)
         return;  // cancelled: the status bar says "Aborted."
-    const wxString warning = m_params->GetClippingWarning();
-    if (warning.empty())
-        ShowMessage("VessarQuilix", "Conversion done with success!!", wxOK | wxICON_INFORMATION);
-    else
-        ShowMessage("VessarQuilix", "Conversion done with success!!\n\n" + warning, wxOK | wxICON_WARNING);
+    const vq::ConversionResult& result = m_params->m_result;
+    wxString text = "Conversion done with success!!\n\n" + vqgui::WrittenFilesReport(m_params->Request(), result);
+    for (const std::string& warning : result.warnings)
+        text += "\n\n" + wxString::FromUTF8(warning.c_str());
+    const wxString clipping = m_params->GetClippingWarning();
+    const bool clipped = !clipping.empty();
+    if (clipped)
+        text += "\n\n" + clipping;
+    const long style = wxOK | wxHELP | (clipped ? wxICON_WARNING : wxICON_INFORMATION);
+    const wxString folder = vqgui::WrittenFolder(result);
+    if (ShowMessage(clipped ? "VessarQuilix Warning" : "VessarQuilix", text, style, "&Open Folder") == wxID_HELP &&
+        !OpenFolder(folder))
+        ShowMessage("VessarQuilix", "No file manager could be started. The files are in:\n" + folder,
+                    wxOK | wxICON_INFORMATION);
+}
+
+bool VessarQuilixGUI::OpenFolder(const wxString& folder)
+{
+    wxLogNull quiet;  // a failure is told in the window's own words
+    return wxLaunchDefaultApplication(folder);
 }

@@ -13,6 +13,7 @@
 #include <wx/aboutdlg.h>
 
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "common/Containers.h"
@@ -33,6 +34,9 @@ public:
     // dropped on the first field brings its "...R.wav" into the second. False while a
     // conversion runs.
     bool DropInputFile(int index, const wxString& path);
+    // Files that make a take (TakeFiles.h), dropped or named on the command line: false,
+    // saying why, when they make none; false while a conversion runs.
+    bool OpenTakeFiles(const wxArrayString& paths);
     // What Help > About shows.
     static wxAboutDialogInfo AboutInfo();
 
@@ -46,6 +50,7 @@ protected:
     void OnClose(wxCloseEvent& event) override;
     void OnCharHook(wxKeyEvent& event) override;
     void OnReset(wxCommandEvent& event) override;
+    void OnOpen(wxCommandEvent& event) override;
     void OnPreferences(wxCommandEvent& event) override;
     void OnQuit(wxCommandEvent& event) override;
     void OnHelpContents(wxCommandEvent& event) override;
@@ -64,6 +69,7 @@ protected:
     void OnLowFreqsInLfe(wxCommandEvent& event) override;
     void OnDecodeSetting(wxCommandEvent& event) override;
     void OnFilesChoice(wxCommandEvent& event) override;
+    void OnKeepBFormat(wxCommandEvent& event) override;
     void OnContainerChoice(wxCommandEvent& event) override;
     void OnSampleFormatChoice(wxCommandEvent& event) override;
     void OnDither(wxCommandEvent& event) override;
@@ -90,9 +96,16 @@ protected:
     virtual FileChoice AskForFile(const FileRequest& request);
     // The folder chosen, or empty when cancelled.
     virtual wxString AskForFolder(const wxString& title, const wxString& directory);
-    virtual void ShowMessage(const wxString& title, const wxString& message, long style);
+    // The button pressed: wxID_OK, or wxID_HELP for the extra button of a box with wxHELP.
+    virtual int ShowMessage(const wxString& title, const wxString& message, long style,
+                            const wxString& helpLabel = wxEmptyString);
+    // A question of two answers: true for `yes`, false for `no` (and for Escape).
+    virtual bool AskQuestion(const wxString& title, const wxString& message, const wxString& yes,
+                             const wxString& no);
     // The desktop's browser; false when none could be started.
     virtual bool LaunchBrowser(const wxString& url);
+    // The desktop's file manager on a folder; false when none could be started.
+    virtual bool OpenFolder(const wxString& folder);
 
 private:
     // The first input changed: the rear file follows a paired name (pairRear), the output
@@ -111,6 +124,9 @@ private:
     // The output box (OutputBox.cpp).
     void FillOutputChoices();
     void UpdateModeControls();
+    // Gives the process boxes the room of the largest mode's, so that the window keeps its
+    // size whatever the mode.
+    void ReserveRoomForEveryMode();
     // The decodes' and the rotation's controls from the record.
     void FillDecodeControls();
     // The decoders a mode offers, with the record's choice selected.
@@ -118,6 +134,10 @@ private:
     void UpdateSliderTips();
     void ApplyOutputFormat(const vq::Container& container, vq::SampleFormat sample);
     void ApplySaveFileType(int index);
+    // The sample format that keeps the take's precision in `container`.
+    vq::SampleFormat SampleFormatOfTake(const vq::Container& container) const;
+    // With "as the take" chosen, the record's sample format becomes the take's.
+    void FollowTheTakesSampleFormat();
     void RederiveOutputNames();
     void RefreshOutputs();
     wxString CompletedOutputPath(const wxString& typed) const;
@@ -127,20 +147,35 @@ private:
     void Note(const wxString& text);
 
     void StartConversion();
+    // The box that tells how the run ended: the error, or what was written.
+    void ReportRun(bool completed);
+    // Where a decode keeps its B-format when the user asks for it: named as the B-format
+    // output of the take, in the output folder; empty when nothing is to be kept.
+    wxString KeptBFormatPath() const;
+    // Asks before files of the outputs' names are replaced (but those the user chose to
+    // replace in the save dialog); false when the user keeps them.
+    bool ConfirmReplacing();
     void SetConverting(bool converting);
-    // Writes the window's settings to the settings file now.
+    // Writes the window's settings to the settings file now, and shows what they do to
+    // the sound.
     void RememberSettings();
+    // Every control from the record and the window's choices.
+    void ShowSettings();
+    void ShowActiveProcessing();
 
     VQParams* m_params;
     VQConfig m_config;
-    WindowFolders m_folders;
+    WindowChoices m_choices;
     bool m_userNamed[kOutputRows] = {};  // the user typed or picked the output's name
     wxString m_userOutputs[kOutputRows];
     // What the choices offer, item by item.
     std::vector<int> m_layoutItems;
     std::vector<const vq::Container*> m_containerItems;
     std::vector<vq::SampleFormat> m_sampleItems;
+    // Existing files the user chose to replace in an output row's save dialog.
+    std::set<wxString> m_confirmedReplace;
     bool m_converting = false;
+    bool m_quitAfterRun = false;  // the user closed the window during the run
     std::unique_ptr<VessarStatusBarView> m_statusView;
     std::unique_ptr<VessarProgressDialog> m_progress;
 };

@@ -7,7 +7,9 @@
 #include "VessarQuilixGUI.h"
 
 #include "DecodeModes.h"
+#include "TakeKinds.h"
 
+#include "InputFileInfo.h"
 #include "LayoutHelpers.h"
 #include "OutputFormats.h"
 
@@ -16,6 +18,7 @@
 #include <cmath>
 
 #include <wx/panel.h>
+#include <wx/scrolwin.h>
 #include <wx/spinctrl.h>
 
 #include <wx/button.h>
@@ -69,12 +72,18 @@ void VessarQuilixGUI::FillOutputChoices()
     m_containerChoice->Set(items);
     m_containerChoice->SetSelection(IndexOf(m_containerItems, &container));
 
+    // The take's own precision first, then the explicit ones.
     m_sampleItems = vqgui::OfferedSampleFormats(container);
     items.clear();
+    SoundFileHeader take;
+    items.Add(ReadSoundFileHeader(m_params->GetFullPath(VQParams::kFluFrdInput), &take)
+                  ? "as the take (" + vqgui::SampleFormatLabel(SampleFormatKeeping(take.format, container)) + ")"
+                  : wxString("as the take"));
     for (vq::SampleFormat sample : m_sampleItems)
         items.Add(vqgui::SampleFormatLabel(sample));
     m_sampleChoice->Set(items);
-    m_sampleChoice->SetSelection(IndexOf(m_sampleItems, vqgui::OutputSampleFormat(*m_params)));
+    m_sampleChoice->SetSelection(m_choices.sampleOfTake ? 0
+                                                        : 1 + IndexOf(m_sampleItems, vqgui::OutputSampleFormat(*m_params)));
 
     items.clear();
     for (vq::BFormatConvention c : {vq::BFormatConvention::FuMa, vq::BFormatConvention::AmbiX})
@@ -93,12 +102,16 @@ void VessarQuilixGUI::FillOutputChoices()
     m_containerChoice->SetToolTip(wxString("The kind of file written: ") + container.description +
                                   (surround ? "" : "; FuMa B-format AMB is B-format with the Ambisonic header"));
     m_sampleChoice->SetToolTip(
-        "Integer samples (clipped at full scale) or 32-bit float, which never clips; FLAC holds no float");
+        "As the take: the precision of the take's file (16-bit, 24-bit or float). Integer samples "
+        "are clipped at full scale; 32-bit float never clips; FLAC holds no float");
     m_ditherCheck->SetToolTip("Add triangular (TPDF) dither before rounding to 16 or 24 bits");
     m_conventionChoice->SetToolTip(
         "FuMa: W, X, Y, Z with W at -3 dB. AmbiX: W, Y, Z, X (ACN order, SN3D), in one file or four. "
         "B-Format mode only: 5.1 decodes whichever it is");
     m_folderButton->SetToolTip("Choose the output folder");
+    m_keepBFormatCheck->SetToolTip(
+        "A decode also writes the B-format it decoded, as the B-format mode names it (the take's "
+        "name and _WXYZ.wav, float WAV) in the output folder");
     UpdateModeControls();
     UpdateSliderTips();
 }
@@ -113,8 +126,8 @@ void VessarQuilixGUI::UpdateModeControls()
     for (wxWindow* w : std::initializer_list<wxWindow*>{m_bfGainLabel, m_bfGainSlider, m_bfAutorangeCheck,
                                                         m_conventionLabel, m_conventionChoice})
         w->Enable(!decodes);
-    for (wxWindow* w :
-         std::initializer_list<wxWindow*>{m_surroundBox, m_surGainLabel, m_surGainSlider, m_surAutorangeCheck})
+    for (wxWindow* w : std::initializer_list<wxWindow*>{m_surroundBox, m_surGainLabel, m_surGainSlider,
+                                                        m_surAutorangeCheck, m_keepBFormatCheck})
         w->Enable(decodes);
     // The decode box is the chosen decode's: its title and the controls it takes.
     m_surroundBox->SetLabel(vqgui::DecodeBoxTitle(mode));
@@ -143,9 +156,25 @@ void VessarQuilixGUI::UpdateModeControls()
         "The head-related responses of headphone decoding: a SOFA file of measured ones, set "
         "in File > Preferences, or the built-in head");
     m_ditherCheck->Enable(vqgui::OutputSampleFormat(*m_params) != vq::SampleFormat::Float);
+    // The boxes have the room of the largest mode's (ReserveRoomForEveryMode): the window
+    // keeps its size.
     m_processPanel->Layout();
-    if (GetSizer())
-        FitToContents();
+    m_optionsPanel->Layout();
+}
+
+void VessarQuilixGUI::ReserveRoomForEveryMode()
+{
+    const int chosen = m_params->m_outputMode;
+    m_processPanel->SetMinSize(wxDefaultSize);
+    wxSize room;
+    for (int mode = 0; mode < VQParams::kModeCount; ++mode) {
+        m_params->m_outputMode = mode;
+        UpdateModeControls();
+        room.IncTo(m_processPanel->GetSizer()->CalcMin());
+    }
+    m_params->m_outputMode = chosen;
+    UpdateModeControls();
+    m_processPanel->SetMinSize(room);
 }
 
 void VessarQuilixGUI::FillDecoderChoice(const vq::DecodeMode& mode)
@@ -183,8 +212,12 @@ void VessarQuilixGUI::FillDecodeControls()
 
 void VessarQuilixGUI::UpdateSliderTips()
 {
-    m_bfGainSlider->SetToolTip(wxString::Format("B-format gain: %d dB", m_bfGainSlider->GetValue()));
-    m_surGainSlider->SetToolTip(wxString::Format("5.1 gain: %d dB", m_surGainSlider->GetValue()));
+    // The sliders go from -15 to +15 dB, the command line's gains further.
+    const wxString range = "\nThe window's range is -15 to +15 dB; vessarquilix-convert takes -60 to +60 dB";
+    m_bfGainSlider->SetToolTip(wxString::Format("B-format gain: %d dB", m_bfGainSlider->GetValue()) + range +
+                               " (--gain)");
+    m_surGainSlider->SetToolTip(wxString::Format("5.1 gain: %d dB", m_surGainSlider->GetValue()) + range +
+                                " (--surround-gain)");
     m_angleSlider->SetToolTip(wxString::Format("Opening angle between L and R: %d degrees", m_angleSlider->GetValue()));
 }
 
@@ -216,22 +249,48 @@ void VessarQuilixGUI::ApplyOutputFormat(const vq::Container& chosen, vq::SampleF
 void VessarQuilixGUI::ApplySaveFileType(int index)
 {
     const std::vector<vqgui::SaveFileType> types = vqgui::SaveFileTypes(m_params->m_outputMode != 0);
-    if (index >= 0 && index < static_cast<int>(types.size()))
-        ApplyOutputFormat(*types[index].container, types[index].sample);
+    if (index < 0 || index >= static_cast<int>(types.size()))
+        return;
+    m_choices.sampleOfTake = false;
+    ApplyOutputFormat(*types[index].container, types[index].sample);
+}
+
+vq::SampleFormat VessarQuilixGUI::SampleFormatOfTake(const vq::Container& container) const
+{
+    SoundFileHeader take;
+    if (!ReadSoundFileHeader(m_params->GetFullPath(VQParams::kFluFrdInput), &take))
+        return vq::SampleFormat::Pcm16;
+    return SampleFormatKeeping(take.format, container);
+}
+
+void VessarQuilixGUI::FollowTheTakesSampleFormat()
+{
+    if (!m_choices.sampleOfTake)
+        return;
+    const vq::Container& container = vqgui::OutputContainer(*m_params);
+    vqgui::SetOutputFormat(*m_params, container, SampleFormatOfTake(container));
+    FillOutputChoices();
 }
 
 void VessarQuilixGUI::OnContainerChoice(wxCommandEvent& event)
 {
     const int item = event.GetSelection();
-    if (item >= 0 && item < static_cast<int>(m_containerItems.size()))
-        ApplyOutputFormat(*m_containerItems[item], vqgui::OutputSampleFormat(*m_params));
+    if (item < 0 || item >= static_cast<int>(m_containerItems.size()))
+        return;
+    const vq::Container& container = *m_containerItems[item];
+    ApplyOutputFormat(container, m_choices.sampleOfTake ? SampleFormatOfTake(container)
+                                                        : vqgui::OutputSampleFormat(*m_params));
 }
 
 void VessarQuilixGUI::OnSampleFormatChoice(wxCommandEvent& event)
 {
+    // Item 0 is the take's own precision.
     const int item = event.GetSelection();
-    if (item >= 0 && item < static_cast<int>(m_sampleItems.size()))
-        ApplyOutputFormat(vqgui::OutputContainer(*m_params), m_sampleItems[item]);
+    if (item < 0 || item > static_cast<int>(m_sampleItems.size()))
+        return;
+    const vq::Container& container = vqgui::OutputContainer(*m_params);
+    m_choices.sampleOfTake = item == 0;
+    ApplyOutputFormat(container, item == 0 ? SampleFormatOfTake(container) : m_sampleItems[item - 1]);
 }
 
 void VessarQuilixGUI::OnDither(wxCommandEvent&)
@@ -272,6 +331,24 @@ void VessarQuilixGUI::OnFilesChoice(wxCommandEvent& event)
     RememberSettings();
 }
 
+void VessarQuilixGUI::OnKeepBFormat(wxCommandEvent&)
+{
+    m_choices.keepBFormat = m_keepBFormatCheck->IsChecked();
+    RememberSettings();
+}
+
+wxString VessarQuilixGUI::KeptBFormatPath() const
+{
+    // A B-format take is its own B-format: there is nothing else to keep.
+    const vq::TakeKind* kind = vq::KindOfTake(m_params->Request());
+    if (!m_choices.keepBFormat || !m_params->Decodes() || (kind && kind->bformat))
+        return wxEmptyString;
+    const vq::OutputLayout& bformat = vq::BFormatLayout(vq::BFormatConvention::FuMa, 1);
+    wxFileName name(m_params->m_outputDir, m_params->TakeName() + wxString::FromUTF8(bformat.front().suffix.c_str()),
+                    "wav");
+    return name.GetFullPath();
+}
+
 // The output folder.
 
 void VessarQuilixGUI::OnFolderText(wxCommandEvent&)
@@ -291,7 +368,7 @@ void VessarQuilixGUI::OnFolderButton(wxCommandEvent&)
 void VessarQuilixGUI::SetOutputFolder(const wxString& folder)
 {
     // An emptied field gives the folder back to the take.
-    m_folders.outputFolder = folder;
+    m_choices.outputFolder = folder;
     m_params->m_outputDir = folder.empty() ? FolderOfTake() : folder;
     RederiveOutputNames();
     RememberSettings();
@@ -386,7 +463,7 @@ void VessarQuilixGUI::OnOutputButton(wxCommandEvent& event)
     const wxFileName current = m_params->m_files[VQParams::kFirstOutput + i];
     request.directory = current.GetPath(wxPATH_GET_VOLUME);
     if (request.directory.empty() || !wxDirExists(request.directory))
-        request.directory = m_folders.output.empty() ? wxGetCwd() : m_folders.output;
+        request.directory = m_choices.output.empty() ? wxGetCwd() : m_choices.output;
     request.name = current.GetFullName();
     request.wildcard = vqgui::SaveWildcard(types);
     for (std::size_t t = 0; t < types.size(); ++t)
@@ -400,8 +477,12 @@ void VessarQuilixGUI::OnOutputButton(wxCommandEvent& event)
     ApplySaveFileType(choice.fileType);
     m_userNamed[i] = true;
     m_userOutputs[i] = choice.path;
-    m_params->SetOutputPath(i, CompletedOutputPath(choice.path));
-    m_folders.output = wxFileName(choice.path).GetPath(wxPATH_GET_VOLUME);
+    const wxString path = CompletedOutputPath(choice.path);
+    m_params->SetOutputPath(i, path);
+    // The save dialog asked about replacing exactly the file chosen.
+    if (path == choice.path && wxFileExists(path))
+        m_confirmedReplace.insert(path);
+    m_choices.output = wxFileName(choice.path).GetPath(wxPATH_GET_VOLUME);
     RefreshOutputs();
     RememberSettings();
 }

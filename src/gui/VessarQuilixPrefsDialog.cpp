@@ -75,7 +75,8 @@ wxPanel* VessarQuilixPrefsDialog::CreateDirectoriesPage()
     grid->Add(m_filtersRates, 0, wxTOP | wxBOTTOM | wxRIGHT | wxALIGN_CENTER_VERTICAL, 5);
     AddDirectoryRow(grid, "&Documentation:", ID_DOCS_PICKER, "docs", "Select documentation folder", ID_DOCS_STATUS,
                     m_docsLabel, m_docsPicker, m_docsStatus);
-    grid->AddSpacer(0);
+    m_docsNote = MakeLabel(m_dirsPage, wxID_ANY, wxEmptyString);
+    grid->Add(m_docsNote, 0, wxTOP | wxBOTTOM | wxRIGHT | wxALIGN_CENTER_VERTICAL, 5);
     // Headphone decoding: measured head-related responses, or the built-in head when empty.
     const int flags = wxALL | wxALIGN_CENTER_VERTICAL;
     m_hrtfLabel = MakeLabel(m_dirsPage, wxID_ANY, "&HRTF (SOFA):");

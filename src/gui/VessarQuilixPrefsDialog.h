@@ -47,7 +47,8 @@ protected:
     wxStaticText* m_filtersLabel;
     wxDirPickerCtrl* m_filtersPicker;
     wxStaticBitmap* m_filtersStatus;
-    wxStaticText* m_filtersRates;  // the sample rates the filters folder has matrices for
+    wxStaticText* m_filtersRates;  // the sample rates the filters folder has matrices for, or why none
+    wxStaticText* m_docsNote;      // why the documentation folder is marked wrong
     wxStaticText* m_docsLabel;
     wxDirPickerCtrl* m_docsPicker;
     wxStaticBitmap* m_docsStatus;

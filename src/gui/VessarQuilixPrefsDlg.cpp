@@ -18,6 +18,10 @@
 
 namespace {
 
+// Why a folder is marked with the cross, beside the mark.
+const char* const kNoFilters = "no FilterMatrix_<rate>.wav here";
+const char* const kNoGuide = "no VessarQuilix.html here";
+
 wxBitmap StatusMark(bool good)
 {
     return wxArtProvider::GetBitmap(good ? "check_16x16" : "cross_16x16", wxART_OTHER, wxDefaultSize);
@@ -117,7 +121,7 @@ void VessarQuilixPrefsDlg::UpdateFiltersStatus()
     m_filtersStatus->SetBitmap(StatusMark(!rates.empty()));
     m_filtersStatus->SetToolTip(rates.empty() ? "No filter matrix (FilterMatrix_<rate>.wav) in this folder"
                                               : "Filter matrices for the sample rates shown");
-    m_filtersRates->SetLabel(shown);
+    m_filtersRates->SetLabel(rates.empty() ? wxString(kNoFilters) : shown);
     // The list of rates may be longer than the last one.
     GetSizer()->SetSizeHints(this);
     Layout();
@@ -128,4 +132,7 @@ void VessarQuilixPrefsDlg::UpdateDocsStatus()
     m_docsPicker->SetToolTip(m_docsFile.GetPath(wxPATH_GET_VOLUME));
     m_docsStatus->SetBitmap(StatusMark(m_docsFile.FileExists()));
     m_docsStatus->SetToolTip(m_docsFile.FileExists() ? "The user guide is here" : "No VessarQuilix.html here");
+    m_docsNote->SetLabel(m_docsFile.FileExists() ? wxString() : wxString(kNoGuide));
+    GetSizer()->SetSizeHints(this);
+    Layout();
 }

@@ -16,6 +16,7 @@ namespace {
 const wxString kInputWorkingPath = "/VessarQuilixGUI/InputWorkingPath";
 const wxString kOutputWorkingPath = "/VessarQuilixGUI/OutputWorkingPath";
 const wxString kOutputFolder = "/VessarQuilixGUI/OutputFolder";
+const wxString kKeepBFormat = "/VessarQuilixGUI/KeepBFormat";
 
 const wxString kMode = "/VessarQuilixGUI/Mode";              // "b-format", "5.1", "stereo", "uhj", "binaural"
 const wxString kFileLayout = "/VessarQuilixGUI/FileLayout";  // 0 mono, 1 stereo pairs, 2 one file
@@ -56,12 +57,15 @@ void ReadBool(const wxConfigBase& config, const wxString& key, bool* value)
         *value = flag;
 }
 
+// The sample format setting that follows the take.
+const char* const kSampleOfTake = "take";
+
 const char* SampleFormatName(vq::SampleFormat sample)
 {
     return sample == vq::SampleFormat::Pcm24 ? "pcm24" : sample == vq::SampleFormat::Float ? "float" : "pcm16";
 }
 
-void ReadOutputFormat(const wxConfigBase& config, VQParams& record)
+void ReadOutputFormat(const wxConfigBase& config, VQParams& record, WindowChoices& choices)
 {
     const vq::Container* container = &vqgui::OutputContainer(record);
     vq::SampleFormat sample = vqgui::OutputSampleFormat(record);
@@ -69,8 +73,8 @@ void ReadOutputFormat(const wxConfigBase& config, VQParams& record)
     if (config.Read(kContainer, &text))
         if (const vq::Container* named = vq::ContainerNamed(std::string(text.utf8_str())))
             container = named;
-    if (config.Read(kSampleFormat, &text))
-        vq::ParseSampleFormat(std::string(text.utf8_str()), &sample);
+    if (config.Read(kSampleFormat, &text) && text != kSampleOfTake)
+        choices.sampleOfTake = !vq::ParseSampleFormat(std::string(text.utf8_str()), &sample);
     if (sample == vq::SampleFormat::Float && !container->holdsFloat)
         sample = vq::SampleFormat::Pcm24;
     vqgui::SetOutputFormat(record, *container, sample);
@@ -78,7 +82,7 @@ void ReadOutputFormat(const wxConfigBase& config, VQParams& record)
 
 }  // namespace
 
-void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowFolders& folders)
+void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowChoices& choices)
 {
     wxString text;
     if (config.Read(kMode, &text))
@@ -115,7 +119,7 @@ void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowFold
     ReadBool(config, kSurroundAutorange, &record.m_surroundAutorange);
     ReadBool(config, kLowFreqsInLfe, &record.m_lowFreqsInLfe);
     ReadBool(config, kDither, &record.m_dither);
-    ReadOutputFormat(config, record);
+    ReadOutputFormat(config, record, choices);
     if (config.Read(kConvention, &text) && (text == "FuMa" || text == "AmbiX"))
         record.m_convention = text == "AmbiX" ? vq::BFormatConvention::AmbiX : vq::BFormatConvention::FuMa;
     // The .amb header is Furse-Malham only (the window keeps the layout to what the
@@ -126,12 +130,43 @@ void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowFold
     if (config.Read(kHighpass, &corner))
         record.m_highpassHz = vqgui::NearestHighpassCorner(corner);
 
-    config.Read(kInputWorkingPath, &folders.input);
-    config.Read(kOutputWorkingPath, &folders.output);
-    config.Read(kOutputFolder, &folders.outputFolder);
+    config.Read(kInputWorkingPath, &choices.input);
+    config.Read(kOutputWorkingPath, &choices.output);
+    config.Read(kOutputFolder, &choices.outputFolder);
+    ReadBool(config, kKeepBFormat, &choices.keepBFormat);
 }
 
-void SaveWindowSettings(wxConfigBase& config, const VQParams& record, const WindowFolders& folders)
+void ResetWindowSettings(VQParams& record, WindowChoices& choices)
+{
+    const VQParams defaults(nullptr);
+    record.m_outputMode = defaults.m_outputMode;
+    record.m_decoders = defaults.m_decoders;
+    record.m_pairPattern = defaults.m_pairPattern;
+    record.m_pairAngle = defaults.m_pairAngle;
+    record.m_pairAim = defaults.m_pairAim;
+    record.m_yaw = defaults.m_yaw;
+    record.m_pitch = defaults.m_pitch;
+    record.m_roll = defaults.m_roll;
+    record.m_fileLayout = defaults.m_fileLayout;
+    record.m_bformatGain = defaults.m_bformatGain;
+    record.m_surroundGain = defaults.m_surroundGain;
+    record.m_openingAngle = defaults.m_openingAngle;
+    record.m_bformatAutorange = defaults.m_bformatAutorange;
+    record.m_surroundAutorange = defaults.m_surroundAutorange;
+    record.m_lowFreqsInLfe = defaults.m_lowFreqsInLfe;
+    record.m_dither = defaults.m_dither;
+    record.m_bformatFormat = defaults.m_bformatFormat;
+    record.m_surroundFormat = defaults.m_surroundFormat;
+    record.m_ambFile = defaults.m_ambFile;
+    record.m_convention = defaults.m_convention;
+    record.m_highpassHz = defaults.m_highpassHz;
+    record.ResetFileNames();
+    choices.outputFolder.clear();
+    choices.keepBFormat = false;
+    choices.sampleOfTake = true;
+}
+
+void SaveWindowSettings(wxConfigBase& config, const VQParams& record, const WindowChoices& choices)
 {
     if (record.m_outputMode >= 0 && record.m_outputMode < VQParams::kModeCount)
         config.Write(kMode, wxString(kModeNames[record.m_outputMode]));
@@ -155,17 +190,19 @@ void SaveWindowSettings(wxConfigBase& config, const VQParams& record, const Wind
     // The format is written as B-Format mode has it, so that .amb is kept.
     const vq::Container& container = vq::ContainerOf(record.m_bformatFormat, record.m_ambFile);
     config.Write(kContainer, wxString(container.name));
-    config.Write(kSampleFormat, wxString(SampleFormatName(vq::SampleFormatOf(record.m_bformatFormat))));
+    config.Write(kSampleFormat, wxString(choices.sampleOfTake ? kSampleOfTake
+                                                              : SampleFormatName(vq::SampleFormatOf(record.m_bformatFormat))));
     config.Write(kConvention, vqgui::ConventionLabel(record.m_convention));
     config.Write(kDither, record.m_dither);
     config.Write(kHighpass, static_cast<long>(record.m_highpassHz));
-    if (!folders.input.empty())
-        config.Write(kInputWorkingPath, folders.input);
-    if (!folders.output.empty())
-        config.Write(kOutputWorkingPath, folders.output);
-    if (folders.outputFolder.empty())
+    if (!choices.input.empty())
+        config.Write(kInputWorkingPath, choices.input);
+    if (!choices.output.empty())
+        config.Write(kOutputWorkingPath, choices.output);
+    config.Write(kKeepBFormat, choices.keepBFormat);
+    if (choices.outputFolder.empty())
         config.DeleteEntry(kOutputFolder, false);
     else
-        config.Write(kOutputFolder, folders.outputFolder);
+        config.Write(kOutputFolder, choices.outputFolder);
     config.Flush();
 }

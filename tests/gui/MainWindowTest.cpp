@@ -5,11 +5,14 @@
 
 #include "VQParams.h"
 #include "VessarFileDropTarget.h"
+#include "VqVersion.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <wx/button.h>
+#include <wx/dnd.h>
+#include <wx/panel.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/filedlg.h>
@@ -25,6 +28,9 @@
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
+#include <sys/wait.h>
+
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -80,7 +86,7 @@ TEST_F(MainWindow, StartsFromTheRecordsDefaults)
         EXPECT_FALSE(box->IsChecked());
     EXPECT_EQ(window->m_highpassChoice->GetStringSelection(), "Off");
     EXPECT_EQ(window->m_containerChoice->GetStringSelection(), "WAV");
-    EXPECT_EQ(window->m_sampleChoice->GetStringSelection(), "16-bit");
+    EXPECT_EQ(window->m_sampleChoice->GetStringSelection(), "as the take") << "the take's own precision";
     EXPECT_EQ(window->m_conventionChoice->GetStringSelection(), "FuMa");
 
     EXPECT_EQ(window->m_fluFrdText->GetValue(), "Audio_file_01.wav");
@@ -305,6 +311,7 @@ TEST_F(MainWindow, TheStatusBarShowsThePickedInputsRateAndFilterLength)
     }
     window->answers = {{true, work.File("liveF.wav"), 0}};
     Click(window->m_fluFrdButton);
+    window->questionAnswers = {true};
     ChooseMenu(window, ID_MENU_RESET);
     EXPECT_EQ(window->m_fluFrdText->GetValue(), "Audio_file_01.wav");
     EXPECT_EQ(window->m_bldBruText->GetValue(), "Audio_file_02.wav");
@@ -327,7 +334,7 @@ TEST_F(MainWindow, TheStatusBarHasRoomForTheMenusHelp)
             ++items;
             EXPECT_LT(window->m_statusBar->GetTextExtent(item->GetHelp()).x, field.width) << item->GetHelp();
         }
-    EXPECT_EQ(items, 5);
+    EXPECT_EQ(items, 6);
     EXPECT_EQ(window->m_menubar->FindItem(ID_MENU_PREFERENCES)->GetHelp(), "Show the preferences dialog");
 }
 
@@ -393,7 +400,8 @@ TEST_F(MainWindow, FirstStartInTheStagedTreeOffersTheDemoTake)
     EXPECT_EQ(window->m_statusBar->GetStatusText(1), "48000 Hz");
     Click(window->m_convertButton);
     ASSERT_EQ(window->messages.size(), 1u);
-    EXPECT_EQ(window->messages[0].text, "Conversion done with success!!") << "Convert works on a first click";
+    EXPECT_EQ(window->messages[0].text.BeforeFirst('\n'), "Conversion done with success!!")
+        << "Convert works on a first click";
     EXPECT_TRUE(fs::exists(work.File("demo/demo_WXYZ.wav")));
 
     // Once the user has picked an input, the window starts from the record's names.
@@ -537,6 +545,231 @@ TEST_F(MainWindow, EveryDecodeModeHasItsBoxItsControlsAndItsFile)
     EXPECT_EQ(Record().m_pairAngle, 110.0);
     EXPECT_EQ(Record().m_yaw, 45.0);
     EXPECT_EQ(Record().m_pitch, 0.0);
+}
+
+TEST_F(MainWindow, ALineSaysWhatChangesTheSound)
+{
+    Open();
+    const auto line = [&] { return window->m_processingLine->GetLabel(); };
+    EXPECT_EQ(line(), "") << "the defaults change nothing";
+    EXPECT_NE(window->m_processingLine->GetForegroundColour(), window->m_filesLabel->GetForegroundColour());
+    const wxString degree = wxString::FromUTF8("\u00B0");
+    Slide(window->m_bfGainSlider, 5);
+    EXPECT_EQ(line(), "B-format gain +5 dB");
+    Type(window->m_rotateFields[0], "90");
+    Select(window->m_highpassChoice, "80 Hz");
+    EXPECT_EQ(line(), "Rotation 90" + degree + ", high-pass 80 Hz, B-format gain +5 dB");
+    Type(window->m_rotateFields[1], "-10");
+    EXPECT_EQ(line(), "Rotation yaw 90" + degree + " pitch -10" + degree +
+                          ", high-pass 80 Hz, B-format gain +5 dB");
+    // A decode: its own gain counts, not the B-format's.
+    Select(window->m_modeChoice, "5.1");
+    Type(window->m_rotateFields[0], "0");
+    Type(window->m_rotateFields[1], "0");
+    Select(window->m_highpassChoice, "Off");
+    EXPECT_EQ(line(), "");
+    Slide(window->m_surGainSlider, 15);
+    Slide(window->m_angleSlider, 75);
+    Tick(window->m_lfeCheck, true);
+    EXPECT_EQ(line(), "Decode gain +15 dB, opening angle 75" + degree + ", low frequencies in LFE");
+    Tick(window->m_surAutorangeCheck, true);
+    EXPECT_EQ(line(), "Decode autorange, opening angle 75" + degree + ", low frequencies in LFE");
+    Select(window->m_modeChoice, "Stereo");
+    EXPECT_EQ(line(), "Decode autorange");
+}
+
+TEST_F(MainWindow, ResetAsksThenPutsEverySettingBack)
+{
+    Open();
+    WriteTake(work.File("liveF.wav"));
+    Type(window->m_fluFrdText, work.File("liveF.wav"));
+    Select(window->m_modeChoice, "5.1");
+    Slide(window->m_surGainSlider, 9);
+    Select(window->m_filesChoice, "6 mono files");
+    Select(window->m_highpassChoice, "80 Hz");
+    Type(window->m_rotateFields[0], "45");
+    Tick(window->m_keepBFormatCheck, true);
+    Select(window->m_sampleChoice, "24-bit");
+    fs::create_directory(work.File("out"));
+    Type(window->m_folderText, work.File("out"));
+    const std::string changed = SettingsText();
+
+    window->questionAnswers = {false};
+    ChooseMenu(window, ID_MENU_RESET);
+    ASSERT_EQ(window->questions.size(), 1u);
+    EXPECT_EQ(window->questions[0].title, "VessarQuilix: Reset");
+    EXPECT_EQ(window->questions[0].yes, "&Reset");
+    EXPECT_EQ(Record().m_surroundGain, 9.0) << "Cancel changes nothing";
+    EXPECT_EQ(window->m_fluFrdText->GetValue(), work.File("liveF.wav"));
+    EXPECT_EQ(SettingsText(), changed);
+
+    window->questionAnswers = {true};
+    ChooseMenu(window, ID_MENU_RESET);
+    const VQParams defaults(nullptr);
+    EXPECT_EQ(window->m_modeChoice->GetSelection(), 0);
+    EXPECT_EQ(Record().m_outputMode, defaults.m_outputMode);
+    EXPECT_EQ(Record().m_surroundGain, defaults.m_surroundGain);
+    EXPECT_EQ(window->m_surGainSlider->GetValue(), -3);
+    EXPECT_EQ(Record().m_fileLayout, defaults.m_fileLayout);
+    EXPECT_EQ(Record().m_highpassHz, 0.0);
+    EXPECT_EQ(window->m_highpassChoice->GetStringSelection(), "Off");
+    EXPECT_EQ(Record().m_yaw, 0.0);
+    EXPECT_EQ(window->m_rotateFields[0]->GetValue(), "0");
+    EXPECT_FALSE(window->m_keepBFormatCheck->IsChecked());
+    EXPECT_EQ(Record().m_bformatFormat, defaults.m_bformatFormat);
+    EXPECT_EQ(window->m_fluFrdText->GetValue(), "Audio_file_01.wav");
+    EXPECT_EQ(window->m_folderText->GetValue(), wxGetCwd()) << "the folder follows the take again";
+    EXPECT_EQ(window->m_processingLine->GetLabel(), "");
+
+    Close();
+    Open();
+    EXPECT_EQ(Record().m_surroundGain, defaults.m_surroundGain) << "the settings file is reset too";
+    EXPECT_FALSE(window->m_keepBFormatCheck->IsChecked());
+    EXPECT_EQ(Record().m_outputMode, 0);
+}
+
+TEST_F(MainWindow, TheTakesProblemsShowUnderItsFieldsBeforeAnyRun)
+{
+    fs::create_directory(work.File("filters"));
+    WriteFilterMatrix(work.File("filters/FilterMatrix_48000.wav"), RandomFilterMatrix(16, 2));
+    Open();
+    const auto note = [&] { return window->m_inputNote->IsShown() ? window->m_inputNote->GetLabel() : wxString(); };
+    EXPECT_EQ(note(), "") << "a default name that is no file yet says nothing";
+    WriteTake(work.File("liveF.wav"));
+    const int height = window->GetSize().y;
+    struct Case {
+        const char* what;
+        std::function<void()> rear;  // writes the rear file, or not
+        wxString note;
+    };
+    const Case cases[] = {
+        {"missing", [] {}, "BLD + BRU: liveR.wav does not exist"},
+        {"another rate", [&] { WriteTake(work.File("liveR.wav"), 2, 44100); },
+         "BLD + BRU: liveR.wav is at 44100 Hz, liveF.wav at 48000 Hz"},
+        {"three channels", [&] { WriteTake(work.File("liveR.wav"), 3); }, "BLD + BRU: liveR.wav has 3 channels, not 2"},
+        {"good", [&] { WriteTake(work.File("liveR.wav")); }, ""},
+    };
+    for (const Case& c : cases) {
+        fs::remove(work.File("liveR.wav"));
+        c.rear();
+        Type(window->m_fluFrdText, work.File("liveF.wav"));
+        EXPECT_EQ(note(), c.note) << c.what;
+        EXPECT_EQ(window->GetSize().y > height, !c.note.empty()) << c.what << ": the note has its room";
+    }
+    // No filter matrix at the take's rate.
+    WriteTake(work.File("slowF.wav"), 2, 44100);
+    WriteTake(work.File("slowR.wav"), 2, 44100);
+    Type(window->m_fluFrdText, work.File("slowF.wav"));
+    EXPECT_EQ(note(), "No filter matrix for 44100 Hz in " + work.File("filters") +
+                          ": File > Preferences sets the filters folder");
+
+    // A run's "Error." goes once the take is good.
+    fs::remove(work.File("liveR.wav"));
+    Type(window->m_fluFrdText, work.File("liveF.wav"));
+    Click(window->m_convertButton);
+    EXPECT_EQ(window->m_statusBar->GetStatusText(0), "Error.");
+    WriteTake(work.File("liveR.wav"));
+    Type(window->m_bldBruText, work.File("liveR.wav"));
+    EXPECT_EQ(note(), "");
+    EXPECT_EQ(window->m_statusBar->GetStatusText(0), "Ready.");
+}
+
+TEST_F(MainWindow, FilesDroppedAnywhereMakeATakeWhenTheirNamesTellOne)
+{
+    Open();
+    wxFileDropTarget* anywhere = dynamic_cast<wxFileDropTarget*>(window->m_mainPanel->GetDropTarget());
+    ASSERT_NE(anywhere, nullptr) << "the whole window takes drops";
+    const auto drop = [&](std::initializer_list<std::string> names) {
+        wxArrayString paths;
+        for (const std::string& name : names)
+            paths.Add(work.File(name));
+        return anywhere->OnDropFiles(0, 0, paths);
+    };
+    // Two files, the rear one first: front and rear by their names.
+    EXPECT_TRUE(drop({"concertR.wav", "concertF.wav"}));
+    EXPECT_EQ(window->m_fluFrdText->GetValue(), work.File("concertF.wav"));
+    EXPECT_EQ(window->m_bldBruText->GetValue(), work.File("concertR.wav"));
+    EXPECT_EQ(Outputs()[0], "concert_WXYZ.wav");
+    // Four mono files in any order: the FLU one names the take.
+    for (const char* capsule : {"FLU", "FRD", "BLD", "BRU"})
+        WriteTake(work.File(std::string("take") + capsule + ".wav"), 1);
+    EXPECT_TRUE(drop({"takeBRU.wav", "takeFRD.wav", "takeFLU.wav", "takeBLD.wav"}));
+    EXPECT_EQ(window->m_fluFrdText->GetValue(), work.File("takeFLU.wav"));
+    EXPECT_EQ(Outputs()[0], "take_WXYZ.wav");
+    EXPECT_TRUE(window->messages.empty());
+
+    struct Refused {
+        std::initializer_list<std::string> names;
+        const char* said;
+    };
+    fs::create_directory(work.File("session"));
+    const Refused refused[] = {
+        {{"session"}, "A folder is no take"},
+        {{"one.wav", "two.wav"}, "Two files are a take when"},
+        {{"a.wav", "b.wav", "c.wav"}, "3 files are no take"},
+        {{"takeFLU.wav", "takeFRD.wav", "takeBLD.wav", "otherBRU.wav"}, "Four files are a take when"},
+    };
+    for (const Refused& r : refused) {
+        window->messages.clear();
+        EXPECT_FALSE(drop(r.names)) << r.said;
+        ASSERT_EQ(window->messages.size(), 1u) << r.said;
+        EXPECT_TRUE(window->messages[0].text.StartsWith(r.said)) << window->messages[0].text;
+        EXPECT_EQ(window->m_fluFrdText->GetValue(), work.File("takeFLU.wav")) << "the take stays";
+    }
+}
+
+TEST_F(MainWindow, FileOpenNamesATake)
+{
+    Open();
+    WriteTake(work.File("liveF.wav"));
+    window->answers = {{true, work.File("liveF.wav"), 0}};
+    ChooseMenu(window, ID_MENU_OPEN);
+    ASSERT_EQ(window->asked.size(), 1u);
+    EXPECT_EQ(window->asked[0].title, "Open a Take");
+    EXPECT_EQ(window->asked[0].style, wxFD_OPEN);
+    EXPECT_EQ(window->m_fluFrdText->GetValue(), work.File("liveF.wav"));
+    EXPECT_EQ(window->m_bldBruText->GetValue(), work.File("liveR.wav"));
+    wxAcceleratorEntry* accel = window->m_menubar->FindItem(ID_MENU_OPEN)->GetAccel();
+    ASSERT_NE(accel, nullptr);
+    EXPECT_EQ(accel->ToString(), "Ctrl+O");
+    delete accel;
+}
+
+// Runs the program with `arguments` and no display; its standard output and exit status.
+std::pair<std::string, int> RunWindowProgram(const std::string& arguments)
+{
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY " VQ_WINDOW_PATH " " + arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string output;
+    for (int c; pipe && (c = std::fgetc(pipe)) != EOF;)
+        output += static_cast<char>(c);
+    const int status = pipe ? pclose(pipe) : -1;
+    return {output, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+TEST(WindowProgram, AnswersHelpAndVersionOnTheTerminalWithoutADisplay)
+{
+    const auto [help, helpStatus] = RunWindowProgram("--help");
+    EXPECT_EQ(helpStatus, 0);
+    EXPECT_EQ(help.rfind("Usage: vessarquilix [FILE...]\n", 0), 0u) << help;
+    const auto [version, versionStatus] = RunWindowProgram("--version");
+    EXPECT_EQ(versionStatus, 0);
+    EXPECT_EQ(version, std::string("vessarquilix ") + vq::kVersionString + "\n");
+    const auto [unknown, unknownStatus] = RunWindowProgram("--colour");
+    EXPECT_EQ(unknownStatus, 2);
+    EXPECT_EQ(unknown.rfind("vessarquilix: unknown option --colour\n", 0), 0u) << unknown;
+}
+
+TEST_F(MainWindow, TheFirstOpenDialogStartsWhereTheTakeShownIs)
+{
+    fs::create_directory(work.File("demo"));
+    WriteTake(work.File("demo/demoF.wav"));
+    WriteTake(work.File("demo/demoR.wav"));
+    Open();  // the demo take is offered on a first start
+    window->answers = {{false, "", 0}};
+    Click(window->m_fluFrdButton);
+    ASSERT_EQ(window->asked.size(), 1u);
+    EXPECT_EQ(window->asked[0].directory, work.File("demo"));
 }
 
 }  // namespace

@@ -103,13 +103,13 @@ TEST_F(OutputBox, EachChoiceOffersOnlyWhatTheFormatsHold)
 {
     const Items all = {"WAV", "FuMa B-format AMB", "Sony Wave64", "Core Audio CAF", "AIFF", "FLAC"};
     EXPECT_EQ(ItemsOf(window->m_containerChoice), all);
-    EXPECT_EQ(ItemsOf(window->m_sampleChoice), (Items{"16-bit", "24-bit", "float"}));
+    EXPECT_EQ(ItemsOf(window->m_sampleChoice), (Items{"as the take", "16-bit", "24-bit", "float"}));
     EXPECT_EQ(ItemsOf(window->m_conventionChoice), (Items{"FuMa", "AmbiX"}));
 
     // FLAC holds no float: not offered, and float becomes 24-bit, saying so.
     Select(window->m_sampleChoice, "float");
     Select(window->m_containerChoice, "FLAC");
-    EXPECT_EQ(ItemsOf(window->m_sampleChoice), (Items{"16-bit", "24-bit"}));
+    EXPECT_EQ(ItemsOf(window->m_sampleChoice), (Items{"as the take", "16-bit", "24-bit"}));
     EXPECT_EQ(window->m_sampleChoice->GetStringSelection(), "24-bit");
     EXPECT_EQ(Note(), "FLAC holds no float samples: 24-bit is written.");
 

@@ -36,6 +36,7 @@ public:
     using VessarQuilixPrefsDialog::m_docsStatus;
     using VessarQuilixPrefsDialog::m_filtersPicker;
     using VessarQuilixPrefsDialog::m_filtersRates;
+    using VessarQuilixPrefsDialog::m_docsNote;
     using VessarQuilixPrefsDialog::m_filtersStatus;
     using VessarQuilixPrefsDialog::m_notebook;
     using VessarQuilixPrefsDialog::m_okButton;
@@ -103,7 +104,7 @@ TEST(Preferences, MarksTellWhetherTheDirectoriesHoldWhatTheProgramNeeds)
         const char* rates;
     };
     const Case cases[] = {
-        {nullptr, "cross_16x16", ""},
+        {nullptr, "cross_16x16", "no FilterMatrix_<rate>.wav here"},
         {"FilterMatrix_48000.wav", "check_16x16", "48000 Hz"},
         {"FilterMatrix_96000.wav", "check_16x16", "48000, 96000 Hz"},
         {"FilterMatrix_44100.wav", "check_16x16", "44100, 48000, 96000 Hz"},
@@ -124,12 +125,14 @@ TEST(Preferences, MarksTellWhetherTheDirectoriesHoldWhatTheProgramNeeds)
     EXPECT_EQ(prefs.m_bufferChoice->GetSelection(), 2);
     EXPECT_EQ(prefs.m_filtersPicker->GetPath(), dir.File("filters"));
     EXPECT_TRUE(Shows(prefs.m_docsStatus, "cross_16x16"));
+    EXPECT_EQ(prefs.m_docsNote->GetLabel(), "no VessarQuilix.html here") << "the cross says why";
     Touch(dir.File("docs/VessarQuilix.html"));
     ChangeDirectory(prefs.m_docsPicker, dir.File("docs"));
     EXPECT_TRUE(Shows(prefs.m_docsStatus, "check_16x16"));
+    EXPECT_EQ(prefs.m_docsNote->GetLabel(), "");
     ChangeDirectory(prefs.m_filtersPicker, dir.Path());
     EXPECT_TRUE(Shows(prefs.m_filtersStatus, "cross_16x16"));
-    EXPECT_EQ(prefs.m_filtersRates->GetLabel(), "");
+    EXPECT_EQ(prefs.m_filtersRates->GetLabel(), "no FilterMatrix_<rate>.wav here");
 }
 
 TEST(Preferences, OkWritesTheRecordAndCancelLeavesIt)

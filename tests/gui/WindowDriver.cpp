@@ -60,11 +60,28 @@ wxString ObservedWindow::AskForFolder(const wxString& title, const wxString& dir
     return answer;
 }
 
-void ObservedWindow::ShowMessage(const wxString& title, const wxString& message, long style)
+int ObservedWindow::ShowMessage(const wxString& title, const wxString& message, long style,
+                                const wxString& helpLabel)
 {
     messages.push_back({title, message, style});
     if (realMessages)
-        VessarQuilixGUI::ShowMessage(title, message, style);
+        return VessarQuilixGUI::ShowMessage(title, message, style, helpLabel);
+    if (messageAnswers.empty())
+        return wxID_OK;
+    const int answer = messageAnswers.front();
+    messageAnswers.erase(messageAnswers.begin());
+    return answer;
+}
+
+bool ObservedWindow::AskQuestion(const wxString& title, const wxString& message, const wxString& yes,
+                                 const wxString& no)
+{
+    questions.push_back({title, message, yes, no});
+    if (questionAnswers.empty())
+        return VessarQuilixGUI::AskQuestion(title, message, yes, no);
+    const bool answer = questionAnswers.front();
+    questionAnswers.erase(questionAnswers.begin());
+    return answer;
 }
 
 bool ObservedWindow::LaunchBrowser(const wxString& url)
@@ -73,6 +90,12 @@ bool ObservedWindow::LaunchBrowser(const wxString& url)
     if (!browserStarts)
         wxLogError("Failed to open URL \"%s\" in default browser.", url);
     return browserStarts;
+}
+
+bool ObservedWindow::OpenFolder(const wxString& folder)
+{
+    opened.push_back(folder);
+    return fileManagerStarts;
 }
 
 void Select(wxChoice* choice, int item)

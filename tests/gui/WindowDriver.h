@@ -27,6 +27,12 @@ class ObservedWindow : public VessarQuilixGUI {
 public:
     // The layout's controls, for the tests to drive and inspect.
     using VessarQuilixFrame::BindingCount;
+    using VessarQuilixFrame::FitToContents;
+    using VessarQuilixFrame::m_optionsPanel;
+    using VessarQuilixFrame::m_processPanel;
+    using VessarQuilixFrame::m_processingLine;
+    using VessarQuilixFrame::m_inputNote;
+    using VessarQuilixFrame::m_filesLabel;
     using VessarQuilixFrame::kOutputRows;
     using VessarQuilixFrame::m_angleLabel;
     using VessarQuilixFrame::m_angleSlider;
@@ -55,6 +61,7 @@ public:
     using VessarQuilixFrame::m_folderText;
     using VessarQuilixFrame::m_highpassChoice;
     using VessarQuilixFrame::m_highpassLabel;
+    using VessarQuilixFrame::m_keepBFormatCheck;
     using VessarQuilixFrame::m_lfeCheck;
     using VessarQuilixFrame::m_logoBitmap;
     using VessarQuilixFrame::m_mainPanel;
@@ -85,10 +92,21 @@ public:
     };
     std::vector<Message> messages;
     bool realMessages = false;
+    // The buttons pressed in the next message boxes (none left: OK).
+    std::vector<int> messageAnswers;
+    // The questions asked, and the answers to give (none left: the real dialog is shown).
+    struct Question {
+        wxString title, text, yes, no;
+    };
+    std::vector<Question> questions;
+    std::vector<bool> questionAnswers;
     // The pages the browser was asked for, and whether it starts; when it does not, it
     // logs as the toolkit's own launcher does.
     std::vector<wxString> browsed;
     bool browserStarts = true;
+    // The folders the file manager was asked to show, and whether it starts.
+    std::vector<wxString> opened;
+    bool fileManagerStarts = true;
 
     std::vector<wxString> Outputs() const;  // the six rows' texts
     std::vector<wxString> Items(wxChoice* choice) const;
@@ -96,8 +114,11 @@ public:
 protected:
     FileChoice AskForFile(const FileRequest& request) override;
     wxString AskForFolder(const wxString& title, const wxString& directory) override;
-    void ShowMessage(const wxString& title, const wxString& message, long style) override;
+    int ShowMessage(const wxString& title, const wxString& message, long style, const wxString& helpLabel) override;
+    bool AskQuestion(const wxString& title, const wxString& message, const wxString& yes,
+                     const wxString& no) override;
     bool LaunchBrowser(const wxString& url) override;
+    bool OpenFolder(const wxString& folder) override;
 };
 
 // User actions: each sets the control and sends the event the toolkit would send.

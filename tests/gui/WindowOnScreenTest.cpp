@@ -12,6 +12,7 @@
 #include <wx/checkbox.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
+#include <wx/scrolwin.h>
 #include <wx/statusbr.h>
 #include <wx/choice.h>
 #include <wx/slider.h>
@@ -98,11 +99,12 @@ TEST_F(OnScreen, FocusStartsOnTheFirstInputAndTabFollowsTheLayout)
     EXPECT_EQ(wxWindow::FindFocus(), window->m_fluFrdText);
     const std::vector<wxWindow*> expected = {
         window->m_modeChoice,       window->m_fluFrdText,        window->m_fluFrdButton,     window->m_bldBruText,
-        window->m_bldBruButton,     window->m_rotateFields[0],   window->m_rotateFields[1],  window->m_rotateFields[2],
-        window->m_bfGainSlider,     window->m_highpassChoice,    window->m_bfAutorangeCheck, window->m_surGainSlider,
+        window->m_bldBruButton,     window->m_bfGainSlider,      window->m_highpassChoice,   window->m_bfAutorangeCheck,
+        window->m_rotateFields[0],  window->m_rotateFields[1],   window->m_rotateFields[2],  window->m_surGainSlider,
         window->m_angleSlider,      window->m_surAutorangeCheck, window->m_lfeCheck,         window->m_decoderChoice,
         window->m_filesChoice,      window->m_containerChoice,   window->m_sampleChoice,     window->m_ditherCheck,
-        window->m_conventionChoice, window->m_folderText,        window->m_folderButton,     window->m_outTexts[0],
+        window->m_conventionChoice, window->m_folderText,        window->m_folderButton,     window->m_keepBFormatCheck,
+        window->m_outTexts[0],
         window->m_outButtons[0],    window->m_outTexts[1],       window->m_outButtons[1],    window->m_outTexts[2],
         window->m_outButtons[2],    window->m_outTexts[3],       window->m_outButtons[3],    window->m_outTexts[4],
         window->m_outButtons[4],    window->m_outTexts[5],       window->m_outButtons[5],    window->m_convertButton};
@@ -201,13 +203,15 @@ TEST_F(OnScreen, LabelsHaveMnemonicsThatReachTheirControls)
     for (wxWindow* w : all) {
         if (!dynamic_cast<wxStaticText*>(w) && !dynamic_cast<wxCheckBox*>(w) && w != window->m_convertButton)
             continue;
+        if (w == window->m_processingLine || w == window->m_inputNote)
+            continue;  // lines of information, no labels
         ++labelled;
         const wxString label = w->GetLabel();
         const int amp = label.Find('&');
         ASSERT_NE(amp, wxNOT_FOUND) << label;
         EXPECT_TRUE(letters.insert(label.Mid(amp + 1, 1).Lower()).second) << "a second " << label;
     }
-    EXPECT_EQ(labelled, 27);
+    EXPECT_EQ(labelled, 28);
 }
 
 TEST_F(OnScreen, EveryControlThatNeedsItHasATooltipAndSlidersShowTheirValue)
@@ -220,25 +224,31 @@ TEST_F(OnScreen, EveryControlThatNeedsItHasATooltipAndSlidersShowTheirValue)
         EXPECT_FALSE(w->GetToolTipText().empty()) << w->GetClassInfo()->GetClassName() << " " << w->GetLabel();
     }
     Slide(window->m_bfGainSlider, 5);
-    EXPECT_EQ(window->m_bfGainSlider->GetToolTipText(), "B-format gain: 5 dB");
+    EXPECT_EQ(window->m_bfGainSlider->GetToolTipText(),
+              "B-format gain: 5 dB\nThe window's range is -15 to +15 dB; vessarquilix-convert takes -60 to +60 dB "
+              "(--gain)");
     Select(window->m_modeChoice, 1);
     Slide(window->m_angleSlider, 75);
     EXPECT_EQ(window->m_angleSlider->GetToolTipText(), "Opening angle between L and R: 75 degrees");
-    EXPECT_EQ(window->m_surGainSlider->GetToolTipText(), "5.1 gain: -3 dB");
+    EXPECT_TRUE(window->m_surGainSlider->GetToolTipText().StartsWith("5.1 gain: -3 dB\n"));
 }
 
-TEST_F(OnScreen, TheWindowGrowsInWidthOnlyAndThePathFieldsWithIt)
+TEST_F(OnScreen, TheWindowGrowsAndThePathFieldsWithIt)
 {
     const wxSize start = window->GetSize();
     EXPECT_TRUE(window->HasFlag(wxRESIZE_BORDER));
     EXPECT_EQ(window->GetMinSize(), start);
-    EXPECT_EQ(window->GetMaxSize(), wxSize(wxDefaultCoord, start.y)) << "never taller than needed";
+    EXPECT_EQ(window->GetMaxSize(), wxDefaultSize);
     const int input = window->m_fluFrdText->GetSize().x, folder = window->m_folderText->GetSize().x,
               output = window->m_outTexts[0]->GetSize().x;
 
     window->SetSize(start.x + 200, start.y + 100);
     ASSERT_TRUE(ProcessUntil([&] { return window->m_fluFrdText->GetSize().x == input + 200; }));
-    EXPECT_EQ(window->GetSize(), wxSize(start.x + 200, start.y));
+    EXPECT_EQ(window->GetSize(), wxSize(start.x + 200, start.y + 100));
+    const wxRect convert = window->m_convertButton->GetScreenRect();
+    ProcessUntil([&] { return window->m_convertButton->GetScreenRect() != convert; });
+    EXPECT_EQ(window->m_convertButton->GetScreenRect().GetBottom(), convert.GetBottom() + 100)
+        << "Convert stays at the bottom";
     EXPECT_EQ(window->m_folderText->GetSize().x, folder + 200);
     EXPECT_NEAR(window->m_outTexts[0]->GetSize().x, output + 100, 1) << "two columns share the width";
     EXPECT_NEAR(window->m_outTexts[5]->GetSize().x, output + 100, 1);
@@ -270,6 +280,65 @@ void ExpectNothingCutOffOrOverlapping(wxWindow* top, const wxString& where)
                 continue;
             EXPECT_FALSE(w->GetRect().Intersects(other->GetRect()))
                 << where << ": " << w->GetLabel() << " overlaps " << other->GetLabel();
+        }
+    }
+}
+
+// Whether `w` is shown and lies wholly in its top-level window, and in the scrolled
+// panel's visible part when it is in that panel.
+bool InSight(wxWindow* w)
+{
+    if (!w->IsShownOnScreen() || !wxGetTopLevelParent(w)->GetScreenRect().Contains(w->GetScreenRect()))
+        return false;
+    for (wxWindow* parent = w->GetParent(); parent; parent = parent->GetParent())
+        if (wxScrolledWindow* scrolled = dynamic_cast<wxScrolledWindow*>(parent))
+            return wxRect(scrolled->ClientToScreen(wxPoint(0, 0)), scrolled->GetClientSize())
+                .Contains(w->GetScreenRect());
+    return true;
+}
+
+TEST_F(OnScreen, EveryModeHasTheSameWindowSize)
+{
+    const wxSize start = window->GetSize();
+    const wxSize boxes = window->m_processPanel->GetSize();
+    for (int mode = 1; mode < VQParams::kModeCount; ++mode) {
+        Select(window->m_modeChoice, mode);
+        ProcessIdle();
+        EXPECT_EQ(window->GetSize(), start) << window->m_modeChoice->GetString(mode);
+        EXPECT_EQ(window->m_processPanel->GetSize(), boxes) << window->m_modeChoice->GetString(mode);
+    }
+    // A width the user gave stays too.
+    window->SetSize(start.x + 150, start.y);
+    ProcessUntil([&] { return window->GetSize().x == start.x + 150; });
+    Select(window->m_modeChoice, 0);
+    ProcessIdle();
+    EXPECT_EQ(window->GetSize(), wxSize(start.x + 150, start.y));
+}
+
+TEST_F(OnScreen, TheWindowFitsALaptopScreenWithConvertAndTheStatusBarInSight)
+{
+    struct Case {
+        wxRect screen;
+        bool scrolls;
+    };
+    for (const Case& c : {Case{wxRect(0, 0, 1280, 720), false}, Case{wxRect(0, 30, 1280, 560), true}}) {
+        window->FitToContents(c.screen);
+        ProcessUntil([&] { return window->GetSize().y <= c.screen.height; });
+        const wxString where = wxString::Format("%dx%d", c.screen.width, c.screen.height);
+        EXPECT_LE(window->GetSize().x, c.screen.width) << where;
+        EXPECT_LE(window->GetSize().y, c.screen.height) << where;
+        ProcessUntil([&] { return InSight(window->m_convertButton); });
+        EXPECT_TRUE(InSight(window->m_convertButton)) << where;
+        EXPECT_TRUE(InSight(window->m_statusBar)) << where;
+        const wxSize virtualSize = window->m_optionsPanel->GetVirtualSize();
+        EXPECT_EQ(virtualSize.y > window->m_optionsPanel->GetClientSize().y, c.scrolls) << where;
+        if (c.scrolls) {
+            // The last output row is reached by scrolling.
+            window->m_optionsPanel->Scroll(0, virtualSize.y);
+            ProcessUntil([&] { return InSight(window->m_outTexts[5]); });
+            EXPECT_TRUE(InSight(window->m_outTexts[5])) << where;
+        } else {
+            EXPECT_TRUE(InSight(window->m_outTexts[5])) << where;
         }
     }
 }

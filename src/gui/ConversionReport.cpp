@@ -1,0 +1,53 @@
+#include "ConversionReport.h"
+
+#include "OutputFormats.h"
+
+#include "DecodeModes.h"
+
+#include "common/Containers.h"
+
+#include <wx/filename.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace vqgui {
+
+wxString WrittenFolder(const vq::ConversionResult& result)
+{
+    return result.written.empty() ? wxString() : wxFileName(result.written.front()).GetPath(wxPATH_GET_VOLUME);
+}
+
+wxString DurationText(double seconds)
+{
+    const long tenths = std::lround(std::max(seconds, 0.0) * 10.0);
+    const long hours = tenths / 36000, minutes = tenths / 600 % 60;
+    const double rest = static_cast<double>(tenths % 600) / 10.0;
+    if (hours > 0)
+        return wxString::Format("%ld:%02ld:%04.1f", hours, minutes, rest);
+    return wxString::Format("%ld:%04.1f", minutes, rest);
+}
+
+wxString WrittenFilesReport(const vq::ConversionRequest& request, const vq::ConversionResult& result)
+{
+    const wxString folder = WrittenFolder(result);
+    wxString text = "Written to " + folder + ":";
+    for (const wxString& path : result.written) {
+        const wxFileName name(path);
+        text += "\n    " + (name.GetPath(wxPATH_GET_VOLUME) == folder ? name.GetFullName() : path);
+    }
+    const vq::OutputSettings& out = request.outputs;
+    const vq::Container& container =
+        out.formatOfTake ? vq::ContainerOf(result.takeFormat, false) : vq::OutputContainer(request);
+    const vq::SampleFormat sample = out.formatOfTake ? vq::SampleFormatOf(result.takeFormat) : out.sample;
+    if (result.sampleRate > 0) {
+        const double seconds = static_cast<double>(result.takeFrames) / result.sampleRate;
+        text += wxString::Format("\n\n%s of %s %s at %d Hz", DurationText(seconds), SampleFormatLabel(sample),
+                                 container.description, result.sampleRate);
+        if (request.decode.Mode().Decodes() && !out.keepBFormat.empty())
+            text += "; the B-format in float WAV";
+    }
+    return text;
+}
+
+}  // namespace vqgui

@@ -1,0 +1,20 @@
+// What the window tells after a conversion that completed: which files were written and
+// where, how long the sound is and in which format.
+#pragma once
+
+#include "ConversionRequest.h"
+#include "ConversionResult.h"
+
+#include <wx/string.h>
+
+namespace vqgui {
+
+// The folder of the first file written; empty when nothing was written.
+wxString WrittenFolder(const vq::ConversionResult& result);
+// "Written to FOLDER:" with the files' names (a file elsewhere by its whole path), then the
+// length, the format and the rate: "0:12.5 of 24-bit WAV at 48000 Hz".
+wxString WrittenFilesReport(const vq::ConversionRequest& request, const vq::ConversionResult& result);
+// "1:02:03.5", "0:12.5": hours only when there are any.
+wxString DurationText(double seconds);
+
+}  // namespace vqgui
