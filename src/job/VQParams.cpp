@@ -15,8 +15,6 @@
 #include <algorithm>
 #include <climits>
 
-const char* const VQParams::kIntermediateFile = "bformat.wav";
-
 namespace {
 
 const wxString kFiltersKey = "/VessarQuilix/FiltersPath";

@@ -56,9 +56,6 @@ public:
     // Output modes: B-format, or a decode of it in the same pass.
     enum Mode { kModeBFormat = 0, kModeSurround = 1, kModeStereo = 2, kModeUhj = 3, kModeBinaural = 4, kModeCount };
 
-    // Where the window keeps the B-format of a decode: in the working directory.
-    static const char* const kIntermediateFile;
-
     // Sets the defaults, then (with a store) loads the three settings.
     explicit VQParams(wxConfigBase* config);
     // Saves the three settings when there is a store; the store must outlive the record.
