@@ -63,7 +63,9 @@ protected:
     {
         const int before = m_keys;
         wxUIActionSimulator().Char(key, modifiers);
-        ProcessUntil([&] { return m_keys > before; });
+        // A mnemonic may act without the window's key hook seeing the key: what it does is
+        // what counts, so waiting stops at whichever comes first.
+        ProcessUntil([&] { return m_keys > before || done(); });
         return ProcessUntil(done);
     }
     bool Focus(wxWindow* w)
