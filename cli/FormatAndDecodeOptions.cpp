@@ -227,7 +227,7 @@ void ApplyFormatAndDecodeOptions(const FormatAndDecodeOptions& o, VQParams* para
     params->m_pitch = o.pitch;
     params->m_roll = o.roll;
     if (!o.decoder.empty())
-        params->m_decoders[vq::DecodeModes()[static_cast<std::size_t>(params->m_outputMode)].name] = o.decoder;
+        params->m_decoders[params->Mode().name] = o.decoder;
     params->m_pairPattern = o.pairPattern;
     params->m_pairAngle = o.pairAngle;
     params->m_pairAim = o.pairAim;

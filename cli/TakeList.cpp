@@ -15,7 +15,7 @@ std::string Quoted(const wxString& path)
 
 const vq::TakeKind& FourMonoFiles()
 {
-    return vq::TakeKinds()[2];
+    return vq::TakeKindNamed("four-mono");
 }
 
 }  // namespace

@@ -76,7 +76,7 @@ void FillRecord(const std::uint8_t settings[vqfuzz::kSettingsBytes], const std::
     record->m_surroundAutorange = settings[1] & 0x20;
     record->m_lowFreqsInLfe = settings[1] & 0x40;
     // Any decoder the mode offers (the table's rows).
-    const vq::DecodeMode& mode = vq::DecodeModes()[static_cast<std::size_t>(record->m_outputMode)];
+    const vq::DecodeMode& mode = record->Mode();
     if (!mode.decoders.empty())
         record->m_decoders[mode.name] =
             mode.decoders[static_cast<std::size_t>((settings[1] >> 7) | (settings[5] & 1) << 1) % mode.decoders.size()]

@@ -383,7 +383,7 @@ void VessarQuilixGUI::OnLowFreqsInLfe(wxCommandEvent&)
 
 void VessarQuilixGUI::OnDecodeSetting(wxCommandEvent&)
 {
-    const vq::DecodeMode& mode = vq::DecodeModes()[static_cast<std::size_t>(m_params->m_outputMode)];
+    const vq::DecodeMode& mode = m_params->Mode();
     const int decoder = m_decoderChoice->GetSelection();
     if (decoder >= 0 && decoder < static_cast<int>(mode.decoders.size()))
         m_params->m_decoders[mode.name] = mode.decoders[static_cast<std::size_t>(decoder)].name;

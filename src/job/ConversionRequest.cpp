@@ -31,7 +31,7 @@ wxString TakeName(const ConversionRequest& request)
         return wxString();
     const TakeKind* kind = KindOfTake(request);
     // A take that cannot be read yet is named as a front file is, the way it always was.
-    const TakeKind& rule = kind ? *kind : TakeKinds()[1];
+    const TakeKind& rule = kind ? *kind : TakeKindNamed("front-rear");
     return rule.takeName(request.takeFiles.front());
 }
 

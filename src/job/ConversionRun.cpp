@@ -423,7 +423,7 @@ ConversionResult Run::Go()
     // files, so that the engine says what is wrong with it.
     if (!kind) {
         const std::size_t count = m_request.takeFiles.size();
-        kind = &TakeKinds()[count >= 4 ? 2 : count == 2 ? 1 : 0];
+        kind = &TakeKindNamed(count >= 4 ? "four-mono" : count == 2 ? "front-rear" : "a-format");
     }
     if (!CheckChannels(header, first))
         return m_result;

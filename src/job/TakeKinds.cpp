@@ -6,6 +6,8 @@
 
 #include <wx/filename.h>
 
+#include <algorithm>
+
 namespace vq {
 
 namespace {
@@ -79,6 +81,12 @@ const std::vector<TakeKind>& TakeKinds()
         {"b-format", "one B-format file", 1, 4, true, {"W, X, Y, Z", "", "", ""}, NoCompanions, WholeName},
     };
     return kKinds;
+}
+
+const TakeKind& TakeKindNamed(const std::string& name)
+{
+    const std::vector<TakeKind>& kinds = TakeKinds();
+    return *std::find_if(kinds.begin(), kinds.end(), [&](const TakeKind& kind) { return name == kind.name; });
 }
 
 FirstFileHeader ReadFirstFileHeader(const wxString& path)

@@ -29,6 +29,8 @@ struct TakeKind {
 };
 
 const std::vector<TakeKind>& TakeKinds();
+// The row of a name ("a-format", "front-rear", "four-mono", "b-format"); it must be one.
+const TakeKind& TakeKindNamed(const std::string& name);
 
 // What the first file of a take says about it, from its header.
 struct FirstFileHeader {

@@ -11,9 +11,8 @@ wxString VQParams::GetClippingWarning() const
     if (m_clippedSurround > 0) {
         if (!where.empty())
             where += " and ";
-        const vq::DecodeMode& mode = vq::DecodeModes()[static_cast<std::size_t>(m_outputMode)];
         where += wxString::Format("%lld samples of the %s output", static_cast<long long>(m_clippedSurround),
-                                  mode.outputsWord);
+                                  Mode().outputsWord);
     }
     if (where.empty())
         return wxEmptyString;

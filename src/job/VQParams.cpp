@@ -144,10 +144,16 @@ wxString VQParams::TakeName() const
     return vq::TakeName(take);
 }
 
+const vq::DecodeMode& VQParams::Mode() const
+{
+    return m_outputMode >= 0 && m_outputMode < kModeCount ? vq::DecodeModes()[static_cast<std::size_t>(m_outputMode)]
+                                                          : vq::BFormatMode();
+}
+
 std::string VQParams::Decoder() const
 {
     vq::DecodeSettings decode;
-    decode.mode = &vq::DecodeModes()[static_cast<std::size_t>(std::clamp(m_outputMode, 0, kModeCount - 1))];
+    decode.mode = &Mode();
     decode.decoders = m_decoders;
     return decode.Decoder();
 }
@@ -166,8 +172,7 @@ vq::ConversionRequest VQParams::Request() const
     if (kind ? kind->files == 2 : !m_files[kBldBruInput].GetFullName().empty())
         request.takeFiles.push_back(GetFullPath(kBldBruInput));
 
-    const vq::DecodeMode& mode = vq::DecodeModes()[static_cast<std::size_t>(
-        m_outputMode >= 0 && m_outputMode < kModeCount ? m_outputMode : kModeBFormat)];
+    const vq::DecodeMode& mode = Mode();
     vq::OutputSettings& out = request.outputs;
     const std::size_t layout = static_cast<std::size_t>(std::clamp(m_fileLayout, 0, 2));
     out.fileCount = mode.fileCounts[std::min(layout, mode.fileCounts.size() - 1)];

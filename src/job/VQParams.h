@@ -24,6 +24,9 @@
 class wxConfigBase;
 class VQProgressView;
 class VQStatusView;
+namespace vq {
+struct DecodeMode;
+}
 
 class VQParams {
 public:
@@ -86,6 +89,8 @@ public:
     // Whether the first input is the whole take (one 4-channel file of capsules or of
     // B-format): then no rear file is read and the output names keep its whole name.
     bool FirstInputIsWholeTake() const;
+    // The row of the current mode (DecodeModes.h); B-format for a mode out of range.
+    const vq::DecodeMode& Mode() const;
     // The decoder of the current mode: one of its decoders' names, or empty when it has no choice.
     std::string Decoder() const;
     // What the record asks of a conversion run, as plain values.
