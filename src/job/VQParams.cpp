@@ -4,6 +4,7 @@
 #include "ConversionRun.h"
 #include "DecodeModes.h"
 #include "FileSystemPath.h"
+#include "ProgramData.h"
 #include "TakeKinds.h"
 
 #include "common/Containers.h"
@@ -28,16 +29,6 @@ constexpr std::int64_t kDefaultBlockFrames = 0x80000;
 // A block of this many bytes per frame fills the I/O buffer: one channel of 32-bit samples.
 constexpr int kBufferBytesPerFrame = 4;
 
-// The working directory's `name` subdirectory, as the program has always looked there; an
-// installed program started elsewhere (from the desktop's menu, say) falls back to the
-// copy installed with it.
-wxString DefaultDataDir(const wxString& cwd, const wxString& name)
-{
-    const wxString local = cwd + "/" + name;
-    const wxString installed = wxString(VQ_INSTALLED_DATA_DIR) + "/" + name;
-    return !wxDirExists(local) && wxDirExists(installed) ? installed : local;
-}
-
 }  // namespace
 
 VQParams::VQParams(wxConfigBase* config) : m_config(config)
@@ -59,10 +50,9 @@ void VQParams::SetDefaults()
     m_bformatFormat = m_surroundFormat = kFormatPcm16;
     m_bformatAutorange = m_surroundAutorange = m_lowFreqsInLfe = false;
     m_openingAngle = 60;
-    const wxString cwd = wxGetCwd();
-    m_files[kFilterMatrix].AssignDir(DefaultDataDir(cwd, "filters"));
+    m_files[kFilterMatrix].AssignDir(vq::ProgramDataFolder("filters"));
     m_files[kFilterMatrix].SetExt("wav");
-    m_files[kHelpPage].AssignDir(DefaultDataDir(cwd, "docs"));
+    m_files[kHelpPage].AssignDir(vq::ProgramDataFolder("docs"));
     m_files[kHelpPage].SetFullName("VessarQuilix.html");
     ResetFileNames();
 }
@@ -257,7 +247,8 @@ void VQParams::UpdateOutputNames()
 {
     const wxString base = TakeName();
     ClearOutputNames();
-    if (m_fileLayout < 0 || m_fileLayout > 2)
+    // No take, no outputs; an unknown layout names none either.
+    if (m_files[kFluFrdInput].GetFullName().empty() || m_fileLayout < 0 || m_fileLayout > 2)
         return;
     const vq::OutputLayout& files = OutputFiles();
     const int format = Decodes() ? m_surroundFormat : m_bformatFormat;

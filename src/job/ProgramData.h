@@ -1,0 +1,23 @@
+// Where the program finds the data it comes with: the filter matrices (filters/), the user
+// guide (docs/) and the demo recording (demo/). A working directory that holds the folder
+// comes first, as the program has always looked there (the staged tree of a build, or a
+// folder the user keeps them in); then the copy installed with the program, in
+// share/vessarquilix of the prefix the running program is installed in (the directory
+// above its bin/, wherever the prefix was copied or moved); then the prefix the build was
+// configured for.
+#pragma once
+
+#include <wx/string.h>
+
+namespace vq {
+
+// The folder `name` ("filters", "docs", "demo") the program uses by default: the first of
+// the places above that holds it, or the working directory's when none does.
+wxString ProgramDataFolder(const wxString& name);
+
+// share/vessarquilix of the prefix the running program is installed in. The prefix comes
+// from the toolkit's standard paths (wxStandardPaths::GetInstallPrefix), which find it
+// above the bin/ directory of the executable.
+wxString InstalledDataDirectory();
+
+}  // namespace vq
