@@ -168,7 +168,7 @@ void VessarQuilixFrame::CreateMenus()
     m_menubar = new wxMenuBar(0);
     m_menuFile = new wxMenu();
     m_menuFile->Append(ID_MENU_OPEN, "&Open...\tCtrl+O", "Open the file of a take (its first file)");
-    m_menuFile->Append(ID_MENU_RESET, "&Reset\tCtrl+R", "Put every setting of the window and the default input names back");
+    m_menuFile->Append(ID_MENU_RESET, "&Reset\tCtrl+R", "Put every setting of the window back, as on a first start");
     wxMenuItem* preferences =
         m_menuFile->Append(ID_MENU_PREFERENCES, "&Preferences...\tCtrl+P", "Show the preferences dialog");
     preferences->AddExtraAccel(wxAcceleratorEntry(wxACCEL_CTRL, ','));

@@ -8,6 +8,7 @@
 #include "TakeFiles.h"
 #include "ActiveProcessing.h"
 #include "ConversionReport.h"
+#include "DefaultOutputFolder.h"
 #include "OutputFormats.h"
 #include "VessarFileDropTarget.h"
 #include "VessarProgressDialog.h"
@@ -16,6 +17,7 @@
 #include "VessarStatusBarView.h"
 
 #include "DecodeModes.h"
+#include "ProgramData.h"
 #include "TakeKinds.h"
 #include "VQParams.h"
 
@@ -44,9 +46,13 @@ const char* const VessarQuilixGUI::kRearNotNeeded = "not needed: the FLU + FRD f
 
 namespace {
 
-// The demo take of the staged tree, offered on a first start.
-const char* const kDemoFront = "demo/demoF.wav";
-const char* const kDemoRear = "demo/demoR.wav";
+// The demo take, offered on a first start: in the staged tree's demo/ folder, or installed
+// with the program.
+const char* const kDemoFront = "demoF.wav";
+const char* const kDemoRear = "demoR.wav";
+
+// What the status bar and the empty first field say while there is no take.
+const char* const kNameATake = "Open a take: File > Open, the \"...\" button, or drop its files on the window";
 
 // Halves away from zero: -2.5 shows as -3, 2.5 as 3.
 int RoundToSlider(double value)
@@ -96,19 +102,13 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
     m_highpassChoice->SetToolTip("High-pass against wind and handling rumble (fourth order), in either mode");
     m_surAutorangeCheck->SetToolTip("Scale the six channels together so that their peak is -6 dBFS");
     m_lfeCheck->SetToolTip("Fill LFE with W low-passed at 120 Hz; unticked, LFE is silent");
-    m_convertButton->SetToolTip("Convert the input take into the output files (Enter, Alt+C)");
+    m_fluFrdText->SetHint(kNameATake);
 
     ShowSettings();
-
-    // On a first start in the staged tree the demo take is offered, so that Convert works
-    // at once; otherwise the record's default names stay.
-    if (m_choices.input.empty() && wxFileExists(kDemoFront) && wxFileExists(kDemoRear)) {
-        m_params->SetFileName(VQParams::kBldBruInput, wxFileName(kDemoRear).GetAbsolutePath());
-        SetTake(wxFileName(kDemoFront).GetAbsolutePath(), false);
-    } else {
-        TakeChanged();
-    }
     m_statusBar->SetStatusText("Ready.", kStateField);
+    // The demo take on a first start; later the window starts without a take.
+    if (!(m_choices.input.empty() && OfferDemoTake()))
+        SetTake(wxEmptyString, false);
     ReserveRoomForEveryMode();
     FitToContents();  // now that the choices hold their items
     m_fluFrdText->SetFocus();
@@ -151,11 +151,31 @@ void VessarQuilixGUI::RememberSettings()
 
 // The input take.
 
+bool VessarQuilixGUI::OfferDemoTake()
+{
+    const wxFileName front(vq::ProgramDataFolder("demo"), kDemoFront);
+    const wxFileName rear(vq::ProgramDataFolder("demo"), kDemoRear);
+    if (!front.FileExists() || !rear.FileExists())
+        return false;
+    m_params->SetFileName(VQParams::kBldBruInput, rear.GetFullPath());
+    SetTake(front.GetFullPath(), false);
+    return true;
+}
+
+bool VessarQuilixGUI::HasTake() const
+{
+    return !m_params->GetFullPath(VQParams::kFluFrdInput).empty();
+}
+
 void VessarQuilixGUI::SetTake(const wxString& front, bool pairRear, bool typed)
 {
+    // A new take's outputs go to its own folder, but for a folder chosen while there was
+    // no take.
+    if (HasTake())
+        m_choices.outputFolder.clear();
     m_params->SetFileName(VQParams::kFluFrdInput, front);
     const wxString rear = pairRear ? vq::RearFileName(front) : wxString();
-    if (!rear.empty())
+    if (!rear.empty() || front.empty())
         m_params->SetFileName(VQParams::kBldBruInput, rear);
     TakeChanged(typed);
 }
@@ -165,12 +185,34 @@ void VessarQuilixGUI::TakeChanged(bool typed)
     m_confirmedReplace.clear();
     for (int i = 0; i < kOutputRows; ++i)
         m_userNamed[i] = false;
-    m_params->m_outputDir = m_choices.outputFolder.empty() ? FolderOfTake() : m_choices.outputFolder;
+    const vqgui::OutputFolder folder = vqgui::DefaultOutputFolder(m_params->GetFullPath(VQParams::kFluFrdInput));
+    m_params->m_outputDir = m_choices.outputFolder.empty() ? folder.folder : m_choices.outputFolder;
     ShowText(m_folderText, m_params->m_outputDir);
+    ShowTakeNote(folder);
     ShowInputFields(!typed);
     ShowInputInfo();
     FollowTheTakesSampleFormat();
     RederiveOutputNames();
+    // Convert waits for a take.
+    m_convertButton->Enable(HasTake());
+    m_convertButton->SetToolTip(HasTake() ? "Convert the input take into the output files (Enter, Alt+C)"
+                                          : "Name a take first: File > Open, the \"...\" button, or drop its files");
+}
+
+void VessarQuilixGUI::ShowTakeNote(const vqgui::OutputFolder& folder)
+{
+    // Told until the take changes: how to name one, or where the outputs go when they
+    // cannot go beside the take.
+    wxString note;
+    if (!HasTake())
+        note = kNameATake;
+    else if (m_choices.outputFolder.empty() && folder.standsIn)
+        note = "The outputs go to " + folder.folder + ": the take's folder cannot be written to";
+    if (!note.empty())
+        Note(note);
+    else if (!m_takeNote.empty() && m_statusBar->GetStatusText(kStateField) == m_takeNote)
+        Note("Ready.");
+    m_takeNote = note;
 }
 
 void VessarQuilixGUI::ShowInputFields(bool showFront)
@@ -218,13 +260,6 @@ void VessarQuilixGUI::ShowInputInfo()
         m_statusBar->SetStatusText("Ready.", kStateField);
 }
 
-wxString VessarQuilixGUI::FolderOfTake() const
-{
-    wxFileName front(m_params->GetFullPath(VQParams::kFluFrdInput));
-    front.MakeAbsolute();
-    return front.GetPath(wxPATH_GET_VOLUME);
-}
-
 void VessarQuilixGUI::RememberInputFolder(const wxString& path)
 {
     m_choices.input = FolderOf(path);
@@ -235,13 +270,14 @@ wxString VessarQuilixGUI::AskForInput(const wxString& title)
 {
     FileRequest request;
     request.title = title;
-    // The first dialog starts where the take shown is (the demo's, say), later ones where
-    // the last one ended.
-    const wxString takeFolder = FolderOf(wxFileName(m_params->GetFullPath(VQParams::kFluFrdInput)).GetAbsolutePath());
-    if (!m_choices.input.empty())
-        request.directory = m_choices.input;
+    // The dialog starts where the take shown is (the demo's, say); without one, where the
+    // last dialog ended.
+    const wxString takeFolder =
+        HasTake() ? FolderOf(wxFileName(m_params->GetFullPath(VQParams::kFluFrdInput)).GetAbsolutePath()) : wxString();
+    if (!takeFolder.empty() && wxDirExists(takeFolder))
+        request.directory = takeFolder;
     else
-        request.directory = wxDirExists(takeFolder) ? takeFolder : wxGetCwd();
+        request.directory = m_choices.input.empty() ? wxGetCwd() : m_choices.input;
     request.wildcard = vqgui::OpenWildcard();
     request.style = wxFD_OPEN;
     const FileChoice choice = AskForFile(request);
@@ -487,12 +523,14 @@ void VessarQuilixGUI::OnCharHook(wxKeyEvent& event)
 void VessarQuilixGUI::OnReset(wxCommandEvent&)
 {
     if (!AskQuestion("VessarQuilix: Reset",
-                     "Put every setting of the window back to its default, and the default input names?",
+                     "Put every setting of the window back to its default, and start again as on a first start "
+                     "(with the demo take when there is one, else with none)?",
                      "&Reset", "Cancel"))
         return;
     ResetWindowSettings(*m_params, m_choices);
     ShowSettings();
-    TakeChanged();
+    if (!OfferDemoTake())
+        SetTake(wxEmptyString, false);
     RememberSettings();
 }
 
@@ -536,7 +574,7 @@ bool VessarQuilixGUI::ConfirmReplacing()
 
 void VessarQuilixGUI::StartConversion()
 {
-    if (m_converting)
+    if (m_converting || !HasTake())
         return;
     m_params->m_keepBFormat = KeptBFormatPath();
     if (!ConfirmReplacing()) {

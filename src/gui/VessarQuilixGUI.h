@@ -24,6 +24,9 @@ struct DecodeMode;
 }
 class VessarProgressDialog;
 class VessarStatusBarView;
+namespace vqgui {
+struct OutputFolder;
+}
 
 class VessarQuilixGUI : public VessarQuilixFrame {
 public:
@@ -114,6 +117,14 @@ private:
     // typing in, which shows what was typed).
     void SetTake(const wxString& front, bool pairRear, bool typed = false);
     void TakeChanged(bool typed = false);
+    // The demo take when the program has one (in the staged tree, or installed with it):
+    // false when there is none.
+    bool OfferDemoTake();
+    // Whether a take is named; Convert waits for one.
+    bool HasTake() const;
+    // Says in the status bar how to name a take while there is none, and where the outputs
+    // go when the take's folder cannot be written to.
+    void ShowTakeNote(const vqgui::OutputFolder& folder);
     void ShowInputFields(bool showFront = true);
     void ShowInputInfo();
     void RememberInputFolder(const wxString& path);
@@ -142,7 +153,6 @@ private:
     void RefreshOutputs();
     wxString CompletedOutputPath(const wxString& typed) const;
     wxString OutputFieldText(int i) const;
-    wxString FolderOfTake() const;
     void SetOutputFolder(const wxString& folder);
     void Note(const wxString& text);
 
@@ -176,6 +186,7 @@ private:
     std::set<wxString> m_confirmedReplace;
     bool m_converting = false;
     bool m_quitAfterRun = false;  // the user closed the window during the run
+    wxString m_takeNote;          // what the status bar says about the take, if anything
     std::unique_ptr<VessarStatusBarView> m_statusView;
     std::unique_ptr<VessarProgressDialog> m_progress;
 };

@@ -9,6 +9,7 @@
 #include "DecodeModes.h"
 #include "TakeKinds.h"
 
+#include "DefaultOutputFolder.h"
 #include "InputFileInfo.h"
 #include "LayoutHelpers.h"
 #include "OutputFormats.h"
@@ -358,7 +359,11 @@ void VessarQuilixGUI::OnFolderText(wxCommandEvent&)
 
 void VessarQuilixGUI::OnFolderButton(wxCommandEvent&)
 {
-    const wxString folder = AskForFolder("Choose the output folder", m_params->m_outputDir);
+    // Where the user chose last, unless a folder is chosen for this take.
+    const wxString start = m_choices.outputFolder.empty() && wxDirExists(m_choices.lastOutputFolder)
+                               ? m_choices.lastOutputFolder
+                               : m_params->m_outputDir;
+    const wxString folder = AskForFolder("Choose the output folder", start);
     if (folder.empty())
         return;
     ShowText(m_folderText, folder);
@@ -369,7 +374,11 @@ void VessarQuilixGUI::SetOutputFolder(const wxString& folder)
 {
     // An emptied field gives the folder back to the take.
     m_choices.outputFolder = folder;
-    m_params->m_outputDir = folder.empty() ? FolderOfTake() : folder;
+    if (!folder.empty())
+        m_choices.lastOutputFolder = folder;
+    const vqgui::OutputFolder takes = vqgui::DefaultOutputFolder(m_params->GetFullPath(VQParams::kFluFrdInput));
+    m_params->m_outputDir = folder.empty() ? takes.folder : folder;
+    ShowTakeNote(takes);
     RederiveOutputNames();
     RememberSettings();
 }

@@ -15,7 +15,7 @@ namespace {
 
 const wxString kInputWorkingPath = "/VessarQuilixGUI/InputWorkingPath";
 const wxString kOutputWorkingPath = "/VessarQuilixGUI/OutputWorkingPath";
-const wxString kOutputFolder = "/VessarQuilixGUI/OutputFolder";
+const wxString kOutputFolder = "/VessarQuilixGUI/OutputFolder";  // the last one the user chose
 const wxString kKeepBFormat = "/VessarQuilixGUI/KeepBFormat";
 
 const wxString kMode = "/VessarQuilixGUI/Mode";              // "b-format", "5.1", "stereo", "uhj", "binaural"
@@ -132,7 +132,7 @@ void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowChoi
 
     config.Read(kInputWorkingPath, &choices.input);
     config.Read(kOutputWorkingPath, &choices.output);
-    config.Read(kOutputFolder, &choices.outputFolder);
+    config.Read(kOutputFolder, &choices.lastOutputFolder);
     ReadBool(config, kKeepBFormat, &choices.keepBFormat);
 }
 
@@ -160,7 +160,6 @@ void ResetWindowSettings(VQParams& record, WindowChoices& choices)
     record.m_ambFile = defaults.m_ambFile;
     record.m_convention = defaults.m_convention;
     record.m_highpassHz = defaults.m_highpassHz;
-    record.ResetFileNames();
     choices.outputFolder.clear();
     choices.keepBFormat = false;
     choices.sampleOfTake = true;
@@ -200,9 +199,9 @@ void SaveWindowSettings(wxConfigBase& config, const VQParams& record, const Wind
     if (!choices.output.empty())
         config.Write(kOutputWorkingPath, choices.output);
     config.Write(kKeepBFormat, choices.keepBFormat);
-    if (choices.outputFolder.empty())
+    if (choices.lastOutputFolder.empty())
         config.DeleteEntry(kOutputFolder, false);
     else
-        config.Write(kOutputFolder, choices.outputFolder);
+        config.Write(kOutputFolder, choices.lastOutputFolder);
     config.Flush();
 }

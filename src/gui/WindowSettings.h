@@ -13,7 +13,10 @@ class wxConfigBase;
 struct WindowChoices {
     wxString input;         // where the open dialogs start: the folder of the last input chosen
     wxString output;        // where a save dialog ended last
-    wxString outputFolder;  // the output folder the user chose; empty: the first input's folder
+    wxString outputFolder;  // the output folder the user chose for the take shown; empty: the take's
+    // The output folder the user chose last, where the folder dialog starts when the take
+    // shown has none chosen (kept from one start to the next).
+    wxString lastOutputFolder;
     bool keepBFormat = false;  // a decode also keeps the B-format it decoded, beside its outputs
     // The outputs keep the precision of the take (16, 24 bits or float) rather than the
     // record's sample format, which then follows the take.

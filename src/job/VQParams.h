@@ -71,7 +71,7 @@ public:
     void LoadSettings();
     void SaveSettings();
 
-    // Assigns a slot; assigning the first input rebuilds the output names.
+    // Assigns a slot; assigning the first input rebuilds the output names (none without one).
     void SetFileName(int slot, const wxString& path);
     wxString GetFullPath(int slot) const;
     void UpdateOutputNames();

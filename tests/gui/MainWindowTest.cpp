@@ -66,7 +66,7 @@ protected:
 
 const std::vector<wxString> kNoRows(6, wxString());
 
-TEST_F(MainWindow, StartsFromTheRecordsDefaults)
+TEST_F(MainWindow, StartsFromTheDefaultsWithoutATakeAndConvertWaitsForOne)
 {
     Open();
     EXPECT_EQ(window->GetTitle(), "VessarQuilix");
@@ -89,20 +89,37 @@ TEST_F(MainWindow, StartsFromTheRecordsDefaults)
     EXPECT_EQ(window->m_sampleChoice->GetStringSelection(), "as the take") << "the take's own precision";
     EXPECT_EQ(window->m_conventionChoice->GetStringSelection(), "FuMa");
 
-    EXPECT_EQ(window->m_fluFrdText->GetValue(), "Audio_file_01.wav");
-    EXPECT_EQ(window->m_bldBruText->GetValue(), "Audio_file_02.wav");
-    EXPECT_EQ(window->m_folderText->GetValue(), work.Path()) << "outputs go beside the input";
-    std::vector<wxString> outputs = kNoRows;
-    outputs[0] = "Audio_file_0_WXYZ.wav";
-    EXPECT_EQ(Outputs(), outputs);
-    EXPECT_EQ(Record().GetOutputPath(0), work.File("Audio_file_0_WXYZ.wav"));
+    // No made-up take: empty fields that say how to name one, and Convert greyed out.
+    EXPECT_EQ(window->m_fluFrdText->GetValue(), "");
+    EXPECT_TRUE(window->m_fluFrdText->GetHint().StartsWith("Open a take: File > Open"));
+    EXPECT_EQ(window->m_bldBruText->GetValue(), "");
+    EXPECT_EQ(window->m_folderText->GetValue(), "");
+    EXPECT_EQ(Outputs(), kNoRows);
+    EXPECT_EQ(Record().GetOutputPath(0), " ");
     EXPECT_EQ(EnabledRows(), (std::vector<bool>{true, false, false, false, false, false}));
+    EXPECT_FALSE(window->m_convertButton->IsEnabled());
+    EXPECT_TRUE(window->m_convertButton->GetToolTipText().StartsWith("Name a take first"));
 
     EXPECT_EQ(window->m_statusBar->GetFieldsCount(), 3);
-    EXPECT_EQ(window->m_statusBar->GetStatusText(0), "Ready.");
+    EXPECT_EQ(window->m_statusBar->GetStatusText(0), window->m_fluFrdText->GetHint()) << "how to name a take";
     EXPECT_EQ(window->m_logoBitmap->GetBitmap().GetSize(), wxSize(400, 100));
-    EXPECT_EQ(window->m_convertButton->GetBitmap().GetSize(), wxSize(36, 36)) << "the circled X";
+    EXPECT_EQ(window->m_convertButton->GetBitmap().GetSize(), wxSize(36, 36));
     EXPECT_EQ(window->m_convertButton->GetLabel(), "&Convert");
+
+    // Enter converts nothing without a take; a take named, Convert is there.
+    wxKeyEvent enter(wxEVT_CHAR_HOOK);
+    enter.m_keyCode = WXK_RETURN;
+    window->m_fluFrdText->SetFocus();
+    window->GetEventHandler()->ProcessEvent(enter);
+    EXPECT_TRUE(window->messages.empty());
+    Type(window->m_fluFrdText, work.File("liveF.wav"));
+    EXPECT_TRUE(window->m_convertButton->IsEnabled());
+    EXPECT_EQ(window->m_statusBar->GetStatusText(0), "Ready.");
+    EXPECT_EQ(window->m_folderText->GetValue(), work.Path()) << "outputs go beside the input";
+    EXPECT_EQ(Outputs()[0], "live_WXYZ.wav");
+    Type(window->m_fluFrdText, "");
+    EXPECT_FALSE(window->m_convertButton->IsEnabled());
+    EXPECT_EQ(Outputs(), kNoRows);
 }
 
 TEST_F(MainWindow, ModeAndLayoutSwitchRowsAndNamesButKeepTheNamesTheUserGave)
@@ -313,9 +330,10 @@ TEST_F(MainWindow, TheStatusBarShowsThePickedInputsRateAndFilterLength)
     Click(window->m_fluFrdButton);
     window->questionAnswers = {true};
     ChooseMenu(window, ID_MENU_RESET);
-    EXPECT_EQ(window->m_fluFrdText->GetValue(), "Audio_file_01.wav");
-    EXPECT_EQ(window->m_bldBruText->GetValue(), "Audio_file_02.wav");
-    EXPECT_EQ(Outputs()[0], "Audio_file_0_WXYZ.wav");
+    EXPECT_EQ(window->m_fluFrdText->GetValue(), "") << "no made-up names come back";
+    EXPECT_EQ(window->m_bldBruText->GetValue(), "");
+    EXPECT_EQ(Outputs(), kNoRows);
+    EXPECT_FALSE(window->m_convertButton->IsEnabled());
     EXPECT_EQ(window->m_statusBar->GetStatusText(1), "") << "no input, no rate: never \"0 Hz\"";
     EXPECT_EQ(window->m_statusBar->GetStatusText(2), "");
 }
@@ -404,12 +422,12 @@ TEST_F(MainWindow, FirstStartInTheStagedTreeOffersTheDemoTake)
         << "Convert works on a first click";
     EXPECT_TRUE(fs::exists(work.File("demo/demo_WXYZ.wav")));
 
-    // Once the user has picked an input, the window starts from the record's names.
+    // Once the user has picked an input, the window starts without a take.
     window->answers = {{true, work.File("demo/demoF.wav"), 0}};
     Click(window->m_fluFrdButton);
     Close();
     Open();
-    EXPECT_EQ(window->m_fluFrdText->GetValue(), "Audio_file_01.wav");
+    EXPECT_EQ(window->m_fluFrdText->GetValue(), "");
 }
 
 TEST_F(MainWindow, SettingsAreWrittenAtOnceAndComeBackAtTheNextStart)
@@ -429,6 +447,7 @@ TEST_F(MainWindow, SettingsAreWrittenAtOnceAndComeBackAtTheNextStart)
     Tick(window->m_surAutorangeCheck, true);
     Tick(window->m_lfeCheck, true);
     window->folderAnswers = {work.File("out")};
+    Type(window->m_fluFrdText, work.File("liveF.wav"));
     Click(window->m_folderButton);
 
     // Written as they changed, before the window closes.
@@ -454,10 +473,17 @@ TEST_F(MainWindow, SettingsAreWrittenAtOnceAndComeBackAtTheNextStart)
     EXPECT_EQ(window->m_angleSlider->GetValue(), 80);
     EXPECT_TRUE(window->m_surAutorangeCheck->IsChecked());
     EXPECT_TRUE(window->m_lfeCheck->IsChecked());
-    EXPECT_EQ(window->m_folderText->GetValue(), work.File("out"));
     EXPECT_EQ(Record().m_highpassHz, 80.0);
     EXPECT_EQ(Record().m_surroundFormat, Record().m_bformatFormat);
-    EXPECT_EQ(Record().GetOutputPath(0), work.File("out/Audio_file_0_LR.w64"));
+    // The folder was chosen for that take; the folder dialog starts there again.
+    fs::create_directory(work.File("out"));
+    window->folderAnswers = {""};
+    Type(window->m_fluFrdText, work.File("liveF.wav"));
+    EXPECT_EQ(window->m_folderText->GetValue(), work.Path());
+    Click(window->m_folderButton);
+    ASSERT_EQ(window->askedFolders.size(), 1u);
+    EXPECT_EQ(window->askedFolders[0], work.File("out"));
+    EXPECT_EQ(Record().GetOutputPath(0), work.File("live_LR.w64"));
 }
 
 TEST_F(MainWindow, UnusableSettingsKeepTheDefaults)
@@ -505,6 +531,7 @@ TEST_F(MainWindow, DirectoriesAreKeptFromOneStartToTheNext)
 TEST_F(MainWindow, EveryDecodeModeHasItsBoxItsControlsAndItsFile)
 {
     Open();
+    Type(window->m_fluFrdText, "/rec/takeF.wav");
     struct Case {
         int mode;
         const char* box;
@@ -617,9 +644,11 @@ TEST_F(MainWindow, ResetAsksThenPutsEverySettingBack)
     EXPECT_EQ(window->m_rotateFields[0]->GetValue(), "0");
     EXPECT_FALSE(window->m_keepBFormatCheck->IsChecked());
     EXPECT_EQ(Record().m_bformatFormat, defaults.m_bformatFormat);
-    EXPECT_EQ(window->m_fluFrdText->GetValue(), "Audio_file_01.wav");
-    EXPECT_EQ(window->m_folderText->GetValue(), wxGetCwd()) << "the folder follows the take again";
+    EXPECT_EQ(window->m_fluFrdText->GetValue(), "") << "a first start's take: none without a demo";
+    EXPECT_EQ(window->m_folderText->GetValue(), "");
     EXPECT_EQ(window->m_processingLine->GetLabel(), "");
+    Type(window->m_fluFrdText, work.File("liveF.wav"));
+    EXPECT_EQ(window->m_folderText->GetValue(), work.Path()) << "the folder follows the take again";
 
     Close();
     Open();

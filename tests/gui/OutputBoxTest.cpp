@@ -202,7 +202,9 @@ TEST_F(OutputBox, TheSaveDialogOffersEveryFormatAndItsChoiceIsShown)
     EXPECT_EQ(window->asked[2].fileType, FileTypeIndex(window->asked[2].wildcard, aiff24));
 }
 
-TEST_F(OutputBox, TheOutputFolderFollowsTheTakeUntilTheUserChoosesOne)
+// The outputs go beside the take, unless the user chose a folder for this take: a new
+// front file brings its own folder back.
+TEST_F(OutputBox, TheOutputFolderIsTheTakesUnlessTheUserChoseOneForIt)
 {
     Type(window->m_fluFrdText, "/rec/a/concertF.wav");
     EXPECT_EQ(window->m_folderText->GetValue(), "/rec/a");
@@ -216,10 +218,16 @@ TEST_F(OutputBox, TheOutputFolderFollowsTheTakeUntilTheUserChoosesOne)
     Click(window->m_folderButton);  // cancelled
     EXPECT_EQ(window->m_folderText->GetValue(), "/mnt/out");
 
-    Type(window->m_fluFrdText, "/rec/b/otherF.wav");
-    EXPECT_EQ(window->m_folderText->GetValue(), "/mnt/out") << "the user's folder stays";
-    EXPECT_EQ(Record().GetOutputPath(0), "/mnt/out/other_WXYZ.wav");
+    Type(window->m_bldBruText, "/rec/a/concertR2.wav");
+    EXPECT_EQ(window->m_folderText->GetValue(), "/mnt/out") << "the same take with another rear file";
 
+    // A new front file, by the dialog, a drop or typed in: its own folder.
+    window->answers = {{true, "/rec/b/otherF.wav", 0}};
+    Click(window->m_fluFrdButton);
+    EXPECT_EQ(window->m_folderText->GetValue(), "/rec/b");
+    EXPECT_EQ(Record().GetOutputPath(0), "/rec/b/other_WXYZ.wav");
+    Type(window->m_folderText, "/mnt/out");
+    EXPECT_EQ(Record().GetOutputPath(0), "/mnt/out/other_WXYZ.wav");
     Type(window->m_folderText, "");
     EXPECT_EQ(Record().GetOutputPath(0), "/rec/b/other_WXYZ.wav") << "an empty folder follows the take again";
     Type(window->m_fluFrdText, "/rec/c/thirdF.wav");

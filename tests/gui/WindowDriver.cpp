@@ -53,6 +53,7 @@ VessarQuilixGUI::FileChoice ObservedWindow::AskForFile(const FileRequest& reques
 
 wxString ObservedWindow::AskForFolder(const wxString& title, const wxString& directory)
 {
+    askedFolders.push_back(directory);
     if (folderAnswers.empty())
         return VessarQuilixGUI::AskForFolder(title, directory);
     const wxString answer = folderAnswers.front();

@@ -84,6 +84,7 @@ public:
     std::vector<FileRequest> asked;
     std::vector<FileChoice> answers;
     std::vector<wxString> folderAnswers;  // the folder dialog's answers; "" cancels
+    std::vector<wxString> askedFolders;   // where the folder dialogs started
 
     // The message boxes shown; with realMessages they are shown for real as well.
     struct Message {

@@ -138,7 +138,8 @@ TEST_F(OnScreen, KeysReachTheirCommands)
         prefs += dynamic_cast<VessarQuilixPrefsDlg*>(d) ? 1 : 0;
         return wxID_CANCEL;
     });
-    // The default take does not exist: a conversion that starts ends in its error box.
+    // A take that does not exist: a conversion that starts ends in its error box.
+    Type(window->m_fluFrdText, "/nowhere/liveF.wav");
     const auto messages = [&] { return window->messages.size(); };
     struct Case {
         const char* what;
