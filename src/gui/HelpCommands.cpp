@@ -1,6 +1,8 @@
 // Help > Contents and Help > About of the main window.
 #include "VessarQuilixGUI.h"
 
+#include "VessarQuilixIcons.h"
+
 #include "VQParams.h"
 #include "VqVersion.h"
 
@@ -9,6 +11,13 @@
 #include <wx/msgdlg.h>
 #include <wx/utils.h>
 
+namespace {
+
+// The logo's size in the About box.
+constexpr int kAboutIconSize = 64;
+
+}  // namespace
+
 wxAboutDialogInfo VessarQuilixGUI::AboutInfo()
 {
     wxAboutDialogInfo info;
@@ -16,6 +25,7 @@ wxAboutDialogInfo VessarQuilixGUI::AboutInfo()
     info.SetVersion(vq::kVersionString);
     info.SetDescription("A to B format/5.1 converter (four channels filtering tool).");
     info.SetCopyright("(C) 2026 The VessarQuilix developers");
+    info.SetIcon(VessarQuilixIconBundle().GetIconOfExactSize(kAboutIconSize));
     return info;
 }
 

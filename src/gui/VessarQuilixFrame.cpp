@@ -394,7 +394,7 @@ wxPanel* VessarQuilixFrame::CreateBottomPanel()
     m_logoBitmap = new wxStaticBitmap(m_bottomPanel, wxID_ANY,
                                       wxArtProvider::GetBitmap("label_b_alpha", wxART_OTHER, wxDefaultSize));
     sizer->Add(m_logoBitmap, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    // The round picture with the word beside it; Alt+C presses it.
+    // The symbol of converting with the word beside it; Alt+C presses it.
     m_convertButton = new wxButton(m_bottomPanel, wxID_ANY, "&Convert");
     m_convertButton->SetBitmap(wxArtProvider::GetBitmap("conv_small", wxART_OTHER, wxDefaultSize), wxLEFT);
     sizer->Add(m_convertButton, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);

@@ -12,8 +12,8 @@ struct EmbeddedImage {
     std::size_t size;           // bytes
 };
 
-// conv_small, label_b_alpha, vessarquilix_16x16 .. _128x128, check_16x16 .. _32x32,
-// cross_16x16 .. _32x32, in this order.
+// conv_small, label_b_alpha, vessarquilix_16x16, _24x24, _32x32, _48x48, _64x64 and
+// _128x128, check_16x16 .. _32x32, cross_16x16 .. _32x32, in this order.
 extern const EmbeddedImage kEmbeddedImages[];
 extern const std::size_t kEmbeddedImageCount;
 
@@ -22,8 +22,9 @@ struct EmbeddedIcon {
     const char* const* xpm;  // XPM image data
 };
 
-// The logo at 16, 32, 48 and 128 pixels, in this order.
-constexpr std::size_t kWindowIconCount = 4;
+// The logo at 16, 24, 32, 48, 64 and 128 pixels, in this order: the title bar, the task
+// bar and the window switcher each pick theirs.
+constexpr std::size_t kWindowIconCount = 6;
 extern const EmbeddedIcon kWindowIcons[kWindowIconCount];
 
 }  // namespace vq

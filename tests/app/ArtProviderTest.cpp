@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 #include <wx/bitmap.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 using namespace vqtest;
 
@@ -21,8 +23,9 @@ struct Art {
 
 const Art kArt[] = {
     {"conv_small", 36, 36, true},          {"label_b_alpha", 400, 100, true},
-    {"vessarquilix_16x16", 16, 16, false}, {"vessarquilix_32x32", 32, 32, false},
-    {"vessarquilix_48x48", 48, 48, false}, {"vessarquilix_128x128", 128, 128, false},
+    {"vessarquilix_16x16", 16, 16, false}, {"vessarquilix_24x24", 24, 24, false},
+    {"vessarquilix_32x32", 32, 32, false}, {"vessarquilix_48x48", 48, 48, false},
+    {"vessarquilix_64x64", 64, 64, false}, {"vessarquilix_128x128", 128, 128, false},
     {"check_16x16", 16, 16, true},         {"check_24x24", 24, 24, true},
     {"check_32x32", 32, 32, true},         {"cross_16x16", 16, 16, true},
     {"cross_24x24", 24, 24, true},         {"cross_32x32", 32, 32, true},
@@ -74,7 +77,7 @@ TEST(VessarQuilixArtProvider, IdsMatchOnlyExactly)
 {
     OpenArtProvider provider;
     for (const char* id : {"Check_16x16", "CHECK_16X16", "check_16x16 ", "check_16x16.png", "check", "",
-                           "vessarquilix_64x64", "conv_small\n"}) {
+                           "vessarquilix_96x96", "conv_small\n"}) {
         EXPECT_FALSE(provider.CreateBitmap(id, wxART_OTHER, wxDefaultSize).IsOk()) << '"' << id << '"';
     }
     EXPECT_FALSE(provider.CreateBitmap(wxART_FILE_OPEN, wxART_OTHER, wxDefaultSize).IsOk());
@@ -113,19 +116,92 @@ TEST_F(PushedArtProvider, OtherIdsGoOnToTheToolkitsProviders)
     EXPECT_EQ(fileOpen.GetSize(), m_toolkitFileOpen.GetSize());
 }
 
-TEST(ProgramPictures, ConvertButtonShowsABlackCircleWithAnXOnTransparency)
+// Ink per column of a part, from its left edge.
+std::vector<int> ColumnHeights(const InkPart& part)
+{
+    std::vector<int> heights(static_cast<std::size_t>(part.bounds.GetWidth()), 0);
+    for (const wxPoint& p : part.pixels)
+        ++heights[static_cast<std::size_t>(p.x - part.bounds.GetLeft())];
+    return heights;
+}
+
+int CentreY(const InkPart& part)
+{
+    return part.bounds.GetTop() + part.bounds.GetHeight() / 2;
+}
+
+// The symbol of converting, as the eye takes it in at every size: four separate dots on the
+// corners of a tetrahedron (one on top, two at the bottom, one between), then an arrow that
+// points right, then a ring on the arrow's line, each clear of the others; the ring's top
+// and left edges and the arrow's left edge sharp (fully dark: on the pixel grid).
+TEST(ProgramPictures, TheSymbolIsFourDotsAnArrowIntoACircleAtEverySize)
+{
+    for (const char* id : {"vessarquilix_16x16", "vessarquilix_24x24", "vessarquilix_32x32", "vessarquilix_48x48",
+                           "vessarquilix_64x64", "vessarquilix_128x128", "conv_small"}) {
+        SCOPED_TRACE(id);
+        const wxImage symbol = Picture(id);
+        const std::vector<InkPart> parts = DarkInkParts(symbol);
+        ASSERT_EQ(parts.size(), 6u);
+
+        const InkPart& arrow = parts[4];
+        const InkPart& ring = parts[5];
+        std::vector<const InkPart*> dots;
+        for (int i = 0; i < 4; ++i) {
+            dots.push_back(&parts[i]);
+            EXPECT_FALSE(parts[i].enclosesBackground);
+            EXPECT_LE(parts[i].bounds.GetWidth(), symbol.GetWidth() / 7) << "a dot, not a stroke";
+            EXPECT_LT(parts[i].bounds.GetRight(), arrow.bounds.GetLeft());
+        }
+        std::sort(dots.begin(), dots.end(), [](const InkPart* a, const InkPart* b) { return CentreY(*a) < CentreY(*b); });
+        EXPECT_EQ(CentreY(*dots[2]), CentreY(*dots[3])) << "the two front corners of the base";
+        EXPECT_LT(CentreY(*dots[0]), CentreY(*dots[1])) << "the apex on top";
+        EXPECT_LT(CentreY(*dots[1]), CentreY(*dots[2])) << "the back corner between";
+        const int baseLeft = std::min(dots[2]->bounds.GetLeft(), dots[3]->bounds.GetLeft());
+        const int baseRight = std::max(dots[2]->bounds.GetRight(), dots[3]->bounds.GetRight());
+        for (const InkPart* upper : {dots[0], dots[1]}) {
+            EXPECT_GT(upper->bounds.GetLeft(), baseLeft);
+            EXPECT_LT(upper->bounds.GetRight(), baseRight);
+        }
+
+        // An arrowhead: tallest before its tip, which is narrow and points right.
+        EXPECT_FALSE(arrow.enclosesBackground);
+        EXPECT_TRUE(arrow.sharpLeft);
+        const std::vector<int> heights = ColumnHeights(arrow);
+        const auto tallest = std::max_element(heights.begin(), heights.end());
+        EXPECT_GE(*tallest, 3);
+        EXPECT_LE(heights.back() * 2, *tallest);
+        EXPECT_LT(tallest - heights.begin(), static_cast<long>(heights.size()) - 1);
+        EXPECT_LT(arrow.bounds.GetRight(), ring.bounds.GetLeft());
+        EXPECT_NEAR(CentreY(arrow), CentreY(ring), 1) << "the arrow points at the circle";
+
+        // A round ring, the largest part.
+        EXPECT_TRUE(ring.enclosesBackground);
+        EXPECT_TRUE(ring.sharpTop);
+        EXPECT_TRUE(ring.sharpLeft);
+        EXPECT_NEAR(ring.bounds.GetWidth(), ring.bounds.GetHeight(), 1);
+        EXPECT_GE(ring.bounds.GetHeight() * 20, symbol.GetHeight() * 7);
+    }
+}
+
+TEST(ProgramPictures, TheConvertButtonsSymbolIsBlackOnTransparency)
 {
     const wxImage logo = Picture("conv_small");
     EXPECT_TRUE(EdgeIsTransparent(logo));
-    EXPECT_EQ(InkRunsAlongMiddleRow(logo), 3);  // circle, X, circle
-    EXPECT_EQ(InkRunsAlongDiagonal(logo), 3);
-    const wxColour ink = MeanInkColour(logo);
-    EXPECT_LT(ink.Red() + ink.Green() + ink.Blue(), 3 * 40);
+    int dark = 0, darkest = 255 * 3;
+    for (int y = 0; y < logo.GetHeight(); ++y)
+        for (int x = 0; x < logo.GetWidth(); ++x)
+            if (IsDarkInk(logo, x, y)) {
+                ++dark;
+                darkest = std::min(darkest, logo.GetRed(x, y) + logo.GetGreen(x, y) + logo.GetBlue(x, y));
+            }
+    EXPECT_GT(dark, 0);
+    EXPECT_EQ(darkest, 0);
 }
 
 TEST(ProgramPictures, LogoImagesAreDarkOnLightGrey)
 {
-    for (const char* id : {"vessarquilix_16x16", "vessarquilix_32x32", "vessarquilix_48x48", "vessarquilix_128x128"}) {
+    for (const char* id : {"vessarquilix_16x16", "vessarquilix_24x24", "vessarquilix_32x32", "vessarquilix_48x48",
+                           "vessarquilix_64x64", "vessarquilix_128x128"}) {
         SCOPED_TRACE(id);
         const wxImage logo = Picture(id);
         const int last = logo.GetWidth() - 1;
@@ -136,8 +212,8 @@ TEST(ProgramPictures, LogoImagesAreDarkOnLightGrey)
             EXPECT_EQ(logo.GetGreen(corner.x, corner.y), grey);
             EXPECT_EQ(logo.GetBlue(corner.x, corner.y), grey);
         }
-        EXPECT_EQ(InkRunsAlongMiddleRow(logo), 3);
-        EXPECT_EQ(InkRunsAlongDiagonal(logo), 3);
+        const wxColour ink = MeanInkColour(logo);
+        EXPECT_LT(ink.Red() + ink.Green() + ink.Blue(), 3 * 60);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "PictureChecks.h"
 
 #include <algorithm>
+#include <deque>
 #include <vector>
 
 namespace vqtest {
@@ -93,6 +94,92 @@ wxColour MeanInkColour(const wxImage& image)
         return wxNullColour;
     return wxColour(static_cast<unsigned char>(sums[0] / count), static_cast<unsigned char>(sums[1] / count),
                     static_cast<unsigned char>(sums[2] / count));
+}
+
+bool IsDarkInk(const wxImage& image, int x, int y)
+{
+    return (!image.HasAlpha() || image.GetAlpha(x, y) >= 128) && Brightness(image, x, y) < 85;
+}
+
+namespace {
+
+bool IsFullyDark(const wxImage& image, int x, int y)
+{
+    return (!image.HasAlpha() || image.GetAlpha(x, y) >= 250) && Brightness(image, x, y) <= 40;
+}
+
+// Marks, from `seeds`, every pixel for which `member` holds that a path of such pixels
+// reaches, with `diagonal` steps or not; the pixels reached, in the order found.
+template <typename Member>
+std::vector<wxPoint> Flood(const wxImage& image, std::vector<bool>& seen, std::vector<wxPoint> seeds, bool diagonal,
+                           Member member)
+{
+    const int w = image.GetWidth(), h = image.GetHeight();
+    std::vector<wxPoint> reached;
+    std::deque<wxPoint> queue;
+    for (const wxPoint& p : seeds)
+        if (!seen[p.y * w + p.x] && member(p.x, p.y)) {
+            seen[p.y * w + p.x] = true;
+            queue.push_back(p);
+        }
+    while (!queue.empty()) {
+        const wxPoint p = queue.front();
+        queue.pop_front();
+        reached.push_back(p);
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+                const int x = p.x + dx, y = p.y + dy;
+                if ((dx == 0 && dy == 0) || (!diagonal && dx != 0 && dy != 0) || x < 0 || y < 0 || x >= w || y >= h)
+                    continue;
+                if (!seen[y * w + x] && member(x, y)) {
+                    seen[y * w + x] = true;
+                    queue.emplace_back(x, y);
+                }
+            }
+    }
+    return reached;
+}
+
+}  // namespace
+
+std::vector<InkPart> DarkInkParts(const wxImage& image)
+{
+    const int w = image.GetWidth(), h = image.GetHeight();
+    const auto dark = [&](int x, int y) { return IsDarkInk(image, x, y); };
+    // The background that the picture's edge reaches, without crossing dark ink.
+    std::vector<bool> outside(static_cast<std::size_t>(w) * h, false);
+    std::vector<wxPoint> edge;
+    for (int x = 0; x < w; ++x)
+        edge.insert(edge.end(), {wxPoint(x, 0), wxPoint(x, h - 1)});
+    for (int y = 0; y < h; ++y)
+        edge.insert(edge.end(), {wxPoint(0, y), wxPoint(w - 1, y)});
+    Flood(image, outside, edge, false, [&](int x, int y) { return !dark(x, y); });
+
+    std::vector<InkPart> parts;
+    std::vector<bool> seen(static_cast<std::size_t>(w) * h, false);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            if (seen[y * w + x] || !dark(x, y))
+                continue;
+            InkPart part;
+            part.pixels = Flood(image, seen, {wxPoint(x, y)}, true, dark);
+            for (const wxPoint& p : part.pixels)
+                part.bounds = part.bounds.IsEmpty() ? wxRect(p, wxSize(1, 1)) : part.bounds.Union(wxRect(p, wxSize(1, 1)));
+            const wxRect& b = part.bounds;
+            for (const wxPoint& p : part.pixels) {
+                part.sharpTop |= p.y == b.GetTop() && IsFullyDark(image, p.x, p.y);
+                part.sharpLeft |= p.x == b.GetLeft() && IsFullyDark(image, p.x, p.y);
+            }
+            for (int yy = b.GetTop(); yy <= b.GetBottom(); ++yy)
+                for (int xx = b.GetLeft(); xx <= b.GetRight(); ++xx)
+                    part.enclosesBackground |= !dark(xx, yy) && !outside[yy * w + xx];
+            parts.push_back(part);
+        }
+    std::stable_sort(parts.begin(), parts.end(), [](const InkPart& a, const InkPart& b) {
+        return a.bounds.GetLeft() != b.bounds.GetLeft() ? a.bounds.GetLeft() < b.bounds.GetLeft()
+                                                        : a.bounds.GetTop() < b.bounds.GetTop();
+    });
+    return parts;
 }
 
 bool EdgeIsTransparent(const wxImage& image)

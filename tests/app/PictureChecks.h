@@ -6,6 +6,8 @@
 #include <wx/gdicmn.h>
 #include <wx/image.h>
 
+#include <vector>
+
 namespace vqtest {
 
 // Ink: for images with alpha, a mostly opaque pixel; for opaque images, a pixel darker than
@@ -13,7 +15,7 @@ namespace vqtest {
 bool IsInk(const wxImage& image, int x, int y);
 
 // Separate stretches of ink met along the middle row, and along the diagonal from the top
-// left corner to the bottom right one. A circle with an X inside meets three on each.
+// left corner to the bottom right one.
 int InkRunsAlongMiddleRow(const wxImage& image);
 int InkRunsAlongDiagonal(const wxImage& image);
 
@@ -28,5 +30,22 @@ wxColour MeanInkColour(const wxImage& image);
 
 // Every pixel of the outermost rows and columns is fully transparent.
 bool EdgeIsTransparent(const wxImage& image);
+
+// Dark ink: a mostly opaque pixel darker than a third of full brightness. Grey detail
+// drawn behind the ink is not dark ink.
+bool IsDarkInk(const wxImage& image, int x, int y);
+
+// A group of dark ink pixels, each touching the next by a side or a corner.
+struct InkPart {
+    std::vector<wxPoint> pixels;
+    wxRect bounds;
+    bool enclosesBackground = false;  // a ring: it holds pixels no path from the edge reaches
+    // It has fully dark pixels in its top row, in its left column: its edge lies there on
+    // the pixel grid.
+    bool sharpTop = false, sharpLeft = false;
+};
+
+// The parts of dark ink, from left to right (by their left edge, then their top).
+std::vector<InkPart> DarkInkParts(const wxImage& image);
 
 }  // namespace vqtest

@@ -1,4 +1,4 @@
-// The window icons: four sizes in order, each the same picture as the logo image of its size.
+// The window icons: six sizes in order, each the same picture as the logo image of its size.
 #include "PictureChecks.h"
 #include "VessarQuilixArtProvider.h"
 #include "VessarQuilixIcons.h"
@@ -18,10 +18,12 @@ public:
     using VessarQuilixArtProvider::CreateBitmap;
 };
 
-TEST(VessarQuilixIconBundle, HoldsTheLogoAt16And32And48And128PixelsInThatOrder)
+const int kSizes[] = {16, 24, 32, 48, 64, 128};
+
+TEST(VessarQuilixIconBundle, HoldsTheLogoAtEverySizeOfTheTitleBarAndTaskBarInIncreasingOrder)
 {
     const wxIconBundle bundle = VessarQuilixIconBundle();
-    const int sizes[] = {16, 32, 48, 128};
+    const auto& sizes = kSizes;
     ASSERT_EQ(bundle.GetIconCount(), std::size(sizes));
     for (std::size_t i = 0; i < std::size(sizes); ++i) {
         const wxIcon icon = bundle.GetIconByIndex(i);
@@ -36,7 +38,7 @@ TEST(VessarQuilixIconBundle, EachIconIsTheLogoImageOfItsSize)
 {
     const wxIconBundle bundle = VessarQuilixIconBundle();
     OpenArtProvider provider;
-    for (int size : {16, 32, 48, 128}) {
+    for (int size : kSizes) {
         const std::string id = "vessarquilix_" + std::to_string(size) + "x" + std::to_string(size);
         SCOPED_TRACE(id);
         wxBitmap iconBitmap;
@@ -50,7 +52,7 @@ TEST(VessarQuilixIconBundle, EachIconIsTheLogoImageOfItsSize)
                 differing += icon.GetRed(x, y) != logo.GetRed(x, y) || icon.GetGreen(x, y) != logo.GetGreen(x, y) ||
                              icon.GetBlue(x, y) != logo.GetBlue(x, y);
         EXPECT_EQ(differing, 0);
-        EXPECT_EQ(InkRunsAlongMiddleRow(icon), 3);
+        EXPECT_EQ(DarkInkParts(icon).size(), 6u) << "four dots, an arrow and a circle";
     }
 }
 

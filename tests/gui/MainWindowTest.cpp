@@ -70,7 +70,7 @@ TEST_F(MainWindow, StartsFromTheDefaultsWithoutATakeAndConvertWaitsForOne)
 {
     Open();
     EXPECT_EQ(window->GetTitle(), "VessarQuilix");
-    EXPECT_EQ(window->GetIcons().GetIconCount(), 4u);
+    EXPECT_EQ(window->GetIcons().GetIconCount(), 6u);
 
     EXPECT_EQ(window->m_modeChoice->GetSelection(), 0);
     EXPECT_EQ(window->m_modeChoice->GetString(1), "5.1");
@@ -401,6 +401,8 @@ TEST_F(MainWindow, HelpOpensTheGuideOrSaysWhereItIs)
     EXPECT_EQ(about.GetVersion(), "0.7.1b");
     EXPECT_EQ(about.GetDescription(), "A to B format/5.1 converter (four channels filtering tool).");
     EXPECT_FALSE(about.GetCopyright().empty());
+    ASSERT_TRUE(about.HasIcon()) << "the logo, not the toolkit's placeholder";
+    EXPECT_EQ(about.GetIcon().GetWidth(), 64);
 }
 
 TEST_F(MainWindow, FirstStartInTheStagedTreeOffersTheDemoTake)

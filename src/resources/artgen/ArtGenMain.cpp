@@ -1,7 +1,7 @@
 // vq-artgen: draws the program's pictures into a directory at build time.
 //   <id>.png          the images the art provider serves, named by their art ids
 //   <id>.xpm          the window icons, as C source
-//   vessarquilix.png  the desktop entry's icon
+//   desktop-<size>.png  the desktop entry's icon, at the sizes of the icon theme's folders
 #include "Pictures.h"
 #include "PngFile.h"
 #include "XpmFile.h"
@@ -52,13 +52,14 @@ int main(int argc, char** argv)
         return 1;
     }
     bool ok = Png(out, "conv_small", DrawLogo(36, false)) && Png(out, "label_b_alpha", *label);
-    for (int size : {16, 32, 48, 128}) {
+    for (int size : {16, 24, 32, 48, 64, 128}) {
         const Canvas icon = DrawLogo(size, true);
         ok = ok && Png(out, SizedName("vessarquilix", size), icon) && Xpm(out, SizedName("vessarquilix", size), icon);
     }
     for (int size : {16, 24, 32})
         ok = ok && Png(out, SizedName("check", size), DrawCheckMark(size)) &&
              Png(out, SizedName("cross", size), DrawCross(size));
-    ok = ok && Png(out, "vessarquilix", DrawDesktopIcon(128));
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        ok = ok && Png(out, "desktop-" + std::to_string(size), DrawDesktopIcon(size));
     return ok ? 0 : 1;
 }

@@ -69,6 +69,32 @@ void Coverage::FillRoundedRect(double left, double top, double right, double bot
     }
 }
 
+void Coverage::FillConvexPolygon(const Polyline& corners)
+{
+    // A point is inside when it lies on the same side of every edge; each pixel is sampled
+    // on a grid of 8 x 8 points, which is exact for edges along the pixel grid.
+    const auto inside = [&](double x, double y) {
+        int sides = 0;
+        for (std::size_t i = 0; i < corners.size(); ++i) {
+            const Point& a = corners[i];
+            const Point& b = corners[(i + 1) % corners.size()];
+            const double cross = (b.x - a.x) * (y - a.y) - (b.y - a.y) * (x - a.x);
+            sides |= cross > 0 ? 1 : cross < 0 ? 2 : 0;
+        }
+        return sides != 3;
+    };
+    constexpr int kSamples = 8;
+    for (int y = 0; y < m_height; ++y) {
+        for (int x = 0; x < m_width; ++x) {
+            int hits = 0;
+            for (int j = 0; j < kSamples; ++j)
+                for (int i = 0; i < kSamples; ++i)
+                    hits += inside(x + (i + 0.5) / kSamples, y + (j + 0.5) / kSamples);
+            Value(x, y) = std::max(Value(x, y), double(hits) / (kSamples * kSamples));
+        }
+    }
+}
+
 Canvas::Canvas(int width, int height, bool hasAlpha)
     : m_width(width), m_height(height), m_hasAlpha(hasAlpha), m_rgba(static_cast<std::size_t>(width) * height * 4, 0)
 {

@@ -28,6 +28,8 @@ public:
     void Stroke(const Polyline& line, double width);
     // Adds a filled rectangle with rounded corners.
     void FillRoundedRect(double left, double top, double right, double bottom, double radius);
+    // Adds a filled convex polygon, its corners in order (either way round).
+    void FillConvexPolygon(const Polyline& corners);
 
     int Width() const { return m_width; }
     int Height() const { return m_height; }

@@ -1,5 +1,6 @@
 #include "Pictures.h"
 
+#include "ConvertSymbol.h"
 #include "StrokeFont.h"
 
 #include <algorithm>
@@ -11,35 +12,12 @@ namespace {
 
 constexpr Colour kBlack{0, 0, 0};
 constexpr Colour kDarkInk{24, 24, 24};
+// The tetrahedron's edges and the sphere's equator, behind the symbol's ink.
+constexpr Colour kDetailOnLight{128, 128, 128};
 constexpr Colour kLightGrey{214, 214, 214};
 constexpr Colour kTileEdge{168, 168, 168};
 constexpr Colour kGreen{46, 160, 67};
 constexpr Colour kRed{211, 47, 47};
-
-// Paints the logo into the square of side `size` whose top left corner is (left, top). The
-// line width grows more slowly than the size so that small icons stay legible and large
-// ones stay light; it is a whole number of pixels, and the circle's inner edge falls on a
-// pixel boundary, so that the circle's top, bottom and sides come out sharp.
-void PaintLogo(Canvas* canvas, double left, double top, double size, Colour ink)
-{
-    const double lineWidth = std::max(1.0, std::round(0.055 * size + 0.4));
-    const double cx = left + size / 2;
-    const double cy = top + size / 2;
-    const double radius = std::round(0.39 * size - lineWidth / 2) + lineWidth / 2;
-    const double arm = 0.17 * size;  // half the X's extent along each axis
-
-    Coverage logo(canvas->Width(), canvas->Height());
-    Polyline circle;
-    const int pieces = 128;
-    for (int i = 0; i <= pieces; ++i) {
-        const double angle = 2.0 * 3.141592653589793 * i / pieces;
-        circle.push_back({cx + radius * std::cos(angle), cy + radius * std::sin(angle)});
-    }
-    logo.Stroke(circle, lineWidth);
-    logo.Stroke({{cx - arm, cy - arm}, {cx + arm, cy + arm}}, lineWidth);
-    logo.Stroke({{cx - arm, cy + arm}, {cx + arm, cy - arm}}, lineWidth);
-    canvas->Paint(logo, ink);
-}
 
 // Stroke pieces given in shares of the picture's size.
 Canvas DrawMark(int size, const std::vector<Polyline>& unitStrokes, Colour colour)
@@ -63,15 +41,18 @@ Canvas DrawLogo(int size, bool onLightGrey)
     Canvas canvas(size, size, !onLightGrey);
     if (onLightGrey)
         canvas.Clear(kLightGrey);
-    PaintLogo(&canvas, 0, 0, size, onLightGrey ? kDarkInk : kBlack);
+    PaintConvertSymbol(&canvas, 0, 0, size, onLightGrey ? kDarkInk : kBlack, kDetailOnLight);
     return canvas;
 }
 
 Canvas DrawDesktopIcon(int size)
 {
+    // Whole pixels throughout, so that the tile's straight edges and the symbol stay sharp.
+    // Up to 24 pixels the symbol needs every pixel: the tile is the whole square.
     Canvas canvas(size, size, true);
-    const double margin = size / 32.0;
-    const double edge = size / 64.0;
+    const bool small = size <= 24;
+    const int margin = small ? 0 : size / 32;
+    const int edge = std::max(1, size / 64);
     const double corner = size / 5.0;
     Coverage outer(size, size);
     outer.FillRoundedRect(margin, margin, size - margin, size - margin, corner);
@@ -79,7 +60,8 @@ Canvas DrawDesktopIcon(int size)
     Coverage inner(size, size);
     inner.FillRoundedRect(margin + edge, margin + edge, size - margin - edge, size - margin - edge, corner - edge);
     canvas.Paint(inner, kLightGrey);
-    PaintLogo(&canvas, margin, margin, size - 2 * margin, kDarkInk);
+    const int inset = small ? 0 : margin + edge + size / 32;
+    PaintConvertSymbol(&canvas, inset, inset, size - 2 * inset, kDarkInk, kDetailOnLight);
     return canvas;
 }
 

@@ -8,8 +8,8 @@
 
 namespace artgen {
 
-// The logo, a circle with an X inside: black on a transparent background (the Convert
-// button's picture), or dark on light grey without alpha (the window icons).
+// The logo, the symbol of converting (ConvertSymbol.h): black on a transparent background
+// (the Convert button's picture), or dark on light grey without alpha (the window icons).
 Canvas DrawLogo(int size, bool onLightGrey);
 // The logo on a light grey tile with rounded corners and a transparent surround, for the
 // desktop's application menus.
