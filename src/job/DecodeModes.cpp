@@ -149,6 +149,16 @@ std::vector<std::string> DecodeModeNames()
     return names;
 }
 
+int FileCountOfLayout(const DecodeMode& mode, int layout)
+{
+    // The counts run from most files to one file, the layouts' order; a mode with fewer
+    // counts offers the last layouts.
+    constexpr int kLayouts = 3;
+    const int index = layout - (kLayouts - static_cast<int>(mode.fileCounts.size()));
+    return index >= 0 && index < static_cast<int>(mode.fileCounts.size()) ? mode.fileCounts[static_cast<std::size_t>(index)]
+                                                                          : 0;
+}
+
 std::string FileCountLabel(const DecodeMode& mode, int fileCount)
 {
     if (fileCount <= 0 || mode.channels % fileCount != 0)

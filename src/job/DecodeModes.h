@@ -61,6 +61,9 @@ const DecodeMode* DecodeModeNamed(const std::string& name);
 const DecodeMode& BFormatMode();
 // The names of the modes, for a choice: "b-format", "5.1", ...
 std::vector<std::string> DecodeModeNames();
+// The number of files the window's file layout (0 one file per channel, 1 stereo pairs, 2 one
+// file) stands for in a mode; 0 when the mode does not offer it (a stereo decode is one file).
+int FileCountOfLayout(const DecodeMode& mode, int layout);
 // The label of a number of files in a mode: "4 mono files", "2 stereo files", "1 six
 // channels file", "1 stereo file".
 std::string FileCountLabel(const DecodeMode& mode, int fileCount);
