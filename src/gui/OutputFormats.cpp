@@ -56,10 +56,7 @@ wxString FileLayoutLabel(const vq::DecodeMode& mode, int layout)
 
 const vq::DecodeMode& DecodeBoxMode(const vq::DecodeMode& mode)
 {
-    if (mode.Decodes())
-        return mode;
-    const std::vector<vq::DecodeMode>& modes = vq::DecodeModes();
-    return *std::find_if(modes.begin(), modes.end(), [](const vq::DecodeMode& m) { return m.Decodes(); });
+    return mode.Decodes() ? mode : vq::FirstDecodeMode();
 }
 
 const std::vector<MicPatternItem>& MicPatterns()

@@ -83,12 +83,8 @@ void ReadOutputFormat(const wxConfigBase& config, VQParams& record, WindowChoice
 void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowChoices& choices)
 {
     wxString text;
-    if (config.Read(kMode, &text)) {
-        const std::vector<vq::DecodeMode>& modes = vq::DecodeModes();
-        for (std::size_t mode = 0; mode < modes.size(); ++mode)
-            if (text == modes[mode].name)
-                record.m_outputMode = static_cast<int>(mode);
-    }
+    if (config.Read(kMode, &text) && vq::DecodeModeIndex(std::string(text.utf8_str())) >= 0)
+        record.m_outputMode = vq::DecodeModeIndex(std::string(text.utf8_str()));
     // The decoder of each mode that offers several; 5.1's energy decode was once a switch.
     bool energy = false;
     ReadBool(config, kEnergyDecoder, &energy);

@@ -141,6 +141,18 @@ const DecodeMode& BFormatMode()
     return DecodeModes().front();
 }
 
+const DecodeMode& FirstDecodeMode()
+{
+    const std::vector<DecodeMode>& modes = DecodeModes();
+    return *std::find_if(modes.begin(), modes.end(), [](const DecodeMode& mode) { return mode.Decodes(); });
+}
+
+int DecodeModeIndex(const std::string& name)
+{
+    const DecodeMode* mode = DecodeModeNamed(name);
+    return mode ? static_cast<int>(mode - DecodeModes().data()) : -1;
+}
+
 std::vector<std::string> DecodeModeNames()
 {
     std::vector<std::string> names;

@@ -59,6 +59,12 @@ const std::vector<DecodeMode>& DecodeModes();
 const DecodeMode* DecodeModeNamed(const std::string& name);
 // B-format, the first row.
 const DecodeMode& BFormatMode();
+// The first row that decodes (5.1): what the record's nonzero mode numbers beyond the table
+// read as, and whose controls the window shows greyed in B-format mode.
+const DecodeMode& FirstDecodeMode();
+// The row of a name, by its place in the table (the window's record keeps the place); -1
+// when there is none.
+int DecodeModeIndex(const std::string& name);
 // The names of the modes, for a choice: "b-format", "5.1", ...
 std::vector<std::string> DecodeModeNames();
 // The number of files the window's file layout (0 one file per channel, 1 stereo pairs, 2 one

@@ -143,7 +143,7 @@ const vq::DecodeMode& VQParams::Mode() const
     const std::vector<vq::DecodeMode>& modes = vq::DecodeModes();
     return m_outputMode >= 0 && static_cast<std::size_t>(m_outputMode) < modes.size()
                ? modes[static_cast<std::size_t>(m_outputMode)]
-               : *vq::DecodeModeNamed("5.1");
+               : vq::FirstDecodeMode();
 }
 
 std::string VQParams::Decoder() const
