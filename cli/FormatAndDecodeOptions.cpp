@@ -85,8 +85,10 @@ const char* const kFormatAndDecodeHelp =
     "  --pattern NAME|A         stereo pair: cardioid (default), supercardioid, hypercardioid,\n"
     "                           subcardioid, figure-of-eight (the Blumlein pair), omni, or the\n"
     "                           omni share A from 0 to 1\n"
-    "  --pair-angle DEG         stereo pair: degrees between the microphones, 0 to 180 (default 90)\n"
-    "  --aim DEG                stereo pair: direction of the pair's axis, -180 to 180 (default 0)\n"
+    "  --spread DEG             stereo pair: degrees between the microphones, 0 to 180 (default\n"
+    "                           90; also --pair-angle)\n"
+    "  --azimuth DEG            stereo pair: direction of the pair's axis, -180 to 180, positive\n"
+    "                           to the left (default 0; also --aim)\n"
     "  --hrtf FILE.sofa         binaural: measured HRIRs (default: a built-in spherical head)\n";
 
 std::vector<vq::Option> FormatAndDecodeOptionList()
@@ -94,8 +96,10 @@ std::vector<vq::Option> FormatAndDecodeOptionList()
     return {
         {"container", '\0', true}, {"convention", '\0', true}, {"capsule-order", '\0', true},
         {"dither", '\0', true},    {"highpass", '\0', true},   {"rotate", '\0', true},
-        {"decoder", '\0', true},   {"pattern", '\0', true},    {"pair-angle", '\0', true},
-        {"aim", '\0', true},       {"hrtf", '\0', true},       {"keep-bformat", '\0', true},
+        {"decoder", '\0', true},   {"pattern", '\0', true},    {"spread", '\0', true},
+        {"azimuth", '\0', true},   {"hrtf", '\0', true},       {"keep-bformat", '\0', true},
+        // The stereo pair's options under their first names.
+        {"pair-angle", '\0', true}, {"aim", '\0', true},
         {"input-format", '\0', true}, {"align", '\0', false},  {"channels", '\0', true},
     };
 }
@@ -166,9 +170,9 @@ bool TakeFormatAndDecodeOption(vq::CommandLine& args, FormatAndDecodeOptions* o,
             else
                 o->pairPattern = share;
         }
-    } else if (args.Is("pair-angle")) {
+    } else if (args.Is("spread") || args.Is("pair-angle")) {
         args.Number(0.0, 180.0, &o->pairAngle);
-    } else if (args.Is("aim")) {
+    } else if (args.Is("azimuth") || args.Is("aim")) {
         args.Number(-180.0, 180.0, &o->pairAim);
     } else if (args.Is("hrtf")) {
         TakePath(args, &o->hrtfFile, badPath);

@@ -93,8 +93,9 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
         "decode. Headphones: linear or parametric. A parametric decode finds where the sound of "
         "each band comes from and how diffuse it is, and renders it from there");
     m_patternChoice->SetToolTip("The pattern of the two coincident microphones (figure-of-eight: the Blumlein pair)");
-    m_pairAngleSpin->SetToolTip("Degrees between the two microphones (vessarquilix-convert --pair-angle)");
-    m_aimSpin->SetToolTip("Direction of the pair's axis, degrees, positive to the left (vessarquilix-convert --aim)");
+    m_pairAngleSpin->SetToolTip("Spread: degrees between the two microphones (vessarquilix-convert --spread)");
+    m_aimSpin->SetToolTip(
+        "Azimuth: direction of the pair's axis, degrees, positive to the left (vessarquilix-convert --azimuth)");
     m_fluFrdButton->SetToolTip("Choose the file of the front capsules FLU and FRD, or one 4-channel take");
     m_bldBruButton->SetToolTip("Choose the file of the rear capsules BLD and BRU");
     m_bfAutorangeCheck->SetToolTip(

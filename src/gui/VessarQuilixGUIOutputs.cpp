@@ -212,8 +212,10 @@ void VessarQuilixGUI::FillDecodeControls()
 
 void VessarQuilixGUI::UpdateSliderTips()
 {
-    // The sliders go from -15 to +15 dB, the command line's gains further.
-    const wxString range = "\nThe window's range is -15 to +15 dB; vessarquilix-convert takes -60 to +60 dB";
+    // The sliders go from -15 to +15 dB, the command line's gains further: why, in the tip.
+    const wxString range = "\nThe window's range is -15 to +15 dB, in steps of 1 dB a slider can hit: a take "
+                           "recorded at a usual level needs no more, and Autorange levels any take. "
+                           "vessarquilix-convert takes -60 to +60 dB";
     m_bfGainSlider->SetToolTip(wxString::Format("B-format gain: %d dB", m_bfGainSlider->GetValue()) + range +
                                " (--gain)");
     m_surGainSlider->SetToolTip(wxString::Format("5.1 gain: %d dB", m_surGainSlider->GetValue()) + range +

@@ -329,6 +329,25 @@ TEST_F(ConvertCommand, FormatsConventionsAndDecodesReachTheFiles)
     EXPECT_EQ(ReadAudio(work.File("quad_WXYZ.wav")).samples, ReadAudio(work.File("live_WXYZ.wav")).samples);
 }
 
+// The stereo pair's settings have the window's words, Spread and Azimuth; the first names of
+// the options still work and mean the same.
+TEST_F(ConvertCommand, TheStereoPairTakesTheWindowsWordsAndItsFirstOptionNames)
+{
+    const auto stereo = [&](std::vector<std::string> pair, const std::string& out) {
+        std::vector<std::string> args = {"--filters", "filters", "--mode", "stereo", "--format", "float", "-o", out};
+        args.insert(args.end(), pair.begin(), pair.end());
+        args.push_back("liveF.wav");
+        const CommandResult r = Convert(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return ReadAudio(work.File(out)).samples;
+    };
+    const std::vector<double> words = stereo({"--spread", "120", "--azimuth", "30"}, "words.wav");
+    EXPECT_EQ(stereo({"--pair-angle", "120", "--aim", "30"}, "names.wav"), words);
+    EXPECT_EQ(stereo({"--spread=120", "--azi", "30"}, "short.wav"), words) << "forms and abbreviations";
+    EXPECT_NE(stereo({}, "default.wav"), words) << "the settings act";
+    EXPECT_NE(Convert({"--help"}).out.find("--spread DEG"), std::string::npos);
+}
+
 TEST_F(ConvertCommand, CombinationsThatCannotBeWrittenAreRefusedBeforeAnything)
 {
     const std::vector<std::vector<std::string>> cases = {
@@ -345,6 +364,8 @@ TEST_F(ConvertCommand, CombinationsThatCannotBeWrittenAreRefusedBeforeAnything)
         {"--container", "mp3"},
         {"--convention", "nfu"},
         {"--mode", "stereo", "--pair-angle", "200"},
+        {"--mode", "stereo", "--spread", "-10"},
+        {"--mode", "stereo", "--azimuth", "190"},
         {"--mode", "stereo", "--pattern", "shotgun"},
         {"--mode", "stereo", "--files", "2"},
         {"--keep-bformat", "k.wav"},

@@ -228,8 +228,11 @@ TEST_F(OnScreen, EveryControlThatNeedsItHasATooltipAndSlidersShowTheirValue)
     }
     Slide(window->m_bfGainSlider, 5);
     EXPECT_EQ(window->m_bfGainSlider->GetToolTipText(),
-              "B-format gain: 5 dB\nThe window's range is -15 to +15 dB; vessarquilix-convert takes -60 to +60 dB "
-              "(--gain)");
+              "B-format gain: 5 dB\nThe window's range is -15 to +15 dB, in steps of 1 dB a slider can hit: a take "
+              "recorded at a usual level needs no more, and Autorange levels any take. vessarquilix-convert takes -60 "
+              "to +60 dB (--gain)");
+    EXPECT_TRUE(window->m_pairAngleSpin->GetToolTipText().EndsWith("(vessarquilix-convert --spread)"));
+    EXPECT_TRUE(window->m_aimSpin->GetToolTipText().EndsWith("(vessarquilix-convert --azimuth)"));
     Select(window->m_modeChoice, 1);
     Slide(window->m_angleSlider, 75);
     EXPECT_EQ(window->m_angleSlider->GetToolTipText(), "Opening angle between L and R: 75 degrees");
