@@ -29,23 +29,81 @@ std::vector<int> FilterSetRates(const wxString& dir)
     return rates;
 }
 
+namespace {
+
+enum class Matrix { Missing, Unreadable, Read };
+
+// What the matrix of `rate` in `dir` says about itself; *problem says why it could not be read.
+Matrix ReadMatrixInfo(const wxString& dir, int rate, vq::FilterMatrixInfo* info, std::string* problem)
+{
+    const wxFileName path(dir, wxString::FromUTF8(vq::FilterMatrixFileName(rate).c_str()));
+    std::string bytes;
+    if (!path.FileExists() || !ToFileSystemPath(path.GetFullPath(), &bytes))
+        return Matrix::Missing;
+    vq::FailureDetail failure;
+    const int status = vq::ReadFilterMatrixInfo(bytes, info, &failure);
+    if (status == vq::kStatusOk)
+        return Matrix::Read;
+    *problem = vq::StatusMessage(status, bytes, failure);
+    return Matrix::Unreadable;
+}
+
+const char* const kNoDescription = "no description";
+
+}  // namespace
+
 std::string DescribeFilterMatrix(const wxString& dir, int rate)
 {
     const std::string fileName = vq::FilterMatrixFileName(rate);
-    const wxFileName path(dir, wxString::FromUTF8(fileName.c_str()));
-    std::string bytes;
-    if (!path.FileExists() || !ToFileSystemPath(path.GetFullPath(), &bytes))
-        return std::string();
     vq::FilterMatrixInfo info;
-    vq::FailureDetail failure;
-    const int status = vq::ReadFilterMatrixInfo(bytes, &info, &failure);
-    if (status != vq::kStatusOk)
-        return fileName + ": " + vq::StatusMessage(status, bytes, failure) + "\n";
-    std::string text = fileName + ": " + (info.description.empty() ? "no description" : info.description) + "\n";
+    std::string problem;
+    const Matrix matrix = ReadMatrixInfo(dir, rate, &info, &problem);
+    if (matrix == Matrix::Missing)
+        return std::string();
+    if (matrix == Matrix::Unreadable)
+        return fileName + ": " + problem + "\n";
+    std::string text = fileName + ": " + (info.description.empty() ? kNoDescription : info.description) + "\n";
     text += "  " + std::to_string(info.sampleRate) + " Hz, " + std::to_string(info.taps) + " taps, delay " +
             vq::DescribeDelay(info) + "\n";
     for (const auto& [key, value] : info.fields)
         if (key != vq::kFilterDelayKey)
             text += "  " + key + ": " + value + "\n";
     return text;
+}
+
+std::string FilterMatrixDescription(const wxString& dir, int rate)
+{
+    vq::FilterMatrixInfo info;
+    std::string problem;
+    switch (ReadMatrixInfo(dir, rate, &info, &problem)) {
+    case Matrix::Missing:
+        return std::string();
+    case Matrix::Unreadable:
+        return problem;
+    case Matrix::Read:
+        break;
+    }
+    return info.description.empty() ? kNoDescription : info.description;
+}
+
+std::string FilterSetMicrophone(const wxString& dir, int rate)
+{
+    const std::vector<int> rates = FilterSetRates(dir);
+    if (rates.empty())
+        return std::string();
+    const int described = std::find(rates.begin(), rates.end(), rate) != rates.end() ? rate : rates.front();
+    vq::FilterMatrixInfo info;
+    std::string problem;
+    if (ReadMatrixInfo(dir, described, &info, &problem) != Matrix::Read)
+        return problem;
+    const std::string design = vq::FieldValue(info, "design");
+    if (design.empty())
+        return kNoDescription;
+    const std::string radius = vq::FieldValue(info, "radius_mm");
+    const std::string pattern = vq::FieldValue(info, "pattern");
+    std::string microphone = design;
+    if (!radius.empty() || !pattern.empty())
+        microphone += "," + (radius.empty() ? std::string() : " " + radius + " mm") +
+                      (pattern.empty() ? std::string() : " " + pattern);
+    return microphone;
 }
