@@ -3,6 +3,7 @@
 #include "OutputFormats.h"
 
 #include "DecodeModes.h"
+#include "FilterSetInfo.h"
 
 #include "common/Containers.h"
 
@@ -46,6 +47,14 @@ wxString WrittenFilesReport(const vq::ConversionRequest& request, const vq::Conv
                                  container.description, result.sampleRate);
         if (request.decode.Mode().Decodes() && !out.keepBFormat.empty())
             text += "; the B-format in float WAV";
+    }
+    // The filters by their folder and what their matrix says it was designed for.
+    if (result.filterTaps > 0 && !result.filterMatrix.empty()) {
+        const wxFileName matrix(wxString::FromUTF8(result.filterMatrix.c_str()));
+        const wxArrayString dirs = matrix.GetDirs();
+        const std::string description = FilterMatrixDescription(matrix.GetPath(wxPATH_GET_VOLUME), result.sampleRate);
+        text += "\nFilters: " + (dirs.empty() ? matrix.GetPath() : dirs.Last()) + " (" +
+                wxString::FromUTF8(description.c_str()) + ")";
     }
     return text;
 }

@@ -537,12 +537,15 @@ void VessarQuilixGUI::OnReset(wxCommandEvent&)
 
 void VessarQuilixGUI::OnPreferences(wxCommandEvent&)
 {
-    VessarQuilixPrefsDlg dialog(this, m_params);
+    SoundFileHeader take;
+    const int takeRate =
+        ReadSoundFileHeader(m_params->GetFullPath(VQParams::kFluFrdInput), &take) ? take.sampleRate : 0;
+    VessarQuilixPrefsDlg dialog(this, m_params, &m_choices.filterSets, takeRate);
     if (dialog.ShowModal() != wxID_OK)
         return;
     m_params->SaveSettings();
-    m_config.Flush();
-    ShowInputInfo();  // the filters may be others now
+    RememberSettings();  // the filter sets chosen; flushes
+    ShowInputInfo();     // the filters may be others now
 }
 
 void VessarQuilixGUI::OnQuit(wxCommandEvent&)

@@ -13,6 +13,13 @@
 #include <wx/statline.h>
 #include <wx/stattext.h>
 
+namespace {
+
+// The width of the choice and the pickers; the lines under them wrap at it.
+constexpr int kControlWidth = 420;
+
+}  // namespace
+
 VessarQuilixPrefsDialog::VessarQuilixPrefsDialog(wxWindow* parent, const wxString& title)
     : wxDialog(parent, ID_PREFS_DIALOG, title, wxDefaultPosition, wxDefaultSize, wxDEFAULT_DIALOG_STYLE)
 {
@@ -32,6 +39,7 @@ VessarQuilixPrefsDialog::VessarQuilixPrefsDialog(wxWindow* parent, const wxStrin
 
     EventBindings& b = m_bindings;
     b.Bind(m_bufferChoice, wxEVT_CHOICE, &VessarQuilixPrefsDialog::OnBufferSizeChoice, this);
+    b.Bind(m_filterSetChoice, wxEVT_CHOICE, &VessarQuilixPrefsDialog::OnFilterSetChoice, this);
     b.Bind(m_filtersPicker, wxEVT_DIRPICKER_CHANGED, &VessarQuilixPrefsDialog::OnFiltersDirChanged, this);
     b.Bind(m_docsPicker, wxEVT_DIRPICKER_CHANGED, &VessarQuilixPrefsDialog::OnDocsDirChanged, this);
     b.Bind(m_cancelButton, wxEVT_BUTTON, &VessarQuilixPrefsDialog::OnCancel, this);
@@ -66,28 +74,33 @@ wxPanel* VessarQuilixPrefsDialog::CreateIoPage()
 wxPanel* VessarQuilixPrefsDialog::CreateDirectoriesPage()
 {
     m_dirsPage = new wxPanel(m_notebook, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
-    wxFlexGridSizer* grid = new wxFlexGridSizer(0, 4, 0, 0);
+    // Label, control, mark; a line of information under each control.
+    wxFlexGridSizer* grid = new wxFlexGridSizer(0, 3, 0, 0);
     grid->SetFlexibleDirection(wxBOTH);
     grid->SetNonFlexibleGrowMode(wxFLEX_GROWMODE_SPECIFIED);
+    const int flags = wxALL | wxALIGN_CENTER_VERTICAL;
+    m_filterSetLabel = MakeLabel(m_dirsPage, wxID_ANY, "Filter &set:");
+    grid->Add(m_filterSetLabel, 0, flags, 5);
+    m_filterSetChoice = new wxChoice(m_dirsPage, ID_FILTER_SET_CHOICE, wxDefaultPosition, wxSize(kControlWidth, -1));
+    grid->Add(m_filterSetChoice, 0, flags, 5);
+    grid->AddSpacer(0);
     AddDirectoryRow(grid, "&Filters:", ID_FILTERS_PICKER, "filters", "Select filters folder", ID_FILTERS_STATUS,
                     m_filtersLabel, m_filtersPicker, m_filtersStatus);
-    m_filtersRates = MakeLabel(m_dirsPage, wxID_ANY, wxEmptyString);
-    grid->Add(m_filtersRates, 0, wxTOP | wxBOTTOM | wxRIGHT | wxALIGN_CENTER_VERTICAL, 5);
+    m_filtersRates = AddNoteRow(grid, wxEmptyString);
+    m_filtersNote = AddNoteRow(grid, wxEmptyString);
     AddDirectoryRow(grid, "&Documentation:", ID_DOCS_PICKER, "docs", "Select documentation folder", ID_DOCS_STATUS,
                     m_docsLabel, m_docsPicker, m_docsStatus);
-    m_docsNote = MakeLabel(m_dirsPage, wxID_ANY, wxEmptyString);
-    grid->Add(m_docsNote, 0, wxTOP | wxBOTTOM | wxRIGHT | wxALIGN_CENTER_VERTICAL, 5);
+    m_docsNote = AddNoteRow(grid, wxEmptyString);
     // Headphone decoding: measured head-related responses, or the built-in head when empty.
-    const int flags = wxALL | wxALIGN_CENTER_VERTICAL;
     m_hrtfLabel = MakeLabel(m_dirsPage, wxID_ANY, "&HRTF (SOFA):");
     grid->Add(m_hrtfLabel, 0, flags, 5);
     m_hrtfPicker = new wxFilePickerCtrl(m_dirsPage, wxID_ANY, wxEmptyString, "Select a SOFA file of HRIRs",
                                         "SOFA files (*.sofa)|*.sofa;*.SOFA|All files (*.*)|*.*", wxDefaultPosition,
-                                        wxSize(320, -1), wxFLP_USE_TEXTCTRL | wxFLP_OPEN | wxFLP_FILE_MUST_EXIST);
+                                        wxSize(kControlWidth, -1),
+                                        wxFLP_USE_TEXTCTRL | wxFLP_OPEN | wxFLP_FILE_MUST_EXIST);
     grid->Add(m_hrtfPicker, 0, flags, 5);
     grid->AddSpacer(0);
-    m_hrtfNote = MakeLabel(m_dirsPage, wxID_ANY, "empty: the built-in head");
-    grid->Add(m_hrtfNote, 0, wxTOP | wxBOTTOM | wxRIGHT | wxALIGN_CENTER_VERTICAL, 5);
+    m_hrtfNote = AddNoteRow(grid, "empty: the built-in head");
 
     FitToSizer(m_dirsPage, grid);
     return m_dirsPage;
@@ -100,11 +113,20 @@ void VessarQuilixPrefsDialog::AddDirectoryRow(wxSizer* grid, const wxString& tex
     const int flags = wxALL | wxALIGN_CENTER_VERTICAL;
     label = MakeLabel(m_dirsPage, wxID_ANY, text);
     grid->Add(label, 0, flags, 5);
-    picker = new wxDirPickerCtrl(m_dirsPage, pickerId, initialPath, message, wxDefaultPosition, wxSize(320, -1),
-                                 wxDIRP_USE_TEXTCTRL | wxDIRP_DIR_MUST_EXIST);
+    picker = new wxDirPickerCtrl(m_dirsPage, pickerId, initialPath, message, wxDefaultPosition,
+                                 wxSize(kControlWidth, -1), wxDIRP_USE_TEXTCTRL | wxDIRP_DIR_MUST_EXIST);
     grid->Add(picker, 0, flags, 5);
     status = new wxStaticBitmap(m_dirsPage, statusId, wxArtProvider::GetBitmap("check_16x16", wxART_OTHER));
     grid->Add(status, 0, flags, 5);
+}
+
+wxStaticText* VessarQuilixPrefsDialog::AddNoteRow(wxSizer* grid, const wxString& text)
+{
+    grid->AddSpacer(0);
+    wxStaticText* note = MakeLabel(m_dirsPage, wxID_ANY, text);
+    grid->Add(note, 0, wxLEFT | wxRIGHT | wxBOTTOM, 5);
+    grid->AddSpacer(0);
+    return note;
 }
 
 wxPanel* VessarQuilixPrefsDialog::CreateButtonPanel()

@@ -1,7 +1,9 @@
 // VessarQuilixPrefsDialog: the layout half of the preferences dialog (VessarQuilixPrefsDlg
-// is the logic half): the I/O buffer size on one page, the filters and documentation
-// directories on another, Cancel and OK. It binds the controls' events to virtual handlers
-// that only skip them; VessarQuilixPrefsDlg overrides the handlers.
+// is the logic half): the I/O buffer size on one page; on another the filter set (a choice
+// among the sets the program knows, or any folder), the documentation directory and the
+// SOFA file of headphone decoding, each with a line below it that says what is there or
+// what is wrong; Cancel and OK. It binds the controls' events to virtual handlers that only
+// skip them; VessarQuilixPrefsDlg overrides the handlers.
 #pragma once
 
 #include "EventBindings.h"
@@ -28,6 +30,7 @@ enum {
     ID_FILTERS_STATUS = 1046,
     ID_DOCS_PICKER = 1047,
     ID_DOCS_STATUS = 1048,
+    ID_FILTER_SET_CHOICE = 1049,
 };
 
 class VessarQuilixPrefsDialog : public wxDialog {
@@ -44,11 +47,16 @@ protected:
     wxChoice* m_bufferChoice;
     wxStaticText* m_kbLabel;
     wxPanel* m_dirsPage;
+    wxStaticText* m_filterSetLabel;
+    wxChoice* m_filterSetChoice;  // the filter sets the program knows, each with its microphone
     wxStaticText* m_filtersLabel;
     wxDirPickerCtrl* m_filtersPicker;
     wxStaticBitmap* m_filtersStatus;
-    wxStaticText* m_filtersRates;  // the sample rates the filters folder has matrices for, or why none
-    wxStaticText* m_docsNote;      // why the documentation folder is marked wrong
+    // Under the filters folder: the sample rates it has matrices for, or why it is marked
+    // wrong; then what its matrix says about itself.
+    wxStaticText* m_filtersRates;
+    wxStaticText* m_filtersNote;
+    wxStaticText* m_docsNote;  // why the documentation folder is marked wrong
     wxStaticText* m_docsLabel;
     wxDirPickerCtrl* m_docsPicker;
     wxStaticBitmap* m_docsStatus;
@@ -61,6 +69,7 @@ protected:
     wxButton* m_okButton;
 
     virtual void OnBufferSizeChoice(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnFilterSetChoice(wxCommandEvent& event) { event.Skip(); }
     virtual void OnFiltersDirChanged(wxFileDirPickerEvent& event) { event.Skip(); }
     virtual void OnDocsDirChanged(wxFileDirPickerEvent& event) { event.Skip(); }
     virtual void OnCancel(wxCommandEvent& event) { event.Skip(); }
@@ -73,6 +82,8 @@ private:
     void AddDirectoryRow(wxSizer* grid, const wxString& text, int pickerId, const wxString& initialPath,
                          const wxString& message, int statusId, wxStaticText*& label, wxDirPickerCtrl*& picker,
                          wxStaticBitmap*& status);
+    // A line of information under the control of the row above.
+    wxStaticText* AddNoteRow(wxSizer* grid, const wxString& text);
 
     EventBindings m_bindings;
 };

@@ -17,6 +17,7 @@ const wxString kInputWorkingPath = "/VessarQuilixGUI/InputWorkingPath";
 const wxString kOutputWorkingPath = "/VessarQuilixGUI/OutputWorkingPath";
 const wxString kOutputFolder = "/VessarQuilixGUI/OutputFolder";  // the last one the user chose
 const wxString kKeepBFormat = "/VessarQuilixGUI/KeepBFormat";
+const wxString kFilterSets = "/VessarQuilixGUI/FilterSets";  // Set1, Set2, ...: folders
 
 const wxString kMode = "/VessarQuilixGUI/Mode";              // "b-format", "5.1", "stereo", "uhj", "binaural"
 const wxString kFileLayout = "/VessarQuilixGUI/FileLayout";  // 0 mono, 1 stereo pairs, 2 one file
@@ -130,6 +131,10 @@ void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowChoi
     config.Read(kOutputWorkingPath, &choices.output);
     config.Read(kOutputFolder, &choices.lastOutputFolder);
     ReadBool(config, kKeepBFormat, &choices.keepBFormat);
+    choices.filterSets.clear();
+    wxString set;
+    for (int i = 1; config.Read(wxString::Format("%s/Set%d", kFilterSets, i), &set); ++i)
+        choices.filterSets.push_back(set);
 }
 
 void ResetWindowSettings(VQParams& record, WindowChoices& choices)
@@ -194,6 +199,9 @@ void SaveWindowSettings(wxConfigBase& config, const VQParams& record, const Wind
     if (!choices.output.empty())
         config.Write(kOutputWorkingPath, choices.output);
     config.Write(kKeepBFormat, choices.keepBFormat);
+    config.DeleteGroup(kFilterSets);
+    for (std::size_t i = 0; i < choices.filterSets.size(); ++i)
+        config.Write(wxString::Format("%s/Set%zu", kFilterSets, i + 1), choices.filterSets[i]);
     if (choices.lastOutputFolder.empty())
         config.DeleteEntry(kOutputFolder, false);
     else

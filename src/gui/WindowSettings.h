@@ -6,6 +6,8 @@
 
 #include <wx/string.h>
 
+#include <vector>
+
 class VQParams;
 class wxConfigBase;
 
@@ -21,11 +23,14 @@ struct WindowChoices {
     // The outputs keep the precision of the take (16, 24 bits or float) rather than the
     // record's sample format, which then follows the take.
     bool sampleOfTake = true;
+    // The filter sets the user chose in the preferences, offered there again (the program's
+    // own set aside).
+    std::vector<wxString> filterSets;
 };
 
 void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowChoices& choices);
 // Puts the record's window settings and the window's choices (but where the dialogs
-// start) back to their defaults, the input names too.
+// start and the filter sets the user chose) back to their defaults.
 void ResetWindowSettings(VQParams& record, WindowChoices& choices);
 // Writes every value and flushes the file.
 void SaveWindowSettings(wxConfigBase& config, const VQParams& record, const WindowChoices& choices);

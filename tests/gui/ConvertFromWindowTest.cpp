@@ -124,7 +124,9 @@ TEST_F(ConvertFromWindow, SuccessIsReportedAndTheWindowIsLockedMeanwhile)
     ASSERT_EQ(window->messages.size(), 1u) << "one run, despite the second click";
     EXPECT_EQ(window->messages[0].title, "VessarQuilix");
     EXPECT_EQ(window->messages[0].text, "Conversion done with success!!\n\nWritten to " + work.Path() +
-                                            ":\n    live_WXYZ.wav\n\n0:01.0 of float WAV at 48000 Hz");
+                                            ":\n    live_WXYZ.wav\n\n0:01.0 of float WAV at 48000 Hz"
+                                            "\nFilters: filters (no description)")
+        << "a matrix from elsewhere says nothing about itself";
     EXPECT_EQ(window->messages[0].style, wxOK | wxHELP | wxICON_INFORMATION);
     EXPECT_TRUE(window->opened.empty()) << "OK opens nothing";
     EXPECT_TRUE(window->m_mainPanel->IsEnabled());

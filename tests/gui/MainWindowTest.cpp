@@ -801,6 +801,14 @@ TEST_F(MainWindow, TheFirstOpenDialogStartsWhereTheTakeShownIs)
     Click(window->m_fluFrdButton);
     ASSERT_EQ(window->asked.size(), 1u);
     EXPECT_EQ(window->asked[0].directory, work.File("demo"));
+    // Later too: the folder of the take shown, wherever the last dialog ended.
+    fs::create_directory(work.File("elsewhere"));
+    window->answers = {{true, work.File("elsewhere/liveF.wav"), 0}, {false, "", 0}};
+    ChooseMenu(window, ID_MENU_OPEN);
+    Type(window->m_fluFrdText, work.File("demo/demoF.wav"));
+    ChooseMenu(window, ID_MENU_OPEN);
+    ASSERT_EQ(window->asked.size(), 3u);
+    EXPECT_EQ(window->asked[2].directory, work.File("demo"));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The preferences dialog: the buffer-size mapping, the marks of the directories and the
-// sample rates of the filters, and a record that changes on OK only.
+// The preferences dialog: the buffer-size mapping, the marks of the directories, the lines
+// under them that say what is there or why the cross, the choice of filter sets with their
+// microphones (remembered by the window), and a record that changes on OK only.
 #include "WindowDriver.h"
 
 #include "VQParams.h"
@@ -19,6 +20,7 @@
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -38,6 +40,9 @@ public:
     using VessarQuilixPrefsDialog::m_filtersRates;
     using VessarQuilixPrefsDialog::m_docsNote;
     using VessarQuilixPrefsDialog::m_filtersStatus;
+    using VessarQuilixPrefsDialog::m_filtersNote;
+    using VessarQuilixPrefsDialog::m_filtersLabel;
+    using VessarQuilixPrefsDialog::m_filterSetChoice;
     using VessarQuilixPrefsDialog::m_notebook;
     using VessarQuilixPrefsDialog::m_okButton;
     using VessarQuilixPrefsDlg::VessarQuilixPrefsDlg;
@@ -133,6 +138,140 @@ TEST(Preferences, MarksTellWhetherTheDirectoriesHoldWhatTheProgramNeeds)
     ChangeDirectory(prefs.m_filtersPicker, dir.Path());
     EXPECT_TRUE(Shows(prefs.m_filtersStatus, "cross_16x16"));
     EXPECT_EQ(prefs.m_filtersRates->GetLabel(), "no FilterMatrix_<rate>.wav here");
+}
+
+// Where a line stands against the control it is about: under it, from its left edge.
+bool StandsUnder(wxWindow* line, wxWindow* control)
+{
+    const wxRect above = control->GetRect(), below = line->GetRect();
+    return line->IsShown() && below.GetTop() >= above.GetBottom() && below.GetLeft() == above.GetLeft();
+}
+
+TEST(Preferences, ACrossSaysWhyInItsTipAndInALineUnderTheFolder)
+{
+    TempDir dir;
+    fs::create_directories(dir.File("empty"));
+    fs::create_directories(dir.File("slow"));
+    Touch(dir.File("slow/FilterMatrix_44100.wav"));
+    VQParams params(nullptr);
+    params.SetDocsDir(dir.File("nowhere"));
+    struct Case {
+        const char* folder;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"missing", "no such folder"},
+        {"empty", "no FilterMatrix_<rate>.wav here"},
+        {"slow", "44100 Hz: none for the take's 48000 Hz"},
+    };
+    for (const Case& c : cases) {
+        params.SetFiltersDir(dir.File(c.folder));
+        OpenPrefs prefs(nullptr, &params, nullptr, 48000);
+        EXPECT_TRUE(Shows(prefs.m_filtersStatus, "cross_16x16")) << c.folder;
+        EXPECT_EQ(prefs.m_filtersStatus->GetToolTipText(), wxString("Not usable as it is: ") + c.reason);
+        EXPECT_EQ(prefs.m_filtersRates->GetLabel(), c.reason);
+        EXPECT_TRUE(StandsUnder(prefs.m_filtersRates, prefs.m_filtersPicker)) << c.folder;
+        EXPECT_NE(prefs.m_filtersRates->GetForegroundColour(), prefs.m_filtersLabel->GetForegroundColour())
+            << "a problem stands out";
+    }
+    OpenPrefs prefs(nullptr, &params, nullptr, 44100);
+    EXPECT_TRUE(Shows(prefs.m_filtersStatus, "check_16x16")) << "the take's rate is there";
+    EXPECT_EQ(prefs.m_filtersRates->GetLabel(), "44100 Hz");
+    EXPECT_EQ(prefs.m_docsStatus->GetToolTipText(), "Not usable as it is: no VessarQuilix.html here");
+    EXPECT_TRUE(StandsUnder(prefs.m_docsNote, prefs.m_docsPicker));
+}
+
+// Sets designed by vessarquilix-mkfilters for two microphones, beside the program's own
+// in the working directory's filters/.
+class FilterSets : public WindowTest {
+protected:
+    FilterSets()
+    {
+        Design("--rates 48000", "filters");
+        Design("--preset tetramic --rates 48000", "mics/tetramic");
+        Design("--preset ambeo --rates 44100", "mics/ambeo");
+    }
+    void Design(const std::string& options, const std::string& folder)
+    {
+        const std::string command = std::string(VQ_MKFILTERS) + " " + options + " --taps 64 --date 2026-03-01 --out " +
+                                    work.File(folder) + " > /dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+    // Opens the preferences from the menu, lets `act` work in them, then presses OK.
+    void InPreferences(const std::function<void(wxDialog*, wxChoice*)>& act)
+    {
+        bool shown = false;
+        DialogScript script([&](wxDialog* dialog) {
+            shown = true;
+            wxTheApp->CallAfter([&, dialog] {
+                act(dialog, dynamic_cast<wxChoice*>(dialog->FindWindow(ID_FILTER_SET_CHOICE)));
+                Click(dialog->FindWindow(wxID_OK));
+            });
+            return wxID_NONE;  // shown for real
+        });
+        ChooseMenu(window, ID_MENU_PREFERENCES);
+        EXPECT_TRUE(shown);
+    }
+    static std::vector<wxString> Items(wxChoice* choice)
+    {
+        std::vector<wxString> items;
+        for (unsigned i = 0; i < choice->GetCount(); ++i)
+            items.push_back(choice->GetString(i));
+        return items;
+    }
+};
+
+TEST_F(FilterSets, AreAChoiceThatTellsTheirMicrophonesAndTheOnesChosenAreRemembered)
+{
+    Open();
+    InPreferences([&](wxDialog* dialog, wxChoice* sets) {
+        ASSERT_NE(sets, nullptr);
+        EXPECT_EQ(Items(sets), std::vector<wxString>{"filters: nominal, 15 mm cardioid (the program's own)"});
+        EXPECT_EQ(sets->GetSelection(), 0);
+        // Another folder, chosen with the picker: a set, listed and selected.
+        ChangeDirectory(dynamic_cast<wxDirPickerCtrl*>(dialog->FindWindow(ID_FILTERS_PICKER)), work.File("mics/tetramic"));
+        EXPECT_EQ(Items(sets).back(), "tetramic: preset tetramic (Core Sound TetraMic), 17.7 mm cardioid");
+        EXPECT_EQ(sets->GetSelection(), 1);
+    });
+    EXPECT_EQ(Record().GetFiltersDir(), work.File("mics/tetramic"));
+    EXPECT_NE(SettingsText().find("Set1=" + work.File("mics/tetramic")), std::string::npos) << SettingsText();
+
+    // The next start offers it again; the take's rate describes each set.
+    Close();
+    Open();
+    WriteChannels(work.File("slow.wav"), {Noise(100, 1), Noise(100, 2), Noise(100, 3), Noise(100, 4)}, 44100);
+    Type(window->m_fluFrdText, work.File("slow.wav"));
+    InPreferences([&](wxDialog* dialog, wxChoice* sets) {
+        ASSERT_EQ(sets->GetCount(), 2u);
+        EXPECT_EQ(sets->GetSelection(), 1) << "the set in use";
+        ChangeDirectory(dynamic_cast<wxDirPickerCtrl*>(dialog->FindWindow(ID_FILTERS_PICKER)), work.File("mics/ambeo"));
+        ASSERT_EQ(sets->GetCount(), 3u);
+        EXPECT_EQ(sets->GetString(2), "ambeo: preset ambeo (Sennheiser AMBEO VR Mic), 14 mm cardioid");
+        Select(sets, 0);
+        EXPECT_EQ(dynamic_cast<wxDirPickerCtrl*>(dialog->FindWindow(ID_FILTERS_PICKER))->GetPath(), work.File("filters"));
+    });
+    EXPECT_EQ(Record().GetFiltersDir(), work.File("filters")) << "the set chosen";
+    const std::string settings = SettingsText();
+    EXPECT_NE(settings.find("Set1=" + work.File("mics/tetramic")), std::string::npos) << settings;
+    EXPECT_NE(settings.find("Set2=" + work.File("mics/ambeo")), std::string::npos) << settings;
+}
+
+TEST_F(FilterSets, TheLineUnderTheFolderTellsItsMatrixAndItsTipTheWholeDescription)
+{
+    VQParams params(nullptr);
+    params.SetFiltersDir(work.File("mics/tetramic"));
+    OpenPrefs prefs(nullptr, &params);
+    EXPECT_EQ(prefs.m_filtersRates->GetLabel(), "48000 Hz");
+    wxString note = prefs.m_filtersNote->GetLabel();
+    EXPECT_LE(prefs.m_filtersNote->GetSize().x, prefs.m_filtersPicker->GetSize().x) << "wrapped at the folder's width";
+    note.Replace("\n", " ");
+    EXPECT_EQ(note.ToStdString(),
+              "FilterMatrix_48000.wav: preset tetramic (Core Sound TetraMic): 17.7 mm cardioid, 64 taps, delay 16 "
+              "frames, designed 2026-03-01");
+    EXPECT_TRUE(StandsUnder(prefs.m_filtersNote, prefs.m_filtersPicker));
+    EXPECT_NE(prefs.m_filtersNote->GetToolTipText().Find("radius_mm: 17.7"), wxNOT_FOUND);
+    EXPECT_EQ(prefs.m_filterSetChoice->GetStringSelection(),
+              "tetramic: preset tetramic (Core Sound TetraMic), 17.7 mm cardioid");
 }
 
 TEST(Preferences, OkWritesTheRecordAndCancelLeavesIt)
