@@ -1,17 +1,19 @@
 // vq-screenshots: opens the main window (in B-Format, 5.1 or stereo mode), the preferences
-// dialog or the message box of a conversion that clipped samples, and saves a picture of it
+// dialog or the box a conversion that clipped samples ends with, and saves a picture of it
 // as PNG, for the documentation. Run it under Xvfb from the staged tree, with a HOME of its
 // own (it writes the window's settings):
 //   xvfb-run vq-screenshots main|main-5.1|main-stereo|preferences|message FILE.png
+// The box is the real one: the demo take converted at +15 dB into ./converted.
 #include "VQConfig.h"
 #include "VessarQuilixGUI.h"
 #include "VessarQuilixPrefsDlg.h"
 
 #include <wx/app.h>
+#include <wx/button.h>
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
 #include <wx/image.h>
-#include <wx/msgdlg.h>
+#include <wx/textctrl.h>
 #include <wx/timer.h>
 #include <wx/uiaction.h>
 
@@ -19,6 +21,7 @@
 #include <X11/Xutil.h>
 
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -80,7 +83,8 @@ bool CaptureTopWindow(const wxString& path)
 }
 
 // The window opens with the settings of a user who chose them: 5.1 mode shows its six
-// files and the LFE, B-Format mode its one file, stereo mode its pair.
+// files and the LFE, B-Format mode its one file, stereo mode its pair; the message comes
+// from a gain that clips.
 void PrepareSettings(const wxString& what)
 {
     const bool surround = what == "main-5.1";
@@ -88,8 +92,26 @@ void PrepareSettings(const wxString& what)
     config.Write("/VessarQuilixGUI/Mode", surround ? "5.1" : what == "main-stereo" ? "stereo" : "b-format");
     config.Write("/VessarQuilixGUI/FileLayout", surround ? 0L : 2L);
     config.Write("/VessarQuilixGUI/LowFreqsInLfe", surround);
+    config.Write("/VessarQuilixGUI/BFormatGain", what == "message" ? 15L : -3L);
     config.Flush();
 }
+
+// The main window, its output folder and its Convert button opened to the tool; the box a
+// run ends with is shown for real and taken once it is painted.
+class ConvertingWindow : public VessarQuilixGUI {
+public:
+    using VessarQuilixFrame::m_convertButton;
+    using VessarQuilixFrame::m_folderText;
+    std::function<void()> whenTheBoxShows;
+
+protected:
+    int ShowMessage(const wxString& title, const wxString& message, long style, const wxString& helpLabel) override
+    {
+        if (whenTheBoxShows)
+            CallAfter(whenTheBoxShows);
+        return VessarQuilixGUI::ShowMessage(title, message, style, helpLabel);
+    }
+};
 
 // Shows the main window, or the preferences dialog alone, and captures it once it has been
 // painted. One picture a run: the screen is read only once per process.
@@ -106,7 +128,8 @@ public:
         wxImage::AddHandler(new wxPNGHandler);
         m_path = argv[2];
         PrepareSettings(what);
-        m_window = new VessarQuilixGUI;
+        ConvertingWindow* window = new ConvertingWindow;
+        m_window = window;
         m_window->Move(0, 0);
         m_shown = m_window;
         if (what == "preferences") {
@@ -119,12 +142,12 @@ public:
         if (what == "message") {
             // The box a conversion that clipped samples ends with, taken while it is open.
             m_message = true;
-            CallAfter([this] {
-                m_timer.StartOnce(kSettleMilliseconds);
-                wxMessageBox(
-                    "Conversion done with success!!\n\n1234 samples of the B-format output went beyond "
-                    "full scale and were clipped.\nA lower gain, Autorange or float output avoids it.",
-                    "VessarQuilix", wxOK | wxICON_WARNING, m_window);
+            window->whenTheBoxShows = [this] { m_timer.StartOnce(kSettleMilliseconds); };
+            window->m_folderText->SetValue(wxGetCwd() + "/converted");
+            CallAfter([this, window] {
+                wxCommandEvent press(wxEVT_BUTTON, window->m_convertButton->GetId());
+                press.SetEventObject(window->m_convertButton);
+                window->m_convertButton->GetEventHandler()->ProcessEvent(press);
                 m_window->Destroy();
             });
             return true;
