@@ -112,8 +112,10 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
 
     ShowSettings();
     m_statusBar->SetStatusText("Ready.", kStateField);
-    // The demo take on a first start; later the window starts without a take.
-    if (!(m_choices.input.empty() && OfferDemoTake()))
+    // The take of a first start; later the window starts without one.
+    if (m_choices.input.empty())
+        OfferFirstTake();
+    else
         SetTake(wxEmptyString, false);
     ReserveRoomForEveryMode();
     FitToContents();  // now that the choices hold their items
@@ -158,15 +160,14 @@ void VessarQuilixGUI::RememberSettings()
 
 // The input take.
 
-bool VessarQuilixGUI::OfferDemoTake()
+void VessarQuilixGUI::OfferFirstTake()
 {
     const wxFileName front(vq::ProgramDataFolder("demo"), kDemoFront);
     const wxFileName rear(vq::ProgramDataFolder("demo"), kDemoRear);
-    if (!front.FileExists() || !rear.FileExists())
-        return false;
-    m_params->SetFileName(VQParams::kBldBruInput, rear.GetFullPath());
-    SetTake(front.GetFullPath(), false);
-    return true;
+    const bool demo = front.FileExists() && rear.FileExists();
+    if (demo)
+        m_params->SetFileName(VQParams::kBldBruInput, rear.GetFullPath());
+    SetTake(demo ? front.GetFullPath() : wxString(), false);
 }
 
 bool VessarQuilixGUI::HasTake() const
@@ -548,8 +549,7 @@ void VessarQuilixGUI::OnReset(wxCommandEvent&)
         return;
     ResetWindowSettings(*m_params, m_choices);
     ShowSettings();
-    if (!OfferDemoTake())
-        SetTake(wxEmptyString, false);
+    OfferFirstTake();
     RememberSettings();
 }
 

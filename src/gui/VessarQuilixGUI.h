@@ -118,9 +118,9 @@ private:
     // typing in, which shows what was typed).
     void SetTake(const wxString& front, bool pairRear, bool typed = false);
     void TakeChanged(bool typed = false);
-    // The demo take when the program has one (in the staged tree, or installed with it):
-    // false when there is none.
-    bool OfferDemoTake();
+    // The take of a first start: the demo when the program has one (in the staged tree, or
+    // installed with it), else none, and Convert waits for one.
+    void OfferFirstTake();
     // Whether a take is named; Convert waits for one.
     bool HasTake() const;
     // Says in the status bar how to name a take while there is none, and where the outputs
