@@ -206,6 +206,9 @@ int Batch::Run()
             if (!m_options.quiet && !entry.record->m_result.alignment.empty())
                 Print(stdout, "Aligned: the filters' delay of " + entry.record->m_result.alignment +
                                   " taken off the start");
+            if (!m_options.quiet)
+                for (const std::string& note : entry.record->m_result.notes)
+                    Print(stdout, "Note" + (several ? ", " + Label(i) : std::string()) + ": " + note);
             for (const std::string& warning : entry.record->m_result.warnings)
                 Print(stderr, "Warning" + (several ? ", " + Label(i) : std::string()) + ": " + warning);
             if (!m_options.quiet)

@@ -36,8 +36,8 @@ const std::vector<vq::Option> kBaseOptions = {
 std::vector<vq::Option> AllOptions()
 {
     std::vector<vq::Option> options = kBaseOptions;
-    const std::vector<vq::Option> more = FormatAndDecodeOptionList();
-    options.insert(options.end(), more.begin(), more.end());
+    for (const std::vector<vq::Option>& more : {FormatAndDecodeOptionList(), MovieOptionList()})
+        options.insert(options.end(), more.begin(), more.end());
     return options;
 }
 
@@ -106,7 +106,7 @@ std::string ConvertUsage()
            "  -q, --quiet              no progress, no list of files written and no summary\n"
            "  -h, --help               show this help\n"
            "  --version                show the version\n") +
-           kFormatAndDecodeHelp +
+           kFormatAndDecodeHelp + kMovieHelp +
            std::string("\n"
            "An option's value may also follow an equals sign (--gain=-6) or a short option\n"
            "directly (-oout.wav); \"--\" ends the options.\n"
@@ -134,7 +134,8 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
         if (args.Is("mode")) {
             if (args.Choice(vq::DecodeModeNames(), &choice))
                 o->mode = choice;
-        } else if (TakeFormatAndDecodeOption(args, &o->formats, &badPath)) {
+        } else if (TakeFormatAndDecodeOption(args, &o->formats, &badPath) ||
+                   TakeMovieOption(args, &o->movie, &badPath)) {
             if (!badPath.empty() && !ParsePath(badPath, nullptr, &pathError))
                 return pathError;
         } else if (args.Is("files")) {
@@ -219,8 +220,10 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
                                : "--files must be 1 in this mode (one stereo file)");
     if (!o->outputs.empty() && static_cast<int>(o->outputs.size()) != o->files)
         return Usage("give -o once per output file (" + std::to_string(o->files) + " here), or not at all");
-    const std::string problem = CheckFormatAndDecodeOptions(&o->formats, o->mode, o->files, o->format,
-                                                            o->outputs.empty() ? wxString() : o->outputs.front());
+    std::string problem = CheckFormatAndDecodeOptions(&o->formats, o->mode, o->files, o->format,
+                                                      o->outputs.empty() ? wxString() : o->outputs.front());
+    if (problem.empty())
+        problem = CheckMovieOptions(o->movie, o->formats.container, o->mode, o->formats.convention, o->files);
     if (!problem.empty())
         return Usage(problem);
     return ParseError{};
@@ -232,6 +235,7 @@ void ApplyConvertOptions(const ConvertOptions& o, const Take& take, VQParams* pa
     params->m_fileLayout = LayoutFor(o.mode, o.files);
     params->m_bformatFormat = params->m_surroundFormat = o.format;
     ApplyFormatAndDecodeOptions(o.formats, params);
+    ApplyMovieOptions(o.movie, params);
     if (o.outputDirGiven)
         params->m_outputDir = o.outputDir;
     params->SetFileName(VQParams::kBldBruInput, take.rear);

@@ -59,8 +59,9 @@ const char* const kFormatAndDecodeHelp =
     "                           Furse-Malham B-format, anything else is the four capsules),\n"
     "                           as capsules, or as B-format W, X, Y, Z (fuma) or W, Y, Z, X (ambix)\n"
     "  --container NAME         wav (RF64 past 4 GiB), amb (Furse-Malham B-format only), w64,\n"
-    "                           caf, aiff or flac (16 or 24 bits); default: the extension of\n"
-    "                           the first -o name, else wav\n"
+    "                           caf, aiff, flac (16 or 24 bits), or a movie for 360-degree\n"
+    "                           video, mov or mp4 (AmbiX only, below); default: the extension\n"
+    "                           of the first -o name, else wav\n"
     "  --convention fuma|ambix  B-format convention (default fuma: W, X, Y, Z with W at -3 dB;\n"
     "                           ambix: ACN order W, Y, Z, X, SN3D; 1 or 4 files)\n"
     "  --capsule-order LIST     which capsule each channel of the take holds, in channel order\n"
@@ -217,6 +218,7 @@ void ApplyFormatAndDecodeOptions(const FormatAndDecodeOptions& o, VQParams* para
     params->m_bformatFormat = vq::FormatCode(container, vq::SampleFormatOf(params->m_bformatFormat));
     params->m_surroundFormat = vq::FormatCode(container, vq::SampleFormatOf(params->m_surroundFormat));
     params->m_ambFile = container.ambisonic;
+    params->m_movie = container.movie ? container.name : "";
     params->m_inputFormat = o.inputFormat;
     params->m_convention = o.convention;
     std::copy(o.capsuleChannels, o.capsuleChannels + 4, params->m_capsuleChannels);
