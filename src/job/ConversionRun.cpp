@@ -258,9 +258,14 @@ bool Run::PrepareMovie(std::vector<std::string>* outputs)
     m_movieFiles.movie = outputs->front();
     FailureDetail problem;
     int status = m_movie->Check(m_request, m_movieFiles, m_result.sampleRate, m_result.takeFrames,
-                                m_result.takeFormat, &problem);
+                                m_result.takeFormat, m_views.progress, &problem);
     if (status == kStatusOk)
         status = m_movie->CreateAudioFile(&problem);
+    if (status == kStatusCancelled) {
+        m_result.status = kStatusCancelled;
+        SetStatusText("Aborted.", 0);
+        return false;
+    }
     if (status != kStatusOk)
         return Fail(status, problem);
     outputs->front() = m_movie->AudioPath();

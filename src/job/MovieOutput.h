@@ -1,13 +1,14 @@
 // The 360° movie of a run (MOV or MP4 with the spatial-audio box). The engine writes the AmbiX
 // audio, gained, rounded and dithered as any output, into a hidden sound file beside the
-// movie; the movie is then muxed from it, with the head-locked pair and a clip's video, into a
-// pending file that gets the movie's name only when it is complete, as every output does.
+// movie; the movie helper (MovieHelperProcess.h) then muxes it, with the head-locked pair and
+// a clip's video, into a pending file that gets the movie's name only when it is complete, as
+// every output does.
 #pragma once
 
 #include "ConversionRequest.h"
 
 #include "common/FailureDetail.h"
-#include "movie/MovieWriter.h"
+#include "movie/MovieJob.h"
 
 #include <cstdint>
 #include <string>
@@ -33,10 +34,11 @@ public:
     // Before any output exists: that the request asks for what a movie holds (AmbiX B-format
     // in one file), and that the clip, the head-locked file and the codec serve a take of
     // `sampleRate` and `takeFrames` (`takeFormat`: libsndfile's code of the take's file, for a
-    // MOV in the take's own precision). 0, or kBadParameter, a status of
-    // CheckHeadLockedStereo or of MovieWriter::Check, with the file and the reason.
+    // MOV in the take's own precision). `progress` (may be null) can cancel. 0,
+    // kStatusCancelled, or kBadParameter, a status of CheckHeadLockedStereo, of
+    // MovieWriter::Check or kMovieWriterUnavailable, with the file and the reason.
     int Check(const ConversionRequest& request, const MovieFiles& files, int sampleRate, std::int64_t takeFrames,
-              int takeFormat, FailureDetail* detail);
+              int takeFormat, VQProgressView* progress, FailureDetail* detail);
 
     // Creates the hidden file beside the movie that the engine writes the audio into, in
     // AudioFormat() (libsndfile's code: the movie's PCM, or float for a compressed codec).
@@ -47,8 +49,8 @@ public:
 
     // Muxes the audio file into the movie and gives the movie its name (replacing a file of
     // that name only with `replace`); progress goes to `progress` (may be null), which can
-    // cancel. 0, kStatusCancelled, or a status of MovieWriter or PendingFile with the
-    // detail; the hidden audio file is gone either way.
+    // cancel. 0, kStatusCancelled, or a status of the movie helper (MovieWriter's) or of
+    // PendingFile with the detail; the hidden audio file is gone either way.
     int Write(VQProgressView* progress, bool replace, FailureDetail* detail);
 
     // After Write: what fitting the take to the video did (empty when nothing), and the
@@ -59,9 +61,7 @@ public:
 private:
     void RemoveAudioFile();
 
-    MovieFiles m_files;
-    MovieOptions m_options;
-    bool m_dither = false;  // of the head-locked pair, as of the outputs
+    MovieJob m_job;
     std::string m_audioPath;
     std::string m_note;
     std::int64_t m_frames = 0;
