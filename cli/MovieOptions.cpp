@@ -1,7 +1,7 @@
 #include "MovieOptions.h"
 
+#include "DecodeModes.h"
 #include "FileSystemPath.h"
-#include "VQParams.h"
 
 #include "common/Containers.h"
 
@@ -52,12 +52,12 @@ bool TakeMovieOption(vq::CommandLine& args, MovieCommandOptions* o, std::string*
     return true;
 }
 
-std::string CheckMovieOptions(const MovieCommandOptions& o, const std::string& container, int mode,
+std::string CheckMovieOptions(const MovieCommandOptions& o, const std::string& container, const vq::DecodeMode& mode,
                               vq::BFormatConvention convention, int files)
 {
     const vq::Container* chosen = vq::ContainerNamed(container);
     const bool movie = chosen && chosen->movie;
-    if (movie && (mode != VQParams::kModeBFormat || convention != vq::BFormatConvention::AmbiX))
+    if (movie && (mode.Decodes() || convention != vq::BFormatConvention::AmbiX))
         return "--container " + container +
                " is a movie for 360-degree video: it holds AmbiX B-format only (--mode b-format --convention ambix)";
     if (movie && files != 1)
@@ -71,7 +71,7 @@ std::string CheckMovieOptions(const MovieCommandOptions& o, const std::string& c
     return std::string();
 }
 
-void ApplyMovieOptions(const MovieCommandOptions& o, VQParams* params)
+void ApplyMovieOptions(const MovieCommandOptions& o, vq::ConversionRequest* request)
 {
-    params->m_movieSettings = o.settings;
+    request->movie = o.settings;
 }

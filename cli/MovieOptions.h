@@ -1,7 +1,7 @@
 // The options of vessarquilix-convert for 360° video: the codec of an MP4, the clip whose
 // video a movie carries and the head-locked stereo pair. A movie is chosen with --container
 // mov or mp4 (FormatAndDecodeOptions.h); these are parsed with the shared parser, checked
-// against it, and moved into the record.
+// against it, and moved into the request.
 #pragma once
 
 #include "CommandLine.h"
@@ -9,8 +9,6 @@
 
 #include <string>
 #include <vector>
-
-class VQParams;
 
 struct MovieCommandOptions {
     vq::MovieSettings settings;
@@ -26,12 +24,12 @@ bool TakeMovieOption(vq::CommandLine& args, MovieCommandOptions* o, std::string*
 
 // The usage error of a movie that cannot be written, or of movie options without a movie;
 // empty when there is none. `container` is the --container chosen (a name of
-// vq::Containers()), `mode` VQParams::Mode, `files` the number of output files.
-std::string CheckMovieOptions(const MovieCommandOptions& o, const std::string& container, int mode,
+// vq::Containers()), `files` the number of output files.
+std::string CheckMovieOptions(const MovieCommandOptions& o, const std::string& container, const vq::DecodeMode& mode,
                               vq::BFormatConvention convention, int files);
 
-// Moves them into the record.
-void ApplyMovieOptions(const MovieCommandOptions& o, VQParams* params);
+// Moves them into the request.
+void ApplyMovieOptions(const MovieCommandOptions& o, vq::ConversionRequest* request);
 
 // Their lines of --help.
 extern const char* const kMovieHelp;

@@ -72,7 +72,9 @@ int MovieOutput::Check(const ConversionRequest& request, const MovieFiles& files
     m_job.container = container->container;
     m_job.codec = container->container == MovieContainer::Mp4
                       ? request.movie.compressed
-                      : PcmCodec(out.formatOfTake ? SampleFormatOf(takeFormat) : out.sample);
+                      : PcmCodec(out.formatOfTake   ? SampleFormatOf(takeFormat)
+                                 : out.sampleOfTake ? SampleFormatKeeping(takeFormat, OutputContainer(request))
+                                                    : out.sample);
     m_job.sampleRate = sampleRate;
     m_job.takeFrames = takeFrames;
     m_job.dither = out.dither;

@@ -167,8 +167,10 @@ TEST_F(OutputBox, MoviesAreOfferedForAmbixWithTheirVideoField)
     EXPECT_EQ(ItemsOf(window->m_containerChoice), withMovies);
     EXPECT_FALSE(videoShown()) << "WAV is still chosen";
 
+    Select(window->m_filesChoice, "4 mono files");
     Select(window->m_containerChoice, "MOV for 360 video");
     EXPECT_TRUE(videoShown());
+    EXPECT_EQ(ItemsOf(window->m_filesChoice), (Items{"1 four channels file"})) << "a movie is one file";
     EXPECT_EQ(window->Outputs()[0], "concert_AmbiX.mov");
     EXPECT_EQ(std::string(Record().Request().outputs.container->name), "mov");
     EXPECT_EQ(ItemsOf(window->m_sampleChoice), (Items{"as the take", "16-bit", "24-bit", "float"})) << "PCM";
