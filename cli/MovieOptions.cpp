@@ -27,7 +27,8 @@ const char* const kMovieHelp =
     "                           movie is as long as the video: the take is cut or padded with\n"
     "                           silence, with a note\n"
     "  --head-locked FILE       a stereo file of the take's rate and length that turns with the\n"
-    "                           viewer's head (music, narration), as channels 5 and 6\n";
+    "                           viewer's head (music, narration), as channels 5 and 6\n"
+    "  For example: vessarquilix-convert --convention ambix --container mp4 --video pano.mp4 takeF.wav\n";
 
 std::vector<vq::Option> MovieOptionList()
 {
