@@ -113,6 +113,9 @@ MovieAnswer RunMovieHelper(const MovieJob& job, int movieFd, const std::function
     int waitStatus = 0;
     while (waitpid(pid, &waitStatus, 0) < 0 && errno == EINTR) {
     }
+    // Ctrl-C reaches the helper too, which may end before the program has seen its cancel.
+    if (!reader.Answered() && !cancelled && keepGoing)
+        cancelled = !keepGoing(permille);
     if (cancelled) {
         MovieAnswer answer;
         answer.status = kStatusCancelled;
