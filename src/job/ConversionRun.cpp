@@ -57,6 +57,7 @@ public:
     ConversionResult Go();
 
 private:
+    // Ends the run with `status`, a failure or a cancel (kStatusCancelled); false.
     bool Fail(int status, const FailureDetail& detail = FailureDetail());
     void SetStatusText(const wxString& text, int field);
     bool FileSystemPath(const wxString& path, std::string* bytes);
@@ -105,7 +106,7 @@ bool Run::Fail(int status, const FailureDetail& detail)
     m_result.status = status;
     if (!detail.path.empty() || !detail.reason.empty())
         m_result.failure = detail;
-    SetStatusText("Error.", 0);
+    SetStatusText(status == kStatusCancelled ? "Aborted." : "Error.", 0);
     return false;
 }
 
@@ -189,14 +190,7 @@ bool Run::MakeDecoder()
     const DecoderContext context{[view] { return !view || !view->CancelRequested(); }};
     FailureDetail failure;
     const int status = mode.makeDecoder(m_request.decode, context, &m_decoder, &failure);
-    if (status == kStatusCancelled) {
-        m_result.status = kStatusCancelled;
-        SetStatusText("Aborted.", 0);
-        return false;
-    }
-    if (status != kStatusOk)
-        return Fail(status, failure);
-    return true;
+    return status == kStatusOk || Fail(status, failure);
 }
 
 bool Run::CheckChannels(const FirstFileHeader& header, const wxString& first)
@@ -264,11 +258,6 @@ bool Run::PrepareMovie(std::vector<std::string>* outputs)
                                 m_result.takeFormat, m_views.progress, &problem);
     if (status == kStatusOk)
         status = m_movie->CreateAudioFile(&problem);
-    if (status == kStatusCancelled) {
-        m_result.status = kStatusCancelled;
-        SetStatusText("Aborted.", 0);
-        return false;
-    }
     if (status != kStatusOk)
         return Fail(status, problem);
     outputs->front() = m_movie->AudioPath();

@@ -3,9 +3,10 @@
 // standard output; it is not meant to be run by hand.
 #include "MovieMux.h"
 
+#include "common/ChildProcess.h"
+
 #include <unistd.h>
 
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -16,16 +17,7 @@ namespace {
 // Writes the whole message to the standard output; false once the reader has gone.
 bool Send(const std::string& message)
 {
-    std::size_t sent = 0;
-    while (sent < message.size()) {
-        const ssize_t n = write(STDOUT_FILENO, message.data() + sent, message.size() - sent);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        sent += static_cast<std::size_t>(n);
-    }
-    return true;
+    return vq::WriteAll(STDOUT_FILENO, message);
 }
 
 }  // namespace
