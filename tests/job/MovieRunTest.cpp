@@ -68,6 +68,11 @@ struct FormCase {
     const char* reason;
 };
 
+void PrintTo(const FormCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class MovieForm : public testing::TestWithParam<FormCase> {};
 
 // The window offers a movie only for AmbiX B-format in one file; a request that asks for

@@ -108,100 +108,87 @@ TEST_F(MovieCommand, FfprobeReadsTheMovAsAmbisonic)
     EXPECT_NE(streams.find("channel_layout=ambisonic 1\n"), std::string::npos) << streams;
 }
 
-struct PcmCase {
-    const char* name;
-    const char* format;  // --format
-    bool dither;
-};
-
-class PcmMovie : public MovieCommand, public testing::WithParamInterface<PcmCase> {};
-
 // What ffmpeg decodes from the MOV is, sample for sample, the AmbiX WAV the same command line
 // writes with the same format (dither included).
-TEST_P(PcmMovie, DecodesToTheAmbixWavSampleForSample)
+TEST_F(MovieCommand, PcmDecodesToTheAmbixWavSampleForSample)
 {
     VQ_REQUIRE_FFMPEG();
-    const PcmCase& c = GetParam();
-    std::vector<std::string> args = {"--convention", "ambix", "--format", c.format};
-    if (c.dither)
-        args.insert(args.end(), {"--dither", "tpdf"});
-    for (const char* name : {"take.wav", "take.mov"}) {
-        std::vector<std::string> named = args;
-        named.insert(named.end(), {"-o", name});
-        const CommandResult r = ConvertLive(named);
-        ASSERT_EQ(r.exitCode, 0) << name << ": " << r.err;
-    }
-    const std::size_t samples = static_cast<std::size_t>(4 * (kTakeFrames + kTaps));
-    if (std::string(c.format) == "float") {
-        const Audio wav = ReadAudio(File("take.wav"));
-        const std::vector<float> movie = DecodeFloat(File("take.mov"));
-        ASSERT_EQ(movie.size(), wav.samples.size());
-        ASSERT_GE(movie.size(), samples);
-        for (std::size_t i = 0; i < movie.size(); ++i)
-            ASSERT_EQ(movie[i], static_cast<float>(wav.samples[i])) << "sample " << i;
-        return;
-    }
-    const std::vector<int> wav = ReadInts(File("take.wav"));
-    std::vector<int> movie;
-    if (std::string(c.format) == "pcm16") {
-        for (std::int16_t s : DecodeInt16(File("take.mov")))
-            movie.push_back(static_cast<int>(static_cast<std::uint32_t>(static_cast<std::uint16_t>(s)) << 16));
-    } else {
-        const std::vector<std::int32_t> decoded = DecodeInt32(File("take.mov"));
-        movie.assign(decoded.begin(), decoded.end());
-    }
-    ASSERT_GE(wav.size(), samples);
-    EXPECT_EQ(movie, wav);
-}
-
-const PcmCase kPcmCases[] = {
-    {"Pcm16Dithered", "pcm16", true},
-    {"Pcm24", "pcm24", false},
-    {"Float", "float", false},
-};
-INSTANTIATE_TEST_SUITE_P(Formats, PcmMovie, testing::ValuesIn(kPcmCases), CaseName());
-
-struct FitCase {
-    const char* name;
-    std::int64_t takeFrames;
-    const char* note;
-};
-
-class VideoClipMovie : public MovieCommand, public testing::WithParamInterface<FitCase> {};
-
-// The clip's video packets come out as they went in, and the take is cut or padded with
-// silence to the video's length, with a note.
-TEST_P(VideoClipMovie, VideoCopiedAndTakeFittedToIt)
-{
-    VQ_REQUIRE_FFMPEG();
-    const FitCase& c = GetParam();
-    WriteTake("fit", c.takeFrames, 11);
-    const CommandResult r = Convert({"--filters", "filters", "--convention", "ambix", "--container", "mov", "--align",
-                                     "--format", "float", "--video", Clip(), "fitF.wav"});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find(std::string("Note: The take (") + c.note), std::string::npos) << r.out;
-
-    ASSERT_FALSE(ClipPackets().empty());
-    EXPECT_EQ(VideoPacketChecksums(File("fit_AmbiX.mov")), ClipPackets());
-
-    const std::vector<float> audio = DecodeFloat(File("fit_AmbiX.mov"));
-    ASSERT_EQ(audio.size(), 4 * kClipFrames) << "as long as the video";
-    const std::size_t taken = std::min(static_cast<std::size_t>(c.takeFrames), kClipFrames);
-    const auto loudest = [&](std::size_t from, std::size_t to) {
-        float peak = 0;
-        for (std::size_t i = 4 * from; i < 4 * to; ++i)
-            peak = std::max(peak, std::fabs(audio[i]));
-        return peak;
+    struct Case {
+        const char* format;  // --format
+        bool dither;
     };
-    EXPECT_GT(loudest(0, taken), 0.01f);
-    EXPECT_EQ(loudest(taken, kClipFrames), 0.0f) << "silence after the take";
+    const std::size_t samples = static_cast<std::size_t>(4 * (kTakeFrames + kTaps));
+    for (const Case& c : {Case{"pcm16", true}, Case{"pcm24", false}, Case{"float", false}}) {
+        SCOPED_TRACE(c.format);
+        const std::string wavName = std::string(c.format) + ".wav", movName = std::string(c.format) + ".mov";
+        for (const std::string& name : {wavName, movName}) {
+            std::vector<std::string> args = {"--convention", "ambix", "--format", c.format, "-o", name};
+            if (c.dither)
+                args.insert(args.end(), {"--dither", "tpdf"});
+            const CommandResult r = ConvertLive(args);
+            ASSERT_EQ(r.exitCode, 0) << name << ": " << r.err;
+        }
+        if (std::string(c.format) == "float") {
+            const Audio wav = ReadAudio(File(wavName));
+            const std::vector<float> movie = DecodeFloat(File(movName));
+            ASSERT_EQ(movie.size(), wav.samples.size());
+            ASSERT_GE(movie.size(), samples);
+            for (std::size_t i = 0; i < movie.size(); ++i)
+                ASSERT_EQ(movie[i], static_cast<float>(wav.samples[i])) << "sample " << i;
+            continue;
+        }
+        const std::vector<int> wav = ReadInts(File(wavName));
+        std::vector<int> movie;
+        if (std::string(c.format) == "pcm16") {
+            for (std::int16_t s : DecodeInt16(File(movName)))
+                movie.push_back(static_cast<int>(static_cast<std::uint32_t>(static_cast<std::uint16_t>(s)) << 16));
+        } else {
+            const std::vector<std::int32_t> decoded = DecodeInt32(File(movName));
+            movie.assign(decoded.begin(), decoded.end());
+        }
+        ASSERT_GE(wav.size(), samples);
+        EXPECT_EQ(movie, wav);
+    }
 }
 
-const FitCase kFitCases[] = {
-    {"ShorterTakePadded", 14400, "0.30 s) is shorter than the video (0.40 s): 0.10 s of silence follow it."},
-    {"LongerTakeCut", 24000, "0.50 s) is longer than the video (0.40 s): its last 0.10 s are left out."},
-};
-INSTANTIATE_TEST_SUITE_P(Lengths, VideoClipMovie, testing::ValuesIn(kFitCases), CaseName());
+// The clip's video packets come out as they went in, and a shorter take is padded with
+// silence to the video's length, a longer one cut, with a note.
+TEST_F(MovieCommand, VideoCopiedAndTakeFittedToIt)
+{
+    VQ_REQUIRE_FFMPEG();
+    struct Case {
+        const char* take;
+        std::int64_t frames;
+        const char* note;
+    };
+    const Case cases[] = {
+        {"short", 14400, "0.30 s) is shorter than the video (0.40 s): 0.10 s of silence follow it."},
+        {"long", 24000, "0.50 s) is longer than the video (0.40 s): its last 0.10 s are left out."},
+    };
+    ASSERT_FALSE(ClipPackets().empty());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.take);
+        WriteTake(c.take, c.frames, 11);
+        const CommandResult r = Convert({"--filters", "filters", "--convention", "ambix", "--container", "mov",
+                                         "--align", "--format", "float", "--video", Clip(), c.take + std::string("F.wav")});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_NE(r.out.find(std::string("Note: The take (") + c.note), std::string::npos) << r.out;
+
+        const std::string movie = File(c.take + std::string("_AmbiX.mov"));
+        EXPECT_EQ(VideoPacketChecksums(movie), ClipPackets());
+        const std::vector<float> audio = DecodeFloat(movie);
+        ASSERT_EQ(audio.size(), 4 * kClipFrames) << "as long as the video";
+        const std::size_t taken = std::min(static_cast<std::size_t>(c.frames), kClipFrames);
+        const auto loudest = [&](std::size_t from, std::size_t to) {
+            float peak = 0;
+            for (std::size_t i = 4 * from; i < 4 * to; ++i)
+                peak = std::max(peak, std::fabs(audio[i]));
+            return peak;
+        };
+        EXPECT_GT(loudest(0, taken), 0.01f);
+        EXPECT_EQ(loudest(taken, kClipFrames), 0.0f) << "silence after the take";
+    }
+}
 
 // An MP4 of AAC under a clip's video decodes, and its W, Y, Z, X still point at the source:
 // a B-format take of a plane wave, passed through without filters.
@@ -275,6 +262,11 @@ struct BadInputCase {
     const char* message;  // a part of the message
     const char* file;     // the file the message names; "" for a usage error
 };
+
+void PrintTo(const BadInputCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class BadMovieInput : public MovieCommand, public testing::WithParamInterface<BadInputCase> {
 protected:
