@@ -214,6 +214,9 @@ int Batch::Run()
         case Outcome::Done:
             if (!m_options.quiet && !entry.result.alignment.empty())
                 Print(stdout, "Aligned: the filters' delay of " + entry.result.alignment + " taken off the start");
+            if (!m_options.quiet)
+                for (const std::string& note : entry.result.notes)
+                    Print(stdout, "Note" + (several ? ", " + Label(i) : std::string()) + ": " + note);
             for (const std::string& warning : entry.result.warnings)
                 Print(stderr, "Warning" + (several ? ", " + Label(i) : std::string()) + ": " + warning);
             if (!m_options.quiet)

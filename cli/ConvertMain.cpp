@@ -107,6 +107,8 @@ int main(int argc, char** argv)
         CollectTakes(options.arguments, options.rearGiven ? &options.rear : nullptr, FilesOfTakeStartingWith, &takes);
     if (problem.empty() && !options.outputs.empty() && takes.size() > 1)
         problem = "-o names the outputs of a single take; with several takes, give their folder with -d";
+    if (problem.empty() && !options.movie.settings.headLocked.empty() && takes.size() > 1)
+        problem = "--head-locked is the stereo pair of a single take, as long as it; convert the takes one at a time";
     if (!problem.empty())
         return vq::ReportUsage(kConvertProgram, problem);
 

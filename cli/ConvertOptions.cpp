@@ -37,8 +37,8 @@ const std::vector<vq::Option> kBaseOptions = {
 std::vector<vq::Option> AllOptions()
 {
     std::vector<vq::Option> options = kBaseOptions;
-    const std::vector<vq::Option> more = FormatAndDecodeOptionList();
-    options.insert(options.end(), more.begin(), more.end());
+    for (const std::vector<vq::Option>& more : {FormatAndDecodeOptionList(), MovieOptionList()})
+        options.insert(options.end(), more.begin(), more.end());
     return options;
 }
 
@@ -113,7 +113,7 @@ std::string ConvertUsage()
            "  -q, --quiet              no progress, no list of files written and no summary\n"
            "  -h, --help               show this help\n"
            "  --version                show the version\n") +
-           kFormatAndDecodeHelp +
+           kFormatAndDecodeHelp + kMovieHelp +
            std::string("\n"
            "An option's value may also follow an equals sign (--gain=-6) or a short option\n"
            "directly (-oout.wav); \"--\" ends the options.\n"
@@ -141,7 +141,8 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
         if (args.Is("mode")) {
             if (args.Choice(vq::DecodeModeNames(), &choice))
                 o->mode = choice;
-        } else if (TakeFormatAndDecodeOption(args, &o->formats, &badPath)) {
+        } else if (TakeFormatAndDecodeOption(args, &o->formats, &badPath) ||
+                   TakeMovieOption(args, &o->movie, &badPath)) {
             if (!badPath.empty() && !ParsePath(badPath, nullptr, &pathError))
                 return pathError;
         } else if (args.Is("files")) {
@@ -223,9 +224,11 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
         return Usage(FileCountProblem(mode));
     if (!o->outputs.empty() && static_cast<int>(o->outputs.size()) != o->files)
         return Usage("give -o once per output file (" + std::to_string(o->files) + " here), or not at all");
-    const std::string problem =
+    std::string problem =
         CheckFormatAndDecodeOptions(&o->formats, mode, o->files, o->formatGiven && o->format == vq::SampleFormat::Float,
                                     o->outputs.empty() ? wxString() : o->outputs.front());
+    if (problem.empty())
+        problem = CheckMovieOptions(o->movie, o->formats.container, mode, o->formats.convention, o->files);
     if (!problem.empty())
         return Usage(problem);
     return ParseError{};
@@ -243,6 +246,7 @@ void ApplyConvertOptions(const ConvertOptions& o, const Take& take, vq::Conversi
         out.folder = o.outputDir;
     out.replace = o.force;
     ApplyFormatAndDecodeOptions(o.formats, request);
+    ApplyMovieOptions(o.movie, request);
     request->takeFiles = take.Files();
     request->outputNames = o.outputs;
     request->bformat.gainDb = o.gain;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "FormatAndDecodeOptions.h"
+#include "MovieOptions.h"
 
 #include <wx/string.h>
 
@@ -39,6 +40,7 @@ struct ConvertOptions {
     bool version = false;
     bool filtersInfo = false;  // --filters-info: describe the filter matrices instead
     FormatAndDecodeOptions formats;
+    MovieCommandOptions movie;
 };
 
 struct ParseError {

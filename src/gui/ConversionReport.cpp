@@ -43,8 +43,10 @@ wxString WrittenFilesReport(const vq::ConversionRequest& request, const vq::Conv
     const vq::SampleFormat sample = out.formatOfTake ? vq::SampleFormatOf(result.takeFormat) : out.sample;
     if (result.sampleRate > 0) {
         const double seconds = static_cast<double>(result.takeFrames) / result.sampleRate;
-        text += wxString::Format("\n\n%s of %s %s at %d Hz", DurationText(seconds), SampleFormatLabel(sample),
-                                 container.description, result.sampleRate);
+        // A movie of compressed audio holds its codec's samples, which its name says.
+        const wxString samples = OfferedSampleFormats(container).empty() ? wxString() : SampleFormatLabel(sample) + " ";
+        text += wxString::Format("\n\n%s of %s%s at %d Hz", DurationText(seconds), samples, container.description,
+                                 result.sampleRate);
         if (request.decode.Mode().Decodes() && !out.keepBFormat.empty())
             text += "; the B-format in float WAV";
     }

@@ -9,21 +9,29 @@
 
 namespace vqgui {
 
-std::vector<const vq::Container*> OfferedContainers(bool surround)
+std::vector<const vq::Container*> OfferedContainers(bool surround, bool ambix)
 {
     std::vector<const vq::Container*> offered;
     for (const vq::Container& c : vq::Containers())
-        if (!(surround && c.ambisonic))
+        if (!(surround && c.ambisonic) && !(c.movie && (surround || !ambix)))
             offered.push_back(&c);
     return offered;
 }
 
 std::vector<vq::SampleFormat> OfferedSampleFormats(const vq::Container& container)
 {
+    const vq::MovieContainerRow* movie = container.movie ? vq::MovieContainerNamed(container.movie) : nullptr;
+    if (movie && !vq::MovieHoldsPcm(movie->container))
+        return {};
     std::vector<vq::SampleFormat> offered = {vq::SampleFormat::Pcm16, vq::SampleFormat::Pcm24};
     if (container.holdsFloat)
         offered.push_back(vq::SampleFormat::Float);
     return offered;
+}
+
+wxString CompressedLabel(vq::MovieCodec codec)
+{
+    return codec == vq::MovieCodec::Opus ? "Opus" : "AAC";
 }
 
 wxString SampleFormatLabel(vq::SampleFormat sample)
@@ -99,8 +107,7 @@ wxString ConventionLabel(vq::BFormatConvention convention)
 
 const vq::Container& OutputContainer(const VQParams& record)
 {
-    const bool surround = record.m_outputMode != 0;
-    return vq::ContainerOf(surround ? record.m_surroundFormat : record.m_bformatFormat, record.m_ambFile && !surround);
+    return record.OutputContainer();
 }
 
 vq::SampleFormat OutputSampleFormat(const VQParams& record)
@@ -112,14 +119,19 @@ void SetOutputFormat(VQParams& record, const vq::Container& container, vq::Sampl
 {
     record.m_bformatFormat = record.m_surroundFormat = vq::FormatCode(container, sample);
     record.m_ambFile = container.ambisonic;
+    record.m_movie = container.movie ? container.name : "";
 }
 
-std::vector<SaveFileType> SaveFileTypes(bool surround)
+std::vector<SaveFileType> SaveFileTypes(bool surround, bool ambix)
 {
     std::vector<SaveFileType> types;
-    for (const vq::Container* c : OfferedContainers(surround))
-        for (vq::SampleFormat sample : OfferedSampleFormats(*c))
+    for (const vq::Container* c : OfferedContainers(surround, ambix)) {
+        const std::vector<vq::SampleFormat> samples = OfferedSampleFormats(*c);
+        if (samples.empty())
+            types.push_back({c, vq::SampleFormat::Pcm16});  // the codec's samples
+        for (vq::SampleFormat sample : samples)
             types.push_back({c, sample});
+    }
     return types;
 }
 
@@ -130,8 +142,8 @@ wxString SaveWildcard(const std::vector<SaveFileType>& types)
         if (!wildcard.empty())
             wildcard += "|";
         const wxString pattern = wxString("*.") + t.container->extension;
-        wildcard +=
-            wxString(t.container->description) + " " + SampleFormatLabel(t.sample) + " (" + pattern + ")|" + pattern;
+        const wxString sample = OfferedSampleFormats(*t.container).empty() ? wxString() : " " + SampleFormatLabel(t.sample);
+        wildcard += wxString(t.container->description) + sample + " (" + pattern + ")|" + pattern;
     }
     return wildcard;
 }
@@ -142,6 +154,11 @@ wxString OpenWildcard()
     wxString shown = readable;
     shown.Replace(";", ", ");
     return "Sound files (" + shown + ")|" + readable + "|WAV files (*.wav)|*.wav|All files (*.*)|*.*";
+}
+
+wxString VideoWildcard()
+{
+    return "Video clips (*.mp4, *.mov, *.m4v, *.mkv, *.webm)|*.mp4;*.mov;*.m4v;*.mkv;*.webm|All files (*.*)|*.*";
 }
 
 }  // namespace vqgui

@@ -6,6 +6,7 @@
 
 #include "common/Containers.h"
 #include "common/OutputLayout.h"
+#include "movie/MovieFormats.h"
 
 #include <wx/string.h>
 
@@ -19,10 +20,12 @@ struct DecodeMode;
 namespace vqgui {
 
 // Containers offered for the outputs: every one, but .amb (Furse-Malham B-format) in
-// B-Format mode only.
-std::vector<const vq::Container*> OfferedContainers(bool surround);
-// 16-bit, 24-bit and, when the container holds it, float.
+// B-Format mode only, and the movies for 360-degree video for AmbiX B-format only.
+std::vector<const vq::Container*> OfferedContainers(bool surround, bool ambix);
+// 16-bit, 24-bit and, when the container holds it, float; none for a movie of compressed
+// audio (MP4), which holds its codec's.
 std::vector<vq::SampleFormat> OfferedSampleFormats(const vq::Container& container);
+wxString CompressedLabel(vq::MovieCodec codec);  // "AAC", "Opus"
 wxString SampleFormatLabel(vq::SampleFormat sample);  // "16-bit", "24-bit", "float"
 
 // The record's file layouts (0 mono files, 1 stereo pairs, 2 one file) a mode offers in a
@@ -54,7 +57,8 @@ wxString ConventionLabel(vq::BFormatConvention convention);  // "FuMa", "AmbiX"
 const vq::Container& OutputContainer(const VQParams& record);
 vq::SampleFormat OutputSampleFormat(const VQParams& record);
 // Writes a container and a sample format as the format of the outputs of both modes (the
-// intermediate file of 5.1 mode is float whatever they say).
+// intermediate file of 5.1 mode is float whatever they say). A movie is AmbiX B-format's
+// only: the other modes and FuMa write WAV of that sample format.
 void SetOutputFormat(VQParams& record, const vq::Container& container, vq::SampleFormat sample);
 
 // A file type of the save dialogs: a container with a sample format.
@@ -62,10 +66,12 @@ struct SaveFileType {
     const vq::Container* container;
     vq::SampleFormat sample;
 };
-std::vector<SaveFileType> SaveFileTypes(bool surround);
+std::vector<SaveFileType> SaveFileTypes(bool surround, bool ambix);
 // "WAV 16-bit (*.wav)|*.wav|..." for those types.
 wxString SaveWildcard(const std::vector<SaveFileType>& types);
 // The open dialogs' types: every sound file the program reads, WAV, and all files.
 wxString OpenWildcard();
+// The video clip's dialog: the usual movie files, and all files.
+wxString VideoWildcard();
 
 }  // namespace vqgui

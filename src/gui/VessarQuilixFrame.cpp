@@ -354,6 +354,13 @@ wxSizer* VessarQuilixFrame::CreateFolderRow()
     row->AddSpacer(10);
     m_keepBFormatCheck = new wxCheckBox(m_outputPanel, wxID_ANY, "Also keep &the B-format");
     row->Add(m_keepBFormatCheck, 0, flags, 5);
+    // Every other letter of "Video" is another label's already.
+    m_videoLabel = MakeLabel(m_outputPanel, wxID_ANY, wxString::FromUTF8("Video (36&0°):"));
+    row->Add(m_videoLabel, 0, flags, 5);
+    m_videoText = new wxTextCtrl(m_outputPanel, wxID_ANY);
+    row->Add(m_videoText, 1, flags, 5);
+    m_videoButton = FileButton(m_outputPanel);
+    row->Add(m_videoButton, 0, flags, 5);
     return row;
 }
 
@@ -454,6 +461,8 @@ void VessarQuilixFrame::BindEvents()
     b.Bind(m_conventionChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnConventionChoice, this);
     b.Bind(m_folderText, wxEVT_TEXT, &VessarQuilixFrame::OnFolderText, this);
     b.Bind(m_folderButton, wxEVT_BUTTON, &VessarQuilixFrame::OnFolderButton, this);
+    b.Bind(m_videoText, wxEVT_TEXT, &VessarQuilixFrame::OnVideoText, this);
+    b.Bind(m_videoButton, wxEVT_BUTTON, &VessarQuilixFrame::OnVideoButton, this);
     for (int row = 0; row < kOutputRows; ++row) {
         b.Bind(m_outTexts[row], wxEVT_TEXT, &VessarQuilixFrame::OnOutputText, this);
         b.Bind(m_outButtons[row], wxEVT_BUTTON, &VessarQuilixFrame::OnOutputButton, this);

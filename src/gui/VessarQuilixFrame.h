@@ -91,6 +91,10 @@ protected:
     wxStaticText* m_filesLabel;
     wxChoice* m_filesChoice;
     wxCheckBox* m_keepBFormatCheck;  // a decode also keeps its B-format
+    // A movie's video: the clip whose video it carries; shown for the movie containers.
+    wxStaticText* m_videoLabel;
+    wxTextCtrl* m_videoText;
+    wxButton* m_videoButton;
     wxStaticText* m_formatLabel;
     wxChoice* m_containerChoice;
     wxChoice* m_sampleChoice;
@@ -144,6 +148,8 @@ protected:
     virtual void OnConventionChoice(wxCommandEvent& event) { event.Skip(); }
     virtual void OnFolderText(wxCommandEvent& event) { event.Skip(); }
     virtual void OnFolderButton(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnVideoText(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnVideoButton(wxCommandEvent& event) { event.Skip(); }
     // Every output row's text and button; OutputRowOf(event.GetEventObject()) tells the row.
     virtual void OnOutputText(wxCommandEvent& event) { event.Skip(); }
     virtual void OnOutputButton(wxCommandEvent& event) { event.Skip(); }

@@ -605,7 +605,8 @@ void VessarQuilixGUI::StartConversion()
     }
     SetConverting(true);
     const bool autorange = m_params->Decodes() ? m_params->m_surroundAutorange : m_params->m_bformatAutorange;
-    m_progress->StartRun(autorange ? 2 : 1);
+    const bool movie = m_params->OutputContainer().movie != nullptr;  // muxed in a pass of its own
+    m_progress->StartRun((autorange ? 2 : 1) + (movie ? 1 : 0));
     const bool completed = m_params->Convert();
     SetConverting(false);
     if (m_quitAfterRun) {
@@ -625,6 +626,8 @@ void VessarQuilixGUI::ReportRun(bool completed)
         return;  // cancelled: the status bar says "Aborted."
     const vq::ConversionResult& result = m_params->m_result;
     wxString text = "Conversion done with success!!\n\n" + vqgui::WrittenFilesReport(m_params->Request(), result);
+    for (const std::string& note : result.notes)
+        text += "\n\n" + wxString::FromUTF8(note.c_str());
     for (const std::string& warning : result.warnings)
         text += "\n\n" + wxString::FromUTF8(warning.c_str());
     const wxString clipping = m_params->GetClippingWarning();

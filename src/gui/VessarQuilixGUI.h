@@ -80,6 +80,8 @@ protected:
     void OnConventionChoice(wxCommandEvent& event) override;
     void OnFolderText(wxCommandEvent& event) override;
     void OnFolderButton(wxCommandEvent& event) override;
+    void OnVideoText(wxCommandEvent& event) override;
+    void OnVideoButton(wxCommandEvent& event) override;
     void OnOutputText(wxCommandEvent& event) override;
     void OnOutputButton(wxCommandEvent& event) override;
     void OnConvert(wxCommandEvent& event) override;

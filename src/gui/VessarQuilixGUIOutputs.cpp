@@ -1,6 +1,6 @@
 // VessarQuilixGUI, the outputs: the output box (how many files, their format, convention
-// and dither, the output folder and the six rows of names) and which process controls
-// apply in the mode.
+// and dither, the output folder, a movie's video and the six rows of names) and which
+// process controls apply in the mode.
 // Names follow the take, the mode and the format, but a name the user typed or picked
 // stays until the take changes (only its extension follows the format, and a name without
 // a folder goes to the output folder).
@@ -55,8 +55,12 @@ const vq::Container& Wav()
 void VessarQuilixGUI::FillOutputChoices()
 {
     const bool surround = m_params->Decodes();
+    const bool ambix = m_params->m_convention == vq::BFormatConvention::AmbiX;
 
     m_layoutItems = vqgui::OfferedFileLayouts(m_params->Mode(), m_params->m_convention);
+    // A movie holds the four channels in one track: the one-file layout, which comes last.
+    if (vqgui::OutputContainer(*m_params).movie)
+        m_layoutItems = {m_layoutItems.back()};
     if (IndexOf(m_layoutItems, m_params->m_fileLayout) < 0)
         m_params->m_fileLayout = m_layoutItems.back();
     wxArrayString items;
@@ -66,25 +70,33 @@ void VessarQuilixGUI::FillOutputChoices()
     m_filesChoice->SetSelection(IndexOf(m_layoutItems, m_params->m_fileLayout));
 
     const vq::Container& container = vqgui::OutputContainer(*m_params);
-    m_containerItems = vqgui::OfferedContainers(surround);
+    m_containerItems = vqgui::OfferedContainers(surround, ambix);
     items.clear();
     for (const vq::Container* c : m_containerItems)
         items.Add(c->description);
     m_containerChoice->Set(items);
     m_containerChoice->SetSelection(IndexOf(m_containerItems, &container));
 
-    // The take's own precision first, then the explicit ones.
+    // The take's own precision first, then the explicit ones; a movie of compressed audio
+    // holds its codec's samples.
     m_sampleItems = vqgui::OfferedSampleFormats(container);
     items.clear();
     SoundFileHeader take;
-    items.Add(ReadSoundFileHeader(m_params->GetFullPath(VQParams::kFluFrdInput), &take)
-                  ? "as the take (" + vqgui::SampleFormatLabel(vq::SampleFormatKeeping(take.format, container)) + ")"
-                  : wxString("as the take"));
+    if (m_sampleItems.empty())
+        items.Add(vqgui::CompressedLabel(m_params->m_movieSettings.compressed));
+    else
+        items.Add(ReadSoundFileHeader(m_params->GetFullPath(VQParams::kFluFrdInput), &take)
+                      ? "as the take (" + vqgui::SampleFormatLabel(vq::SampleFormatKeeping(take.format, container)) +
+                            ")"
+                      : wxString("as the take"));
     for (vq::SampleFormat sample : m_sampleItems)
         items.Add(vqgui::SampleFormatLabel(sample));
     m_sampleChoice->Set(items);
-    m_sampleChoice->SetSelection(m_choices.sampleOfTake ? 0
-                                                        : 1 + IndexOf(m_sampleItems, vqgui::OutputSampleFormat(*m_params)));
+    m_sampleChoice->SetSelection(m_choices.sampleOfTake || m_sampleItems.empty()
+                                     ? 0
+                                     : 1 + IndexOf(m_sampleItems, vqgui::OutputSampleFormat(*m_params)));
+    m_sampleChoice->Enable(!m_sampleItems.empty());
+    ShowText(m_videoText, m_params->m_movieSettings.videoClip);
 
     items.clear();
     for (vq::BFormatConvention c : {vq::BFormatConvention::FuMa, vq::BFormatConvention::AmbiX})
@@ -100,8 +112,10 @@ void VessarQuilixGUI::FillOutputChoices()
         IndexOf(vqgui::HighpassCorners(), vqgui::NearestHighpassCorner(m_params->m_highpassHz)));
 
     m_filesChoice->SetToolTip("How many files the result is written to");
-    m_containerChoice->SetToolTip(wxString("The kind of file written: ") + container.description +
-                                  (surround ? "" : "; FuMa B-format AMB is B-format with the Ambisonic header"));
+    m_containerChoice->SetToolTip(
+        wxString("The kind of file written: ") + container.description +
+        (surround ? "" : "; FuMa B-format AMB is B-format with the Ambisonic header") +
+        (surround ? "" : "; with AmbiX, MOV (PCM) and MP4 (AAC) are movies for 360-degree video players"));
     m_sampleChoice->SetToolTip(
         "As the take: the precision of the take's file (16-bit, 24-bit or float). Integer samples "
         "are clipped at full scale; 32-bit float never clips; FLAC holds no float");
@@ -113,6 +127,10 @@ void VessarQuilixGUI::FillOutputChoices()
     m_keepBFormatCheck->SetToolTip(
         "A decode also writes the B-format it decoded, as the B-format mode names it (the take's "
         "name and _WXYZ.wav, float WAV) in the output folder");
+    m_videoText->SetToolTip(
+        "A video clip the movie carries, its pictures copied untouched (its own sound is left "
+        "out); the movie is as long as the video. Empty: the movie has sound only");
+    m_videoButton->SetToolTip("Choose the video clip of the movie");
     UpdateModeControls();
     UpdateSliderTips();
 }
@@ -155,7 +173,12 @@ void VessarQuilixGUI::UpdateModeControls()
     m_hrtfButton->SetToolTip(
         "The head-related responses of headphone decoding: a SOFA file of measured ones, set "
         "in File > Preferences, or the built-in head");
-    m_ditherCheck->Enable(vqgui::OutputSampleFormat(*m_params) != vq::SampleFormat::Float);
+    const vq::Container& container = vqgui::OutputContainer(*m_params);
+    m_ditherCheck->Enable(vqgui::OutputSampleFormat(*m_params) != vq::SampleFormat::Float &&
+                          !vqgui::OfferedSampleFormats(container).empty());
+    // A movie's video, for the movies only.
+    for (wxWindow* w : std::initializer_list<wxWindow*>{m_videoLabel, m_videoText, m_videoButton})
+        w->Show(container.movie != nullptr);
     // The boxes have the room of the largest mode's (ReserveRoomForEveryMode): the window
     // keeps its size.
     m_processPanel->Layout();
@@ -231,9 +254,13 @@ void VessarQuilixGUI::Note(const wxString& text)
 void VessarQuilixGUI::ApplyOutputFormat(const vq::Container& chosen, vq::SampleFormat sample)
 {
     const vq::Container* container = &chosen;
-    // WAV chosen in 5.1 mode keeps the .amb of B-Format mode: the two are one WAV there.
+    // WAV chosen in 5.1 mode keeps the .amb of B-Format mode: the two are one WAV there. So
+    // does WAV chosen where a movie is not offered (a decode, FuMa) keep the movie of AmbiX.
     if (m_params->m_outputMode && container == &Wav() && m_params->m_ambFile)
         container = vq::ContainerNamed("amb");
+    const bool movieOffered = !m_params->m_outputMode && m_params->m_convention == vq::BFormatConvention::AmbiX;
+    if (container == &Wav() && !m_params->m_movie.empty() && !movieOffered)
+        container = vq::ContainerNamed(m_params->m_movie);
     if (sample == vq::SampleFormat::Float && !container->holdsFloat) {
         sample = vq::SampleFormat::Pcm24;
         Note(wxString(container->description) + " holds no float samples: 24-bit is written.");
@@ -250,7 +277,8 @@ void VessarQuilixGUI::ApplyOutputFormat(const vq::Container& chosen, vq::SampleF
 
 void VessarQuilixGUI::ApplySaveFileType(int index)
 {
-    const std::vector<vqgui::SaveFileType> types = vqgui::SaveFileTypes(m_params->m_outputMode != 0);
+    const std::vector<vqgui::SaveFileType> types =
+        vqgui::SaveFileTypes(m_params->m_outputMode != 0, m_params->m_convention == vq::BFormatConvention::AmbiX);
     if (index < 0 || index >= static_cast<int>(types.size()))
         return;
     m_choices.sampleOfTake = false;
@@ -286,9 +314,9 @@ void VessarQuilixGUI::OnContainerChoice(wxCommandEvent& event)
 
 void VessarQuilixGUI::OnSampleFormatChoice(wxCommandEvent& event)
 {
-    // Item 0 is the take's own precision.
+    // Item 0 is the take's own precision (or the codec of a movie of compressed audio).
     const int item = event.GetSelection();
-    if (item < 0 || item > static_cast<int>(m_sampleItems.size()))
+    if (item < 0 || item > static_cast<int>(m_sampleItems.size()) || m_sampleItems.empty())
         return;
     const vq::Container& container = vqgui::OutputContainer(*m_params);
     m_choices.sampleOfTake = item == 0;
@@ -308,6 +336,8 @@ void VessarQuilixGUI::OnConventionChoice(wxCommandEvent& event)
     if (convention == m_params->m_convention)
         return;
     m_params->m_convention = convention;
+    if (convention == vq::BFormatConvention::FuMa && !m_params->m_movie.empty())
+        Note("A movie for 360-degree video holds AmbiX only: FuMa is written as WAV.");
     if (convention == vq::BFormatConvention::AmbiX) {
         if (m_params->m_ambFile) {
             vqgui::SetOutputFormat(*m_params, Wav(), vqgui::OutputSampleFormat(*m_params));
@@ -381,6 +411,33 @@ void VessarQuilixGUI::SetOutputFolder(const wxString& folder)
     m_params->m_outputDir = folder.empty() ? takes.folder : folder;
     ShowTakeNote(takes);
     RederiveOutputNames();
+    RememberSettings();
+}
+
+// A movie's video.
+
+void VessarQuilixGUI::OnVideoText(wxCommandEvent&)
+{
+    m_params->m_movieSettings.videoClip = m_videoText->GetValue();
+    RememberSettings();
+}
+
+void VessarQuilixGUI::OnVideoButton(wxCommandEvent&)
+{
+    FileRequest request;
+    request.title = "Choose the video clip of the movie";
+    const wxFileName current(m_params->m_movieSettings.videoClip);
+    request.directory = current.GetPath(wxPATH_GET_VOLUME);
+    if (request.directory.empty() || !wxDirExists(request.directory))
+        request.directory = m_choices.input.empty() ? wxGetCwd() : m_choices.input;
+    request.name = current.GetFullName();
+    request.wildcard = vqgui::VideoWildcard();
+    request.style = wxFD_OPEN;
+    const FileChoice choice = AskForFile(request);
+    if (!choice.chosen || choice.path.empty())
+        return;
+    ShowText(m_videoText, choice.path);
+    m_params->m_movieSettings.videoClip = choice.path;
     RememberSettings();
 }
 
@@ -465,7 +522,8 @@ void VessarQuilixGUI::OnOutputButton(wxCommandEvent& event)
     const int i = OutputRowOf(event.GetEventObject());
     if (i < 0)
         return;
-    const std::vector<vqgui::SaveFileType> types = vqgui::SaveFileTypes(m_params->m_outputMode != 0);
+    const std::vector<vqgui::SaveFileType> types =
+        vqgui::SaveFileTypes(m_params->m_outputMode != 0, m_params->m_convention == vq::BFormatConvention::AmbiX);
     const vq::Container& container = vqgui::OutputContainer(*m_params);
     const vq::SampleFormat sample = vqgui::OutputSampleFormat(*m_params);
     FileRequest request;

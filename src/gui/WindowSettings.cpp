@@ -28,12 +28,13 @@ const wxString kSurroundGain = "/VessarQuilixGUI/SurroundGain";
 const wxString kOpeningAngle = "/VessarQuilixGUI/OpeningAngle";
 const wxString kLowFreqsInLfe = "/VessarQuilixGUI/LowFreqsInLfe";
 const wxString kSurroundAutorange = "/VessarQuilixGUI/SurroundAutorange";
-const wxString kContainer = "/VessarQuilixGUI/Container";        // "wav", "amb", ...
+const wxString kContainer = "/VessarQuilixGUI/Container";        // "wav", "amb", ..., "mov", "mp4"
 const wxString kSampleFormat = "/VessarQuilixGUI/SampleFormat";  // "pcm16", "pcm24", "float"
 const wxString kConvention = "/VessarQuilixGUI/Convention";      // "FuMa" or "AmbiX"
 const wxString kInputFormat = "/VessarQuilixGUI/InputFormat";    // "auto", "a-format", "fuma", "ambix"
 const wxString kDither = "/VessarQuilixGUI/Dither";
 const wxString kHighpass = "/VessarQuilixGUI/HighPassHz";  // 0: off
+const wxString kVideoClip = "/VessarQuilixGUI/VideoClip";  // a movie's video; empty: none
 const wxString kEnergyDecoder = "/VessarQuilixGUI/EnergyDecoder";
 const wxString kDecoderKey = "/VessarQuilixGUI/Decoder-";  // + the mode's name
 const wxString kPairPattern = "/VessarQuilixGUI/PairPattern";  // omni share in percent
@@ -133,6 +134,8 @@ void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowChoi
     if (config.Read(kHighpass, &corner))
         record.m_highpassHz = vqgui::NearestHighpassCorner(corner);
 
+    config.Read(kVideoClip, &record.m_movieSettings.videoClip);
+
     config.Read(kInputWorkingPath, &choices.input);
     config.Read(kOutputWorkingPath, &choices.output);
     config.Read(kOutputFolder, &choices.lastOutputFolder);
@@ -165,6 +168,8 @@ void ResetWindowSettings(VQParams& record, WindowChoices& choices)
     record.m_bformatFormat = defaults.m_bformatFormat;
     record.m_surroundFormat = defaults.m_surroundFormat;
     record.m_ambFile = defaults.m_ambFile;
+    record.m_movie = defaults.m_movie;
+    record.m_movieSettings.videoClip = defaults.m_movieSettings.videoClip;
     record.m_convention = defaults.m_convention;
     record.m_inputFormat = defaults.m_inputFormat;
     record.m_highpassHz = defaults.m_highpassHz;
@@ -193,8 +198,9 @@ void SaveWindowSettings(wxConfigBase& config, const VQParams& record, const Wind
     config.Write(kOpeningAngle, static_cast<long>(record.m_openingAngle));
     config.Write(kLowFreqsInLfe, record.m_lowFreqsInLfe);
     config.Write(kSurroundAutorange, record.m_surroundAutorange);
-    // The format is written as B-Format mode has it, so that .amb is kept.
-    const vq::Container& container = vq::ContainerOf(record.m_bformatFormat, record.m_ambFile);
+    // The format is written as B-Format mode has it, so that .amb and a movie are kept.
+    const vq::Container& container = !record.m_movie.empty() ? *vq::ContainerNamed(record.m_movie)
+                                                             : vq::ContainerOf(record.m_bformatFormat, record.m_ambFile);
     config.Write(kContainer, wxString(container.name));
     config.Write(kSampleFormat, wxString(choices.sampleOfTake ? kSampleOfTake
                                                               : SampleFormatName(vq::SampleFormatOf(record.m_bformatFormat))));
@@ -203,6 +209,7 @@ void SaveWindowSettings(wxConfigBase& config, const VQParams& record, const Wind
                                             vq::InputFormatIndex(record.m_inputFormat))].name));
     config.Write(kDither, record.m_dither);
     config.Write(kHighpass, static_cast<long>(record.m_highpassHz));
+    config.Write(kVideoClip, record.m_movieSettings.videoClip);
     if (!choices.input.empty())
         config.Write(kInputWorkingPath, choices.input);
     if (!choices.output.empty())

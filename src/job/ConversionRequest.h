@@ -10,6 +10,7 @@
 
 #include "common/Containers.h"
 #include "common/OutputLayout.h"
+#include "movie/MovieFormats.h"
 
 #include <wx/string.h>
 
@@ -93,6 +94,15 @@ struct RunSettings {
     wxString fftWisdomFile;             // FFT plans kept between runs; empty: none
 };
 
+// A 360° movie, when the outputs' container is one (Container::movie): AmbiX B-format in one
+// file, with the spatial-audio box.
+struct MovieSettings {
+    // The audio of an MP4: Aac or Opus. A MOV holds PCM of the outputs' sample format.
+    MovieCodec compressed = MovieCodec::Aac;
+    wxString videoClip;   // a clip whose video the movie carries (its own audio left out); empty: none
+    wxString headLocked;  // a stereo file of the take's rate and length, as channels 5 and 6; empty: none
+};
+
 struct ConversionRequest {
     TakeSettings take;
     std::vector<wxString> takeFiles;  // the take's files, in the order its kind lays them out
@@ -101,6 +111,7 @@ struct ConversionRequest {
     BFormatSettings bformat;
     DecodeSettings decode;
     RunSettings run;
+    MovieSettings movie;
 };
 
 // What a take's outputs are named after: its kind's rule on its first file (concertF.wav

@@ -29,6 +29,9 @@ struct ConversionResult {
     std::int64_t clippedSamples = 0;  // integer samples of the outputs beyond full scale
     std::vector<wxString> written;    // every file written: the outputs, then a kept B-format
     std::vector<std::string> warnings;  // things the user should know, each naming its file
+    // What the run did that the user should know of but is no problem: a take cut or padded
+    // to a video's length.
+    std::vector<std::string> notes;
     // With align: the delay taken off and where it came from ("24 frames (stored in the matrix)").
     std::string alignment;
 

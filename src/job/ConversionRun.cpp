@@ -6,6 +6,7 @@
 
 #include "DecodeModes.h"
 #include "FileSystemPath.h"
+#include "MovieOutput.h"
 #include "StatusTable.h"
 #include "TakeKinds.h"
 #include "VessarQConvolver.h"
@@ -56,6 +57,7 @@ public:
     ConversionResult Go();
 
 private:
+    // Ends the run with `status`, a failure or a cancel (kStatusCancelled); false.
     bool Fail(int status, const FailureDetail& detail = FailureDetail());
     void SetStatusText(const wxString& text, int field);
     bool FileSystemPath(const wxString& path, std::string* bytes);
@@ -74,6 +76,14 @@ private:
     bool CheckChannels(const FirstFileHeader& header, const wxString& first);
     bool RunCapsules(const std::vector<std::string>& take);
     bool RunBFormat(const std::string& take, const FirstFileHeader& header);
+    // A movie's files besides the take (its clip, its head-locked pair), added to `reads`
+    // for the clash check. True, without a movie too; false when a name has no file-system form.
+    bool AddMovieReads(std::vector<std::string>* reads);
+    // Checks the movie before any output exists and has the engine write its audio into the
+    // movie's hidden audio file instead of the movie (outputs[0]). True, without a movie too.
+    bool PrepareMovie(std::vector<std::string>* outputs);
+    // Once the engine has written the audio: muxes the movie. 0 without a movie.
+    int WriteMovie(FailureDetail* failure);
     // Ends the run with the engine's outcome.
     bool Conclude(int status, bool aborted, const FailureDetail& failure, std::int64_t clipped);
 
@@ -81,6 +91,8 @@ private:
     const RunViews& m_views;
     ConversionResult m_result;
     std::unique_ptr<BFormatDecoder> m_decoder;
+    std::unique_ptr<MovieOutput> m_movie;  // when the container is a movie
+    MovieFiles m_movieFiles;
 };
 
 void Run::SetStatusText(const wxString& text, int field)
@@ -94,7 +106,7 @@ bool Run::Fail(int status, const FailureDetail& detail)
     m_result.status = status;
     if (!detail.path.empty() || !detail.reason.empty())
         m_result.failure = detail;
-    SetStatusText("Error.", 0);
+    SetStatusText(status == kStatusCancelled ? "Aborted." : "Error.", 0);
     return false;
 }
 
@@ -178,14 +190,7 @@ bool Run::MakeDecoder()
     const DecoderContext context{[view] { return !view || !view->CancelRequested(); }};
     FailureDetail failure;
     const int status = mode.makeDecoder(m_request.decode, context, &m_decoder, &failure);
-    if (status == kStatusCancelled) {
-        m_result.status = kStatusCancelled;
-        SetStatusText("Aborted.", 0);
-        return false;
-    }
-    if (status != kStatusOk)
-        return Fail(status, failure);
-    return true;
+    return status == kStatusOk || Fail(status, failure);
 }
 
 bool Run::CheckChannels(const FirstFileHeader& header, const wxString& first)
@@ -226,6 +231,50 @@ std::string ConversionDetail(bool fromCapsules, const DecodeMode& mode, BFormatC
     if (mode.Decodes())
         return from + mode.outputsWord;
     return from + "B-format " + (convention == BFormatConvention::AmbiX ? "AmbiX" : "FuMa");
+}
+
+bool Run::AddMovieReads(std::vector<std::string>* reads)
+{
+    if (!OutputContainer(m_request).movie)
+        return true;
+    m_movie = std::make_unique<MovieOutput>();
+    const MovieSettings& movie = m_request.movie;
+    if ((!movie.videoClip.empty() && !FileSystemPath(movie.videoClip, &m_movieFiles.videoClip)) ||
+        (!movie.headLocked.empty() && !FileSystemPath(movie.headLocked, &m_movieFiles.headLocked)))
+        return false;
+    for (const std::string* read : {&m_movieFiles.videoClip, &m_movieFiles.headLocked})
+        if (!read->empty())
+            reads->push_back(*read);
+    return true;
+}
+
+bool Run::PrepareMovie(std::vector<std::string>* outputs)
+{
+    if (!m_movie)
+        return true;
+    m_movieFiles.movie = outputs->front();
+    FailureDetail problem;
+    int status = m_movie->Check(m_request, m_movieFiles, m_result.sampleRate, m_result.takeFrames,
+                                m_result.takeFormat, m_views.progress, &problem);
+    if (status == kStatusOk)
+        status = m_movie->CreateAudioFile(&problem);
+    if (status != kStatusOk)
+        return Fail(status, problem);
+    outputs->front() = m_movie->AudioPath();
+    return true;
+}
+
+int Run::WriteMovie(FailureDetail* failure)
+{
+    if (!m_movie)
+        return kStatusOk;
+    const int status = m_movie->Write(m_views.progress, m_request.outputs.replace, failure);
+    if (status == kStatusOk) {
+        m_result.outputFrames = m_movie->Frames();
+        if (!m_movie->Note().empty())
+            m_result.notes.push_back(m_movie->Note());
+    }
+    return status;
 }
 
 bool Run::Conclude(int status, bool aborted, const FailureDetail& failure, std::int64_t clipped)
@@ -290,7 +339,7 @@ bool Run::RunCapsules(const std::vector<std::string>& take)
     reads.push_back(filter);
     std::vector<std::string> outputs;
     std::string keptBFormat;
-    if (!CollectOutputs(reads, &outputs, &keptBFormat))
+    if (!AddMovieReads(&reads) || !CollectOutputs(reads, &outputs, &keptBFormat) || !PrepareMovie(&outputs))
         return false;
 
     // A decode runs in the same pass: its B-format stage at the default gain, without the
@@ -302,7 +351,8 @@ bool Run::RunCapsules(const std::vector<std::string>& take)
     engine.m_threads = m_request.run.threads;
     engine.m_highpassHz = b.highpassHz;
     engine.m_dither = m_request.outputs.dither;
-    engine.m_replaceOutputs = m_request.outputs.replace;
+    // A movie's hidden audio file exists already: the engine replaces it.
+    engine.m_replaceOutputs = m_request.outputs.replace || m_movie;
     engine.m_metadata = Metadata(take.front(), ConversionDetail(true, mode, m_request.outputs.convention));
     engine.m_rotation = FieldRotation::FromDegrees(b.yaw, b.pitch, b.roll);
     const std::vector<int>& chosen = m_request.take.channels;
@@ -312,7 +362,7 @@ bool Run::RunCapsules(const std::vector<std::string>& take)
     }
     engine.m_convention = decodes ? BFormatConvention::FuMa : m_request.outputs.convention;
     engine.m_ambisonicHeader = OutputContainer(m_request).ambisonic && !decodes;
-    const int format = OutputFormat(engine.m_inputInfo.format);
+    const int format = m_movie ? m_movie->AudioFormat() : OutputFormat(engine.m_inputInfo.format);
     // A kept B-format of a decode is float WAV: integers would add noise and clip.
     engine.m_outputInfo.format = decodes ? (SF_FORMAT_WAVEX | SF_FORMAT_FLOAT) : format;
 
@@ -338,7 +388,10 @@ bool Run::RunCapsules(const std::vector<std::string>& take)
     if (status == kStatusOk && engine.m_finished && (engine.m_autorange || (decodes && m_request.decode.autorange)))
         status = engine.Autorange();
     m_result.outputFrames = engine.WrittenLength();
-    return Conclude(status, engine.m_aborted, engine.m_failure,
+    FailureDetail failure = engine.m_failure;
+    if (status == kStatusOk && !engine.m_aborted)
+        status = WriteMovie(&failure);
+    return Conclude(status, engine.m_aborted, failure,
                     decodes ? engine.m_decodedClippedSamples : engine.m_clippedSamples);
 }
 
@@ -360,9 +413,10 @@ bool Run::RunBFormat(const std::string& take, const FirstFileHeader& header)
     SetStatusText(wxString::Format("%d Hz", engine.m_inputInfo.samplerate), 1);
     SetStatusText(wxEmptyString, 2);  // no filters
 
+    std::vector<std::string> reads = {take};
     std::vector<std::string> outputs;
     std::string unused;
-    if (!CollectOutputs({take}, &outputs, &unused))
+    if (!AddMovieReads(&reads) || !CollectOutputs(reads, &outputs, &unused) || !PrepareMovie(&outputs))
         return false;
 
     const BFormatSettings& b = m_request.bformat;
@@ -371,9 +425,9 @@ bool Run::RunBFormat(const std::string& take, const FirstFileHeader& header)
     engine.m_highpassHz = b.highpassHz;
     engine.m_rotation = FieldRotation::FromDegrees(b.yaw, b.pitch, b.roll);
     engine.m_dither = m_request.outputs.dither;
-    engine.m_replaceOutputs = m_request.outputs.replace;
+    engine.m_replaceOutputs = m_request.outputs.replace || m_movie;
     engine.m_metadata = Metadata(take, ConversionDetail(false, mode, m_request.outputs.convention));
-    engine.m_outputInfo.format = OutputFormat(engine.m_inputInfo.format);
+    engine.m_outputInfo.format = m_movie ? m_movie->AudioFormat() : OutputFormat(engine.m_inputInfo.format);
     if (decodes) {
         if (!MakeDecoder())
             return false;
@@ -398,7 +452,10 @@ bool Run::RunBFormat(const std::string& take, const FirstFileHeader& header)
     if (status == kStatusOk && engine.m_finished && engine.m_autorange)
         status = engine.Autorange();
     m_result.outputFrames = engine.m_length;
-    return Conclude(status, engine.m_aborted, engine.m_failure, engine.m_clippedSamples);
+    FailureDetail failure = engine.m_failure;
+    if (status == kStatusOk && !engine.m_aborted)
+        status = WriteMovie(&failure);
+    return Conclude(status, engine.m_aborted, failure, engine.m_clippedSamples);
 }
 
 ConversionResult Run::Go()

@@ -58,6 +58,7 @@ const StatusText kTexts[] = {
     {kHeadLockedNotStereo, "The head-locked file must be a stereo file."},
     {kHeadLockedRateMismatch, "The head-locked stereo file has another sample rate than the take."},
     {kHeadLockedLengthMismatch, "The head-locked stereo file has another length than the take."},
+    {kMovieWriterUnavailable, "The movie writer (vessarquilix-movie) could not be run.\nNo output file was changed."},
 };
 
 // A word the shell passes on unchanged: quoted when it holds anything but plain characters.

@@ -163,7 +163,7 @@ vq::ConversionRequest VQParams::Request() const
     out.fileCount = FileCount();
     // A decode's format of 0 is the B-format's, which may be the take's (0 again).
     const int format = Decodes() && m_surroundFormat != 0 ? m_surroundFormat : m_bformatFormat;
-    out.container = &vq::ContainerOf(format, m_ambFile && !Decodes());
+    out.container = &OutputContainer();
     out.sample = vq::SampleFormatOf(format);
     out.formatOfTake = format == 0;
     out.convention = m_convention;
@@ -195,6 +195,8 @@ vq::ConversionRequest VQParams::Request() const
     d.pairAngle = m_pairAngle;
     d.pairAim = m_pairAim;
     d.hrtfFile = m_hrtfFile;
+
+    request.movie = m_movieSettings;
 
     request.run.filtersDir = GetFiltersDir();
     request.run.blockFrames = BlockFrames();
@@ -246,8 +248,7 @@ void VQParams::UpdateOutputNames()
     if (m_files[kFluFrdInput].GetFullName().empty() || m_fileLayout < 0 || m_fileLayout > 2)
         return;
     const vq::OutputLayout& files = OutputFiles();
-    const int format = Decodes() ? m_surroundFormat : m_bformatFormat;
-    const vq::Container& container = vq::ContainerOf(format, m_ambFile && !Decodes());
+    const vq::Container& container = OutputContainer();
     for (std::size_t i = 0; i < files.size() && i < kMaxOutputs; ++i) {
         wxFileName& slot = m_files[kFirstOutput + i];
         if (!m_outputDir.empty())
@@ -267,6 +268,16 @@ int VQParams::FileCount() const
     const vq::DecodeMode& mode = Mode();
     const int count = vq::FileCountOfLayout(mode, m_fileLayout);
     return count > 0 ? count : mode.fileCounts.back();
+}
+
+const vq::Container& VQParams::OutputContainer() const
+{
+    const vq::Container* movie = m_movie.empty() ? nullptr : vq::ContainerNamed(m_movie);
+    if (movie && movie->movie && !Decodes() && m_convention == vq::BFormatConvention::AmbiX)
+        return *movie;
+    // A decode's format of 0 is the B-format's.
+    return vq::ContainerOf(Decodes() && m_surroundFormat != 0 ? m_surroundFormat : m_bformatFormat,
+                           m_ambFile && !Decodes());
 }
 
 wxString VQParams::OutputTitle(int i) const

@@ -117,6 +117,9 @@ public:
     // What the user's output files hold, by mode, layout and convention; empty for a
     // combination that does not exist.
     const vq::OutputLayout& OutputFiles() const;
+    // The container of the current mode's outputs: the movie (m_movie) for AmbiX B-format
+    // only, .amb (m_ambFile) for B-format only, else the sound file of the format code.
+    const vq::Container& OutputContainer() const;
     // What completes a save dialog's title "Select Output File for channel" for output i.
     wxString OutputTitle(int i) const;
     // Frames per block the engines read and write at a time, from the I/O buffer setting:
@@ -149,6 +152,10 @@ public:
     // The B-format convention of the B-format output files (5.1 decodes whatever it is).
     vq::BFormatConvention m_convention = vq::BFormatConvention::FuMa;
     bool m_ambFile = false;     // B-format written as .amb (WAVE-EX with the B-format GUID)
+    // AmbiX B-format written as a 360° movie: the container's name ("mov", "mp4"); empty: a
+    // sound file. The format codes keep the sound file (and a MOV's sample format).
+    std::string m_movie;
+    vq::MovieSettings m_movieSettings;  // the movie's codec, video clip and head-locked pair
     bool m_dither = false;      // triangular dither before rounding to 16 or 24 bits
     double m_highpassHz = 0.0;  // high-pass corner in Hz (10 to 200); 0: off
     // Which channel of the take holds FLU, FRD, BLD, BRU (a permutation of 0 .. 3).

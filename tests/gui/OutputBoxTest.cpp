@@ -10,6 +10,7 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/filedlg.h>
 #include <wx/slider.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
@@ -143,6 +144,78 @@ TEST_F(OutputBox, EachChoiceOffersOnlyWhatTheFormatsHold)
         << "AmbiX channel order";
     Select(window->m_modeChoice, 1);
     EXPECT_EQ(ItemsOf(window->m_filesChoice), (Items{"6 mono files", "3 stereo files", "1 six channels file"}));
+}
+
+// The movies for 360-degree video hold AmbiX B-format: offered with AmbiX in B-Format mode
+// only, each with the field of its video, and remembered for AmbiX when FuMa or a decode
+// writes WAV meanwhile.
+TEST_F(OutputBox, MoviesAreOfferedForAmbixWithTheirVideoField)
+{
+    const Items soundFiles = {"WAV", "Sony Wave64", "Core Audio CAF", "AIFF", "FLAC"};
+    const Items withAmb = {"WAV", "FuMa B-format AMB", "Sony Wave64", "Core Audio CAF", "AIFF", "FLAC"};
+    Items withMovies = withAmb;
+    withMovies.insert(withMovies.end(), {"MOV for 360 video", "MP4 for 360 video"});
+    const auto videoShown = [&] {
+        const bool shown = window->m_videoText->IsShown();
+        EXPECT_EQ(window->m_videoLabel->IsShown(), shown);
+        EXPECT_EQ(window->m_videoButton->IsShown(), shown);
+        return shown;
+    };
+    EXPECT_EQ(ItemsOf(window->m_containerChoice), withAmb);
+    EXPECT_FALSE(videoShown());
+    Select(window->m_conventionChoice, "AmbiX");
+    EXPECT_EQ(ItemsOf(window->m_containerChoice), withMovies);
+    EXPECT_FALSE(videoShown()) << "WAV is still chosen";
+
+    Select(window->m_filesChoice, "4 mono files");
+    Select(window->m_containerChoice, "MOV for 360 video");
+    EXPECT_TRUE(videoShown());
+    EXPECT_EQ(ItemsOf(window->m_filesChoice), (Items{"1 four channels file"})) << "a movie is one file";
+    EXPECT_EQ(window->Outputs()[0], "concert_AmbiX.mov");
+    EXPECT_EQ(std::string(Record().Request().outputs.container->name), "mov");
+    EXPECT_EQ(ItemsOf(window->m_sampleChoice), (Items{"as the take", "16-bit", "24-bit", "float"})) << "PCM";
+    EXPECT_TRUE(window->m_sampleChoice->IsEnabled());
+
+    Select(window->m_containerChoice, "MP4 for 360 video");
+    EXPECT_TRUE(videoShown());
+    EXPECT_EQ(window->Outputs()[0], "concert_AmbiX.mp4");
+    EXPECT_EQ(ItemsOf(window->m_sampleChoice), (Items{"AAC"}));
+    EXPECT_FALSE(window->m_sampleChoice->IsEnabled());
+    EXPECT_FALSE(window->m_ditherCheck->IsEnabled());
+
+    window->answers = {{true, "/clips/pano.mp4", 0}};
+    Click(window->m_videoButton);
+    ASSERT_EQ(window->asked.size(), 1u);
+    EXPECT_EQ(window->asked[0].style, wxFD_OPEN);
+    EXPECT_NE(window->asked[0].wildcard.Find("*.mov"), wxNOT_FOUND) << window->asked[0].wildcard;
+    EXPECT_EQ(window->m_videoText->GetValue(), "/clips/pano.mp4");
+    EXPECT_EQ(Record().Request().movie.videoClip, "/clips/pano.mp4");
+    Type(window->m_videoText, "/clips/other.mov");
+    EXPECT_EQ(Record().Request().movie.videoClip, "/clips/other.mov");
+
+    Select(window->m_conventionChoice, "FuMa");
+    EXPECT_EQ(ItemsOf(window->m_containerChoice), withAmb);
+    EXPECT_EQ(window->m_containerChoice->GetStringSelection(), "WAV");
+    EXPECT_EQ(Note(), "A movie for 360-degree video holds AmbiX only: FuMa is written as WAV.");
+    EXPECT_FALSE(videoShown());
+    EXPECT_EQ(window->Outputs()[0], "concert_WXYZ.wav");
+    Select(window->m_conventionChoice, "AmbiX");
+    EXPECT_EQ(window->m_containerChoice->GetStringSelection(), "MP4 for 360 video") << "kept for AmbiX";
+    EXPECT_TRUE(videoShown());
+
+    Select(window->m_modeChoice, 1);
+    EXPECT_EQ(ItemsOf(window->m_containerChoice), soundFiles);
+    EXPECT_EQ(window->m_containerChoice->GetStringSelection(), "WAV");
+    EXPECT_FALSE(videoShown());
+    EXPECT_EQ(window->Outputs()[0], "concert_5.1.wav");
+    Select(window->m_modeChoice, 0);
+
+    // Remembered, the video too, at the next start.
+    Close();
+    Open();
+    EXPECT_EQ(window->m_containerChoice->GetStringSelection(), "MP4 for 360 video");
+    EXPECT_TRUE(videoShown());
+    EXPECT_EQ(window->m_videoText->GetValue(), "/clips/other.mov");
 }
 
 TEST_F(OutputBox, HighpassAndDitherWriteTheRecord)

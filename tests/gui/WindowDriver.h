@@ -77,6 +77,9 @@ public:
     using VessarQuilixFrame::m_surGainLabel;
     using VessarQuilixFrame::m_surGainSlider;
     using VessarQuilixFrame::m_surroundBox;
+    using VessarQuilixFrame::m_videoButton;
+    using VessarQuilixFrame::m_videoLabel;
+    using VessarQuilixFrame::m_videoText;
     using VessarQuilixGUI::FileChoice;
     using VessarQuilixGUI::FileRequest;
 

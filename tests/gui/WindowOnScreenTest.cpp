@@ -214,7 +214,7 @@ TEST_F(OnScreen, LabelsHaveMnemonicsThatReachTheirControls)
         ASSERT_NE(amp, wxNOT_FOUND) << label;
         EXPECT_TRUE(letters.insert(label.Mid(amp + 1, 1).Lower()).second) << "a second " << label;
     }
-    EXPECT_EQ(labelled, 28);
+    EXPECT_EQ(labelled, 29);
 }
 
 TEST_F(OnScreen, EveryControlThatNeedsItHasATooltipAndSlidersShowTheirValue)

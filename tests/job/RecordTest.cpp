@@ -198,7 +198,7 @@ TEST(Record, EveryStatusCodeHasItsMessage)
         returned.push_back(code);
     for (int code = vq::kHrtfOpenFailed; code <= vq::kHrtfUnreadable; ++code)
         returned.push_back(code);
-    for (int code = vq::kMovieCodecUnusable; code <= vq::kHeadLockedLengthMismatch; ++code)
+    for (int code = vq::kMovieCodecUnusable; code <= vq::kMovieWriterUnavailable; ++code)
         returned.push_back(code);
     std::vector<int> sorted = codes;
     std::sort(sorted.begin(), sorted.end());

@@ -13,7 +13,7 @@ namespace {
 template <typename Sample>
 std::vector<Sample> Decode(const std::string& path, const char* codec, const char* format)
 {
-    const CommandResult result =
+    const ToolOutput result =
         RunCommand("ffmpeg -v error -i " + Quoted(path) + " -map 0:a -c:a " + codec + " -f " + format + " -");
     EXPECT_TRUE(result.ok) << "ffmpeg cannot decode " << path;
     std::vector<Sample> samples(result.out.size() / sizeof(Sample));
@@ -28,9 +28,9 @@ bool HaveFfmpeg()
     return RunCommand("command -v ffmpeg && command -v ffprobe").ok;
 }
 
-CommandResult RunCommand(const std::string& command)
+ToolOutput RunCommand(const std::string& command)
 {
-    CommandResult result;
+    ToolOutput result;
     std::FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         return result;
@@ -67,14 +67,14 @@ std::vector<std::int32_t> DecodeInt32(const std::string& path)
 
 std::string ProbeStreams(const std::string& path)
 {
-    const CommandResult result = RunCommand("ffprobe -v error -show_streams " + Quoted(path));
+    const ToolOutput result = RunCommand("ffprobe -v error -show_streams " + Quoted(path));
     EXPECT_TRUE(result.ok) << "ffprobe cannot read " << path;
     return result.out;
 }
 
 std::vector<std::string> VideoPacketChecksums(const std::string& path)
 {
-    const CommandResult result = RunCommand("ffmpeg -v error -i " + Quoted(path) + " -map 0:v -c copy -f framemd5 -");
+    const ToolOutput result = RunCommand("ffmpeg -v error -i " + Quoted(path) + " -map 0:v -c copy -f framemd5 -");
     EXPECT_TRUE(result.ok) << "ffmpeg cannot read the video of " << path;
     // Lines "stream, dts, pts, duration, size, md5"; '#' starts a comment.
     std::vector<std::string> packets;

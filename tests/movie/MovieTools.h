@@ -19,11 +19,11 @@ namespace vqtest {
 bool HaveFfmpeg();
 
 // Runs a shell command; its standard output, and whether it exited with 0.
-struct CommandResult {
+struct ToolOutput {
     bool ok = false;
     std::string out;
 };
-CommandResult RunCommand(const std::string& command);
+ToolOutput RunCommand(const std::string& command);
 std::string Quoted(const std::string& word);
 
 // The audio of a file decoded by ffmpeg, interleaved: as 32-bit float, or as 16- or 32-bit

@@ -72,20 +72,6 @@ std::vector<T> ArrayOf(const MYSOFA_ARRAY& array)
     return array.values ? std::vector<T>(array.values, array.values + array.elements) : std::vector<T>();
 }
 
-bool WriteAll(int fd, const std::string& bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
 // The child's whole work: parse, and send what was found.
 int ParseInChild(const std::string& path, int fd)
 {

@@ -145,4 +145,18 @@ ChildOutcome RunInChild(const std::function<int(int fd)>& work, const ChildLimit
     return outcome;
 }
 
+bool WriteAll(int fd, const std::string& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        done += static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
 }  // namespace vq

@@ -31,4 +31,8 @@ enum class ChildOutcome {
 ChildOutcome RunInChild(const std::function<int(int fd)>& work, const ChildLimits& limits,
                         const std::function<bool()>& keepGoing, std::string* output, std::string* reason);
 
+// Writes the whole of `bytes` to `fd` (a child's pipe to its parent), across interrupted and
+// partial writes; false once a write fails (the reader has gone).
+bool WriteAll(int fd, const std::string& bytes);
+
 }  // namespace vq

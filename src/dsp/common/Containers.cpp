@@ -20,14 +20,16 @@ std::string Lower(std::string text)
 const std::vector<Container>& Containers()
 {
     // WAV is written as WAVE-EX, and as RF64 when a file outgrows the 4 GiB a WAV header
-    // can describe.
+    // can describe. The movies come last: a libsndfile format code stands for a sound file.
     static const std::vector<Container> kContainers = {
-        {"wav", "wav", "WAV", SF_FORMAT_WAVEX, true, false},
-        {"amb", "amb", "FuMa B-format AMB", SF_FORMAT_WAVEX, true, true},
-        {"w64", "w64", "Sony Wave64", SF_FORMAT_W64, true, false},
-        {"caf", "caf", "Core Audio CAF", SF_FORMAT_CAF, true, false},
-        {"aiff", "aiff", "AIFF", SF_FORMAT_AIFF, true, false},
-        {"flac", "flac", "FLAC", SF_FORMAT_FLAC, false, false},
+        {"wav", "wav", "WAV", SF_FORMAT_WAVEX, true, false, nullptr},
+        {"amb", "amb", "FuMa B-format AMB", SF_FORMAT_WAVEX, true, true, nullptr},
+        {"w64", "w64", "Sony Wave64", SF_FORMAT_W64, true, false, nullptr},
+        {"caf", "caf", "Core Audio CAF", SF_FORMAT_CAF, true, false, nullptr},
+        {"aiff", "aiff", "AIFF", SF_FORMAT_AIFF, true, false, nullptr},
+        {"flac", "flac", "FLAC", SF_FORMAT_FLAC, false, false, nullptr},
+        {"mov", "mov", "MOV for 360 video", SF_FORMAT_WAVEX, true, false, "mov"},
+        {"mp4", "mp4", "MP4 for 360 video", SF_FORMAT_WAVEX, true, false, "mp4"},
     };
     return kContainers;
 }
@@ -55,7 +57,8 @@ const Container& ContainerOf(int format, bool ambisonic)
 {
     const int type = format & SF_FORMAT_TYPEMASK;
     for (const Container& c : Containers())
-        if ((c.type == type || (type == SF_FORMAT_WAV && c.type == SF_FORMAT_WAVEX)) && c.ambisonic == ambisonic)
+        if ((c.type == type || (type == SF_FORMAT_WAV && c.type == SF_FORMAT_WAVEX)) && c.ambisonic == ambisonic &&
+            !c.movie)
             return c;
     return Containers().front();
 }

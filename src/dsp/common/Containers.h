@@ -10,12 +10,15 @@ namespace vq {
 enum class SampleFormat { Pcm16, Pcm24, Float };
 
 struct Container {
-    const char* name;         // as on the command line: "wav", "amb", "w64", "caf", "aiff", "flac"
+    const char* name;         // as on the command line: "wav", "amb", "w64", "caf", "aiff", "flac", "mov", "mp4"
     const char* extension;    // without the dot
     const char* description;  // for file dialogs: "WAV", "FuMa B-format (.amb)", ...
     int type;                 // libsndfile's container (SF_FORMAT_WAVEX, ...)
     bool holdsFloat;          // false: 16 and 24 bits only (FLAC)
     bool ambisonic;           // Ambisonic B-format header (.amb): Furse-Malham B-format only
+    // A 360° movie: its container's name in MovieFormats.h ("mov", "mp4"); the AmbiX audio
+    // is written as a `type` sound file first and muxed from it. Null for a sound file.
+    const char* movie;
 };
 
 const std::vector<Container>& Containers();

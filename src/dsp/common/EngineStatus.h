@@ -50,6 +50,7 @@ enum EngineStatus : int {
     kHeadLockedNotStereo = 585,       // the head-locked file does not have two channels
     kHeadLockedRateMismatch = 586,    // the head-locked file's sample rate is not the take's
     kHeadLockedLengthMismatch = 587,  // the head-locked file's length is not the take's
+    kMovieWriterUnavailable = 588,    // the movie helper cannot be run, or ended without an answer
 };
 
 }  // namespace vq

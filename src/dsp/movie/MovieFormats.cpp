@@ -60,4 +60,12 @@ const MovieCodecRow* MovieCodecNamed(const std::string& name)
     return nullptr;
 }
 
+bool MovieHoldsPcm(MovieContainer container)
+{
+    for (const MovieCodecRow& row : kCodecs)
+        if (row.container == container && row.defaultBitRatePerChannel == 0)
+            return true;
+    return false;
+}
+
 }  // namespace vq

@@ -34,5 +34,8 @@ const MovieCodecRow& MovieCodecInfo(MovieCodec codec);
 // The row of a name (any case); null when unknown.
 const MovieContainerRow* MovieContainerNamed(const std::string& name);
 const MovieCodecRow* MovieCodecNamed(const std::string& name);
+// Whether the container holds PCM (MOV: of the outputs' sample format), or only compressed
+// audio (MP4).
+bool MovieHoldsPcm(MovieContainer container);
 
 }  // namespace vq

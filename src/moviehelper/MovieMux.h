@@ -1,0 +1,21 @@
+// The two tasks of the movie helper: the checks a movie needs before any output exists, and
+// the movie muxed from the AmbiX sound file a conversion wrote, with the head-locked pair and
+// a clip's video.
+#pragma once
+
+#include "movie/MovieJob.h"
+
+#include <functional>
+
+namespace vq {
+
+// The head-locked file against the take, then the clip and the codec (MovieWriter::Check).
+MovieAnswer CheckMovie(const MovieJob& job);
+
+// Writes the movie into `fd` (open for reading and writing): the job's audio file, and the
+// head-locked pair (silence after its end) as channels 5 and 6, rounded as the audio is.
+// `progress` gets the permille done; when it returns false the muxing stops with
+// kStatusCancelled. The audio file's name is removed once it is open.
+MovieAnswer MuxMovie(const MovieJob& job, int fd, const std::function<bool(int permille)>& progress);
+
+}  // namespace vq
