@@ -1,5 +1,6 @@
 #include "VessarQuilixFrame.h"
 
+#include "DecodeModes.h"
 #include "LayoutHelpers.h"
 
 #include "VessarQuilixArtProvider.h"
@@ -190,8 +191,10 @@ wxPanel* VessarQuilixFrame::CreateModePanel()
     wxBoxSizer* modeRow = new wxBoxSizer(wxHORIZONTAL);
     m_modeLabel = MakeLabel(m_modePanel, wxID_ANY, "Select Output &Mode:");
     modeRow->Add(m_modeLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    const wxString modes[] = {"B-Format", "5.1", "Stereo", "UHJ", "Binaural"};
-    m_modeChoice = new wxChoice(m_modePanel, wxID_ANY, wxDefaultPosition, wxDefaultSize, 5, modes, 0);
+    wxArrayString modes;
+    for (const vq::DecodeMode& mode : vq::DecodeModes())
+        modes.Add(mode.label);
+    m_modeChoice = new wxChoice(m_modePanel, wxID_ANY, wxDefaultPosition, wxDefaultSize, modes, 0);
     m_modeChoice->SetSelection(0);
     modeRow->Add(m_modeChoice, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
     sizer->Add(modeRow, 0, wxALIGN_CENTER_HORIZONTAL);

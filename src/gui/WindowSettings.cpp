@@ -38,8 +38,6 @@ const wxString kPairAngle = "/VessarQuilixGUI/PairAngle";
 const wxString kPairAim = "/VessarQuilixGUI/PairAim";
 const wxString kRotation[3] = {"/VessarQuilixGUI/Yaw", "/VessarQuilixGUI/Pitch", "/VessarQuilixGUI/Roll"};
 
-const char* const kModeNames[VQParams::kModeCount] = {"b-format", "5.1", "stereo", "uhj", "binaural"};
-
 // The window's sliders: gains in whole dB, the opening angle in whole degrees.
 constexpr long kMinGain = -15, kMaxGain = 15, kMinAngle = 15, kMaxAngle = 90;
 
@@ -85,10 +83,8 @@ void ReadOutputFormat(const wxConfigBase& config, VQParams& record, WindowChoice
 void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowChoices& choices)
 {
     wxString text;
-    if (config.Read(kMode, &text))
-        for (int mode = 0; mode < VQParams::kModeCount; ++mode)
-            if (text == kModeNames[mode])
-                record.m_outputMode = mode;
+    if (config.Read(kMode, &text) && vq::DecodeModeIndex(std::string(text.utf8_str())) >= 0)
+        record.m_outputMode = vq::DecodeModeIndex(std::string(text.utf8_str()));
     // The decoder of each mode that offers several; 5.1's energy decode was once a switch.
     bool energy = false;
     ReadBool(config, kEnergyDecoder, &energy);
@@ -168,8 +164,7 @@ void ResetWindowSettings(VQParams& record, WindowChoices& choices)
 
 void SaveWindowSettings(wxConfigBase& config, const VQParams& record, const WindowChoices& choices)
 {
-    if (record.m_outputMode >= 0 && record.m_outputMode < VQParams::kModeCount)
-        config.Write(kMode, wxString(kModeNames[record.m_outputMode]));
+    config.Write(kMode, wxString(record.Mode().name));
     for (const auto& [mode, decoder] : record.m_decoders)
         config.Write(kDecoderKey + mode, wxString(decoder));
     const auto fiveOne = record.m_decoders.find("5.1");
