@@ -58,6 +58,7 @@ const StatusText kTexts[] = {
     {kHeadLockedNotStereo, "The head-locked file must be a stereo file."},
     {kHeadLockedRateMismatch, "The head-locked stereo file has another sample rate than the take."},
     {kHeadLockedLengthMismatch, "The head-locked stereo file has another length than the take."},
+    {kDirectionMapFailed, "The map of where the sound comes from could not be made."},
 };
 
 // A word the shell passes on unchanged: quoted when it holds anything but plain characters.
