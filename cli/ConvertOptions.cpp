@@ -39,6 +39,8 @@ std::vector<vq::Option> AllOptions()
     std::vector<vq::Option> options = kBaseOptions;
     const std::vector<vq::Option> more = FormatAndDecodeOptionList();
     options.insert(options.end(), more.begin(), more.end());
+    const std::vector<vq::Option> deliveries = DeliveryOptionList();
+    options.insert(options.end(), deliveries.begin(), deliveries.end());
     return options;
 }
 
@@ -113,7 +115,7 @@ std::string ConvertUsage()
            "  -q, --quiet              no progress, no list of files written and no summary\n"
            "  -h, --help               show this help\n"
            "  --version                show the version\n") +
-           kFormatAndDecodeHelp +
+           kFormatAndDecodeHelp + kDeliveryHelp +
            std::string("\n"
            "An option's value may also follow an equals sign (--gain=-6) or a short option\n"
            "directly (-oout.wav); \"--\" ends the options.\n"
@@ -141,7 +143,8 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
         if (args.Is("mode")) {
             if (args.Choice(vq::DecodeModeNames(), &choice))
                 o->mode = choice;
-        } else if (TakeFormatAndDecodeOption(args, &o->formats, &badPath)) {
+        } else if (TakeFormatAndDecodeOption(args, &o->formats, &badPath) ||
+                   TakeDeliveryOption(args, &o->deliveries, &badPath)) {
             if (!badPath.empty() && !ParsePath(badPath, nullptr, &pathError))
                 return pathError;
         } else if (args.Is("files")) {
@@ -228,6 +231,9 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
                                     o->outputs.empty() ? wxString() : o->outputs.front());
     if (!problem.empty())
         return Usage(problem);
+    const std::string delivery = CheckDeliveryOptions(o->deliveries, mode, o->surroundAutorange);
+    if (!delivery.empty())
+        return Usage(delivery);
     return ParseError{};
 }
 

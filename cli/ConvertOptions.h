@@ -1,6 +1,7 @@
 // The command line of vessarquilix-convert, parsed and checked.
 #pragma once
 
+#include "DeliveryOptions.h"
 #include "FormatAndDecodeOptions.h"
 
 #include <wx/string.h>
@@ -39,6 +40,7 @@ struct ConvertOptions {
     bool version = false;
     bool filtersInfo = false;  // --filters-info: describe the filter matrices instead
     FormatAndDecodeOptions formats;
+    DeliveryOptions deliveries;
 };
 
 struct ParseError {
