@@ -8,6 +8,7 @@
 #include "TakeFiles.h"
 #include "ActiveProcessing.h"
 #include "ConversionReport.h"
+#include "DirectionsDialog.h"
 #include "OutputFormats.h"
 #include "VessarFileDropTarget.h"
 #include "VessarProgressDialog.h"
@@ -97,6 +98,9 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
     m_surAutorangeCheck->SetToolTip("Scale the six channels together so that their peak is -6 dBFS");
     m_lfeCheck->SetToolTip("Fill LFE with W low-passed at 120 Hz; unticked, LFE is silent");
     m_convertButton->SetToolTip("Convert the input take into the output files (Enter, Alt+C)");
+    m_directionsButton->SetToolTip("Show where the sound of the take just converted comes from "
+                                   "(vessarquilix-convert --map)");
+    m_params->m_keepDirectionMap = true;
 
     ShowSettings();
 
@@ -544,6 +548,8 @@ void VessarQuilixGUI::StartConversion()
         return;
     }
     SetConverting(true);
+    // The map shown is of the take just converted: none until this run has made one.
+    m_directionsButton->Hide();
     const bool autorange = m_params->Decodes() ? m_params->m_surroundAutorange : m_params->m_bformatAutorange;
     m_progress->StartRun(autorange ? 2 : 1);
     const bool completed = m_params->Convert();
@@ -564,7 +570,14 @@ void VessarQuilixGUI::ReportRun(bool completed)
     if (m_params->m_status == -1)
         return;  // cancelled: the status bar says "Aborted."
     const vq::ConversionResult& result = m_params->m_result;
-    wxString text = "Conversion done with success!!\n\n" + vqgui::WrittenFilesReport(m_params->Request(), result);
+    if (result.directionMap) {
+        m_directionsButton->Show();
+        m_bottomPanel->Layout();
+        if (m_directions && m_directions->IsShown())
+            m_directions->ShowMap(*result.directionMap, m_params->TakeName());
+    }
+    wxString text = "Conversion done with success!!\n\n" + vqgui::WrittenFilesReport(m_params->Request(), result) +
+                    vqgui::LoudnessReport(result);
     for (const std::string& warning : result.warnings)
         text += "\n\n" + wxString::FromUTF8(warning.c_str());
     const wxString clipping = m_params->GetClippingWarning();
@@ -577,6 +590,16 @@ void VessarQuilixGUI::ReportRun(bool completed)
         !OpenFolder(folder))
         ShowMessage("VessarQuilix", "No file manager could be started. The files are in:\n" + folder,
                     wxOK | wxICON_INFORMATION);
+}
+
+void VessarQuilixGUI::OnDirections(wxCommandEvent&)
+{
+    const std::shared_ptr<const vq::DirectionMapLevels>& map = m_params->m_result.directionMap;
+    if (!map)
+        return;
+    if (!m_directions)
+        m_directions = new DirectionsDialog(this);
+    m_directions->ShowMap(*map, m_params->TakeName());
 }
 
 bool VessarQuilixGUI::OpenFolder(const wxString& folder)

@@ -22,6 +22,7 @@ class VQParams;
 namespace vq {
 struct DecodeMode;
 }
+class DirectionsDialog;
 class VessarProgressDialog;
 class VessarStatusBarView;
 
@@ -42,6 +43,8 @@ public:
 
     const VQParams& Params() const { return *m_params; }
     bool IsConverting() const { return m_converting; }
+    // The window of the last map shown with the Directions button; null before the first.
+    const DirectionsDialog* Directions() const { return m_directions; }
 
     // What the BLD + BRU field shows when the first input holds the whole take.
     static const char* const kRearNotNeeded;
@@ -79,6 +82,7 @@ protected:
     void OnOutputText(wxCommandEvent& event) override;
     void OnOutputButton(wxCommandEvent& event) override;
     void OnConvert(wxCommandEvent& event) override;
+    void OnDirections(wxCommandEvent& event) override;
 
     // What a file dialog is asked, and what the user answered.
     struct FileRequest {
@@ -178,4 +182,5 @@ private:
     bool m_quitAfterRun = false;  // the user closed the window during the run
     std::unique_ptr<VessarStatusBarView> m_statusView;
     std::unique_ptr<VessarProgressDialog> m_progress;
+    DirectionsDialog* m_directions = nullptr;  // a child window, made when first asked for
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace vq {
 
@@ -48,6 +49,33 @@ double StripLevelAt(const DirectionMapLevels& levels, int x, int y, int width, i
     for (int bin = first; bin <= last; ++bin)
         level = std::max(level, levels.StripLevelDb(column, bin % DirectionMap::kStripAzimuths));
     return level;
+}
+
+namespace {
+
+std::string Frequency(double hz)
+{
+    char text[32];
+    if (hz >= 1000.0)
+        std::snprintf(text, sizeof text, "%g kHz", hz / 1000.0);
+    else
+        std::snprintf(text, sizeof text, "%g Hz", hz);
+    return text;
+}
+
+}  // namespace
+
+std::string DirectionMapTitle(const DirectionMapLevels& levels)
+{
+    return "Where the sound comes from, " + Frequency(levels.lowHz) + " to " + Frequency(levels.highHz);
+}
+
+double StripTimeStep(double seconds)
+{
+    for (double step : {0.1, 0.2, 0.5, 1.0, 2.0, 5.0, 10.0, 15.0, 30.0, 60.0, 120.0, 300.0, 600.0, 1800.0, 3600.0})
+        if (seconds / step <= 6.0)
+            return step;
+    return 7200.0;
 }
 
 }  // namespace vq

@@ -6,6 +6,7 @@
 #include "spatial/DirectionMap.h"
 
 #include <array>
+#include <string>
 #include <vector>
 
 namespace vq {
@@ -44,5 +45,11 @@ double LevelAt(const DirectionMapLevels& levels, double azimuth, double elevatio
 // What a pixel of the strip `width` x `height` shows at (x, y): the loudest azimuth bin that
 // its row covers (azimuth 180 at the top to -180 at the bottom) in the column under x.
 double StripLevelAt(const DirectionMapLevels& levels, int x, int y, int width, int height);
+
+// "Where the sound comes from, 200 Hz to 4 kHz": the picture's title, with its band.
+std::string DirectionMapTitle(const DirectionMapLevels& levels);
+
+// The step between the labels of time under a strip `seconds` long: about six of them.
+double StripTimeStep(double seconds);
 
 }  // namespace vq

@@ -78,16 +78,6 @@ std::string Label(double value, const char* unit)
     return label + unit;
 }
 
-std::string Frequency(double hz)
-{
-    char text[32];
-    if (hz >= 1000.0)
-        std::snprintf(text, sizeof text, "%g kHz", hz / 1000.0);
-    else
-        std::snprintf(text, sizeof text, "%g Hz", hz);
-    return text;
-}
-
 enum class Align { kLeft, kCentre, kRight };
 
 // Text with its baseline at y, placed at x as aligned.
@@ -187,15 +177,6 @@ void DrawLegend(cairo_t* cr)
     Text(cr, kLegendLeft + kLegendWidth / 2, kMapTop - 8, "dB");
 }
 
-// A step between time labels that gives about six of them.
-double TimeStep(double seconds)
-{
-    for (double step : {0.1, 0.2, 0.5, 1.0, 2.0, 5.0, 10.0, 15.0, 30.0, 60.0, 120.0, 300.0, 600.0, 1800.0, 3600.0})
-        if (seconds / step <= 6.0)
-            return step;
-    return 7200.0;
-}
-
 void DrawStrip(cairo_t* cr, const DirectionMapLevels& map)
 {
     const int columns = std::max(1, map.stripColumns);
@@ -213,7 +194,7 @@ void DrawStrip(cairo_t* cr, const DirectionMapLevels& map)
         Text(cr, kMapLeft - 8, StripY(azimuth) + 4, Label(azimuth, "\u00b0"), Align::kRight);
     }
     const double seconds = columns * map.columnSeconds;
-    const double step = TimeStep(seconds);
+    const double step = StripTimeStep(seconds);
     for (double t = 0.0; t <= seconds + 1e-9; t += step) {
         const double x = kMapLeft + t / seconds * kMapWidth;
         Line(cr, x, kStripTop + kStripHeight, x, kStripTop + kStripHeight + 5);
@@ -242,8 +223,7 @@ int DrawDirectionMapPng(const DirectionMapLevels& map, std::FILE* out, std::stri
     cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, kFontSize);
     cairo_set_source_rgb(cr, 0, 0, 0);
-    Text(cr, kMapLeft + kMapWidth / 2.0, 22,
-         "Where the sound comes from, " + Frequency(map.lowHz) + " to " + Frequency(map.highHz));
+    Text(cr, kMapLeft + kMapWidth / 2.0, 22, DirectionMapTitle(map));
     DrawMap(cr, map);
     DrawLegend(cr);
     DrawStrip(cr, map);
