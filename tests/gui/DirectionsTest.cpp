@@ -19,12 +19,11 @@ namespace {
 // Furse-Malham B-format of noise from one direction, in a file whose header says so.
 void WriteBFormatFromDirection(const std::string& path, double azimuth, double elevation)
 {
-    const double az = azimuth * M_PI / 180.0, el = elevation * M_PI / 180.0;
-    const Signal s = Noise(48000, 7, 0.3);
+    const std::array<Signal, 4> wxyz = FromDirection(Noise(48000, 7, 0.3), azimuth, elevation);
     std::vector<double> frames;
-    for (double v : s)
-        for (double gain : {1.0 / std::sqrt(2.0), std::cos(az) * std::cos(el), std::sin(az) * std::cos(el), std::sin(el)})
-            frames.push_back(gain * v);
+    for (std::size_t n = 0; n < wxyz[0].size(); ++n)
+        for (const Signal& channel : wxyz)
+            frames.push_back(channel[n]);
     SF_INFO info{};
     info.samplerate = 48000;
     info.channels = 4;
@@ -32,7 +31,7 @@ void WriteBFormatFromDirection(const std::string& path, double azimuth, double e
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     ASSERT_NE(file, nullptr);
     ASSERT_EQ(sf_command(file, SFC_WAVEX_SET_AMBISONIC, nullptr, SF_AMBISONIC_B_FORMAT), SF_AMBISONIC_B_FORMAT);
-    ASSERT_EQ(sf_writef_double(file, frames.data(), static_cast<sf_count_t>(s.size())), sf_count_t(s.size()));
+    ASSERT_EQ(sf_writef_double(file, frames.data(), sf_count_t(wxyz[0].size())), sf_count_t(wxyz[0].size()));
     sf_close(file);
 }
 

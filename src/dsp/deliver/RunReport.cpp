@@ -71,8 +71,10 @@ void WriteTake(JsonWriter& json, const TakeRecord& take)
     json.Integer("sample_rate", take.sampleRate);
     json.Integer("frames", take.frames);
     json.Number("seconds", take.sampleRate > 0 ? static_cast<double>(take.frames) / take.sampleRate : 0.0);
-    if (take.filter) {
-        json.Key("filter");
+    json.Key("filter");
+    if (!take.filter) {
+        json.Null();
+    } else {
         json.BeginObject();
         json.String("matrix", take.filter->matrix);
         json.Integer("delay_frames", take.filter->delayFrames);

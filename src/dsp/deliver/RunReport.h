@@ -62,7 +62,8 @@ struct RunReport {
 // "inputs", "sample_rate", "frames", "seconds", "filter", "outputs", "loudness" and
 // "failure") and "run_seconds". A run of one take also gives its outputs at the top level, as
 // "outputs". Loudness values are given to 0.01; one that is minus infinity (silence) is null,
-// and so is a loudness that was not measured, or a failure that did not happen.
+// and so is a loudness that was not measured, the filter of a take that went through none,
+// or a failure that did not happen.
 std::string RunReportJson(const RunReport& report);
 
 // Writes RunReportJson(report) to `path` through a temporary renamed into place. kStatusOk,
