@@ -1,6 +1,7 @@
 // The loudness of output files as the writer writes them: each channel's BS.1770 role from
-// the file's description, each file on its own and a 5.1 split over files as one programme,
-// measured again by a second pass, with the clipped samples counted per file.
+// the file's description (W alone of B-format), each file on its own and a 5.1 split over
+// files as one programme, measured again by a second pass, with the clipped samples counted
+// per file.
 #include "common/EngineStatus.h"
 #include "common/OutputWriter.h"
 #include "deliver/OutputLoudness.h"
@@ -26,26 +27,32 @@ Signal Sine(double amplitude, double seconds)
     return s;
 }
 
-TEST(OutputLoudness, EachChannelHasItsRoleFromTheFilesDescription)
+TEST(OutputLoudness, EachFileIsMeasuredOnItsSpeakersOrItsW)
 {
     using R = LoudnessRole;
     struct Case {
         const vq::OutputLayout& layout;
-        std::vector<std::vector<R>> roles;  // per file
+        std::vector<std::vector<int>> columns;  // per file
+        std::vector<std::vector<R>> roles;
     };
     const Case cases[] = {
-        {vq::SurroundLayout(1), {{R::Left, R::Right, R::Centre, R::Lfe, R::LeftSurround, R::RightSurround}}},
-        {vq::SurroundLayout(3), {{R::Left, R::Right}, {R::Centre, R::Lfe}, {R::LeftSurround, R::RightSurround}}},
-        {vq::SurroundLayout(6), {{R::Left}, {R::Right}, {R::Centre}, {R::Lfe}, {R::LeftSurround}, {R::RightSurround}}},
-        {vq::TwoChannelLayout(vq::TwoChannelDecode::Binaural), {{R::Left, R::Right}}},
-        {vq::BFormatLayout(vq::BFormatConvention::FuMa, 1), {{R::Mono, R::Unused, R::Unused, R::Unused}}},
-        {vq::BFormatLayout(vq::BFormatConvention::FuMa, 2), {{R::Unused, R::Mono}, {R::Unused, R::Unused}}},
-        {vq::BFormatLayout(vq::BFormatConvention::AmbiX, 4), {{R::Mono}, {R::Unused}, {R::Unused}, {R::Unused}}},
+        {vq::SurroundLayout(1), {{0, 1, 2, 3, 4, 5}}, {{R::Left, R::Right, R::Centre, R::Lfe, R::LeftSurround, R::RightSurround}}},
+        {vq::SurroundLayout(3), {{0, 1}, {0, 1}, {0, 1}},
+         {{R::Left, R::Right}, {R::Centre, R::Lfe}, {R::LeftSurround, R::RightSurround}}},
+        {vq::SurroundLayout(6), {{0}, {0}, {0}, {}, {0}, {0}},
+         {{R::Left}, {R::Right}, {R::Centre}, {}, {R::LeftSurround}, {R::RightSurround}}},
+        {vq::TwoChannelLayout(vq::TwoChannelDecode::Binaural), {{0, 1}}, {{R::Left, R::Right}}},
+        {vq::BFormatLayout(vq::BFormatConvention::FuMa, 1), {{0}}, {{R::Mono}}},
+        {vq::BFormatLayout(vq::BFormatConvention::FuMa, 2), {{1}, {}}, {{R::Mono}, {}}},
+        {vq::BFormatLayout(vq::BFormatConvention::AmbiX, 4), {{0}, {}, {}, {}}, {{R::Mono}, {}, {}, {}}},
     };
     for (const Case& c : cases) {
         ASSERT_EQ(c.layout.size(), c.roles.size());
-        for (std::size_t i = 0; i < c.layout.size(); ++i)
-            EXPECT_EQ(vq::LoudnessRolesOf(c.layout[i]), c.roles[i]) << c.layout[i].suffix;
+        for (std::size_t i = 0; i < c.layout.size(); ++i) {
+            const vq::MeasuredChannels measured = vq::MeasuredChannelsOf(c.layout[i]);
+            EXPECT_EQ(measured.columns, c.columns[i]) << c.layout[i].suffix;
+            EXPECT_EQ(measured.roles, c.roles[i]) << c.layout[i].suffix;
+        }
     }
 }
 
@@ -102,6 +109,33 @@ TEST(OutputLoudness, FilesAndTheirProgrammeAsWrittenPassAfterPass)
     ASSERT_EQ(writer.Commit(&detail), vq::kStatusOk);
     EXPECT_NEAR(writer.ProgrammeLoudness()->integratedLufs, -23.0 + 20.0 * std::log10(2.0), 0.1)
         << "the figures stay after the files are published";
+}
+
+TEST(OutputLoudness, BFormatIsMeasuredOnTheWItHolds)
+{
+    // W a 1 kHz tone at -20 dBFS as Furse-Malham holds it, X loud noise: the file's figures are
+    // W's, as written: AmbiX writes W 3 dB louder.
+    TempDir dir;
+    const Signal w = Sine(std::pow(10.0, -1.0), 2.0);
+    const Signal x = Noise(static_cast<std::int64_t>(w.size()), 4, 0.9);
+    const Signal silence(w.size(), 0.0);
+    const double* signals[4] = {w.data(), x.data(), silence.data(), silence.data()};
+    vq::WriterOptions options;
+    options.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    options.measureLoudness = true;
+    for (const vq::BFormatConvention convention : {vq::BFormatConvention::FuMa, vq::BFormatConvention::AmbiX}) {
+        vq::OutputWriter writer;
+        vq::FailureDetail detail;
+        ASSERT_EQ(writer.Open(vq::BFormatLayout(convention, 1), OutputNames(dir, 1), options, std::int64_t(w.size()),
+                              4096, &detail),
+                  vq::kStatusOk);
+        ASSERT_EQ(writer.Write(signals, std::int64_t(w.size()), &detail), vq::kStatusOk);
+        const double louder = convention == vq::BFormatConvention::AmbiX ? 20.0 * std::log10(std::sqrt(2.0)) : 0.0;
+        const std::optional<vq::Loudness> loudness = writer.Figures()[0].loudness;
+        ASSERT_TRUE(loudness);
+        EXPECT_NEAR(loudness->integratedLufs, -23.0 + louder, 0.1);
+        EXPECT_NEAR(loudness->truePeakDbtp, -20.0 + louder, 0.05) << "X's peaks are not W's";
+    }
 }
 
 }  // namespace

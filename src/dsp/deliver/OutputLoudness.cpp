@@ -18,32 +18,35 @@ bool Counts(LoudnessRole role)
     return role != LoudnessRole::Unused && role != LoudnessRole::Lfe;
 }
 
-bool AnyCounts(const std::vector<LoudnessRole>& roles)
-{
-    return std::any_of(roles.begin(), roles.end(), Counts);
-}
-
 }  // namespace
 
-std::vector<LoudnessRole> LoudnessRolesOf(const OutputFile& file)
+MeasuredChannels MeasuredChannelsOf(const OutputFile& file)
 {
-    std::vector<LoudnessRole> roles;
+    MeasuredChannels measured;
+    const int width = static_cast<int>(file.channels.size());
     if (file.channelMask == 0) {
-        for (const OutputChannel& channel : file.channels)
-            roles.push_back(channel.signal == kSignalW ? LoudnessRole::Mono : LoudnessRole::Unused);
-        return roles;
+        for (int c = 0; c < width; ++c)
+            if (file.channels[static_cast<std::size_t>(c)].signal == kSignalW) {
+                measured.columns.push_back(c);
+                measured.roles.push_back(LoudnessRole::Mono);
+            }
+        return measured;
     }
-    for (std::size_t bit = 0; bit < std::size(kSpeakerRoles) && roles.size() < file.channels.size(); ++bit)
-        if (file.channelMask & (1u << bit))
-            roles.push_back(kSpeakerRoles[bit]);
-    roles.resize(file.channels.size(), LoudnessRole::Unused);
-    return roles;
+    for (std::size_t bit = 0; bit < std::size(kSpeakerRoles) && measured.roles.size() < file.channels.size(); ++bit)
+        if (file.channelMask & (1u << bit)) {
+            measured.columns.push_back(static_cast<int>(measured.roles.size()));
+            measured.roles.push_back(kSpeakerRoles[bit]);
+        }
+    if (std::none_of(measured.roles.begin(), measured.roles.end(), Counts))
+        return MeasuredChannels();
+    return measured;
 }
 
 void OutputLoudness::Clear()
 {
     m_layout = nullptr;
     m_files.clear();
+    m_picked.clear();
     m_programme.reset();
     m_programmeChannels.clear();
 }
@@ -59,24 +62,28 @@ int OutputLoudness::Prepare(const OutputLayout& layout, int sampleRate, std::int
     try {
         m_files.resize(layout.size());
         for (std::size_t i = 0; i < layout.size(); ++i) {
-            const std::vector<LoudnessRole> roles = LoudnessRolesOf(layout[i]);
-            if (!AnyCounts(roles))
+            const MeasuredChannels measured = MeasuredChannelsOf(layout[i]);
+            if (measured.columns.empty())
                 continue;
             ++measuredFiles;
-            m_files[i] = std::make_unique<LoudnessMeter>();
-            const int status = m_files[i]->Prepare(sampleRate, roles);
+            FileMeter& file = m_files[i];
+            file.columns = measured.columns;
+            file.width = layout[i].channels.size();
+            if (file.columns.size() < file.width)
+                m_picked.resize(std::max(m_picked.size(), static_cast<std::size_t>(m_maxFrames) * file.columns.size()));
+            file.meter = std::make_unique<LoudnessMeter>();
+            const int status = file.meter->Prepare(sampleRate, measured.roles);
             if (status == kBadParameter) {
                 Clear();  // a rate the measurement does not take: nothing is measured
                 return kStatusOk;
             }
             if (status != kStatusOk)
                 return status;
-            // The programme's true peak covers the LFE as well.
-            for (std::size_t c = 0; c < roles.size(); ++c)
-                if (Counts(roles[c]) || roles[c] == LoudnessRole::Lfe) {
-                    programmeRoles.push_back(roles[c]);
-                    m_programmeChannels.push_back({layout[i].channels[c].signal, layout[i].channels[c].weight});
-                }
+            for (std::size_t c = 0; c < measured.columns.size(); ++c) {
+                const OutputChannel& channel = layout[i].channels[static_cast<std::size_t>(measured.columns[c])];
+                programmeRoles.push_back(measured.roles[c]);
+                m_programmeChannels.push_back({channel.signal, channel.weight});
+            }
         }
         if (measuredFiles > 1) {
             m_programmeFrames.assign(static_cast<std::size_t>(m_maxFrames) * programmeRoles.size(), 0.0);
@@ -97,9 +104,25 @@ int OutputLoudness::Restart()
 
 int OutputLoudness::AddFile(std::size_t index, const double* frames, std::int64_t count)
 {
-    if (index >= m_files.size() || !m_files[index])
+    if (index >= m_files.size() || !m_files[index].meter)
         return kStatusOk;
-    return m_files[index]->AddInterleaved(frames, count);
+    const FileMeter& file = m_files[index];
+    if (file.columns.size() == file.width)
+        return file.meter->AddInterleaved(frames, count);
+    // Only some of its channels (W of B-format): picked out of the frames first.
+    const std::size_t picked = file.columns.size();
+    for (std::int64_t start = 0; start < count; start += m_maxFrames) {
+        const std::int64_t piece = std::min(m_maxFrames, count - start);
+        const double* from = frames + static_cast<std::size_t>(start) * file.width;
+        for (std::int64_t n = 0; n < piece; ++n)
+            for (std::size_t c = 0; c < picked; ++c)
+                m_picked[static_cast<std::size_t>(n) * picked + c] =
+                    from[static_cast<std::size_t>(n) * file.width + static_cast<std::size_t>(file.columns[c])];
+        const int status = file.meter->AddInterleaved(m_picked.data(), piece);
+        if (status != kStatusOk)
+            return status;
+    }
+    return kStatusOk;
 }
 
 int OutputLoudness::AddProgramme(const double* const signals[], std::int64_t frames, double scale, double offset)
@@ -126,7 +149,7 @@ int OutputLoudness::AddProgramme(const double* const signals[], std::int64_t fra
 std::optional<Loudness> OutputLoudness::File(std::size_t index) const
 {
     Loudness loudness;
-    if (index >= m_files.size() || !m_files[index] || m_files[index]->Result(&loudness) != kStatusOk)
+    if (index >= m_files.size() || !m_files[index].meter || m_files[index].meter->Result(&loudness) != kStatusOk)
         return std::nullopt;
     return loudness;
 }
@@ -137,7 +160,7 @@ std::optional<Loudness> OutputLoudness::Programme() const
     if (m_programme)
         return m_programme->Result(&loudness) == kStatusOk ? std::optional<Loudness>(loudness) : std::nullopt;
     for (std::size_t i = 0; i < m_files.size(); ++i)
-        if (m_files[i])
+        if (m_files[i].meter)
             return File(i);
     return std::nullopt;
 }
