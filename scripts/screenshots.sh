@@ -2,7 +2,8 @@
 # Takes the pictures of the documentation (docs/images/main.png, main-5.1.png,
 # main-stereo.png, preferences.png and message.png): the main window in B-Format, 5.1 and
 # stereo mode, the preferences dialog and a message box, under Xvfb, from the staged tree (so that the window offers the demo take and
-# the dialog finds the filters and the help page).
+# the dialog finds the filters and the help page); and the map of where the sound of the demo
+# take comes from (directions.png), as vessarquilix-convert --map draws it.
 # The settings of a fresh user are used: a temporary HOME.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -23,3 +24,6 @@ for picture in main main-5.1 main-stereo preferences message; do
     HOME="$home" XDG_CONFIG_HOME= xvfb-run -a -s "-screen 0 1280x1024x24" \
         "$top/build/src/gui/vq-screenshots" "$picture" "$out/$picture.png"
 done
+"$top/build/stage/bin/vessarquilix-convert" -q -y --filters filters -d "$home" \
+    --map "$out/directions.png" demo/demoF.wav
+echo "wrote $out/directions.png"
