@@ -2,6 +2,7 @@
 
 #include "DecodeModes.h"
 #include "FileSystemPath.h"
+#include "TakeKinds.h"
 
 #include "bformat/HighPassFilter.h"
 #include "common/Containers.h"
@@ -119,10 +120,11 @@ bool TakeFormatAndDecodeOption(vq::CommandLine& args, FormatAndDecodeOptions* o,
     } else if (args.Is("align")) {
         o->align = true;
     } else if (args.Is("input-format")) {
-        static const vq::InputFormat kInputFormats[] = {vq::InputFormat::Auto, vq::InputFormat::AFormat,
-                                                        vq::InputFormat::FuMa, vq::InputFormat::AmbiX};
-        if (args.Choice({"auto", "a-format", "fuma", "ambix"}, &choice))
-            o->inputFormat = kInputFormats[choice];
+        std::vector<std::string> names;
+        for (const vq::InputFormatChoice& format : vq::InputFormatChoices())
+            names.push_back(format.name);
+        if (args.Choice(names, &choice))
+            o->inputFormat = vq::InputFormatChoices()[static_cast<std::size_t>(choice)].format;
     } else if (args.Is("container")) {
         std::vector<std::string> names;
         for (const vq::Container& c : vq::Containers())

@@ -2,6 +2,7 @@
 
 #include "DecodeModes.h"
 #include "LayoutHelpers.h"
+#include "TakeKinds.h"
 
 #include "VessarQuilixArtProvider.h"
 
@@ -200,7 +201,7 @@ wxPanel* VessarQuilixFrame::CreateModePanel()
     sizer->Add(modeRow, 0, wxALIGN_CENTER_HORIZONTAL);
 
     wxStaticBoxSizer* inputBox = new wxStaticBoxSizer(new wxStaticBox(m_modePanel, wxID_ANY, "Input"), wxVERTICAL);
-    wxFlexGridSizer* grid = new wxFlexGridSizer(3, 3, 0, 0);
+    wxFlexGridSizer* grid = new wxFlexGridSizer(0, 4, 0, 0);
     grid->AddGrowableCol(1);
     const wxSize textSize(400, -1);
     const int flags = wxLEFT | wxRIGHT | wxTOP | wxALIGN_CENTER_VERTICAL;
@@ -210,12 +211,20 @@ wxPanel* VessarQuilixFrame::CreateModePanel()
     grid->Add(m_fluFrdText, 1, flags | wxEXPAND, 5);
     m_fluFrdButton = FileButton(m_modePanel);
     grid->Add(m_fluFrdButton, 0, flags, 5);
+    // How a 4-channel take is read: capsules, or B-format (which skips the filters).
+    wxArrayString formats;
+    for (const vq::InputFormatChoice& format : vq::InputFormatChoices())
+        formats.Add(format.label);
+    m_inputFormatChoice = new wxChoice(m_modePanel, wxID_ANY, wxDefaultPosition, wxDefaultSize, formats);
+    m_inputFormatChoice->SetSelection(0);
+    grid->Add(m_inputFormatChoice, 0, flags, 5);
     m_bldBruLabel = MakeLabel(m_modePanel, wxID_ANY, "&BLD + BRU :");
     grid->Add(m_bldBruLabel, 0, flags, 5);
     m_bldBruText = new wxTextCtrl(m_modePanel, wxID_ANY, wxEmptyString, wxDefaultPosition, textSize);
     grid->Add(m_bldBruText, 1, flags | wxEXPAND, 5);
     m_bldBruButton = FileButton(m_modePanel);
     grid->Add(m_bldBruButton, 0, flags, 5);
+    grid->AddSpacer(0);
     // What is wrong with the take, under its fields; shown only then.
     grid->AddSpacer(0);
     m_inputNote = new wxStaticText(m_modePanel, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
@@ -223,6 +232,7 @@ wxPanel* VessarQuilixFrame::CreateModePanel()
     m_inputNote->SetForegroundColour(wxColour(0xC0, 0x10, 0x10));
     m_inputNote->Hide();
     grid->Add(m_inputNote, 0, wxLEFT | wxRIGHT | wxTOP | wxEXPAND, 5);
+    grid->AddSpacer(0);
     grid->AddSpacer(0);
     inputBox->Add(grid, 1, wxEXPAND);
     sizer->Add(inputBox, 0, wxEXPAND);
@@ -378,7 +388,7 @@ wxPanel* VessarQuilixFrame::CreateOutputPanel()
     // goes through them in channel order.
     wxBoxSizer* columns = new wxBoxSizer(wxHORIZONTAL);
     for (int first : {0, 3}) {
-        wxFlexGridSizer* grid = new wxFlexGridSizer(3, 3, 0, 0);
+        wxFlexGridSizer* grid = new wxFlexGridSizer(0, 3, 0, 0);
         grid->AddGrowableCol(1);
         for (int row = first; row < first + 3; ++row)
             CreateOutputRow(row, grid);
@@ -424,6 +434,7 @@ void VessarQuilixFrame::BindEvents()
     b.Bind(m_fluFrdButton, wxEVT_BUTTON, &VessarQuilixFrame::OnFluFrdButton, this);
     b.Bind(m_bldBruText, wxEVT_TEXT, &VessarQuilixFrame::OnBldBruText, this);
     b.Bind(m_bldBruButton, wxEVT_BUTTON, &VessarQuilixFrame::OnBldBruButton, this);
+    b.Bind(m_inputFormatChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnInputFormatChoice, this);
     b.Bind(m_bfGainSlider, wxEVT_SLIDER, &VessarQuilixFrame::OnBFormatGainSlider, this);
     b.Bind(m_highpassChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnHighpassChoice, this);
     b.Bind(m_bfAutorangeCheck, wxEVT_CHECKBOX, &VessarQuilixFrame::OnBFormatAutorange, this);

@@ -60,6 +60,7 @@ protected:
     wxStaticText* m_bldBruLabel;
     wxTextCtrl* m_bldBruText;
     wxButton* m_bldBruButton;
+    wxChoice* m_inputFormatChoice;  // how a 4-channel take is read
     wxStaticText* m_inputNote;  // what is wrong with the take, when anything is
     wxPanel* m_processPanel;
     wxStaticBox* m_bformatBox;
@@ -126,6 +127,7 @@ protected:
     virtual void OnFluFrdButton(wxCommandEvent& event) { event.Skip(); }
     virtual void OnBldBruText(wxCommandEvent& event) { event.Skip(); }
     virtual void OnBldBruButton(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnInputFormatChoice(wxCommandEvent& event) { event.Skip(); }
     // A slider's handler runs on every movement, dragging included.
     virtual void OnBFormatGainSlider(wxCommandEvent& event) { event.Skip(); }
     virtual void OnHighpassChoice(wxCommandEvent& event) { event.Skip(); }

@@ -63,6 +63,7 @@ protected:
     void OnFluFrdButton(wxCommandEvent& event) override;
     void OnBldBruText(wxCommandEvent& event) override;
     void OnBldBruButton(wxCommandEvent& event) override;
+    void OnInputFormatChoice(wxCommandEvent& event) override;
     void OnBFormatGainSlider(wxCommandEvent& event) override;
     void OnHighpassChoice(wxCommandEvent& event) override;
     void OnBFormatAutorange(wxCommandEvent& event) override;

@@ -4,6 +4,7 @@
 
 #include "OutputFormats.h"
 
+#include "TakeKinds.h"
 #include "VQParams.h"
 
 #include <wx/confbase.h>
@@ -29,6 +30,7 @@ const wxString kSurroundAutorange = "/VessarQuilixGUI/SurroundAutorange";
 const wxString kContainer = "/VessarQuilixGUI/Container";        // "wav", "amb", ...
 const wxString kSampleFormat = "/VessarQuilixGUI/SampleFormat";  // "pcm16", "pcm24", "float"
 const wxString kConvention = "/VessarQuilixGUI/Convention";      // "FuMa" or "AmbiX"
+const wxString kInputFormat = "/VessarQuilixGUI/InputFormat";    // "auto", "a-format", "fuma", "ambix"
 const wxString kDither = "/VessarQuilixGUI/Dither";
 const wxString kHighpass = "/VessarQuilixGUI/HighPassHz";  // 0: off
 const wxString kEnergyDecoder = "/VessarQuilixGUI/EnergyDecoder";
@@ -116,6 +118,10 @@ void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowChoi
     ReadBool(config, kLowFreqsInLfe, &record.m_lowFreqsInLfe);
     ReadBool(config, kDither, &record.m_dither);
     ReadOutputFormat(config, record, choices);
+    if (config.Read(kInputFormat, &text))
+        for (const vq::InputFormatChoice& format : vq::InputFormatChoices())
+            if (text == format.name)
+                record.m_inputFormat = format.format;
     if (config.Read(kConvention, &text) && (text == "FuMa" || text == "AmbiX"))
         record.m_convention = text == "AmbiX" ? vq::BFormatConvention::AmbiX : vq::BFormatConvention::FuMa;
     // The .amb header is Furse-Malham only (the window keeps the layout to what the
@@ -155,6 +161,7 @@ void ResetWindowSettings(VQParams& record, WindowChoices& choices)
     record.m_surroundFormat = defaults.m_surroundFormat;
     record.m_ambFile = defaults.m_ambFile;
     record.m_convention = defaults.m_convention;
+    record.m_inputFormat = defaults.m_inputFormat;
     record.m_highpassHz = defaults.m_highpassHz;
     record.ResetFileNames();
     choices.outputFolder.clear();
@@ -188,6 +195,8 @@ void SaveWindowSettings(wxConfigBase& config, const VQParams& record, const Wind
     config.Write(kSampleFormat, wxString(choices.sampleOfTake ? kSampleOfTake
                                                               : SampleFormatName(vq::SampleFormatOf(record.m_bformatFormat))));
     config.Write(kConvention, vqgui::ConventionLabel(record.m_convention));
+    config.Write(kInputFormat, wxString(vq::InputFormatChoices()[static_cast<std::size_t>(
+                                            vq::InputFormatIndex(record.m_inputFormat))].name));
     config.Write(kDither, record.m_dither);
     config.Write(kHighpass, static_cast<long>(record.m_highpassHz));
     if (!choices.input.empty())
