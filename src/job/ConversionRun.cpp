@@ -313,7 +313,8 @@ bool Run::WriteMap()
 {
     if (!m_map)
         return true;
-    m_map->Finish();
+    if (m_map->Finish() != kStatusOk)
+        return Fail(kDirectionMapFailed, {"", "the map was not made from the whole take"});
     auto levels = std::make_shared<DirectionMapLevels>(LevelsOf(*m_map));
     const MapSettings& map = m_request.map;
     // The sound files are published already: a map that cannot be written says so.

@@ -1,6 +1,7 @@
 #include "RunReportOf.h"
 
 #include "DecodeModes.h"
+#include "TakeKinds.h"
 
 #include "common/Containers.h"
 
@@ -18,29 +19,15 @@ const char* SampleFormatName(SampleFormat sample)
     return sample == SampleFormat::Pcm16 ? "pcm16" : sample == SampleFormat::Pcm24 ? "pcm24" : "float";
 }
 
-const char* InputFormatName(InputFormat format)
-{
-    switch (format) {
-    case InputFormat::AFormat:
-        return "a-format";
-    case InputFormat::FuMa:
-        return "fuma";
-    case InputFormat::AmbiX:
-        return "ambix";
-    case InputFormat::Auto:
-        break;
-    }
-    return "auto";
-}
-
 }  // namespace
 
 std::vector<std::pair<std::string, SettingValue>> ReportedSettings(const ConversionRequest& r)
 {
     const DecodeMode& mode = r.decode.Mode();
+    const std::size_t input = static_cast<std::size_t>(InputFormatIndex(r.take.inputFormat));
     std::vector<std::pair<std::string, SettingValue>> settings = {
         {"mode", std::string(mode.name)},
-        {"input_format", std::string(InputFormatName(r.take.inputFormat))},
+        {"input_format", std::string(InputFormatChoices()[input].name)},
         {"files", std::int64_t{r.outputs.fileCount}},
         // "take": the take's own container, or its precision.
         {"container", std::string(r.outputs.formatOfTake ? "take" : OutputContainer(r).name)},
