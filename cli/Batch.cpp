@@ -6,10 +6,15 @@
 #include "TerminalProgress.h"
 
 #include "ConversionRun.h"
+#include "DecodeModes.h"
+#include "RunReportOf.h"
+#include "TakeKinds.h"
 #include "VQParams.h"
+#include "VqVersion.h"
 
 #include "common/EngineStatus.h"
 #include "common/FilePaths.h"
+#include "deliver/RunReport.h"
 
 #include <wx/filefn.h>
 #include <wx/filename.h>
@@ -17,6 +22,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 
 namespace {
@@ -42,6 +48,30 @@ std::string OneLine(std::string text)
     return text;
 }
 
+// Every file a take writes: its outputs, the kept B-format, the map's files.
+std::vector<wxString> FilesOfTake(const vq::ConversionRequest& request)
+{
+    std::vector<wxString> files = vq::WrittenFiles(request);
+    const std::vector<wxString> map = vq::MapFiles(request);
+    files.insert(files.end(), map.begin(), map.end());
+    return files;
+}
+
+// A take's map must be made from a band below half its rate: told before anything runs.
+std::string CheckMapBand(const vq::ConversionRequest& request, const wxString& front)
+{
+    if (vq::MapFiles(request).empty())
+        return std::string();
+    const vq::FirstFileHeader header = vq::ReadFirstFileHeader(front);
+    if (!header.readable || request.map.highHz <= 0.5 * header.sampleRate)
+        return std::string();  // an unreadable take fails when it runs, saying why
+    char problem[200];
+    std::snprintf(problem, sizeof problem, "--map-band %g,%g reaches above half the rate of '%s' (%g Hz)",
+                  request.map.lowHz, request.map.highHz, static_cast<const char*>(front.utf8_str()),
+                  0.5 * header.sampleRate);
+    return problem;
+}
+
 }  // namespace
 
 Batch::Batch(const ConvertOptions& options, TerminalProgress& progress) : m_options(options), m_progress(progress) {}
@@ -62,12 +92,43 @@ std::string Batch::Prepare(const std::vector<Take>& takes, wxConfigBase* setting
         entry.take = take;
         entry.request = defaults;
         ApplyConvertOptions(m_options, take, &entry.request);
-        const std::string problem = PlaceKeptBFormat(&entry.request, takes.size());
+        std::string problem = PlaceKeptBFormat(&entry.request, takes.size());
+        if (problem.empty())
+            problem = ApplyDeliveryOptions(m_options.deliveries, takes.size(), &entry.request);
+        if (problem.empty())
+            problem = CheckMapBand(entry.request, take.front);
         if (!problem.empty())
             return problem;
         m_entries.push_back(std::move(entry));
     }
-    return CheckFilesOfTheBatch();
+    const std::string problem = CheckFilesOfTheBatch();
+    return problem.empty() ? CheckReport() : problem;
+}
+
+std::string Batch::CheckReport() const
+{
+    const wxString& report = m_options.deliveries.report;
+    std::string path;
+    if (report.empty() || !ToFileSystemPath(report, &path))
+        return std::string();
+    vq::FailureDetail problem;
+    if (!::CheckOutputFolder(path, &problem))
+        return "--report " + path + ": " + problem.reason;
+    for (const Entry& entry : m_entries) {
+        std::vector<wxString> files = FilesOfTake(entry.request);
+        const std::vector<wxString> inputs = entry.take.Files();
+        files.insert(files.end(), inputs.begin(), inputs.end());
+        for (const wxString& file : files) {
+            std::string other;
+            if (!file.empty() && ToFileSystemPath(file, &other) && vq::SameFile(path, other))
+                return "--report " + path + " is '" + other + "', which the take '" + Utf8(entry.take.front) +
+                       "' reads or writes: choose another name";
+        }
+    }
+    struct stat info {};
+    if (!m_options.force && lstat(path.c_str(), &info) == 0)
+        return "--report " + path + " exists: give --force (-y) to replace it";
+    return std::string();
 }
 
 std::string Batch::PlaceKeptBFormat(vq::ConversionRequest* request, std::size_t takeCount) const
@@ -99,16 +160,18 @@ std::string Batch::CheckFilesOfTheBatch() const
     std::vector<Written> written;
     for (std::size_t t = 0; t < m_entries.size(); ++t) {
         const vq::ConversionRequest& request = m_entries[t].request;
-        const std::vector<wxString> files = vq::WrittenFiles(request);
+        const std::vector<wxString> files = FilesOfTake(request);
         const std::size_t outputCount = vq::OutputPaths(request).size();
         for (std::size_t i = 0; i < files.size(); ++i) {
             std::string path;
             if (!ToFileSystemPath(files[i], &path))
                 continue;  // the run reports it
-            const bool kept = i == outputCount;
-            const std::string spelled = kept                             ? "--keep-bformat " + path
-                                        : i < m_options.outputs.size() ? "-o " + Utf8(m_options.outputs[i])
-                                                                       : path;
+            const bool kept = i == outputCount && files[i] == request.outputs.keepBFormat;
+            const std::string spelled = kept                               ? "--keep-bformat " + path
+                                        : files[i] == request.map.picture ? "--map " + path
+                                        : files[i] == request.map.data    ? "--map-data " + path
+                                        : i < m_options.outputs.size()    ? "-o " + Utf8(m_options.outputs[i])
+                                                                          : path;
             written.push_back({path, spelled, t});
         }
     }
@@ -155,7 +218,7 @@ std::string Batch::ExistingOutput(const vq::ConversionRequest& request) const
         if (ToFileSystemPath(input, &path))
             inputs.push_back(path);
     }
-    for (const wxString& file : vq::WrittenFiles(request)) {
+    for (const wxString& file : FilesOfTake(request)) {
         std::string path;
         struct stat info {};
         if (!ToFileSystemPath(file, &path) || lstat(path.c_str(), &info) != 0)
@@ -195,6 +258,7 @@ Batch::Outcome Batch::Convert(Entry& entry, std::size_t index)
 
 int Batch::Run()
 {
+    const auto start = std::chrono::steady_clock::now();
     const bool several = m_entries.size() > 1;
     bool failed = false;
     bool cancelled = false;
@@ -220,8 +284,7 @@ int Batch::Run()
             for (const std::string& warning : entry.result.warnings)
                 Print(stderr, "Warning" + (several ? ", " + Label(i) : std::string()) + ": " + warning);
             if (!m_options.quiet)
-                for (const wxString& file : entry.result.written)
-                    Print(stdout, "Wrote " + Utf8(file));
+                PrintWritten(entry);
             const std::string warning = entry.result.ClippingWarning();
             if (!warning.empty())
                 Print(stderr, "Warning" + (several ? ", " + Label(i) : std::string()) + ": " + warning);
@@ -230,7 +293,52 @@ int Batch::Run()
     }
     if (several && !m_options.quiet)
         PrintSummary();
-    return cancelled ? kExitCancelled : failed ? vq::kExitFailure : vq::kExitOk;
+    if (cancelled)
+        return kExitCancelled;
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (!m_options.deliveries.report.empty() && !WriteReport(seconds))
+        failed = true;
+    return failed ? vq::kExitFailure : vq::kExitOk;
+}
+
+void Batch::PrintWritten(const Entry& entry) const
+{
+    const vq::ConversionResult& result = entry.result;
+    for (const vq::WrittenOutput& output : result.outputs)
+        Print(stdout, "Wrote " + Utf8(output.path) +
+                          (output.loudness ? ": " + vq::DescribeLoudness(*output.loudness) : std::string()));
+    if (result.programmeLoudness)
+        Print(stdout, std::string("Loudness of the ") + result.mode->outputsWord + " output as a whole: " +
+                          vq::DescribeLoudness(*result.programmeLoudness));
+    if (result.normalized)
+        Print(stdout, "Normalised the loudness: " +
+                          vq::DescribeNormalization(*result.normalized, entry.request.decode.normalizeLufs,
+                                                    entry.request.decode.normalizeCeilingDbtp));
+    for (const wxString& file : result.mapFiles)
+        Print(stdout, "Wrote " + Utf8(file));
+}
+
+bool Batch::WriteReport(double seconds) const
+{
+    vq::RunReport report;
+    report.version = vq::kVersionString;
+    report.settings = vq::ReportedSettings(m_entries.front().request);
+    report.filterSet = Utf8(m_entries.front().request.run.filtersDir);
+    for (const Entry& entry : m_entries) {
+        report.takes.push_back(vq::TakeRecordOf(entry.request, entry.result));
+        if (entry.outcome == Outcome::Failed)
+            report.takes.back().failure = OneLine(entry.message);
+    }
+    report.runSeconds = seconds;
+    std::string path;
+    vq::FailureDetail detail;
+    if (!ToFileSystemPath(m_options.deliveries.report, &path))
+        return false;  // the command line took only names that have one
+    if (vq::WriteRunReport(report, path, &detail) == vq::kStatusOk)
+        return true;
+    Print(stderr, std::string(kConvertProgram) + ": the report could not be written: " + detail.path + ": " +
+                      detail.reason);
+    return false;
 }
 
 void Batch::PrintSummary() const
@@ -244,8 +352,11 @@ void Batch::PrintSummary() const
                            : entry.outcome == Outcome::Failed ? "failed    "
                                                               : "cancelled ";
         std::string line = std::string("  ") + word + Utf8(entry.take.front);
+        const std::optional<vq::Loudness> loudness = entry.result.OverallLoudness();
         if (entry.outcome == Outcome::Failed)
             line += ": " + OneLine(entry.message);
+        else if (entry.outcome == Outcome::Done && loudness)
+            line += ": " + vq::DescribeLoudness(*loudness);
         Print(stdout, line);
     }
 }

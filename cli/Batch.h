@@ -23,7 +23,9 @@ public:
     // Makes the request of every take, with the settings of `settings` (null: defaults).
     // Returns an empty text, or the usage error when the batch would destroy a file it
     // writes or reads: two outputs that are one file, or an output that is another take's
-    // recording (--force does not lift it), or one --keep-bformat file for several takes.
+    // recording (--force does not lift it), or one --keep-bformat or map file for several
+    // takes, a map band above half a take's rate, or a --report file that is one of the
+    // batch's files or exists (without --force).
     std::string Prepare(const std::vector<Take>& takes, wxConfigBase* settings);
 
     // Converts every take in order; returns the exit status: 0 all done, 1 a take failed,
@@ -46,6 +48,14 @@ private:
     // --keep-bformat folder. Returns the usage error, or empty.
     std::string PlaceKeptBFormat(vq::ConversionRequest* request, std::size_t takeCount) const;
     std::string CheckFilesOfTheBatch() const;
+    // The --report file: its folder must take it, it must be no file the batch reads or
+    // writes, and without --force it must not exist. Returns the usage error, or empty.
+    std::string CheckReport() const;
+    // The files a take wrote, each with its loudness, then what the normalisation did and
+    // the map's files.
+    void PrintWritten(const Entry& entry) const;
+    // The --report of every take; false (said on standard error) when it cannot be written.
+    bool WriteReport(double seconds) const;
     std::string Label(std::size_t index) const;
     void PrintSummary() const;
 

@@ -37,7 +37,8 @@ const std::vector<vq::Option> kBaseOptions = {
 std::vector<vq::Option> AllOptions()
 {
     std::vector<vq::Option> options = kBaseOptions;
-    for (const std::vector<vq::Option>& more : {FormatAndDecodeOptionList(), MovieOptionList()})
+    for (const std::vector<vq::Option>& more :
+         {FormatAndDecodeOptionList(), MovieOptionList(), DeliveryOptionList()})
         options.insert(options.end(), more.begin(), more.end());
     return options;
 }
@@ -113,7 +114,7 @@ std::string ConvertUsage()
            "  -q, --quiet              no progress, no list of files written and no summary\n"
            "  -h, --help               show this help\n"
            "  --version                show the version\n") +
-           kFormatAndDecodeHelp + kMovieHelp +
+           kFormatAndDecodeHelp + kMovieHelp + kDeliveryHelp +
            std::string("\n"
            "An option's value may also follow an equals sign (--gain=-6) or a short option\n"
            "directly (-oout.wav); \"--\" ends the options.\n"
@@ -142,7 +143,8 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
             if (args.Choice(vq::DecodeModeNames(), &choice))
                 o->mode = choice;
         } else if (TakeFormatAndDecodeOption(args, &o->formats, &badPath) ||
-                   TakeMovieOption(args, &o->movie, &badPath)) {
+                   TakeMovieOption(args, &o->movie, &badPath) ||
+                   TakeDeliveryOption(args, &o->deliveries, &badPath)) {
             if (!badPath.empty() && !ParsePath(badPath, nullptr, &pathError))
                 return pathError;
         } else if (args.Is("files")) {
@@ -231,6 +233,9 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
         problem = CheckMovieOptions(o->movie, o->formats.container, mode, o->formats.convention, o->files);
     if (!problem.empty())
         return Usage(problem);
+    const std::string delivery = CheckDeliveryOptions(o->deliveries, mode, o->surroundAutorange);
+    if (!delivery.empty())
+        return Usage(delivery);
     return ParseError{};
 }
 

@@ -1,6 +1,7 @@
 // The command line of vessarquilix-convert, parsed and checked.
 #pragma once
 
+#include "DeliveryOptions.h"
 #include "FormatAndDecodeOptions.h"
 #include "MovieOptions.h"
 
@@ -41,6 +42,7 @@ struct ConvertOptions {
     bool filtersInfo = false;  // --filters-info: describe the filter matrices instead
     FormatAndDecodeOptions formats;
     MovieCommandOptions movie;
+    DeliveryOptions deliveries;
 };
 
 struct ParseError {

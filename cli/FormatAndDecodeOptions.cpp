@@ -40,6 +40,8 @@ bool ParseCapsuleOrder(const std::string& text, int channels[4])
     return true;
 }
 
+}  // namespace
+
 bool TakePath(vq::CommandLine& args, wxString* path, std::string* badPath)
 {
     std::string bytes;
@@ -49,8 +51,6 @@ bool TakePath(vq::CommandLine& args, wxString* path, std::string* badPath)
         *badPath = bytes;
     return true;
 }
-
-}  // namespace
 
 const char* const kFormatAndDecodeHelp =
     "Files:\n"

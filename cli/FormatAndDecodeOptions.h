@@ -38,6 +38,10 @@ std::vector<vq::Option> FormatAndDecodeOptionList();
 // usage error on `args`. Paths whose bytes have no text form set *badPath.
 bool TakeFormatAndDecodeOption(vq::CommandLine& args, FormatAndDecodeOptions* o, std::string* badPath);
 
+// The value of the current option as a file name; its bytes go to *badPath when they have no
+// text form. Always true: the option is taken.
+bool TakePath(vq::CommandLine& args, wxString* path, std::string* badPath);
+
 // The combinations that cannot be written: FLAC with float, .amb for anything but
 // Furse-Malham B-format, AmbiX in stereo pairs. `files` is the number of output files,
 // `floatAsked` whether float samples were asked for, `firstOutput` the first -o name (or

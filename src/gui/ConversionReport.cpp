@@ -61,4 +61,16 @@ wxString WrittenFilesReport(const vq::ConversionRequest& request, const vq::Conv
     return text;
 }
 
+wxString LoudnessReport(const vq::ConversionResult& result)
+{
+    wxString text;
+    for (const vq::WrittenOutput& output : result.outputs)
+        if (output.loudness)
+            text += "\n    " + wxFileName(output.path).GetFullName() + ": " +
+                    wxString::FromUTF8(vq::DescribeLoudness(*output.loudness).c_str());
+    if (result.programmeLoudness)
+        text += "\n    all together: " + wxString::FromUTF8(vq::DescribeLoudness(*result.programmeLoudness).c_str());
+    return text.empty() ? text : "\n\nLoudness (ITU-R BS.1770):" + text;
+}
+
 }  // namespace vqgui

@@ -418,6 +418,9 @@ wxPanel* VessarQuilixFrame::CreateBottomPanel()
     m_convertButton = new wxButton(m_bottomPanel, wxID_ANY, "&Convert");
     m_convertButton->SetBitmap(wxArtProvider::GetBitmap("conv_small", wxART_OTHER, wxDefaultSize), wxLEFT);
     sizer->Add(m_convertButton, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
+    m_directionsButton = new wxButton(m_bottomPanel, wxID_ANY, "Directions");
+    m_directionsButton->Hide();
+    sizer->Add(m_directionsButton, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
     m_bottomPanel->SetSizer(sizer);
     return m_bottomPanel;
 }
@@ -468,4 +471,5 @@ void VessarQuilixFrame::BindEvents()
         b.Bind(m_outButtons[row], wxEVT_BUTTON, &VessarQuilixFrame::OnOutputButton, this);
     }
     b.Bind(m_convertButton, wxEVT_BUTTON, &VessarQuilixFrame::OnConvert, this);
+    b.Bind(m_directionsButton, wxEVT_BUTTON, &VessarQuilixFrame::OnDirections, this);
 }

@@ -114,6 +114,8 @@ protected:
     wxPanel* m_bottomPanel;
     wxStaticBitmap* m_logoBitmap;
     wxButton* m_convertButton;
+    // Shown once a conversion has made the map of its take: where the sound comes from.
+    wxButton* m_directionsButton;
 
     virtual void OnClose(wxCloseEvent& event) { event.Skip(); }
     // Every key pressed in the window, before the control with the focus sees it.
@@ -154,6 +156,7 @@ protected:
     virtual void OnOutputText(wxCommandEvent& event) { event.Skip(); }
     virtual void OnOutputButton(wxCommandEvent& event) { event.Skip(); }
     virtual void OnConvert(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnDirections(wxCommandEvent& event) { event.Skip(); }
 
     // The output row (0 .. 5) whose text or button `source` is; -1 for none.
     int OutputRowOf(const wxObject* source) const;

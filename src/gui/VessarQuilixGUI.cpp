@@ -9,6 +9,7 @@
 #include "ActiveProcessing.h"
 #include "ConversionReport.h"
 #include "DefaultOutputFolder.h"
+#include "DirectionsDialog.h"
 #include "OutputFormats.h"
 #include "VessarFileDropTarget.h"
 #include "VessarProgressDialog.h"
@@ -109,6 +110,9 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
     m_surAutorangeCheck->SetToolTip("Scale the six channels together so that their peak is -6 dBFS");
     m_lfeCheck->SetToolTip("Fill LFE with W low-passed at 120 Hz; unticked, LFE is silent");
     m_fluFrdText->SetHint(kNameATake);
+    m_directionsButton->SetToolTip("Show where the sound of the take just converted comes from "
+                                   "(vessarquilix-convert --map)");
+    m_params->m_keepDirectionMap = true;
 
     ShowSettings();
     m_statusBar->SetStatusText("Ready.", kStateField);
@@ -604,6 +608,8 @@ void VessarQuilixGUI::StartConversion()
         return;
     }
     SetConverting(true);
+    // The map shown is of the take just converted: none until this run has made one.
+    m_directionsButton->Hide();
     const bool autorange = m_params->Decodes() ? m_params->m_surroundAutorange : m_params->m_bformatAutorange;
     const bool movie = m_params->OutputContainer().movie != nullptr;  // muxed in a pass of its own
     m_progress->StartRun((autorange ? 2 : 1) + (movie ? 1 : 0));
@@ -625,7 +631,14 @@ void VessarQuilixGUI::ReportRun(bool completed)
     if (m_params->m_status == -1)
         return;  // cancelled: the status bar says "Aborted."
     const vq::ConversionResult& result = m_params->m_result;
-    wxString text = "Conversion done with success!!\n\n" + vqgui::WrittenFilesReport(m_params->Request(), result);
+    if (result.directionMap) {
+        m_directionsButton->Show();
+        m_bottomPanel->Layout();
+        if (m_directions && m_directions->IsShown())
+            m_directions->ShowMap(*result.directionMap, m_params->TakeName());
+    }
+    wxString text = "Conversion done with success!!\n\n" + vqgui::WrittenFilesReport(m_params->Request(), result) +
+                    vqgui::LoudnessReport(result);
     for (const std::string& note : result.notes)
         text += "\n\n" + wxString::FromUTF8(note.c_str());
     for (const std::string& warning : result.warnings)
@@ -640,6 +653,16 @@ void VessarQuilixGUI::ReportRun(bool completed)
         !OpenFolder(folder))
         ShowMessage("VessarQuilix", "No file manager could be started. The files are in:\n" + folder,
                     wxOK | wxICON_INFORMATION);
+}
+
+void VessarQuilixGUI::OnDirections(wxCommandEvent&)
+{
+    const std::shared_ptr<const vq::DirectionMapLevels>& map = m_params->m_result.directionMap;
+    if (!map)
+        return;
+    if (!m_directions)
+        m_directions = new DirectionsDialog(this);
+    m_directions->ShowMap(*map, m_params->TakeName());
 }
 
 bool VessarQuilixGUI::OpenFolder(const wxString& folder)

@@ -22,6 +22,7 @@ class VQParams;
 namespace vq {
 struct DecodeMode;
 }
+class DirectionsDialog;
 class VessarProgressDialog;
 class VessarStatusBarView;
 namespace vqgui {
@@ -45,6 +46,8 @@ public:
 
     const VQParams& Params() const { return *m_params; }
     bool IsConverting() const { return m_converting; }
+    // The window of the last map shown with the Directions button; null before the first.
+    const DirectionsDialog* Directions() const { return m_directions; }
 
     // What the BLD + BRU field shows when the first input holds the whole take.
     static const char* const kRearNotNeeded;
@@ -85,6 +88,7 @@ protected:
     void OnOutputText(wxCommandEvent& event) override;
     void OnOutputButton(wxCommandEvent& event) override;
     void OnConvert(wxCommandEvent& event) override;
+    void OnDirections(wxCommandEvent& event) override;
 
     // What a file dialog is asked, and what the user answered.
     struct FileRequest {
@@ -192,4 +196,5 @@ private:
     wxString m_takeNote;          // what the status bar says about the take, if anything
     std::unique_ptr<VessarStatusBarView> m_statusView;
     std::unique_ptr<VessarProgressDialog> m_progress;
+    DirectionsDialog* m_directions = nullptr;  // a child window, made when first asked for
 };

@@ -90,6 +90,15 @@ std::vector<wxString> WrittenFiles(const ConversionRequest& request)
     return files;
 }
 
+std::vector<wxString> MapFiles(const ConversionRequest& request)
+{
+    std::vector<wxString> files;
+    for (const wxString& file : {request.map.picture, request.map.data})
+        if (!file.empty())
+            files.push_back(file);
+    return files;
+}
+
 wxString CompletedOutputPath(const ConversionRequest& request, const wxString& typed)
 {
     wxFileName name(typed);

@@ -77,6 +77,12 @@ struct DecodeSettings {
     double pairAngle = 90.0;   // stereo pair: degrees between the microphones
     double pairAim = 0.0;      // stereo pair: the axis, positive to the left
     wxString hrtfFile;         // headphones: a SOFA file; empty: the built-in head
+    // Instead of autorange: one gain for every channel that brings the decode's integrated
+    // loudness to normalizeLufs, lowered where needed to keep its true peak at or below
+    // normalizeCeilingDbtp (no limiting).
+    bool normalize = false;
+    double normalizeLufs = -23.0;
+    double normalizeCeilingDbtp = -1.0;
 
     const DecodeMode& Mode() const;
     // The decoder of the mode: one of its names, or empty when it has no choice.
@@ -103,6 +109,18 @@ struct MovieSettings {
     wxString headLocked;  // a stereo file of the take's rate and length, as channels 5 and 6; empty: none
 };
 
+// The map of where the sound of the take comes from (spatial/DirectionMap.h), made from its
+// B-format in the pass of the conversion (after the high-pass and the rotation).
+struct MapSettings {
+    wxString picture;  // a PNG of it; empty: none
+    wxString data;     // its grid as CSV rows "azimuth,elevation,level_db"; empty: none
+    bool keep = false;  // the result keeps its levels, for the window to show
+    double lowHz = 200.0;  // the band it is made from
+    double highHz = 4000.0;
+
+    bool Wanted() const { return keep || !picture.empty() || !data.empty(); }
+};
+
 struct ConversionRequest {
     TakeSettings take;
     std::vector<wxString> takeFiles;  // the take's files, in the order its kind lays them out
@@ -112,6 +130,7 @@ struct ConversionRequest {
     DecodeSettings decode;
     RunSettings run;
     MovieSettings movie;
+    MapSettings map;
 };
 
 // What a take's outputs are named after: its kind's rule on its first file (concertF.wav
@@ -128,6 +147,8 @@ const OutputLayout& OutputFilesOf(const ConversionRequest& request);
 std::vector<wxString> OutputPaths(const ConversionRequest& request);
 // Every file the run writes: the outputs, then the kept B-format of a decode.
 std::vector<wxString> WrittenFiles(const ConversionRequest& request);
+// The files of the direction map asked for: its picture, then its data.
+std::vector<wxString> MapFiles(const ConversionRequest& request);
 // The extension the container gives an output name: added when it has none, replaced when
 // it names another container's; relative names are taken in the output folder.
 wxString CompletedOutputPath(const ConversionRequest& request, const wxString& typed);

@@ -5,16 +5,30 @@
 
 #include "common/EngineStatus.h"
 #include "common/FailureDetail.h"
+#include "deliver/LoudnessMeter.h"
 
 #include <wx/string.h>
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace vq {
 
 struct DecodeMode;
+struct DirectionMapLevels;
+
+// A file the run wrote, and what it holds.
+struct WrittenOutput {
+    wxString path;
+    std::int64_t frames = 0;
+    std::int64_t clippedSamples = 0;  // integer samples beyond full scale
+    // ITU-R BS.1770: of the file's loudspeaker channels, or of W for B-format; none when it
+    // holds nothing that is measured (X, Y or Z alone, the LFE alone).
+    std::optional<Loudness> loudness;
+};
 
 struct ConversionResult {
     int status = kStatusOk;  // kStatusOk, kStatusCancelled or a code of the status table
@@ -34,6 +48,21 @@ struct ConversionResult {
     std::vector<std::string> notes;
     // With align: the delay taken off and where it came from ("24 frames (stored in the matrix)").
     std::string alignment;
+    // The frames by which the filters delay the B-format, and where that comes from ("stored",
+    // "estimated", "unknown"); -1 for a B-format take, which goes through no filters.
+    int filterDelay = -1;
+    std::string filterDelayFrom;
+    // The files of `written`, in its order, with their figures.
+    std::vector<WrittenOutput> outputs;
+    // The outputs the user asked for (the decode's, else the B-format) as one programme, when
+    // they are several files of measured channels (5.1 as pairs or mono files).
+    std::optional<Loudness> programmeLoudness;
+    // The gain a normalised decode got, and whether the true-peak ceiling held it back.
+    std::optional<NormalizeGain> normalized;
+    // The direction map's files written (its picture, then its data), and its levels when
+    // the request asked to keep them.
+    std::vector<wxString> mapFiles;
+    std::shared_ptr<const DirectionMapLevels> directionMap;
 
     bool Cancelled() const { return status == kStatusCancelled; }
     bool Failed() const { return status != kStatusOk && status != kStatusCancelled; }
@@ -41,6 +70,15 @@ struct ConversionResult {
     std::string Message() const;
     // Empty, or what the user should know about the samples the run clipped.
     std::string ClippingWarning() const;
+    // The loudness of the outputs the user asked for, as one programme: programmeLoudness, or
+    // the first measured output's; none when nothing was measured.
+    std::optional<Loudness> OverallLoudness() const;
 };
+
+// "-23.0 LUFS, LRA 4.2 LU, true peak -3.1 dBTP"; a sound too short or quiet for an
+// integrated loudness tells its true peak alone, and silence reads "silent".
+std::string DescribeLoudness(const Loudness& loudness);
+// "+3.2 dB to -23.0 LUFS", or "-1.5 dB (held by the -1 dBTP true-peak ceiling)".
+std::string DescribeNormalization(const NormalizeGain& gain, double targetLufs, double ceilingDbtp);
 
 }  // namespace vq

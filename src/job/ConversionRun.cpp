@@ -5,6 +5,7 @@
 #include "ConversionRun.h"
 
 #include "DecodeModes.h"
+#include "DirectionPicture.h"
 #include "FileSystemPath.h"
 #include "MovieOutput.h"
 #include "StatusTable.h"
@@ -21,6 +22,8 @@
 #include "common/FilterMatrixInfo.h"
 #include "common/FilterMatrixName.h"
 #include "deliver/RecorderMetadata.h"
+#include "spatial/DirectionMap.h"
+#include "spatial/DirectionMapFiles.h"
 #include "surround/BFormatDecoder.h"
 #include "surround/BFormatPassThrough.h"
 
@@ -30,6 +33,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 
 namespace vq {
@@ -84,8 +88,20 @@ private:
     bool PrepareMovie(std::vector<std::string>* outputs);
     // Once the engine has written the audio: muxes the movie. 0 without a movie.
     int WriteMovie(FailureDetail* failure);
+    // Settings that cannot go together, and a picture that cannot be drawn, fail the run
+    // before the take is read.
+    bool CheckDeliveries();
+    // Once the rate is known: the direction map, when one is asked for, made ready for the
+    // pass; a band that does not fit below half the rate fails the run.
+    bool PrepareMap(int sampleRate);
     // Ends the run with the engine's outcome.
     bool Conclude(int status, bool aborted, const FailureDetail& failure, std::int64_t clipped);
+    // After a run that ended well: what each written file holds (`figures`, in the order of
+    // the files written; the user's outputs are the first `outputs` of them) and, when they
+    // are several measured files, their loudness as one programme; then the map's files.
+    bool Deliver(const std::vector<OutputFigures>& figures, std::size_t outputs,
+                 const std::optional<Loudness>& programme);
+    bool WriteMap();
 
     const ConversionRequest& m_request;
     const RunViews& m_views;
@@ -93,6 +109,7 @@ private:
     std::unique_ptr<BFormatDecoder> m_decoder;
     std::unique_ptr<MovieOutput> m_movie;  // when the container is a movie
     MovieFiles m_movieFiles;
+    std::unique_ptr<DirectionMap> m_map;
 };
 
 void Run::SetStatusText(const wxString& text, int field)
@@ -159,6 +176,11 @@ bool Run::CollectOutputs(const std::vector<std::string>& reads, std::vector<std:
             return false;
         written.push_back(*keptBFormat);
     }
+    for (const wxString& file : MapFiles(m_request)) {
+        written.emplace_back();
+        if (!FileSystemPath(file, &written.back()))
+            return false;
+    }
 
     // Nothing is opened for writing when any of them is a file the run reads or another
     // file it writes: the user's recordings are never overwritten.
@@ -224,6 +246,20 @@ CarriedMetadata Run::Metadata(const std::string& firstFile, const std::string& d
     return carried;
 }
 
+// How the report names where a filter delay comes from.
+const char* DelaySourceName(DelaySource source)
+{
+    switch (source) {
+    case DelaySource::Stored:
+        return "stored";
+    case DelaySource::Estimated:
+        return "estimated";
+    case DelaySource::Unknown:
+        break;
+    }
+    return "unknown";
+}
+
 // What the coding history says the run did: "A-format to B-format FuMa", "B-format to binaural".
 std::string ConversionDetail(bool fromCapsules, const DecodeMode& mode, BFormatConvention convention)
 {
@@ -277,6 +313,80 @@ int Run::WriteMovie(FailureDetail* failure)
     return status;
 }
 
+bool Run::CheckDeliveries()
+{
+    const DecodeSettings& decode = m_request.decode;
+    if (decode.normalize && !decode.Mode().Decodes())
+        return Fail(kBadParameter, {"", "normalising the loudness goes with a decode"});
+    if (decode.normalize && decode.autorange)
+        return Fail(kBadParameter, {"", "normalising the loudness and autorange both set the decode's level"});
+    std::string reason;
+    if (!m_request.map.picture.empty() && !DirectionPictureAvailable(&reason))
+        return Fail(kDirectionMapFailed, {Utf8(m_request.map.picture), reason});
+    return true;
+}
+
+bool Run::PrepareMap(int sampleRate)
+{
+    const MapSettings& map = m_request.map;
+    if (!map.Wanted())
+        return true;
+    if (!(map.lowHz >= 0.0 && map.lowHz < map.highHz && map.highHz <= 0.5 * sampleRate)) {
+        char band[160];
+        std::snprintf(band, sizeof band, "its band of %g to %g Hz does not fit between 0 Hz and half the take's rate (%g Hz)",
+                      map.lowHz, map.highHz, 0.5 * sampleRate);
+        return Fail(kDirectionMapFailed, {"", band});
+    }
+    m_map = std::make_unique<DirectionMap>(map.lowHz, map.highHz);
+    const int status = m_map->Prepare(sampleRate, m_request.run.blockFrames);
+    if (status != kStatusOk)
+        return Fail(status, {"", "the direction map cannot be prepared"});
+    return true;
+}
+
+bool Run::Deliver(const std::vector<OutputFigures>& figures, std::size_t outputs,
+                  const std::optional<Loudness>& programme)
+{
+    std::size_t measured = 0;
+    for (std::size_t i = 0; i < m_result.written.size() && i < figures.size(); ++i) {
+        m_result.outputs.push_back(
+            {m_result.written[i], m_result.outputFrames, figures[i].clippedSamples, figures[i].loudness});
+        measured += i < outputs && figures[i].loudness;
+    }
+    if (measured > 1)
+        m_result.programmeLoudness = programme;
+    return WriteMap();
+}
+
+bool Run::WriteMap()
+{
+    if (!m_map)
+        return true;
+    if (m_map->Finish() != kStatusOk)
+        return Fail(kDirectionMapFailed, {"", "the map was not made from the whole take"});
+    auto levels = std::make_shared<DirectionMapLevels>(LevelsOf(*m_map));
+    const MapSettings& map = m_request.map;
+    // The sound files are published already: a map that cannot be written says so.
+    const auto failed = [this](const FailureDetail& detail) {
+        return Fail(kDirectionMapFailed, {detail.path, detail.reason + "; the converted files are complete"});
+    };
+    std::string path;
+    FailureDetail detail;
+    if (!map.data.empty() && FileSystemPath(map.data, &path)) {
+        if (WriteDirectionMapCsv(*m_map, path, &detail) != kStatusOk)
+            return failed(detail);
+        m_result.mapFiles.push_back(map.data);
+    }
+    if (!map.picture.empty() && FileSystemPath(map.picture, &path)) {
+        if (WriteDirectionPicture(*levels, path, &detail) != kStatusOk)
+            return failed(detail);
+        m_result.mapFiles.push_back(map.picture);
+    }
+    if (map.keep)
+        m_result.directionMap = std::move(levels);
+    return m_result.status == kStatusOk;
+}
+
 bool Run::Conclude(int status, bool aborted, const FailureDetail& failure, std::int64_t clipped)
 {
     if (aborted || status == kStatusCancelled) {
@@ -322,11 +432,16 @@ bool Run::RunCapsules(const std::vector<std::string>& take)
     if (status != kStatusOk)
         return Fail(status, engine.m_failure);
     m_result.filterTaps = static_cast<int>(engine.m_filterLength);
+    // The delay the designer wrote into the matrix, else the one its W filters show: taken
+    // off with align, and told in any case.
+    FilterMatrixInfo info;
+    FailureDetail problem;
+    status = ReadFilterMatrixInfo(filter, &info, &problem);
+    if (status == kStatusOk) {
+        m_result.filterDelay = info.delay;
+        m_result.filterDelayFrom = DelaySourceName(info.delaySource);
+    }
     if (m_request.outputs.align) {
-        // The delay the designer wrote into the matrix, else the one its W filters show.
-        FilterMatrixInfo info;
-        FailureDetail problem;
-        status = ReadFilterMatrixInfo(filter, &info, &problem);
         if (status != kStatusOk)
             return Fail(status, problem);
         engine.m_align = true;
@@ -339,7 +454,8 @@ bool Run::RunCapsules(const std::vector<std::string>& take)
     reads.push_back(filter);
     std::vector<std::string> outputs;
     std::string keptBFormat;
-    if (!AddMovieReads(&reads) || !CollectOutputs(reads, &outputs, &keptBFormat) || !PrepareMovie(&outputs))
+    if (!AddMovieReads(&reads) || !CollectOutputs(reads, &outputs, &keptBFormat) || !PrepareMovie(&outputs) ||
+        !PrepareMap(rate))
         return false;
 
     // A decode runs in the same pass: its B-format stage at the default gain, without the
@@ -355,6 +471,8 @@ bool Run::RunCapsules(const std::vector<std::string>& take)
     engine.m_replaceOutputs = m_request.outputs.replace || m_movie;
     engine.m_metadata = Metadata(take.front(), ConversionDetail(true, mode, m_request.outputs.convention));
     engine.m_rotation = FieldRotation::FromDegrees(b.yaw, b.pitch, b.roll);
+    engine.m_measureLoudness = true;
+    engine.m_directionMap = m_map.get();
     const std::vector<int>& chosen = m_request.take.channels;
     for (int k = 0; k < 4; ++k) {
         const int c = m_request.take.capsuleChannels[k];
@@ -375,6 +493,9 @@ bool Run::RunCapsules(const std::vector<std::string>& take)
         engine.m_decodedFormat = format;
         engine.m_decodedGain = LinearGain(m_request.decode.gainDb);
         engine.m_decodedAutorange = m_request.decode.autorange;
+        engine.m_decodedNormalize = m_request.decode.normalize;
+        engine.m_normalizeLufs = m_request.decode.normalizeLufs;
+        engine.m_truePeakCeilingDbtp = m_request.decode.normalizeCeilingDbtp;
         engine.m_writeBFormat = !keptBFormat.empty();
         if (!keptBFormat.empty())
             engine.SetOutputFileName(0, keptBFormat);
@@ -385,14 +506,27 @@ bool Run::RunCapsules(const std::vector<std::string>& take)
 
     SetStatusText("Calculating...", 0);
     status = engine.Run();
-    if (status == kStatusOk && engine.m_finished && (engine.m_autorange || (decodes && m_request.decode.autorange)))
+    if (status == kStatusOk && engine.m_finished && engine.m_decodedNormalize) {
+        status = engine.Normalize();
+        m_result.normalized = engine.m_normalizeGain;
+    } else if (status == kStatusOk && engine.m_finished &&
+               (engine.m_autorange || (decodes && m_request.decode.autorange))) {
         status = engine.Autorange();
+    }
     m_result.outputFrames = engine.WrittenLength();
     FailureDetail failure = engine.m_failure;
     if (status == kStatusOk && !engine.m_aborted)
         status = WriteMovie(&failure);
-    return Conclude(status, engine.m_aborted, failure,
-                    decodes ? engine.m_decodedClippedSamples : engine.m_clippedSamples);
+    if (!Conclude(status, engine.m_aborted, failure,
+                  decodes ? engine.m_decodedClippedSamples : engine.m_clippedSamples))
+        return false;
+    std::vector<OutputFigures> figures = decodes ? engine.DecodedFigures() : engine.BFormatFigures();
+    const std::size_t userOutputs = figures.size();
+    if (decodes && !keptBFormat.empty()) {
+        const std::vector<OutputFigures> kept = engine.BFormatFigures();
+        figures.insert(figures.end(), kept.begin(), kept.end());
+    }
+    return Deliver(figures, userOutputs, decodes ? engine.DecodedLoudness() : std::nullopt);
 }
 
 bool Run::RunBFormat(const std::string& take, const FirstFileHeader& header)
@@ -416,7 +550,8 @@ bool Run::RunBFormat(const std::string& take, const FirstFileHeader& header)
     std::vector<std::string> reads = {take};
     std::vector<std::string> outputs;
     std::string unused;
-    if (!AddMovieReads(&reads) || !CollectOutputs(reads, &outputs, &unused) || !PrepareMovie(&outputs))
+    if (!AddMovieReads(&reads) || !CollectOutputs(reads, &outputs, &unused) || !PrepareMovie(&outputs) ||
+        !PrepareMap(engine.m_inputInfo.samplerate))
         return false;
 
     const BFormatSettings& b = m_request.bformat;
@@ -428,11 +563,16 @@ bool Run::RunBFormat(const std::string& take, const FirstFileHeader& header)
     engine.m_replaceOutputs = m_request.outputs.replace || m_movie;
     engine.m_metadata = Metadata(take, ConversionDetail(false, mode, m_request.outputs.convention));
     engine.m_outputInfo.format = m_movie ? m_movie->AudioFormat() : OutputFormat(engine.m_inputInfo.format);
+    engine.m_measureLoudness = true;
+    engine.m_directionMap = m_map.get();
     if (decodes) {
         if (!MakeDecoder())
             return false;
         engine.m_gain = LinearGain(m_request.decode.gainDb);
         engine.m_autorange = m_request.decode.autorange;
+        engine.m_normalize = m_request.decode.normalize;
+        engine.m_normalizeLufs = m_request.decode.normalizeLufs;
+        engine.m_truePeakCeilingDbtp = m_request.decode.normalizeCeilingDbtp;
     } else {
         // B-format again: turned, filtered or in another convention, with the B-format
         // controls of an A-format take.
@@ -449,13 +589,20 @@ bool Run::RunBFormat(const std::string& take, const FirstFileHeader& header)
 
     SetStatusText("Calculating...", 0);
     status = engine.Run();
-    if (status == kStatusOk && engine.m_finished && engine.m_autorange)
+    if (status == kStatusOk && engine.m_finished && engine.m_normalize) {
+        status = engine.Normalize();
+        m_result.normalized = engine.m_normalizeGain;
+    } else if (status == kStatusOk && engine.m_finished && engine.m_autorange) {
         status = engine.Autorange();
+    }
     m_result.outputFrames = engine.m_length;
     FailureDetail failure = engine.m_failure;
     if (status == kStatusOk && !engine.m_aborted)
         status = WriteMovie(&failure);
-    return Conclude(status, engine.m_aborted, failure, engine.m_clippedSamples);
+    if (!Conclude(status, engine.m_aborted, failure, engine.m_clippedSamples))
+        return false;
+    const std::vector<OutputFigures> figures = engine.Figures();
+    return Deliver(figures, figures.size(), engine.ProgrammeLoudness());
 }
 
 ConversionResult Run::Go()
@@ -485,7 +632,7 @@ ConversionResult Run::Go()
         const std::size_t count = m_request.takeFiles.size();
         kind = &TakeKindNamed(count >= 4 ? "four-mono" : count == 2 ? "front-rear" : "a-format");
     }
-    if (!CheckChannels(header, first))
+    if (!CheckChannels(header, first) || !CheckDeliveries())
         return m_result;
     std::vector<std::string> take;
     if (!CollectTake(*kind, &take))

@@ -59,6 +59,7 @@ const StatusText kTexts[] = {
     {kHeadLockedRateMismatch, "The head-locked stereo file has another sample rate than the take."},
     {kHeadLockedLengthMismatch, "The head-locked stereo file has another length than the take."},
     {kMovieWriterUnavailable, "The movie writer (vessarquilix-movie) could not be run.\nNo output file was changed."},
+    {kDirectionMapFailed, "The map of where the sound comes from could not be made."},
 };
 
 // A word the shell passes on unchanged: quoted when it holds anything but plain characters.

@@ -202,6 +202,7 @@ vq::ConversionRequest VQParams::Request() const
     request.run.blockFrames = BlockFrames();
     request.run.threads = m_threads;
     request.run.fftWisdomFile = m_fftWisdomFile;
+    request.map.keep = m_keepDirectionMap;
     return request;
 }
 

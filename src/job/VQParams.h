@@ -177,6 +177,8 @@ public:
     wxString m_keepBFormat;
     // Keep sync: output frame n lines up with input frame n (the filters' delay taken off).
     bool m_align = false;
+    // The run keeps the map of where the take's sound comes from, for the window to show.
+    bool m_keepDirectionMap = false;
     // Whether the run may replace existing files of its outputs' names.
     bool m_replaceOutputs = true;
     wxFileName m_files[kSlotCount];

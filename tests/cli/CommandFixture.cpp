@@ -62,6 +62,21 @@ std::string CommandTest::Bytes(const std::string& name) const
     return bytes.str();
 }
 
+std::string WithoutLoudness(const std::string& out)
+{
+    std::istringstream lines(out);
+    std::string line, listed;
+    while (std::getline(lines, line)) {
+        const std::size_t told = line.rfind(": ");
+        if ((line.rfind("Wrote ", 0) == 0 || line.rfind("  done ", 0) == 0) && told != std::string::npos &&
+            (line.find(" LUFS", told) != std::string::npos || line.find("silent", told) != std::string::npos ||
+             line.find("dBTP", told) != std::string::npos))
+            line.erase(told);
+        listed += line + "\n";
+    }
+    return listed;
+}
+
 std::array<Signal, 4> ReadWxyz(const std::string& path)
 {
     const Audio audio = ReadAudio(path);

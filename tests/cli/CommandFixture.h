@@ -42,6 +42,10 @@ protected:
     FilterMatrix filters;
 };
 
+// The converter's output with the loudness that follows each file written and each take
+// done taken off: the lists themselves.
+std::string WithoutLoudness(const std::string& out);
+
 // The outputs of one 4-channel B-format file.
 std::array<Signal, 4> ReadWxyz(const std::string& path);
 

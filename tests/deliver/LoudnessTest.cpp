@@ -210,6 +210,7 @@ TEST(Loudness, MisuseIsAStatus)
     const double* channel = &sample;
     vq::Loudness loudness;
     EXPECT_EQ(meter.Add(&channel, 1), vq::kBadState);
+    EXPECT_EQ(meter.AddInterleaved(&sample, 1), vq::kBadState);
     EXPECT_EQ(meter.Result(&loudness), vq::kBadState);
     EXPECT_EQ(meter.Prepare(kRate, {vq::LoudnessRole::Lfe, vq::LoudnessRole::Unused}), vq::kBadParameter);
     EXPECT_EQ(meter.Prepare(kRate, {}), vq::kBadParameter);
@@ -217,6 +218,7 @@ TEST(Loudness, MisuseIsAStatus)
     EXPECT_EQ(meter.Add(&channel, 1), vq::kBadState) << "a failed Prepare leaves no meter";
     ASSERT_EQ(meter.Prepare(kRate, {vq::LoudnessRole::Mono}), vq::kStatusOk);
     EXPECT_EQ(meter.Add(&channel, -1), vq::kBadParameter);
+    EXPECT_EQ(meter.AddInterleaved(&sample, -1), vq::kBadParameter);
 }
 
 }  // namespace

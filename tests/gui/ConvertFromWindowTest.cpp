@@ -123,10 +123,13 @@ TEST_F(ConvertFromWindow, SuccessIsReportedAndTheWindowIsLockedMeanwhile)
     EXPECT_EQ(watcher.messages, std::set<wxString>{"Converting to B-Format..."});
     ASSERT_EQ(window->messages.size(), 1u) << "one run, despite the second click";
     EXPECT_EQ(window->messages[0].title, "VessarQuilix");
-    EXPECT_EQ(window->messages[0].text, "Conversion done with success!!\n\nWritten to " + work.Path() +
-                                            ":\n    live_WXYZ.wav\n\n0:01.0 of float WAV at 48000 Hz"
-                                            "\nFilters: filters (no description)")
-        << "a matrix from elsewhere says nothing about itself";
+    const wxString& text = window->messages[0].text;
+    EXPECT_TRUE(text.StartsWith("Conversion done with success!!\n\nWritten to " + work.Path() +
+                                ":\n    live_WXYZ.wav\n\n0:01.0 of float WAV at 48000 Hz"
+                                "\nFilters: filters (no description)\n\n"
+                                "Loudness (ITU-R BS.1770):\n    live_WXYZ.wav: "))
+        << text << "\n(a matrix from elsewhere says nothing about itself)";
+    EXPECT_TRUE(text.EndsWith(" dBTP")) << text;
     EXPECT_EQ(window->messages[0].style, wxOK | wxHELP | wxICON_INFORMATION);
     EXPECT_TRUE(window->opened.empty()) << "OK opens nothing";
     EXPECT_TRUE(window->m_mainPanel->IsEnabled());

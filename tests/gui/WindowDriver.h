@@ -54,6 +54,7 @@ public:
     using VessarQuilixFrame::m_conventionChoice;
     using VessarQuilixFrame::m_conventionLabel;
     using VessarQuilixFrame::m_convertButton;
+    using VessarQuilixFrame::m_directionsButton;
     using VessarQuilixFrame::m_ditherCheck;
     using VessarQuilixFrame::m_filesChoice;
     using VessarQuilixFrame::m_fluFrdButton;

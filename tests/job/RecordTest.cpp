@@ -200,6 +200,7 @@ TEST(Record, EveryStatusCodeHasItsMessage)
         returned.push_back(code);
     for (int code = vq::kMovieCodecUnusable; code <= vq::kMovieWriterUnavailable; ++code)
         returned.push_back(code);
+    returned.push_back(vq::kDirectionMapFailed);
     std::vector<int> sorted = codes;
     std::sort(sorted.begin(), sorted.end());
     std::sort(returned.begin(), returned.end());

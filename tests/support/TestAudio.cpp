@@ -169,6 +169,20 @@ void WriteAFormat(const std::string& front, const std::string& rear, const std::
     WriteChannels(rear, {capsules[2], capsules[3]}, rate, format);
 }
 
+std::array<Signal, 4> FromDirection(const Signal& s, double azimuthDeg, double elevationDeg)
+{
+    const double az = azimuthDeg * M_PI / 180.0, el = elevationDeg * M_PI / 180.0;
+    const double gains[4] = {1.0 / std::sqrt(2.0), std::cos(az) * std::cos(el), std::sin(az) * std::cos(el),
+                             std::sin(el)};
+    std::array<Signal, 4> wxyz;
+    for (int k = 0; k < 4; ++k) {
+        wxyz[k].resize(s.size());
+        for (std::size_t n = 0; n < s.size(); ++n)
+            wxyz[k][n] = gains[k] * s[n];
+    }
+    return wxyz;
+}
+
 double MaxAbsDifference(const Signal& a, const Signal& b)
 {
     if (a.size() != b.size())

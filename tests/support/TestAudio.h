@@ -82,6 +82,10 @@ void WriteNoiseFile(const std::string& path, int channels, std::int64_t frames, 
 void WriteAFormat(const std::string& front, const std::string& rear, const std::array<Signal, 4>& capsules,
                   int rate = 48000, int format = kFloat64Wav);
 
+// Furse-Malham B-format W, X, Y, Z of the signal s arriving from (azimuthDeg, elevationDeg):
+// W = s / sqrt 2, X = s cos az cos el, Y = s sin az cos el, Z = s sin el.
+std::array<Signal, 4> FromDirection(const Signal& s, double azimuthDeg, double elevationDeg);
+
 double MaxAbsDifference(const Signal& a, const Signal& b);
 
 // Second-order Butterworth low-pass at 120 Hz in the audio-EQ-cookbook form (bilinear

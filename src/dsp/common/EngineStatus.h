@@ -51,6 +51,10 @@ enum EngineStatus : int {
     kHeadLockedRateMismatch = 586,    // the head-locked file's sample rate is not the take's
     kHeadLockedLengthMismatch = 587,  // the head-locked file's length is not the take's
     kMovieWriterUnavailable = 588,    // the movie helper cannot be run, or ended without an answer
+
+    // The map of where the sound comes from: its band does not fit the take, or its picture
+    // cannot be drawn or its files written; the detail says which file and why.
+    kDirectionMapFailed = 590,
 };
 
 }  // namespace vq

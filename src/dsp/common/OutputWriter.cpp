@@ -103,10 +103,14 @@ int OutputWriter::Open(const OutputLayout& layout, const std::vector<std::string
         m_interleaved.assign(samples, 0.0);
         m_integers.assign(m_integer ? samples : 0, 0);
         m_files.resize(layout.size());
+        m_fileClipped.assign(layout.size(), 0);
     } catch (const std::bad_alloc&) {
         m_files.clear();
         return kOutOfMemory;
     }
+    m_loudness.Clear();
+    if (options.measureLoudness && m_loudness.Prepare(layout, options.sampleRate, maxFrames) != kStatusOk)
+        return kOutOfMemory;
     if (m_integer)
         m_quantizer.Configure(IntegerBits(options.format), options.dither);
 
@@ -176,23 +180,35 @@ int OutputWriter::Rewind(FailureDetail* detail)
         }
     m_peak = m_sum = 0.0;
     m_clipped = m_samples = 0;
+    std::fill(m_fileClipped.begin(), m_fileClipped.end(), 0);
     if (m_integer)
         m_quantizer.Configure(IntegerBits(m_options.format), m_options.dither);
+    if (m_loudness.Restart() != kStatusOk) {
+        Fail(detail, m_files.empty() ? std::string() : m_files.front().finalName,
+             "no memory to measure its loudness again");
+        return kOutOfMemory;
+    }
     return kStatusOk;
 }
 
 int OutputWriter::Write(const double* const signals[], std::int64_t frames, FailureDetail* detail)
 {
-    for (File& file : m_files) {
-        const int status = WriteFile(file, signals, frames, detail);
+    for (std::size_t i = 0; i < m_files.size(); ++i) {
+        const int status = WriteFile(i, signals, frames, detail);
         if (status != kStatusOk)
             return status;
+    }
+    if (m_loudness.AddProgramme(signals, frames, m_scale, m_offset) != kStatusOk) {
+        Fail(detail, m_files.front().finalName, "its loudness could not be measured");
+        return kOutputWriteFailed;
     }
     return kStatusOk;
 }
 
-int OutputWriter::WriteFile(File& file, const double* const signals[], std::int64_t frames, FailureDetail* detail)
+int OutputWriter::WriteFile(std::size_t index, const double* const signals[], std::int64_t frames,
+                            FailureDetail* detail)
 {
+    File& file = m_files[index];
     const std::vector<OutputChannel>& channels = file.layout->channels;
     const std::size_t width = channels.size();
     const std::int64_t piece = static_cast<std::int64_t>(m_interleaved.size() / width);
@@ -224,9 +240,15 @@ int OutputWriter::WriteFile(File& file, const double* const signals[], std::int6
             m_sum += (sums[0] + sums[1]) + (sums[2] + sums[3]);
         }
         const std::int64_t samples = count * static_cast<std::int64_t>(width);
+        if (m_loudness.AddFile(index, m_interleaved.data(), count) != kStatusOk) {
+            Fail(detail, file.finalName, "its loudness could not be measured");
+            return kOutputWriteFailed;
+        }
         sf_count_t written;
         if (m_integer) {
-            m_clipped += m_quantizer.Quantize(m_interleaved.data(), m_integers.data(), samples);
+            const std::int64_t clipped = m_quantizer.Quantize(m_interleaved.data(), m_integers.data(), samples);
+            m_clipped += clipped;
+            m_fileClipped[index] += clipped;
             written = sf_writef_int(file.handle, m_integers.data(), count);
         } else {
             written = sf_writef_double(file.handle, m_interleaved.data(), count);
@@ -239,6 +261,16 @@ int OutputWriter::WriteFile(File& file, const double* const signals[], std::int6
     }
     m_peak = peak;
     return kStatusOk;
+}
+
+std::vector<OutputFigures> OutputWriter::Figures() const
+{
+    std::vector<OutputFigures> figures(m_fileClipped.size());
+    for (std::size_t i = 0; i < figures.size(); ++i) {
+        figures[i].clippedSamples = m_fileClipped[i];
+        figures[i].loudness = m_loudness.File(i);
+    }
+    return figures;
 }
 
 int OutputWriter::Commit(FailureDetail* detail)

@@ -1,7 +1,8 @@
 // Writes the signals of a pass into the output files of a layout (OutputLayout.h): routes
 // and weights every channel, applies the pass's scale and offset, converts to the file's
 // sample format (rounded, saturated, optionally dithered), counts what was beyond full
-// scale and keeps the peak and sum of what was written.
+// scale and keeps the peak and sum of what was written, and (when asked) measures the
+// loudness of every file.
 //
 // Nothing appears under a final name until the whole result is there: each file is written
 // as a pending file (PendingFile.h: unnamed where the file system allows, else a hidden
@@ -13,12 +14,14 @@
 #include "common/OutputLayout.h"
 #include "common/PendingFile.h"
 #include "common/SampleQuantizer.h"
+#include "deliver/OutputLoudness.h"
 #include "deliver/OutputMetadata.h"
 
 #include <sndfile.h>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +38,15 @@ struct WriterOptions {
     // The recording's metadata (bext, iXML) carried onto every file, in the form its kind
     // of file has a place for.
     CarriedMetadata metadata;
+    // Measure the loudness of every file (deliver/OutputLoudness.h) on the samples as they
+    // go to it, before rounding, and of the whole layout as one programme.
+    bool measureLoudness = false;
+};
+
+// What one written file holds, as the last pass wrote it.
+struct OutputFigures {
+    std::int64_t clippedSamples = 0;  // integer samples beyond full scale
+    std::optional<Loudness> loudness;  // none when not measured, or nothing in it is (X alone)
 };
 
 class OutputWriter {
@@ -53,7 +65,8 @@ public:
 
     // Every written sample becomes scale * signal * weight - offset. Default 1 and 0.
     void SetScale(double scale, double offset);
-    // Starts again from frame 0 of every file (a second pass); statistics are cleared.
+    // Starts again from frame 0 of every file (a second pass); statistics and loudness are
+    // cleared. 0, kOutputWriteFailed or kOutOfMemory.
     int Rewind(FailureDetail* detail);
 
     // Writes `frames` frames: signals[s][n] is signal s at frame n. 0 or kOutputWriteFailed.
@@ -77,6 +90,10 @@ public:
     std::int64_t Clipped() const { return m_clipped; }  // integer samples beyond full scale
     std::int64_t SamplesWritten() const { return m_samples; }
     bool IsOpen() const { return !m_files.empty(); }
+    // Every file's figures, in layout order; kept after Commit or Discard until the next Open.
+    std::vector<OutputFigures> Figures() const;
+    // The loudness of all the files as one programme (OutputLoudness::Programme).
+    std::optional<Loudness> ProgrammeLoudness() const { return m_loudness.Programme(); }
 
 private:
     struct File {
@@ -89,7 +106,7 @@ private:
         bool published = false;
     };
 
-    int WriteFile(File& file, const double* const signals[], std::int64_t frames, FailureDetail* detail);
+    int WriteFile(std::size_t index, const double* const signals[], std::int64_t frames, FailureDetail* detail);
 
     std::vector<File> m_files;
     WriterOptions m_options;
@@ -103,6 +120,8 @@ private:
     double m_sum = 0.0;
     std::int64_t m_clipped = 0;
     std::int64_t m_samples = 0;
+    std::vector<std::int64_t> m_fileClipped;  // per file
+    OutputLoudness m_loudness;
 };
 
 }  // namespace vq

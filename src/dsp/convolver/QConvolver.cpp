@@ -8,6 +8,7 @@
 #include "common/WorkerPool.h"
 #include "convolver/BlockConvolver.h"
 #include "convolver/ConvolutionPass.h"
+#include "spatial/DirectionMap.h"
 #include "surround/DecodeStage.h"
 
 #include <algorithm>
@@ -60,6 +61,9 @@ public:
         if (count <= 0)
             return kStatusOk;
         double* const kept[kMatrixSize] = {wxyz[0] + skip, wxyz[1] + skip, wxyz[2] + skip, wxyz[3] + skip};
+        // The map is of the take: the first pass alone (a second one renders the same sound).
+        if (e.m_directionMap && !e.m_finished)
+            e.m_directionMap->Add(kept, count);
         int status = kStatusOk;
         if (e.m_writingBFormat)
             status = e.m_writer->Write(kept, count, &e.m_failure);
@@ -228,7 +232,22 @@ int QConvolver::Run()
         m_decodedClippedSamples = m_stage->Clipped();
     }
     m_finished = true;
-    return m_autorange || (m_stage && m_decodedAutorange) ? kStatusOk : Commit();
+    return m_autorange || (m_stage && (m_decodedAutorange || m_decodedNormalize)) ? kStatusOk : Commit();
+}
+
+std::vector<OutputFigures> QConvolver::BFormatFigures() const
+{
+    return m_writer && m_writeBFormat ? m_writer->Figures() : std::vector<OutputFigures>();
+}
+
+std::vector<OutputFigures> QConvolver::DecodedFigures() const
+{
+    return m_stage ? m_stage->Writer().Figures() : std::vector<OutputFigures>();
+}
+
+std::optional<Loudness> QConvolver::DecodedLoudness() const
+{
+    return m_stage ? m_stage->Writer().ProgrammeLoudness() : std::nullopt;
 }
 
 int QConvolver::Commit()

@@ -7,7 +7,8 @@
 // Furse-Malham or the AmbiX convention.
 //
 // Lifecycle: construct; OpenInputFile for each input file; LoadFilterMatrix; set the public
-// members and output names; Run; Autorange when m_autorange is set; destroy. Every
+// members and output names; Run; Autorange when m_autorange is set, or Normalize when
+// m_decodedNormalize is; destroy. Every
 // operation returns 0 or a status code (common/EngineStatus.h): an operation called out of
 // order returns kBadState, a bad argument kBadParameter, and m_failure then says which file
 // failed and why. Run and Autorange return -1 when the user cancelled through ProgressUpdate.
@@ -22,12 +23,15 @@
 #include "common/EngineState.h"
 #include "common/FailureDetail.h"
 #include "common/OutputLayout.h"
+#include "common/OutputWriter.h"
+#include "deliver/LoudnessMeter.h"
 #include "deliver/OutputMetadata.h"
 
 #include <sndfile.h>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,9 +39,9 @@ namespace vq {
 class BFormatDecoder;
 class BlockConvolver;
 class DecodeStage;
+class DirectionMap;
 class HighPassFilter;
 class ConvolutionPass;
-class OutputWriter;
 class WorkerPool;
 struct PassInputs;
 }  // namespace vq
@@ -88,6 +92,21 @@ public:
     // (nothing clipped or quantised by the first pass is carried over). An all-zero result
     // is left as it is. 0, -1 or a code; kBadState before a finished Run or a second time.
     int Autorange();
+    // After a finished Run with a decode and m_decodedNormalize: decodes again with one gain
+    // for every channel that brings the decode's integrated loudness, as Run measured it, to
+    // m_normalizeLufs, lowered where needed so that its true peak stays at or below
+    // m_truePeakCeilingDbtp (no limiting), and leaves that gain in m_normalizeGain. A silent
+    // decode is left as it is. 0, -1 or a code; kBadParameter when the loudness was not
+    // measured (m_measureLoudness, or a rate libebur128 does not take), kBadState out of
+    // order or a second time.
+    int Normalize();
+
+    // After Run (and Autorange or Normalize): what each file holds (OutputWriter::Figures),
+    // the B-format ones (none unless written) and the decoded ones, in layout order.
+    std::vector<vq::OutputFigures> BFormatFigures() const;
+    std::vector<vq::OutputFigures> DecodedFigures() const;
+    // The loudness of the decoded files as one programme; none without a decode or a measurement.
+    std::optional<vq::Loudness> DecodedLoudness() const;
 
     bool m_autorange = false;  // Autorange will follow Run
     int m_outputFileCount;
@@ -116,6 +135,11 @@ public:
     double m_highpassHz = 0.0;
     // Turns the sound field before the B-format is written or decoded.
     vq::FieldRotation m_rotation;
+    // Measure the loudness of every output file as it is written (OutputWriter.h).
+    bool m_measureLoudness = false;
+    // Not owned, prepared by the caller: Run feeds it the B-format as it is written or
+    // decoded (after the high-pass and the rotation, without the frames m_align drops).
+    vq::DirectionMap* m_directionMap = nullptr;
 
     // A decode in the same pass (5.1, stereo, UHJ, binaural): each chunk of B-format is also
     // handed to m_decoder (not owned), whose outputs go to the files of m_decodedLayout.
@@ -128,6 +152,10 @@ public:
     double m_decodedGain = 1.0;
     bool m_decodedAutorange = false;
     bool m_writeBFormat = true;
+    bool m_decodedNormalize = false;  // Normalize will follow Run
+    double m_normalizeLufs = -23.0;
+    double m_truePeakCeilingDbtp = -1.0;
+    vq::NormalizeGain m_normalizeGain;       // what Normalize applied
     double m_decodedPeak = 0.0;              // largest absolute decoded sample of Run
     sf_count_t m_decodedClippedSamples = 0;  // decoded integer samples beyond full scale
 
@@ -161,6 +189,8 @@ private:
     int TransformFilters();
     int ConvolveAll();
     int RunPass(const char* title, const char* message);
+    // The second pass of a decode: the decoded files rendered afresh with their gain scaled.
+    int Redecode(double scale, const char* message);
     int OpenDecodedFiles();
     int Commit();
     void Discard();

@@ -178,6 +178,7 @@ int QConvolver::OpenOutputFiles()
     options.dither = m_dither;
     options.replace = m_replaceOutputs;
     options.metadata = m_metadata;
+    options.measureLoudness = m_measureLoudness;
     m_writer = std::make_unique<OutputWriter>();
     int status = kStatusOk;
     if (m_writeBFormat)
@@ -206,6 +207,7 @@ int QConvolver::OpenDecodedFiles()
     options.dither = m_dither;
     options.replace = m_replaceOutputs;
     options.metadata = m_metadata;
+    options.measureLoudness = m_measureLoudness;
     m_stage = std::make_unique<DecodeStage>();
     return m_stage->Open(*m_decoder, m_decodedLayout, m_decodedFileNames, options, WrittenLength(), &m_failure);
 }

@@ -127,6 +127,17 @@ int LoudnessMeter::Add(const double* const channels[], std::int64_t frames)
     return kStatusOk;
 }
 
+int LoudnessMeter::AddInterleaved(const double* frames, std::int64_t count)
+{
+    if (!m_state)
+        return kBadState;
+    if (count < 0)
+        return kBadParameter;
+    if (count > 0 && ebur128_add_frames_double(m_state->meter, frames, static_cast<std::size_t>(count)) != EBUR128_SUCCESS)
+        return kOutOfMemory;
+    return kStatusOk;
+}
+
 int LoudnessMeter::Result(Loudness* loudness) const
 {
     if (!m_state)

@@ -43,6 +43,9 @@ public:
     // role). Allocates nothing. kStatusOk, kBadState before Prepare, kBadParameter for a
     // negative count.
     int Add(const double* const channels[], std::int64_t frames);
+    // The same for frames already interleaved: frames[n * channels + c] is channel c at frame
+    // n, as a sound file holds them. Allocates nothing and copies nothing.
+    int AddInterleaved(const double* frames, std::int64_t count);
 
     // The measurement of everything added so far. kStatusOk or kBadState before Prepare.
     int Result(Loudness* loudness) const;

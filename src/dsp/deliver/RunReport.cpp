@@ -24,6 +24,20 @@ void WriteSetting(JsonWriter& json, const SettingValue& value)
         json.Bool(std::get<bool>(value));
 }
 
+void WriteLoudness(JsonWriter& json, const std::optional<Loudness>& loudness)
+{
+    json.Key("loudness");
+    if (!loudness) {
+        json.Null();
+        return;
+    }
+    json.BeginObject();
+    json.Number("integrated_lufs", loudness->integratedLufs, kLoudnessDecimals);
+    json.Number("range_lu", loudness->rangeLu, kLoudnessDecimals);
+    json.Number("true_peak_dbtp", loudness->truePeakDbtp, kLoudnessDecimals);
+    json.EndObject();
+}
+
 void WriteOutputs(JsonWriter& json, const std::vector<OutputRecord>& outputs)
 {
     json.BeginArray();
@@ -32,14 +46,7 @@ void WriteOutputs(JsonWriter& json, const std::vector<OutputRecord>& outputs)
         json.String("path", output.path);
         json.Integer("frames", output.frames);
         json.Integer("clipped_samples", output.clippedSamples);
-        if (output.loudness) {
-            json.Key("loudness");
-            json.BeginObject();
-            json.Number("integrated_lufs", output.loudness->integratedLufs, kLoudnessDecimals);
-            json.Number("range_lu", output.loudness->rangeLu, kLoudnessDecimals);
-            json.Number("true_peak_dbtp", output.loudness->truePeakDbtp, kLoudnessDecimals);
-            json.EndObject();
-        }
+        WriteLoudness(json, output.loudness);
         if (output.normalize) {
             json.Key("normalize");
             json.BeginObject();
@@ -64,8 +71,10 @@ void WriteTake(JsonWriter& json, const TakeRecord& take)
     json.Integer("sample_rate", take.sampleRate);
     json.Integer("frames", take.frames);
     json.Number("seconds", take.sampleRate > 0 ? static_cast<double>(take.frames) / take.sampleRate : 0.0);
-    if (take.filter) {
-        json.Key("filter");
+    json.Key("filter");
+    if (!take.filter) {
+        json.Null();
+    } else {
         json.BeginObject();
         json.String("matrix", take.filter->matrix);
         json.Integer("delay_frames", take.filter->delayFrames);
@@ -74,6 +83,12 @@ void WriteTake(JsonWriter& json, const TakeRecord& take)
     }
     json.Key("outputs");
     WriteOutputs(json, take.outputs);
+    WriteLoudness(json, take.loudness);
+    json.Key("failure");
+    if (take.failure.empty())
+        json.Null();
+    else
+        json.String(take.failure);
     json.EndObject();
 }
 

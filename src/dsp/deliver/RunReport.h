@@ -44,6 +44,10 @@ struct TakeRecord {
     std::int64_t frames = 0;
     std::optional<FilterRecord> filter;  // none for a decode of a B-format file
     std::vector<OutputRecord> outputs;
+    // The outputs' loudness as one programme (a 5.1 in several files together); none when
+    // nothing was measured.
+    std::optional<Loudness> loudness;
+    std::string failure;  // why the take was not converted; empty when it was
 };
 
 struct RunReport {
@@ -55,9 +59,11 @@ struct RunReport {
 };
 
 // The report as JSON: "program", "version", "settings", "filter_set", "takes" (each with
-// "inputs", "sample_rate", "frames", "seconds", "filter", "outputs") and "run_seconds". A run
-// of one take also gives its outputs at the top level, as "outputs". Loudness values are
-// given to 0.01; one that is minus infinity (silence) is null.
+// "inputs", "sample_rate", "frames", "seconds", "filter", "outputs", "loudness" and
+// "failure") and "run_seconds". A run of one take also gives its outputs at the top level, as
+// "outputs". Loudness values are given to 0.01; one that is minus infinity (silence) is null,
+// and so is a loudness that was not measured, the filter of a take that went through none,
+// or a failure that did not happen.
 std::string RunReportJson(const RunReport& report);
 
 // Writes RunReportJson(report) to `path` through a temporary renamed into place. kStatusOk,

@@ -1,5 +1,7 @@
 #include "spatial/DirectionMap.h"
 
+#include "spatial/DirectionMapLevels.h"
+
 #include "common/EngineStatus.h"
 
 #include <algorithm>
@@ -228,6 +230,26 @@ double DirectionMap::StripLevelDb(int column, int azimuthBin) const
     if (!m_finished || column >= m_stripColumns)
         return kFloorDb;
     return m_strip[static_cast<std::size_t>(column) * kBins + azimuthBin];
+}
+
+DirectionMapLevels LevelsOf(const DirectionMap& map)
+{
+    DirectionMapLevels levels;
+    levels.lowHz = map.LowHz();
+    levels.highHz = map.HighHz();
+    if (!map.Finished())
+        return levels;
+    levels.columnSeconds = map.ColumnSeconds();
+    levels.stripColumns = map.StripColumns();
+    levels.map.resize(static_cast<std::size_t>(DirectionMap::kElevations) * DirectionMap::kAzimuths);
+    for (int e = 0; e < DirectionMap::kElevations; ++e)
+        for (int a = 0; a < DirectionMap::kAzimuths; ++a)
+            levels.map[static_cast<std::size_t>(e) * DirectionMap::kAzimuths + a] = map.LevelDb(a, e);
+    levels.strip.resize(static_cast<std::size_t>(levels.stripColumns) * DirectionMap::kStripAzimuths);
+    for (int c = 0; c < levels.stripColumns; ++c)
+        for (int bin = 0; bin < DirectionMap::kStripAzimuths; ++bin)
+            levels.strip[static_cast<std::size_t>(c) * DirectionMap::kStripAzimuths + bin] = map.StripLevelDb(c, bin);
+    return levels;
 }
 
 double DirectionMap::Seconds() const

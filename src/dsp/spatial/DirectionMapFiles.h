@@ -5,14 +5,11 @@
 
 #include "common/FailureDetail.h"
 #include "spatial/DirectionMap.h"
+#include "spatial/DirectionMapPicture.h"
 
 #include <string>
 
 namespace vq {
-
-// The size of the picture, pixels.
-constexpr int kDirectionPictureWidth = 900;
-constexpr int kDirectionPictureHeight = 640;
 
 // Rows "azimuth,elevation,level_db" after a header row of those names: every grid point,
 // elevation -90 to 90, within each azimuth -180 to 180, levels to 0.01 dB. 0, or kBadState
@@ -20,11 +17,8 @@ constexpr int kDirectionPictureHeight = 640;
 // file and the reason.
 int WriteDirectionMapCsv(const DirectionMap& map, const std::string& path, FailureDetail* detail);
 
-// The picture: the map in colour (a scale from kFloor of the legend to 0 dB), azimuth -180 to
-// 180 left to right with front, left, right and back marked, elevation -90 to 90 bottom to
-// top, axes labelled in degrees, the legend in dB beside it and the strip of azimuth over
-// time below. 0, or kBadState, kOutOfMemory (cairo cannot draw), kOutputOpenFailed,
-// kOutputWriteFailed.
+// The picture (DrawDirectionMapPng). 0, or kBadState, kOutOfMemory (cairo cannot draw),
+// kOutputOpenFailed, kOutputWriteFailed.
 int WriteDirectionMapPng(const DirectionMap& map, const std::string& path, FailureDetail* detail);
 
 }  // namespace vq

@@ -1,7 +1,9 @@
-#include "spatial/DirectionMapFiles.h"
+// The picture of a direction map, drawn with cairo from its levels. Apart from everything
+// else, so that it can be built into the module the command line loads only when asked for
+// a picture (DirectionMapPictureModule.h).
+#include "spatial/DirectionMapPicture.h"
 
 #include "common/EngineStatus.h"
-#include "common/ReplacedFile.h"
 
 #include <cairo.h>
 
@@ -28,43 +30,13 @@ constexpr double kStripTop = kMapTop + kMapHeight + 70.0;
 constexpr int kStripHeight = 90;  // 360 degrees
 constexpr double kFontSize = 12.0;
 constexpr double kPi = 3.14159265358979323846;
-// The colour scale spans this many dB below the loudest direction.
-constexpr double kRangeDb = 30.0;
 
 using Colour = std::array<double, 3>;
-
-// From quiet to loud: dark blue, purple, red, orange, pale yellow (brightness rises steadily).
-Colour ScaleColour(double levelDb)
-{
-    static const Colour kStops[] = {
-        {0.02, 0.02, 0.12}, {0.28, 0.06, 0.46}, {0.72, 0.16, 0.38}, {0.98, 0.50, 0.12}, {1.00, 0.97, 0.70},
-    };
-    constexpr int kLast = 4;
-    const double t = std::clamp((levelDb + kRangeDb) / kRangeDb, 0.0, 1.0) * kLast;
-    const int i = std::min(static_cast<int>(t), kLast - 1);
-    const double f = t - i;
-    Colour c;
-    for (int k = 0; k < 3; ++k)
-        c[k] = kStops[i][k] + f * (kStops[i + 1][k] - kStops[i][k]);
-    return c;
-}
 
 std::uint32_t Pixel(const Colour& c)
 {
     const auto byte = [](double v) { return static_cast<std::uint32_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0)); };
     return byte(c[0]) << 16 | byte(c[1]) << 8 | byte(c[2]);
-}
-
-// The map's level at any azimuth and elevation, bilinear between the grid points.
-double MapLevel(const DirectionMap& map, double azimuth, double elevation)
-{
-    const double fa = std::clamp((azimuth + 180.0) / DirectionMap::kStepDegrees, 0.0, DirectionMap::kAzimuths - 1.0);
-    const double fe = std::clamp((elevation + 90.0) / DirectionMap::kStepDegrees, 0.0, DirectionMap::kElevations - 1.0);
-    const int a = std::min(static_cast<int>(fa), DirectionMap::kAzimuths - 2);
-    const int e = std::min(static_cast<int>(fe), DirectionMap::kElevations - 2);
-    const double s = fa - a, t = fe - e;
-    return (1 - s) * (1 - t) * map.LevelDb(a, e) + s * (1 - t) * map.LevelDb(a + 1, e) +
-           (1 - s) * t * map.LevelDb(a, e + 1) + s * t * map.LevelDb(a + 1, e + 1);
 }
 
 struct SurfaceDeleter {
@@ -106,16 +78,6 @@ std::string Label(double value, const char* unit)
     return label + unit;
 }
 
-std::string Frequency(double hz)
-{
-    char text[32];
-    if (hz >= 1000.0)
-        std::snprintf(text, sizeof text, "%g kHz", hz / 1000.0);
-    else
-        std::snprintf(text, sizeof text, "%g Hz", hz);
-    return text;
-}
-
 enum class Align { kLeft, kCentre, kRight };
 
 // Text with its baseline at y, placed at x as aligned.
@@ -151,12 +113,12 @@ double StripY(double azimuth)
     return kStripTop + (180.0 - azimuth) / 360.0 * kStripHeight;
 }
 
-void DrawMap(cairo_t* cr, const DirectionMap& map)
+void DrawMap(cairo_t* cr, const DirectionMapLevels& map)
 {
     const Surface image = Image(kMapWidth, kMapHeight, [&](int x, int y) {
         const double azimuth = -180.0 + (x + 0.5) * 360.0 / kMapWidth;
         const double elevation = 90.0 - (y + 0.5) * 180.0 / kMapHeight;
-        return ScaleColour(MapLevel(map, azimuth, elevation));
+        return DirectionScaleColour(LevelAt(map, azimuth, elevation));
     });
     cairo_set_source_surface(cr, image.get(), kMapLeft, kMapTop);
     cairo_paint(cr);
@@ -200,44 +162,26 @@ void DrawMap(cairo_t* cr, const DirectionMap& map)
 void DrawLegend(cairo_t* cr)
 {
     const Surface bar = Image(static_cast<int>(kLegendWidth), kMapHeight, [](int, int y) {
-        return ScaleColour(-kRangeDb * (y + 0.5) / kMapHeight);
+        return DirectionScaleColour(-kDirectionScaleDb * (y + 0.5) / kMapHeight);
     });
     cairo_set_source_surface(cr, bar.get(), kLegendLeft, kMapTop);
     cairo_paint(cr);
     cairo_set_source_rgb(cr, 0, 0, 0);
     cairo_rectangle(cr, kLegendLeft, kMapTop, kLegendWidth, kMapHeight);
     cairo_stroke(cr);
-    for (double db = 0; db >= -kRangeDb; db -= 10) {
-        const double y = kMapTop - db / kRangeDb * kMapHeight;
+    for (double db = 0; db >= -kDirectionScaleDb; db -= 10) {
+        const double y = kMapTop - db / kDirectionScaleDb * kMapHeight;
         Line(cr, kLegendLeft + kLegendWidth, y, kLegendLeft + kLegendWidth + 4, y);
         Text(cr, kLegendLeft + kLegendWidth + 7, y + 4, Label(db, ""), Align::kLeft);
     }
     Text(cr, kLegendLeft + kLegendWidth / 2, kMapTop - 8, "dB");
 }
 
-// A step between time labels that gives about six of them.
-double TimeStep(double seconds)
+void DrawStrip(cairo_t* cr, const DirectionMapLevels& map)
 {
-    for (double step : {0.1, 0.2, 0.5, 1.0, 2.0, 5.0, 10.0, 15.0, 30.0, 60.0, 120.0, 300.0, 600.0, 1800.0, 3600.0})
-        if (seconds / step <= 6.0)
-            return step;
-    return 7200.0;
-}
-
-void DrawStrip(cairo_t* cr, const DirectionMap& map)
-{
-    const int columns = std::max(1, map.StripColumns());
-    // A pixel row covers several azimuth bins: it shows the loudest of them.
-    constexpr double kDegreesPerRow = 360.0 / kStripHeight;
+    const int columns = std::max(1, map.stripColumns);
     const Surface image = Image(kMapWidth, kStripHeight, [&](int x, int y) {
-        const int column = std::min(columns - 1, x * columns / kMapWidth);
-        const double top = 180.0 - y * kDegreesPerRow;
-        const int last = static_cast<int>(std::lround((top + 180.0) / DirectionMap::kStepDegrees));
-        const int first = static_cast<int>(std::lround((top - kDegreesPerRow + 180.0) / DirectionMap::kStepDegrees));
-        double level = DirectionMap::kFloorDb;
-        for (int bin = first; bin <= last; ++bin)
-            level = std::max(level, map.StripLevelDb(column, bin % DirectionMap::kStripAzimuths));
-        return ScaleColour(level);
+        return DirectionScaleColour(StripLevelAt(map, x, y, kMapWidth, kStripHeight));
     });
     cairo_set_source_surface(cr, image.get(), kMapLeft, kStripTop);
     cairo_paint(cr);
@@ -249,8 +193,8 @@ void DrawStrip(cairo_t* cr, const DirectionMap& map)
         Line(cr, kMapLeft - 5, StripY(azimuth), kMapLeft, StripY(azimuth));
         Text(cr, kMapLeft - 8, StripY(azimuth) + 4, Label(azimuth, "\u00b0"), Align::kRight);
     }
-    const double seconds = columns * map.ColumnSeconds();
-    const double step = TimeStep(seconds);
+    const double seconds = columns * map.columnSeconds;
+    const double step = StripTimeStep(seconds);
     for (double t = 0.0; t <= seconds + 1e-9; t += step) {
         const double x = kMapLeft + t / seconds * kMapWidth;
         Line(cr, x, kStripTop + kStripHeight, x, kStripTop + kStripHeight + 5);
@@ -258,7 +202,7 @@ void DrawStrip(cairo_t* cr, const DirectionMap& map)
     }
 }
 
-cairo_status_t WriteToFile(void* closure, const unsigned char* data, unsigned int length)
+cairo_status_t WriteToStream(void* closure, const unsigned char* data, unsigned int length)
 {
     return std::fwrite(data, 1, length, static_cast<std::FILE*>(closure)) == length ? CAIRO_STATUS_SUCCESS
                                                                                      : CAIRO_STATUS_WRITE_ERROR;
@@ -266,9 +210,9 @@ cairo_status_t WriteToFile(void* closure, const unsigned char* data, unsigned in
 
 }  // namespace
 
-int WriteDirectionMapPng(const DirectionMap& map, const std::string& path, FailureDetail* detail)
+int DrawDirectionMapPng(const DirectionMapLevels& map, std::FILE* out, std::string* reason)
 {
-    if (!map.Finished())
+    if (map.map.empty())
         return kBadState;
     const Surface surface(
         cairo_image_surface_create(CAIRO_FORMAT_RGB24, kDirectionPictureWidth, kDirectionPictureHeight));
@@ -279,35 +223,22 @@ int WriteDirectionMapPng(const DirectionMap& map, const std::string& path, Failu
     cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, kFontSize);
     cairo_set_source_rgb(cr, 0, 0, 0);
-    Text(cr, kMapLeft + kMapWidth / 2.0, 22,
-         "Where the sound comes from, " + Frequency(map.LowHz()) + " to " + Frequency(map.HighHz()));
+    Text(cr, kMapLeft + kMapWidth / 2.0, 22, DirectionMapTitle(map));
     DrawMap(cr, map);
     DrawLegend(cr);
     DrawStrip(cr, map);
     cairo_surface_flush(surface.get());
     const cairo_status_t drawn = cairo_status(cr);
     if (drawn != CAIRO_STATUS_SUCCESS) {
-        if (detail) {
-            detail->path = path;
-            detail->reason = cairo_status_to_string(drawn);
-        }
+        *reason = cairo_status_to_string(drawn);
         return kOutOfMemory;
     }
-
-    ReplacedFile file;
-    const int status = file.Open(path, detail);
-    if (status != kStatusOk)
-        return status;
-    const cairo_status_t written = cairo_surface_write_to_png_stream(surface.get(), WriteToFile, file.Stream());
+    const cairo_status_t written = cairo_surface_write_to_png_stream(surface.get(), WriteToStream, out);
     if (written != CAIRO_STATUS_SUCCESS) {
-        file.Discard();
-        if (detail) {
-            detail->path = path;
-            detail->reason = cairo_status_to_string(written);
-        }
+        *reason = cairo_status_to_string(written);
         return kOutputWriteFailed;
     }
-    return file.Commit(detail);
+    return kStatusOk;
 }
 
 }  // namespace vq

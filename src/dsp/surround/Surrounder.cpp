@@ -3,6 +3,7 @@
 #include "bformat/HighPassFilter.h"
 #include "common/EngineStatus.h"
 #include "common/OutputLayout.h"
+#include "spatial/DirectionMap.h"
 #include "surround/DecodeStage.h"
 #include "common/FiniteSamples.h"
 
@@ -81,6 +82,9 @@ int Surrounder::DecodePiece(sf_count_t first, sf_count_t count)
         m_highpass->Process(wxyz, count);
     if (!m_rotation.IsIdentity())
         m_rotation.Apply(wxyz[1], wxyz[2], wxyz[3], count);
+    // The map is of the take: the first pass alone (a second one decodes the same sound).
+    if (m_directionMap && !m_finished)
+        m_directionMap->Add(wxyz, count);
     return m_stage->Consume(wxyz, count, &m_failure);
 }
 
@@ -140,5 +144,15 @@ int Surrounder::Run()
     m_sum = m_stage->Sum();
     m_clippedSamples = m_stage->Clipped();
     m_finished = true;
-    return m_autorange ? kStatusOk : m_stage->Commit(&m_failure);
+    return m_autorange || m_normalize ? kStatusOk : m_stage->Commit(&m_failure);
+}
+
+std::vector<OutputFigures> Surrounder::Figures() const
+{
+    return m_stage ? m_stage->Writer().Figures() : std::vector<OutputFigures>();
+}
+
+std::optional<Loudness> Surrounder::ProgrammeLoudness() const
+{
+    return m_stage ? m_stage->Writer().ProgrammeLoudness() : std::nullopt;
 }

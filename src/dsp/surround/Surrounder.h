@@ -10,7 +10,7 @@
 // BFormatPassThrough with a B-format layout writes B-format again.
 //
 // Lifecycle: construct; OpenInputFile; set the public members and output names; Run;
-// Autorange when m_autorange is set; destroy. Every operation returns 0 or a status code
+// Autorange when m_autorange is set, or Normalize when m_normalize is; destroy. Every operation returns 0 or a status code
 // (common/EngineStatus.h): an operation out of order returns kBadState, and m_failure then
 // says which file failed and why. Run and Autorange return kStatusCancelled when the user
 // cancelled through ProgressUpdate. The outputs appear under their names only when complete.
@@ -22,16 +22,21 @@
 #include "common/FailureDetail.h"
 #include "common/FftwArray.h"
 #include "common/OutputLayout.h"
+#include "common/OutputWriter.h"
+#include "deliver/LoudnessMeter.h"
 #include "deliver/OutputMetadata.h"
 
 #include <sndfile.h>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace vq {
 class BFormatDecoder;
 class DecodeStage;
+class DirectionMap;
 class HighPassFilter;
 }  // namespace vq
 
@@ -61,6 +66,18 @@ public:
     // sample of all outputs becomes 0.5; the same factor for every channel keeps their
     // balance. A silent result is left as it is. 0, -1 or a code.
     int Autorange();
+    // After a finished Run with m_normalize: decodes again with one gain for every channel
+    // that brings the integrated loudness of the outputs, as Run measured it, to
+    // m_normalizeLufs, lowered where needed so that their true peak stays at or below
+    // m_truePeakCeilingDbtp (no limiting), and leaves that gain in m_normalizeGain. A silent
+    // result is left as it is. 0, -1 or a code; kBadParameter when the loudness was not
+    // measured (m_measureLoudness, or a rate libebur128 does not take).
+    int Normalize();
+
+    // After Run (and Autorange or Normalize): what each output file holds
+    // (OutputWriter::Figures), in layout order, and the loudness of all of them as one programme.
+    std::vector<vq::OutputFigures> Figures() const;
+    std::optional<vq::Loudness> ProgrammeLoudness() const;
 
     bool m_autorange = false;      // Autorange will follow Run
     bool m_lowFreqsInLfe = false;  // fill the LFE channel with low-passed W (else silent)
@@ -87,6 +104,15 @@ public:
     vq::FieldRotation m_rotation;
     // Autorange also takes the mean of all output samples away (for B-format outputs).
     bool m_autorangeRemovesMean = false;
+    // Measure the loudness of every output file as it is written (OutputWriter.h).
+    bool m_measureLoudness = false;
+    bool m_normalize = false;  // Normalize will follow Run
+    double m_normalizeLufs = -23.0;
+    double m_truePeakCeilingDbtp = -1.0;
+    vq::NormalizeGain m_normalizeGain;  // what Normalize applied
+    // Not owned, prepared by the caller: Run feeds it the B-format as it is decoded (after
+    // the high-pass and the rotation).
+    vq::DirectionMap* m_directionMap = nullptr;
 
     SNDFILE* m_inputFile = nullptr;
     SF_INFO m_inputInfo{};
@@ -112,6 +138,8 @@ private:
     void CloseFiles();
     int AllocateBuffers();
     int DecodePass(double gain, double offset, bool again, const char* title, const char* message);
+    // The second pass: the outputs decoded afresh at `scale` times the gain.
+    int Redecode(double scale, double offset, const char* message);
     // Reads and decodes `count` frames from frame `first` of the input.
     int DecodePiece(sf_count_t first, sf_count_t count);
     int Refuse(int status, const std::string& path, const std::string& reason);

@@ -65,6 +65,7 @@ int Surrounder::OpenOutputFiles()
     options.dither = m_dither;
     options.replace = m_replaceOutputs;
     options.metadata = m_metadata;
+    options.measureLoudness = m_measureLoudness;
     m_stage = std::make_unique<DecodeStage>();
     return m_stage->Open(*decoder, layout, std::vector<std::string>(m_outputFileNames, m_outputFileNames + files),
                          options, m_length, &m_failure);

@@ -1,0 +1,23 @@
+// The entry point of the picture module (DirectionMapPictureModule.h).
+#include "spatial/DirectionMapPictureModule.h"
+
+#include "spatial/DirectionMapPicture.h"
+
+#include <cstring>
+#include <type_traits>
+#include <string>
+
+extern "C" __attribute__((visibility("default"))) int vq_draw_direction_map_png(const vq::DirectionMapLevels* levels,
+                                                                                std::FILE* out, char* reason,
+                                                                                std::size_t reasonSize)
+{
+    // The type of the entry point is the one its users call it by.
+    static_assert(std::is_same_v<decltype(&vq_draw_direction_map_png), vq::DrawDirectionPictureFunction>);
+    std::string why;
+    const int status = vq::DrawDirectionMapPng(*levels, out, &why);
+    if (reason && reasonSize > 0) {
+        std::strncpy(reason, why.c_str(), reasonSize - 1);
+        reason[reasonSize - 1] = '\0';
+    }
+    return status;
+}

@@ -1,0 +1,89 @@
+#include "DirectionPicture.h"
+
+#include "common/EngineStatus.h"
+#include "common/ReplacedFile.h"
+#include "spatial/DirectionMapPictureModule.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <climits>
+
+namespace vq {
+
+namespace {
+
+// The folder of the running program's executable.
+std::string ProgramFolder()
+{
+    char path[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0)
+        return std::string();
+    const std::string executable(path, static_cast<std::size_t>(length));
+    return executable.substr(0, executable.rfind('/'));
+}
+
+struct Module {
+    DrawDirectionPictureFunction draw = nullptr;
+    std::string problem;  // why it is not there
+};
+
+// Beside the program (the staged or the installed tree), else where the install put it.
+// Loaded once and kept: what it loads (fonts, cairo) stays until the process ends.
+const Module& PictureModule()
+{
+    static const Module module = [] {
+        Module found;
+        const std::string candidates[] = {
+            ProgramFolder() + "/" + kDirectionPictureModuleFolder + "/" + kDirectionPictureModule,
+            std::string(VQ_INSTALLED_LIB_DIR) + "/vessarquilix/" + kDirectionPictureModule,
+        };
+        for (const std::string& candidate : candidates) {
+            void* handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
+            if (!handle) {
+                found.problem += (found.problem.empty() ? "" : "; ") + std::string(dlerror());
+                continue;
+            }
+            found.draw = reinterpret_cast<DrawDirectionPictureFunction>(dlsym(handle, kDrawDirectionPictureSymbol));
+            if (found.draw)
+                break;
+            found.problem += "; " + candidate + " has no " + kDrawDirectionPictureSymbol;
+        }
+        return found;
+    }();
+    return module;
+}
+
+}  // namespace
+
+bool DirectionPictureAvailable(std::string* reason)
+{
+    const Module& module = PictureModule();
+    if (!module.draw && reason)
+        *reason = "the picture's drawing module cannot be loaded (" + module.problem + ")";
+    return module.draw != nullptr;
+}
+
+int WriteDirectionPicture(const DirectionMapLevels& levels, const std::string& path, FailureDetail* detail)
+{
+    std::string reason;
+    if (!DirectionPictureAvailable(&reason)) {
+        *detail = {path, reason};
+        return kDirectionMapFailed;
+    }
+    ReplacedFile file;
+    int status = file.Open(path, detail);
+    if (status != kStatusOk)
+        return status;
+    char why[256] = "";
+    status = PictureModule().draw(&levels, file.Stream(), why, sizeof why);
+    if (status != kStatusOk) {
+        file.Discard();
+        *detail = {path, why};
+        return status;
+    }
+    return file.Commit(detail);
+}
+
+}  // namespace vq
