@@ -15,7 +15,8 @@ wxString ProgramDataFolder(const wxString& name)
     const wxString local = wxGetCwd() + "/" + name;
     if (wxDirExists(local))
         return local;
-    for (const wxString& installed : {InstalledDataDirectory(), wxString(VQ_INSTALLED_DATA_DIR)})
+    const wxString staged = wxStandardPaths::Get().GetInstallPrefix();
+    for (const wxString& installed : {InstalledDataDirectory(), wxString(VQ_INSTALLED_DATA_DIR), staged})
         if (wxDirExists(installed + "/" + name))
             return installed + "/" + name;
     return local;
