@@ -28,11 +28,13 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace vq {
 class BFormatDecoder;
 class DecodeStage;
 class HighPassFilter;
+class JoinedSoundFile;
 }  // namespace vq
 
 class Surrounder : public vq::EngineProgress {
@@ -48,6 +50,9 @@ public:
 
     // Opens the B-format input for reading: kInputOpenFailed when it cannot be opened.
     int OpenInputFile(const std::string& path = "bformat.wav");
+    // The same for a recording split into several files, read as one (JoinedSoundFile): the
+    // parts must agree in rate and channel count.
+    int OpenInputParts(const std::vector<std::string>& parts);
 
     // Decodes the whole input into the outputs: 0, kStatusCancelled or a code.
     // kMissingInputFile (no input), kChannelCountMismatch (not 4 channels), kBadParameter
@@ -88,8 +93,8 @@ public:
     // Autorange also takes the mean of all output samples away (for B-format outputs).
     bool m_autorangeRemovesMean = false;
 
-    SNDFILE* m_inputFile = nullptr;
-    SF_INFO m_inputInfo{};
+    std::unique_ptr<vq::JoinedSoundFile> m_inputFile;  // null: not open
+    SF_INFO m_inputInfo{};  // frames: of all the parts
     SF_INFO m_outputInfo{};  // samplerate, channels per file and format of the outputs
 
     sf_count_t m_length = 0;                      // frames of the input, and of every output
