@@ -31,6 +31,9 @@ struct ConversionResult {
     std::vector<std::string> warnings;  // things the user should know, each naming its file
     // With align: the delay taken off and where it came from ("24 frames (stored in the matrix)").
     std::string alignment;
+    // A joined take: the first file of each part, in the order joined; empty for a take in
+    // one piece.
+    std::vector<std::string> joinedParts;
 
     bool Cancelled() const { return status == kStatusCancelled; }
     bool Failed() const { return status != kStatusOk && status != kStatusCancelled; }
