@@ -40,6 +40,14 @@ std::string OneLine(std::string text)
     return text;
 }
 
+std::string JoinedNames(const std::vector<std::string>& parts)
+{
+    std::string names;
+    for (const std::string& part : parts)
+        names += (names.empty() ? "" : ", ") + part;
+    return names;
+}
+
 }  // namespace
 
 Batch::Batch(const ConvertOptions& options, TerminalProgress& progress) : m_options(options), m_progress(progress) {}
@@ -49,7 +57,11 @@ Batch::~Batch() = default;
 std::string Batch::Prepare(const std::vector<Take>& takes, wxConfigBase* settings)
 {
     m_entries.clear();
-    for (const Take& take : takes) {
+    // --join: the takes are the parts of one recording, the first the take and the others
+    // following it in the order given.
+    const std::size_t count = m_options.join ? 1 : takes.size();
+    for (std::size_t t = 0; t < count; ++t) {
+        const Take& take = takes[t];
         Entry entry;
         entry.take = take;
         entry.record = std::make_unique<VQParams>(settings);
@@ -58,7 +70,9 @@ std::string Batch::Prepare(const std::vector<Take>& takes, wxConfigBase* setting
         entry.record->m_progressView = &m_progress;
         entry.record->m_replaceOutputs = m_options.force;
         ApplyConvertOptions(m_options, take, entry.record.get());
-        const std::string problem = PlaceKeptBFormat(entry.record.get(), takes.size());
+        for (std::size_t part = t + 1; m_options.join && part < takes.size(); ++part)
+            entry.record->m_joinedParts.push_back(takes[part].front);
+        const std::string problem = PlaceKeptBFormat(entry.record.get(), count);
         if (!problem.empty())
             return problem;
         m_entries.push_back(std::move(entry));
@@ -203,6 +217,10 @@ int Batch::Run()
                               "; no output of the take was written.");
             break;
         case Outcome::Done:
+            if (!m_options.quiet && entry.record->m_result.joinedParts.size() > 1)
+                Print(stdout, "Joined " + std::to_string(entry.record->m_result.joinedParts.size()) +
+                                  " parts into one take, in this order: " +
+                                  JoinedNames(entry.record->m_result.joinedParts));
             if (!m_options.quiet && !entry.record->m_result.alignment.empty())
                 Print(stdout, "Aligned: the filters' delay of " + entry.record->m_result.alignment +
                                   " taken off the start");

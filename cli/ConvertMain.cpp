@@ -113,10 +113,14 @@ int main(int argc, char** argv)
     std::vector<Take> takes;
     std::string problem =
         CollectTakes(options.arguments, options.rearGiven ? &options.rear : nullptr, FilesOfTake, &takes);
-    if (problem.empty() && !options.outputs.empty() && takes.size() > 1)
+    if (problem.empty() && !options.outputs.empty() && takes.size() > 1 && !options.join)
         problem = "-o names the outputs of a single take; with several takes, give their folder with -d";
     if (!problem.empty())
         return vq::ReportUsage(kConvertProgram, problem);
+    // Takes that look like one split recording are said so, never joined unasked.
+    if (!options.join)
+        for (const std::string& hint : SplitRecordingHints(takes))
+            std::fprintf(stderr, "%s: hint: %s\n", kConvertProgram, hint.c_str());
 
     TerminalProgress progress(options.quiet);
     Batch batch(options, progress);
