@@ -31,11 +31,14 @@ std::string Utf8(const wxString& text)
     return std::string(text.utf8_str());
 }
 
-// The capsules of `setup` cut at `cuts` into parts <stem>_001F.wav and <stem>_001R.wav, ...
-// (or one 4-channel file <stem>_001.wav each when `pairs` is false), each with the time
-// reference of its first frame plus `shifts[p]`. Returns the first file of every part.
+// How each part holds the capsules: <stem>_001F.wav and <stem>_001R.wav, four mono files
+// <stem>_001_FLU.wav ..., or one 4-channel file <stem>_001.wav.
+enum class Files { Pairs, Mono, Whole };
+
+// The capsules of `setup` cut at `cuts` into parts, each file with the time reference of the
+// part's first frame plus `shifts[p]`. Returns the first file of every part.
 std::vector<wxString> WriteParts(const JobSetup& setup, const std::string& stem, const std::vector<std::size_t>& cuts,
-                                 bool pairs, const std::vector<std::int64_t>& shifts = {})
+                                 Files files, const std::vector<std::int64_t>& shifts = {})
 {
     std::vector<std::size_t> bounds = {0};
     bounds.insert(bounds.end(), cuts.begin(), cuts.end());
@@ -50,10 +53,15 @@ std::vector<wxString> WriteParts(const JobSetup& setup, const std::string& stem,
         char number[24];
         std::snprintf(number, sizeof number, "_%03zu", p + 1);
         const std::string base = setup.File(stem + number);
-        if (pairs) {
+        if (files == Files::Pairs) {
             WriteTimedChannels(base + "F.wav", {c[0], c[1]}, reference);
             WriteTimedChannels(base + "R.wav", {c[2], c[3]}, reference);
             firsts.push_back(base + "F.wav");
+        } else if (files == Files::Mono) {
+            const char* const capsules[4] = {"_FLU.wav", "_FRD.wav", "_BLD.wav", "_BRU.wav"};
+            for (int k = 0; k < 4; ++k)
+                WriteTimedChannels(base + capsules[k], {c[static_cast<std::size_t>(k)]}, reference);
+            firsts.push_back(base + capsules[0]);
         } else {
             WriteTimedChannels(base + ".wav", c, reference);
             firsts.push_back(base + ".wav");
@@ -77,17 +85,18 @@ TEST(Join, ASplitTakeJoinedConvertsAsTheWholeRecordingAndKeepsItsStart)
 {
     struct Case {
         const char* what;
-        bool pairs;
+        Files files;
         vq::InputFormat read;
     };
     const Case cases[] = {
-        {"front and rear pairs through the filters", true, vq::InputFormat::Auto},
-        {"B-format files", false, vq::InputFormat::FuMa},
+        {"front and rear pairs through the filters", Files::Pairs, vq::InputFormat::Auto},
+        {"four mono files through the filters", Files::Mono, vq::InputFormat::Auto},
+        {"B-format files", Files::Whole, vq::InputFormat::FuMa},
     };
     for (const Case& c : cases) {
         // Cut at frames that fall inside the engines' blocks and reads.
         JobSetup setup(5000, 32);
-        const std::vector<wxString> firsts = WriteParts(setup, "take", {1237, 4138}, c.pairs);
+        const std::vector<wxString> firsts = WriteParts(setup, "take", {1237, 4138}, c.files);
         VQParams p(nullptr);
         JoinParts(p, setup, firsts);
         p.m_inputFormat = c.read;
@@ -100,7 +109,7 @@ TEST(Join, ASplitTakeJoinedConvertsAsTheWholeRecordingAndKeepsItsStart)
         const Audio out = ReadAudio(output);
         const double gain = std::pow(10.0, -3.0 / 20.0);
         std::array<Signal, 4> expected = setup.ExpectedBFormat(-3.0);
-        if (!c.pairs)
+        if (c.read != vq::InputFormat::Auto)
             for (int j = 0; j < 4; ++j) {
                 expected[j] = setup.capsules[j];
                 for (double& s : expected[j])
@@ -130,7 +139,7 @@ TEST(Join, PartsThatCannotBeOneRecordingAreRefusedBeforeAnyOutput)
     };
     for (const Case& c : cases) {
         JobSetup setup(2000, 16);
-        const std::vector<wxString> firsts = WriteParts(setup, "take", {900}, false);
+        const std::vector<wxString> firsts = WriteParts(setup, "take", {900}, Files::Whole);
         std::vector<Signal> odd(static_cast<std::size_t>(c.channels), Noise(700, 7));
         WriteTimedChannels(Utf8(firsts[1]), odd, kStart + 900, c.rate);
         VQParams p(nullptr);
@@ -151,7 +160,7 @@ TEST(Join, PartsWhoseTimesDoNotFollowOnAreAWarningWithTheFrames)
 {
     JobSetup setup(3000, 16);
     // The second part starts 480 frames late, the third 100 frames early.
-    const std::vector<wxString> firsts = WriteParts(setup, "take", {1000, 2000}, true, {0, 480, 380});
+    const std::vector<wxString> firsts = WriteParts(setup, "take", {1000, 2000}, Files::Pairs, {0, 480, 380});
     VQParams p(nullptr);
     JoinParts(p, setup, firsts);
     ASSERT_TRUE(p.Convert()) << p.GetErrorMessage();
@@ -168,9 +177,9 @@ TEST(Join, PartsWhoseTimesDoNotFollowOnAreAWarningWithTheFrames)
 TEST(Join, FilesLookLikeOneSplitRecordingByTheirNamesAndTimes)
 {
     JobSetup setup(3000, 16);
-    WriteParts(setup, "take", {1000, 2000}, false);
-    WriteParts(setup, "late", {1000}, false, {0, 1});
-    WriteParts(setup, "ZOOM", {1500}, false);
+    WriteParts(setup, "take", {1000, 2000}, Files::Whole);
+    WriteParts(setup, "late", {1000}, Files::Whole, {0, 1});
+    WriteParts(setup, "ZOOM", {1500}, Files::Whole);
     fs::rename(setup.File("ZOOM_001.wav"), setup.File("ZOOM0001_LR.wav"));
     fs::rename(setup.File("ZOOM_002.wav"), setup.File("ZOOM0002_LR.wav"));
     // Without time references the names tell.
