@@ -1,6 +1,7 @@
 // WindowSettings: what the main window keeps in the settings file from one start to the
 // next, under /VessarQuilixGUI/: the record's mode, file layout, gains, opening angle,
-// switches, output format, convention, dither and high-pass, and the window's own choices.
+// switches, output format, convention, dither, high-pass and keep sync, and the window's own
+// choices.
 // Every value read is checked; one that is missing or out of range keeps the default.
 #pragma once
 

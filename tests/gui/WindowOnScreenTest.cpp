@@ -100,7 +100,8 @@ TEST_F(OnScreen, FocusStartsOnTheFirstInputAndTabFollowsTheLayout)
 {
     EXPECT_EQ(wxWindow::FindFocus(), window->m_fluFrdText);
     const std::vector<wxWindow*> expected = {
-        window->m_modeChoice,       window->m_fluFrdText,        window->m_fluFrdButton,     window->m_bldBruText,
+        window->m_modeChoice,       window->m_keepSyncCheck,
+        window->m_fluFrdText,       window->m_fluFrdButton,      window->m_bldBruText,
         window->m_bldBruButton,     window->m_bfGainSlider,      window->m_highpassChoice,   window->m_bfAutorangeCheck,
         window->m_rotateFields[0],  window->m_rotateFields[1],   window->m_rotateFields[2],  window->m_surGainSlider,
         window->m_angleSlider,      window->m_surAutorangeCheck, window->m_lfeCheck,         window->m_decoderChoice,
@@ -213,7 +214,7 @@ TEST_F(OnScreen, LabelsHaveMnemonicsThatReachTheirControls)
         ASSERT_NE(amp, wxNOT_FOUND) << label;
         EXPECT_TRUE(letters.insert(label.Mid(amp + 1, 1).Lower()).second) << "a second " << label;
     }
-    EXPECT_EQ(labelled, 28);
+    EXPECT_EQ(labelled, 31);
 }
 
 TEST_F(OnScreen, EveryControlThatNeedsItHasATooltipAndSlidersShowTheirValue)
