@@ -5,6 +5,7 @@
 #include "Interrupt.h"
 #include "TerminalProgress.h"
 
+#include "ConversionRun.h"
 #include "VQParams.h"
 
 #include "common/EngineStatus.h"
@@ -15,6 +16,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -56,6 +58,12 @@ Batch::~Batch() = default;
 
 std::string Batch::Prepare(const std::vector<Take>& takes, wxConfigBase* settings)
 {
+    // What the settings file gives (the filters folder, the I/O buffer), read, never written.
+    VQParams settingsRecord(settings);
+    settingsRecord.m_config = nullptr;
+    vq::ConversionRequest defaults = settingsRecord.Request();
+    defaults.run.fftWisdomFile = vq::UserFftWisdomFile();
+
     m_entries.clear();
     // --join: the takes are the parts of one recording, the first the take and the others
     // following it in the order given.
@@ -64,15 +72,11 @@ std::string Batch::Prepare(const std::vector<Take>& takes, wxConfigBase* setting
         const Take& take = takes[t];
         Entry entry;
         entry.take = take;
-        entry.record = std::make_unique<VQParams>(settings);
-        entry.record->m_config = nullptr;  // the settings are read, never written, from here
-        entry.record->m_fftWisdomFile = VQParams::UserFftWisdomFile();
-        entry.record->m_progressView = &m_progress;
-        entry.record->m_replaceOutputs = m_options.force;
-        ApplyConvertOptions(m_options, take, entry.record.get());
+        entry.request = defaults;
+        ApplyConvertOptions(m_options, take, &entry.request);
         for (std::size_t part = t + 1; m_options.join && part < takes.size(); ++part)
-            entry.record->m_joinedParts.push_back(takes[part].front);
-        const std::string problem = PlaceKeptBFormat(entry.record.get(), count);
+            entry.request.take.laterParts.push_back(takes[part].Files());
+        const std::string problem = PlaceKeptBFormat(&entry.request, count);
         if (!problem.empty())
             return problem;
         m_entries.push_back(std::move(entry));
@@ -80,7 +84,7 @@ std::string Batch::Prepare(const std::vector<Take>& takes, wxConfigBase* setting
     return CheckFilesOfTheBatch();
 }
 
-std::string Batch::PlaceKeptBFormat(VQParams* record, std::size_t takeCount) const
+std::string Batch::PlaceKeptBFormat(vq::ConversionRequest* request, std::size_t takeCount) const
 {
     const wxString& kept = m_options.formats.keepBFormat;
     if (kept.empty())
@@ -88,8 +92,8 @@ std::string Batch::PlaceKeptBFormat(VQParams* record, std::size_t takeCount) con
     if (kept.EndsWith("/") || wxDirExists(kept)) {
         // A folder: each take's B-format in it, named as the take's B-format output would be.
         const std::string suffix = vq::BFormatLayout(vq::BFormatConvention::FuMa, 1).front().suffix;
-        wxFileName name(kept, record->TakeName() + wxString::FromUTF8(suffix.c_str()), "wav");
-        record->m_keepBFormat = name.GetFullPath();
+        wxFileName name(kept, vq::TakeName(*request) + wxString::FromUTF8(suffix.c_str()), "wav");
+        request->outputs.keepBFormat = name.GetFullPath();
         return std::string();
     }
     if (takeCount > 1)
@@ -108,13 +112,14 @@ std::string Batch::CheckFilesOfTheBatch() const
     };
     std::vector<Written> written;
     for (std::size_t t = 0; t < m_entries.size(); ++t) {
-        const VQParams& record = *m_entries[t].record;
-        const std::vector<wxString> files = record.WrittenFiles();
+        const vq::ConversionRequest& request = m_entries[t].request;
+        const std::vector<wxString> files = vq::WrittenFiles(request);
+        const std::size_t outputCount = vq::OutputPaths(request).size();
         for (std::size_t i = 0; i < files.size(); ++i) {
             std::string path;
             if (!ToFileSystemPath(files[i], &path))
                 continue;  // the run reports it
-            const bool kept = i == static_cast<std::size_t>(record.OutputCount());
+            const bool kept = i == outputCount;
             const std::string spelled = kept                             ? "--keep-bformat " + path
                                         : i < m_options.outputs.size() ? "-o " + Utf8(m_options.outputs[i])
                                                                        : path;
@@ -156,18 +161,21 @@ std::string Batch::Label(std::size_t index) const
            Utf8(m_entries[index].take.front) + ")";
 }
 
-std::string Batch::ExistingOutput(const VQParams& record) const
+std::string Batch::ExistingOutput(const vq::ConversionRequest& request) const
 {
-    std::string inputs[2];
-    for (int k = 0; k < 2; ++k)
-        ToFileSystemPath(record.GetFullPath(k), &inputs[k]);
-    for (const wxString& file : record.WrittenFiles()) {
+    std::vector<std::string> inputs;
+    for (const wxString& input : request.takeFiles) {
+        std::string path;
+        if (ToFileSystemPath(input, &path))
+            inputs.push_back(path);
+    }
+    for (const wxString& file : vq::WrittenFiles(request)) {
         std::string path;
         struct stat info {};
         if (!ToFileSystemPath(file, &path) || lstat(path.c_str(), &info) != 0)
             continue;
         // An output that is an input is no file to replace: the run refuses it, naming both.
-        if (!vq::SameFile(path, inputs[0]) && !vq::SameFile(path, inputs[1]))
+        if (std::none_of(inputs.begin(), inputs.end(), [&](const std::string& input) { return vq::SameFile(path, input); }))
             return path;
     }
     return std::string();
@@ -175,9 +183,8 @@ std::string Batch::ExistingOutput(const VQParams& record) const
 
 Batch::Outcome Batch::Convert(Entry& entry, std::size_t index)
 {
-    VQParams& record = *entry.record;
     if (!m_options.force) {
-        const std::string existing = ExistingOutput(record);
+        const std::string existing = ExistingOutput(entry.request);
         if (!existing.empty()) {
             entry.message = "An output file already exists and was left as it is.\n" + existing +
                             ": give --force (-y) to replace it";
@@ -185,15 +192,17 @@ Batch::Outcome Batch::Convert(Entry& entry, std::size_t index)
         }
     }
     m_progress.SetTake(static_cast<int>(index) + 1, static_cast<int>(m_entries.size()));
-    if (!record.Convert()) {
-        entry.message = Utf8(record.GetErrorMessage());
-        if (record.m_status == VQParams::kMissingFilterMatrix)
+    entry.result = vq::RunConversion(entry.request, vq::RunViews{&m_progress, nullptr});
+    const vq::ConversionResult& result = entry.result;
+    if (result.Failed()) {
+        entry.message = result.Message();
+        if (result.status == vq::kMissingFilterMatrix)
             entry.message += "\nOr give the directory that holds it with --filters DIR.";
-        if (record.m_status == vq::kOutputExists)
+        if (result.status == vq::kOutputExists)
             entry.message += "; give --force (-y) to replace it";
         return Outcome::Failed;
     }
-    if (record.m_status == vq::kStatusCancelled)
+    if (result.Cancelled())
         return Outcome::Cancelled;
     return Outcome::Done;
 }
@@ -217,19 +226,17 @@ int Batch::Run()
                               "; no output of the take was written.");
             break;
         case Outcome::Done:
-            if (!m_options.quiet && entry.record->m_result.joinedParts.size() > 1)
-                Print(stdout, "Joined " + std::to_string(entry.record->m_result.joinedParts.size()) +
-                                  " parts into one take, in this order: " +
-                                  JoinedNames(entry.record->m_result.joinedParts));
-            if (!m_options.quiet && !entry.record->m_result.alignment.empty())
-                Print(stdout, "Aligned: the filters' delay of " + entry.record->m_result.alignment +
-                                  " taken off the start");
-            for (const std::string& warning : entry.record->m_result.warnings)
+            if (!m_options.quiet && entry.result.joinedParts.size() > 1)
+                Print(stdout, "Joined " + std::to_string(entry.result.joinedParts.size()) +
+                                  " parts into one take, in this order: " + JoinedNames(entry.result.joinedParts));
+            if (!m_options.quiet && !entry.result.alignment.empty())
+                Print(stdout, "Aligned: the filters' delay of " + entry.result.alignment + " taken off the start");
+            for (const std::string& warning : entry.result.warnings)
                 Print(stderr, "Warning" + (several ? ", " + Label(i) : std::string()) + ": " + warning);
             if (!m_options.quiet)
-                for (const wxString& file : entry.record->WrittenFiles())
+                for (const wxString& file : entry.result.written)
                     Print(stdout, "Wrote " + Utf8(file));
-            const std::string warning = Utf8(entry.record->GetClippingWarning());
+            const std::string warning = entry.result.ClippingWarning();
             if (!warning.empty())
                 Print(stderr, "Warning" + (several ? ", " + Label(i) : std::string()) + ": " + warning);
             break;

@@ -1,18 +1,18 @@
-// The takes of one command line, converted one after the other through the same record and
+// The takes of one command line, converted one after the other through the same request and
 // run as the window's: a take whose output exists fails unless --force is given, a failed
 // take does not stop the others, a cancel stops the batch, and a summary tells what became
 // of each take.
 #pragma once
 
+#include "ConversionRequest.h"
+#include "ConversionResult.h"
 #include "ConvertOptions.h"
 #include "TakeList.h"
 
-#include <memory>
 #include <string>
 #include <vector>
 
 class TerminalProgress;
-class VQParams;
 class wxConfigBase;
 
 class Batch {
@@ -20,8 +20,8 @@ public:
     Batch(const ConvertOptions& options, TerminalProgress& progress);
     ~Batch();
 
-    // Makes the record of every take, with the settings of `settings` (null: defaults); with
-    // --join, one record of the first take with the others joined to it as its later parts.
+    // Makes the request of every take, with the settings of `settings` (null: defaults); with
+    // --join, one request of the first take with the others joined to it as its later parts.
     // Returns an empty text, or the usage error when the batch would destroy a file it
     // writes or reads: two outputs that are one file, or an output that is another take's
     // recording (--force does not lift it), or one --keep-bformat file for several takes.
@@ -35,16 +35,17 @@ private:
     enum class Outcome { Done, Failed, Cancelled };
     struct Entry {
         Take take;
-        std::unique_ptr<VQParams> record;
+        vq::ConversionRequest request;
+        vq::ConversionResult result;
         Outcome outcome = Outcome::Cancelled;
         std::string message;  // why it failed
     };
 
     Outcome Convert(Entry& entry, std::size_t index);
-    std::string ExistingOutput(const VQParams& record) const;
+    std::string ExistingOutput(const vq::ConversionRequest& request) const;
     // Where a take keeps its B-format: the --keep-bformat file, or the take's name in the
     // --keep-bformat folder. Returns the usage error, or empty.
-    std::string PlaceKeptBFormat(VQParams* record, std::size_t takeCount) const;
+    std::string PlaceKeptBFormat(vq::ConversionRequest* request, std::size_t takeCount) const;
     std::string CheckFilesOfTheBatch() const;
     std::string Label(std::size_t index) const;
     void PrintSummary() const;

@@ -1,11 +1,10 @@
 // vessarquilix-convert: converts A-format and B-format takes to B-format or its decodes from
-// the command line, take after take, through the same record and conversion run as the window, with no
+// the command line, take after take, through the same request and conversion run as the window, with no
 // display.
 #include "Batch.h"
 #include "CommandLine.h"
 #include "ConvertOptions.h"
 #include "Interrupt.h"
-#include "TakeKinds.h"
 #include "TakeList.h"
 #include "TerminalProgress.h"
 
@@ -45,13 +44,6 @@ bool WorkingDirectoryExists()
     else
         std::fprintf(stderr, "%s: cannot tell the current directory: %s\n", kConvertProgram, std::strerror(errno));
     return false;
-}
-
-// How many files make the take that begins with this one, by its kind.
-int FilesOfTake(const wxString& path)
-{
-    const vq::TakeKind* kind = vq::KindOfTake(vq::ReadFirstFileHeader(path), vq::InputFormat::Auto, path);
-    return kind ? kind->files : 0;
 }
 
 // --filters-info: what each filter matrix of the filters directory says about itself.
@@ -112,7 +104,7 @@ int main(int argc, char** argv)
 
     std::vector<Take> takes;
     std::string problem =
-        CollectTakes(options.arguments, options.rearGiven ? &options.rear : nullptr, FilesOfTake, &takes);
+        CollectTakes(options.arguments, options.rearGiven ? &options.rear : nullptr, FilesOfTakeStartingWith, &takes);
     if (problem.empty() && !options.outputs.empty() && takes.size() > 1 && !options.join)
         problem = "-o names the outputs of a single take; with several takes, give their folder with -d";
     if (!problem.empty())

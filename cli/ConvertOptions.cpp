@@ -5,9 +5,10 @@
 #include "FileSystemPath.h"
 #include "TakeKinds.h"
 #include "TakeList.h"
-#include "VQParams.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 
 namespace {
 
@@ -45,8 +46,6 @@ std::vector<vq::Option> AllOptions()
 // Beyond +-60 dB a gain is a typing error, not a level: a millionth or a million in power.
 constexpr double kGainLimitDb = 60.0;
 
-const int kFormats[] = {VQParams::kFormatPcm16, VQParams::kFormatPcm24, VQParams::kFormatFloat};
-
 ParseError Usage(const std::string& text)
 {
     return ParseError{ParseError::kUsage, text};
@@ -62,12 +61,18 @@ bool ParsePath(const std::string& bytes, wxString* path, ParseError* error)
     return false;
 }
 
-// Layout index of the record for a number of files in a mode.
-int LayoutFor(int mode, int files)
+// "--files must be 1, 3 or 6 in 5.1 mode", from the file counts the mode offers.
+std::string FileCountProblem(const vq::DecodeMode& mode)
 {
-    if (mode != VQParams::kModeBFormat)
-        return files == 6 ? 0 : files == 3 ? 1 : 2;
-    return files == 4 ? 0 : files == 2 ? 1 : 2;
+    std::vector<int> counts = mode.fileCounts;
+    std::sort(counts.begin(), counts.end());
+    if (counts.size() == 1)
+        return "--files must be " + std::to_string(counts.front()) + " in this mode (one " +
+               (mode.channels == 2 ? "stereo " : "") + "file)";
+    std::string list;
+    for (std::size_t i = 0; i < counts.size(); ++i)
+        list += (i == 0 ? "" : i + 1 == counts.size() ? " or " : ", ") + std::to_string(counts[i]);
+    return "--files must be " + list + " in " + mode.outputsWord + " mode";
 }
 
 }  // namespace
@@ -94,7 +99,9 @@ std::string ConvertUsage()
            "                           given, with the filters running on across the joins\n"
            "  -y, --force              replace output files that exist (without it, a take whose\n"
            "                           output exists fails and nothing of it is written)\n"
-           "  --format pcm16|pcm24|float  sample format of the outputs (default pcm16)\n"
+           "  --format pcm16|pcm24|float|take  sample format of the outputs (default take: the\n"
+           "                           take's own, 16-bit, 24-bit or float; 24-bit where the\n"
+           "                           container holds no float)\n"
            "  --gain DB                B-format gain in dB, -60 to 60 (default -3)\n"
            "  --autorange              bring the B-format peak to half full scale\n"
            "  --surround-gain DB       gain of a decode (5.1, stereo, UHJ, binaural) in dB, -60 to 60\n"
@@ -165,8 +172,11 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
         } else if (args.Is("force")) {
             o->force = true;
         } else if (args.Is("format")) {
-            if (args.Choice({"pcm16", "pcm24", "float"}, &choice))
-                o->format = kFormats[choice];
+            const std::vector<std::string> names = {"pcm16", "pcm24", "float", "take"};
+            if (args.Choice(names, &choice)) {
+                o->formatGiven = names[static_cast<std::size_t>(choice)] != "take";
+                vq::ParseSampleFormat(names[static_cast<std::size_t>(choice)], &o->format);
+            }
         } else if (args.Is("gain")) {
             args.Number(-kGainLimitDb, kGainLimitDb, &o->gain);
         } else if (args.Is("surround-gain")) {
@@ -215,44 +225,42 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
     if (!o->outputs.empty() && o->outputDirGiven)
         return Usage("give either -o (the outputs of one take) or -d (the folder of every take's outputs)");
 
-    const bool surround = o->mode == VQParams::kModeSurround;
-    const bool bformat = o->mode == VQParams::kModeBFormat;
-    const bool filesOk = surround  ? (o->files == 1 || o->files == 3 || o->files == 6)
-                         : bformat ? (o->files == 1 || o->files == 2 || o->files == 4)
-                                   : o->files == 1;
-    if (filesGiven && !filesOk)
-        return Usage(surround  ? "--files must be 1, 3 or 6 in 5.1 mode"
-                     : bformat ? "--files must be 1, 2 or 4 in B-format mode"
-                               : "--files must be 1 in this mode (one stereo file)");
+    const vq::DecodeMode& mode = vq::DecodeModes()[static_cast<std::size_t>(o->mode)];
+    if (filesGiven && !mode.Offers(o->files))
+        return Usage(FileCountProblem(mode));
     if (!o->outputs.empty() && static_cast<int>(o->outputs.size()) != o->files)
         return Usage("give -o once per output file (" + std::to_string(o->files) + " here), or not at all");
-    const std::string problem = CheckFormatAndDecodeOptions(&o->formats, o->mode, o->files, o->format,
-                                                            o->outputs.empty() ? wxString() : o->outputs.front());
+    const std::string problem =
+        CheckFormatAndDecodeOptions(&o->formats, mode, o->files, o->formatGiven && o->format == vq::SampleFormat::Float,
+                                    o->outputs.empty() ? wxString() : o->outputs.front());
     if (!problem.empty())
         return Usage(problem);
     return ParseError{};
 }
 
-void ApplyConvertOptions(const ConvertOptions& o, const Take& take, VQParams* params)
+void ApplyConvertOptions(const ConvertOptions& o, const Take& take, vq::ConversionRequest* request)
 {
-    params->m_outputMode = o.mode;
-    params->m_fileLayout = LayoutFor(o.mode, o.files);
-    params->m_bformatFormat = params->m_surroundFormat = o.format;
-    ApplyFormatAndDecodeOptions(o.formats, params);
+    request->decode.mode = &vq::DecodeModes()[static_cast<std::size_t>(o.mode)];
+    vq::OutputSettings& out = request->outputs;
+    out.fileCount = o.files;
+    out.sample = o.format;
+    out.sampleOfTake = !o.formatGiven;
+    out.formatOfTake = false;
     if (o.outputDirGiven)
-        params->m_outputDir = o.outputDir;
-    params->SetFileName(VQParams::kBldBruInput, take.rear);
-    params->SetFileName(VQParams::kFluFrdInput, take.front);  // derives the output names
-    for (std::size_t i = 0; i < o.outputs.size(); ++i)
-        params->SetOutputPath(static_cast<int>(i), o.outputs[i]);
-    params->m_bformatGain = o.gain;
-    params->m_surroundGain = o.surroundGain;
-    params->m_openingAngle = o.angle;
-    params->m_bformatAutorange = o.autorange;
-    params->m_surroundAutorange = o.surroundAutorange;
-    params->m_lowFreqsInLfe = o.lfe;
+        out.folder = o.outputDir;
+    out.replace = o.force;
+    ApplyFormatAndDecodeOptions(o.formats, request);
+    request->takeFiles = take.Files();
+    request->outputNames = o.outputs;
+    request->bformat.gainDb = o.gain;
+    request->bformat.autorange = o.autorange;
+    vq::DecodeSettings& decode = request->decode;
+    decode.gainDb = o.surroundGain;
+    decode.autorange = o.surroundAutorange;
+    decode.openingAngle = o.angle;
+    decode.lowFreqsInLfe = o.lfe;
     if (o.filtersGiven)
-        params->SetFiltersDir(o.filters);
+        request->run.filtersDir = o.filters;
     if (o.bufferGiven)
-        params->m_ioBufferLength = o.bufferKB * 1024;
+        request->run.blockFrames = vq::BlockFramesOfBuffer(std::int64_t{o.bufferKB} * 1024);
 }

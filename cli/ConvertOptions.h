@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-class VQParams;
 struct Take;
 
 constexpr const char* kConvertProgram = "vessarquilix-convert";
@@ -21,10 +20,11 @@ struct ConvertOptions {
     bool outputDirGiven = false;  // -d/--output-dir: where derived output names go
     wxString outputDir;
     bool force = false;             // -y/--force: replace existing outputs
-    int mode = 0;                   // --mode, VQParams::Mode
+    int mode = 0;                   // --mode, the row of DecodeModes()
     int files = 1;                  // --files
     std::vector<wxString> outputs;  // -o/--output, in the order of the output slots
-    int format = 0x130002;          // --format
+    bool formatGiven = false;       // --format; without it the take's own precision
+    vq::SampleFormat format = vq::SampleFormat::Pcm16;
     double gain = -3.0;             // dB, -60 to 60
     double surroundGain = -3.0;
     int angle = 60;
@@ -51,9 +51,8 @@ struct ParseError {
 // name whose bytes have no text form. --help and --version end the parsing.
 ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* options);
 
-// Moves the options and one take into a record: mode, layout, formats, output folder,
-// inputs (which derive the output names), outputs given with -o, gains, switches,
-// directories, buffer.
-void ApplyConvertOptions(const ConvertOptions& options, const Take& take, VQParams* params);
+// Moves the options and one take into a request: mode, file count, formats, output folder,
+// the take's files, outputs given with -o, gains, switches, directories, buffer.
+void ApplyConvertOptions(const ConvertOptions& options, const Take& take, vq::ConversionRequest* request);
 
 std::string ConvertUsage();

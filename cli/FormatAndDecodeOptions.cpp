@@ -2,7 +2,7 @@
 
 #include "DecodeModes.h"
 #include "FileSystemPath.h"
-#include "VQParams.h"
+#include "TakeKinds.h"
 
 #include "bformat/HighPassFilter.h"
 #include "common/Containers.h"
@@ -120,10 +120,11 @@ bool TakeFormatAndDecodeOption(vq::CommandLine& args, FormatAndDecodeOptions* o,
     } else if (args.Is("align")) {
         o->align = true;
     } else if (args.Is("input-format")) {
-        static const vq::InputFormat kInputFormats[] = {vq::InputFormat::Auto, vq::InputFormat::AFormat,
-                                                        vq::InputFormat::FuMa, vq::InputFormat::AmbiX};
-        if (args.Choice({"auto", "a-format", "fuma", "ambix"}, &choice))
-            o->inputFormat = kInputFormats[choice];
+        std::vector<std::string> names;
+        for (const vq::InputFormatChoice& format : vq::InputFormatChoices())
+            names.push_back(format.name);
+        if (args.Choice(names, &choice))
+            o->inputFormat = vq::InputFormatChoices()[static_cast<std::size_t>(choice)].format;
     } else if (args.Is("container")) {
         std::vector<std::string> names;
         for (const vq::Container& c : vq::Containers())
@@ -181,57 +182,60 @@ bool TakeFormatAndDecodeOption(vq::CommandLine& args, FormatAndDecodeOptions* o,
     return true;
 }
 
-std::string CheckFormatAndDecodeOptions(FormatAndDecodeOptions* o, int mode, int files, int format,
-                                        const wxString& firstOutput)
+std::string CheckFormatAndDecodeOptions(FormatAndDecodeOptions* o, const vq::DecodeMode& mode, int files,
+                                        bool floatAsked, const wxString& firstOutput)
 {
     if (o->container.empty()) {
         const vq::Container* byName =
             firstOutput.empty() ? nullptr
                                 : vq::ContainerForExtension(std::string(wxFileName(firstOutput).GetExt().utf8_str()));
-        o->container = byName && !(byName->ambisonic && mode != VQParams::kModeBFormat) ? byName->name : "wav";
+        o->container = byName && !(byName->ambisonic && mode.Decodes()) ? byName->name : "wav";
     }
     const vq::Container& container = *vq::ContainerNamed(o->container);
-    if (!container.holdsFloat && (format & SF_FORMAT_SUBMASK) == SF_FORMAT_FLOAT)
+    if (!container.holdsFloat && floatAsked)
         return std::string("--container ") + container.name + " holds 16 or 24 bits only, not --format float";
-    if (container.ambisonic && (mode != VQParams::kModeBFormat || o->convention != vq::BFormatConvention::FuMa))
+    if (container.ambisonic && (mode.Decodes() || o->convention != vq::BFormatConvention::FuMa))
         return "--container amb is for Furse-Malham B-format only (--mode b-format --convention fuma)";
-    if (o->convention == vq::BFormatConvention::AmbiX && mode == VQParams::kModeBFormat && files == 2)
+    if (o->convention == vq::BFormatConvention::AmbiX && !mode.Decodes() && files == 2)
         return "--convention ambix is written as 1 or 4 files; the stereo pairs are Furse-Malham only";
-    const vq::DecodeMode& row = vq::DecodeModes()[static_cast<std::size_t>(mode)];
-    if (!o->decoder.empty() &&
-        std::none_of(row.decoders.begin(), row.decoders.end(), [&](const vq::DecoderChoice& d) { return o->decoder == d.name; })) {
+    if (!o->decoder.empty() && std::none_of(mode.decoders.begin(), mode.decoders.end(),
+                                            [&](const vq::DecoderChoice& d) { return o->decoder == d.name; })) {
         std::string offered;
-        for (const vq::DecoderChoice& d : row.decoders)
+        for (const vq::DecoderChoice& d : mode.decoders)
             offered += std::string(offered.empty() ? "" : ", ") + d.name;
-        return "--decoder " + o->decoder + " is not a decoder of --mode " + row.name +
+        return "--decoder " + o->decoder + " is not a decoder of --mode " + mode.name +
                (offered.empty() ? std::string(" (it has one decoder)") : " (" + offered + ")");
     }
-    if (!o->keepBFormat.empty() && mode == VQParams::kModeBFormat)
+    if (!o->keepBFormat.empty() && !mode.Decodes())
         return "--keep-bformat goes with a decode (--mode 5.1, stereo, uhj or binaural)";
     return std::string();
 }
 
-void ApplyFormatAndDecodeOptions(const FormatAndDecodeOptions& o, VQParams* params)
+void ApplyFormatAndDecodeOptions(const FormatAndDecodeOptions& o, vq::ConversionRequest* request)
 {
-    const vq::Container& container = *vq::ContainerNamed(o.container.empty() ? "wav" : o.container);
-    params->m_bformatFormat = vq::FormatCode(container, vq::SampleFormatOf(params->m_bformatFormat));
-    params->m_surroundFormat = vq::FormatCode(container, vq::SampleFormatOf(params->m_surroundFormat));
-    params->m_ambFile = container.ambisonic;
-    params->m_inputFormat = o.inputFormat;
-    params->m_convention = o.convention;
-    std::copy(o.capsuleChannels, o.capsuleChannels + 4, params->m_capsuleChannels);
-    params->m_channels = o.channels;
-    params->m_dither = o.dither;
-    params->m_highpassHz = o.highpassHz;
-    params->m_yaw = o.yaw;
-    params->m_pitch = o.pitch;
-    params->m_roll = o.roll;
+    vq::TakeSettings& take = request->take;
+    take.inputFormat = o.inputFormat;
+    std::copy(o.capsuleChannels, o.capsuleChannels + 4, take.capsuleChannels);
+    take.channels = o.channels;
+
+    vq::OutputSettings& out = request->outputs;
+    out.container = vq::ContainerNamed(o.container.empty() ? "wav" : o.container);
+    out.convention = o.convention;
+    out.dither = o.dither;
+    out.keepBFormat = o.keepBFormat;
+    out.align = o.align;
+
+    vq::BFormatSettings& b = request->bformat;
+    b.highpassHz = o.highpassHz;
+    b.yaw = o.yaw;
+    b.pitch = o.pitch;
+    b.roll = o.roll;
+
+    vq::DecodeSettings& d = request->decode;
     if (!o.decoder.empty())
-        params->m_decoders[params->Mode().name] = o.decoder;
-    params->m_pairPattern = o.pairPattern;
-    params->m_pairAngle = o.pairAngle;
-    params->m_pairAim = o.pairAim;
-    params->m_hrtfFile = o.hrtfFile;
-    params->m_keepBFormat = o.keepBFormat;
-    params->m_align = o.align;
+        d.decoders[d.Mode().name] = o.decoder;
+    d.pairPattern = o.pairPattern;
+    d.pairAngle = o.pairAngle;
+    d.pairAim = o.pairAim;
+    d.hrtfFile = o.hrtfFile;
 }

@@ -1,6 +1,6 @@
 // The options of vessarquilix-convert that say what the files hold and how the B-format is
 // decoded: how a take is read, container, convention, capsule order, dither, high-pass, rotation and the
-// decoders' settings. Parsed with the shared parser, checked, and moved into the record.
+// decoders' settings. Parsed with the shared parser, checked, and moved into the request.
 #pragma once
 
 #include "CommandLine.h"
@@ -13,12 +13,9 @@
 #include <string>
 #include <vector>
 
-class VQParams;
-
 struct FormatAndDecodeOptions {
     vq::InputFormat inputFormat = vq::InputFormat::Auto;
     std::string container;  // empty: from an explicit output name's extension, else wav
-    bool sampleFormatGiven = false;
     vq::BFormatConvention convention = vq::BFormatConvention::FuMa;
     int capsuleChannels[4] = {0, 1, 2, 3};
     std::vector<int> channels;  // --channels, from 0
@@ -42,14 +39,14 @@ std::vector<vq::Option> FormatAndDecodeOptionList();
 bool TakeFormatAndDecodeOption(vq::CommandLine& args, FormatAndDecodeOptions* o, std::string* badPath);
 
 // The combinations that cannot be written: FLAC with float, .amb for anything but
-// Furse-Malham B-format, AmbiX in stereo pairs. `mode` is VQParams::Mode, `files` the
-// number of output files, `format` the libsndfile sample format, `firstOutput` the first
-// -o name (or empty). Returns the usage error, or empty.
-std::string CheckFormatAndDecodeOptions(FormatAndDecodeOptions* o, int mode, int files, int format,
-                                        const wxString& firstOutput);
+// Furse-Malham B-format, AmbiX in stereo pairs. `files` is the number of output files,
+// `floatAsked` whether float samples were asked for, `firstOutput` the first -o name (or
+// empty). Returns the usage error, or empty.
+std::string CheckFormatAndDecodeOptions(FormatAndDecodeOptions* o, const vq::DecodeMode& mode, int files,
+                                        bool floatAsked, const wxString& firstOutput);
 
-// Moves them into the record (the container into both format codes).
-void ApplyFormatAndDecodeOptions(const FormatAndDecodeOptions& o, VQParams* params);
+// Moves them into the request; its decode mode is set already.
+void ApplyFormatAndDecodeOptions(const FormatAndDecodeOptions& o, vq::ConversionRequest* request);
 
 // Their lines of --help.
 extern const char* const kFormatAndDecodeHelp;

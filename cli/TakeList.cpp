@@ -106,3 +106,9 @@ std::string CollectTakes(const std::vector<wxString>& arguments, const wxString*
     }
     return std::string();
 }
+
+int FilesOfTakeStartingWith(const wxString& path)
+{
+    const vq::TakeKind* kind = vq::KindOfTake(vq::ReadFirstFileHeader(path), vq::InputFormat::Auto, path);
+    return kind ? kind->files : 0;
+}

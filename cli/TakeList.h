@@ -27,6 +27,8 @@ struct Take {
 // front file), 4 (the FLU file of four mono files), or 0 when it cannot be told (the
 // file cannot be read: it is taken as a front file, and its run says what is wrong).
 using TakeFileCount = std::function<int(const wxString& path)>;
+// The count by the kinds of take the job knows, from the file's header and name.
+int FilesOfTakeStartingWith(const wxString& path);
 
 // The hints for the takes of a batch that look like the parts of one split recording
 // (TakeParts.h): one line for each run of them, naming them and --join. Empty when none do.

@@ -15,7 +15,6 @@
 #include "ConvertOptions.h"
 #include "TakeList.h"
 #include "TerminalProgress.h"
-#include "VQParams.h"
 
 #include <sndfile.h>
 #include <unistd.h>
@@ -67,14 +66,6 @@ bool ReachesDevices(const std::vector<std::string>& arguments)
     return false;
 }
 
-// As the converter asks: whether a file holds a whole take in four channels.
-bool IsWholeTake(const wxString& path)
-{
-    VQParams probe(nullptr);
-    probe.SetFileName(VQParams::kFluFrdInput, path);
-    return probe.FirstInputIsWholeTake();
-}
-
 void PrepareBatch(std::vector<std::string>& arguments)
 {
     std::vector<char*> argv{const_cast<char*>(kConvertProgram)};
@@ -90,7 +81,7 @@ void PrepareBatch(std::vector<std::string>& arguments)
         return;
     }
     std::vector<Take> takes;
-    if (!CollectTakes(options.arguments, options.rearGiven ? &options.rear : nullptr, IsWholeTake, &takes).empty())
+    if (!CollectTakes(options.arguments, options.rearGiven ? &options.rear : nullptr, FilesOfTakeStartingWith, &takes).empty())
         return;
     if (!options.outputs.empty() && takes.size() > 1)
         return;  // refused before the batch, as the converter does

@@ -1,5 +1,6 @@
 #include "ActiveProcessing.h"
 
+#include "DecodeModes.h"
 #include "VQParams.h"
 
 
@@ -52,7 +53,7 @@ wxString ActiveProcessing(const VQParams& record)
             add("decode autorange");
         else if (record.m_surroundGain != defaults.m_surroundGain)
             add("decode gain " + Decibels(record.m_surroundGain));
-        if (record.m_outputMode == VQParams::kModeSurround) {
+        if (record.Mode().panel == vq::ModePanel::Surround) {
             if (record.m_openingAngle != defaults.m_openingAngle)
                 add("opening angle " + Degrees(record.m_openingAngle));
             if (record.m_lowFreqsInLfe)

@@ -27,22 +27,6 @@ bool ReadSoundFileHeader(const wxString& path, SoundFileHeader* header)
     return true;
 }
 
-vq::SampleFormat SampleFormatKeeping(int format, const vq::Container& container)
-{
-    switch (format & SF_FORMAT_SUBMASK) {
-    case SF_FORMAT_PCM_24:
-    case SF_FORMAT_ALAC_24:
-        return vq::SampleFormat::Pcm24;
-    case SF_FORMAT_PCM_32:
-    case SF_FORMAT_ALAC_32:
-    case SF_FORMAT_FLOAT:
-    case SF_FORMAT_DOUBLE:
-        return container.holdsFloat ? vq::SampleFormat::Float : vq::SampleFormat::Pcm24;
-    default:
-        return vq::SampleFormat::Pcm16;
-    }
-}
-
 int FilterMatrixTaps(const wxString& filtersDir, int sampleRate)
 {
     constexpr int kCapsules = 4;

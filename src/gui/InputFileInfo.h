@@ -15,11 +15,6 @@ struct SoundFileHeader {
     int format = 0;  // libsndfile's format code: container and sample format
 };
 
-// The sample format that keeps the precision of a file of this libsndfile format: 16-bit
-// for 16 bits or fewer, 24-bit for 24, float for float, double and 32-bit integers (24-bit
-// when the container holds no float); 16-bit when the format tells none.
-vq::SampleFormat SampleFormatKeeping(int format, const vq::Container& container);
-
 // False when `path` is no sound file libsndfile can open.
 bool ReadSoundFileHeader(const wxString& path, SoundFileHeader* header);
 

@@ -1,7 +1,9 @@
 #include "OutputFormats.h"
 
+#include "DecodeModes.h"
 #include "VQParams.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -36,38 +38,25 @@ wxString SampleFormatLabel(vq::SampleFormat sample)
     }
 }
 
-std::vector<int> OfferedFileLayouts(int mode, vq::BFormatConvention convention)
+std::vector<int> OfferedFileLayouts(const vq::DecodeMode& mode, vq::BFormatConvention convention)
 {
-    if (mode == VQParams::kModeBFormat && convention == vq::BFormatConvention::AmbiX)
-        return {0, 2};
-    if (mode == VQParams::kModeBFormat || mode == VQParams::kModeSurround)
-        return {0, 1, 2};
-    return {2};
-}
-
-wxString FileLayoutLabel(int mode, int layout)
-{
-    static const char* const kSurround[] = {"6 mono files", "3 stereo files", "1 six channels file"};
-    static const char* const kBFormat[] = {"4 mono files", "2 stereo files", "1 four channels file"};
-    if (layout < 0 || layout > 2)
-        return wxEmptyString;
-    if (mode == VQParams::kModeBFormat)
-        return kBFormat[layout];
-    return mode == VQParams::kModeSurround ? kSurround[layout] : "1 stereo file";
-}
-
-wxString DecodeBoxTitle(int mode)
-{
-    switch (mode) {
-    case VQParams::kModeStereo:
-        return "Stereo Process Controls";
-    case VQParams::kModeUhj:
-        return "UHJ Process Controls";
-    case VQParams::kModeBinaural:
-        return "Binaural Process Controls";
-    default:
-        return "5.1 Process Controls";
+    std::vector<int> layouts;
+    for (int layout = 0; layout < 3; ++layout) {
+        const int count = vq::FileCountOfLayout(mode, layout);
+        if (count > 0 && !mode.layout(count, convention).empty())
+            layouts.push_back(layout);
     }
+    return layouts;
+}
+
+wxString FileLayoutLabel(const vq::DecodeMode& mode, int layout)
+{
+    return wxString::FromUTF8(vq::FileCountLabel(mode, vq::FileCountOfLayout(mode, layout)).c_str());
+}
+
+const vq::DecodeMode& DecodeBoxMode(const vq::DecodeMode& mode)
+{
+    return mode.Decodes() ? mode : vq::FirstDecodeMode();
 }
 
 const std::vector<MicPatternItem>& MicPatterns()

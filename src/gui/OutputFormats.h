@@ -12,6 +12,9 @@
 #include <vector>
 
 class VQParams;
+namespace vq {
+struct DecodeMode;
+}
 
 namespace vqgui {
 
@@ -22,14 +25,15 @@ std::vector<const vq::Container*> OfferedContainers(bool surround);
 std::vector<vq::SampleFormat> OfferedSampleFormats(const vq::Container& container);
 wxString SampleFormatLabel(vq::SampleFormat sample);  // "16-bit", "24-bit", "float"
 
-// The record's file layouts (0 mono files, 1 stereo pairs, 2 one file) a mode (VQParams::Mode)
-// offers: the stereo pairs of B-format are Furse-Malham only, the two-channel decodes are one
-// stereo file.
-std::vector<int> OfferedFileLayouts(int mode, vq::BFormatConvention convention);
-wxString FileLayoutLabel(int mode, int layout);  // "4 mono files", ...
+// The record's file layouts (0 mono files, 1 stereo pairs, 2 one file) a mode offers in a
+// convention: those with files to write (the stereo pairs of B-format are Furse-Malham only,
+// the two-channel decodes are one stereo file).
+std::vector<int> OfferedFileLayouts(const vq::DecodeMode& mode, vq::BFormatConvention convention);
+wxString FileLayoutLabel(const vq::DecodeMode& mode, int layout);  // "4 mono files", ...
 
-// The title of the decode box for a mode: "5.1 Process Controls", "Stereo Process Controls", ...
-wxString DecodeBoxTitle(int mode);
+// The mode whose controls the decode box shows: the mode's own, or for B-format, which
+// decodes nothing, the first decode's (greyed).
+const vq::DecodeMode& DecodeBoxMode(const vq::DecodeMode& mode);
 
 // The patterns the stereo pair offers, with the omni share of each.
 struct MicPatternItem {

@@ -1,6 +1,8 @@
 #include "VessarQuilixFrame.h"
 
+#include "DecodeModes.h"
 #include "LayoutHelpers.h"
+#include "TakeKinds.h"
 
 #include "VessarQuilixArtProvider.h"
 
@@ -199,8 +201,10 @@ wxPanel* VessarQuilixFrame::CreateModePanel()
     wxBoxSizer* modeRow = new wxBoxSizer(wxHORIZONTAL);
     m_modeLabel = MakeLabel(m_modePanel, wxID_ANY, "Select Output &Mode:");
     modeRow->Add(m_modeLabel, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
-    const wxString modes[] = {"B-Format", "5.1", "Stereo", "UHJ", "Binaural"};
-    m_modeChoice = new wxChoice(m_modePanel, wxID_ANY, wxDefaultPosition, wxDefaultSize, 5, modes, 0);
+    wxArrayString modes;
+    for (const vq::DecodeMode& mode : vq::DecodeModes())
+        modes.Add(mode.label);
+    m_modeChoice = new wxChoice(m_modePanel, wxID_ANY, wxDefaultPosition, wxDefaultSize, modes, 0);
     m_modeChoice->SetSelection(0);
     modeRow->Add(m_modeChoice, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
     modeRow->AddSpacer(15);
@@ -209,7 +213,7 @@ wxPanel* VessarQuilixFrame::CreateModePanel()
     sizer->Add(modeRow, 0, wxALIGN_CENTER_HORIZONTAL);
 
     wxStaticBoxSizer* inputBox = new wxStaticBoxSizer(new wxStaticBox(m_modePanel, wxID_ANY, "Input"), wxVERTICAL);
-    wxFlexGridSizer* grid = new wxFlexGridSizer(4, 3, 0, 0);
+    wxFlexGridSizer* grid = new wxFlexGridSizer(0, 4, 0, 0);
     grid->AddGrowableCol(1);
     const wxSize textSize(400, -1);
     const int flags = wxLEFT | wxRIGHT | wxTOP | wxALIGN_CENTER_VERTICAL;
@@ -227,17 +231,26 @@ wxPanel* VessarQuilixFrame::CreateModePanel()
     grid->Add(frontRow, 1, flags | wxEXPAND, 5);
     m_fluFrdButton = FileButton(m_modePanel);
     grid->Add(m_fluFrdButton, 0, flags, 5);
+    // How a 4-channel take is read: capsules, or B-format (which skips the filters).
+    wxArrayString formats;
+    for (const vq::InputFormatChoice& format : vq::InputFormatChoices())
+        formats.Add(format.label);
+    m_inputFormatChoice = new wxChoice(m_modePanel, wxID_ANY, wxDefaultPosition, wxDefaultSize, formats);
+    m_inputFormatChoice->SetSelection(0);
+    grid->Add(m_inputFormatChoice, 0, flags, 5);
     m_bldBruLabel = MakeLabel(m_modePanel, wxID_ANY, "&BLD + BRU :");
     grid->Add(m_bldBruLabel, 0, flags, 5);
     m_bldBruText = new wxTextCtrl(m_modePanel, wxID_ANY, wxEmptyString, wxDefaultPosition, textSize);
     grid->Add(m_bldBruText, 1, flags | wxEXPAND, 5);
     m_bldBruButton = FileButton(m_modePanel);
     grid->Add(m_bldBruButton, 0, flags, 5);
+    grid->AddSpacer(0);
     // The parts of a split recording, joined or not; shown only for such files.
     grid->AddSpacer(0);
     m_joinCheck = new wxCheckBox(m_modePanel, wxID_ANY, "&Join parts");
     m_joinCheck->Hide();
     grid->Add(m_joinCheck, 0, wxLEFT | wxRIGHT | wxTOP, 5);
+    grid->AddSpacer(0);
     grid->AddSpacer(0);
     // What is wrong with the take, under its fields; shown only then.
     grid->AddSpacer(0);
@@ -246,6 +259,7 @@ wxPanel* VessarQuilixFrame::CreateModePanel()
     m_inputNote->SetForegroundColour(wxColour(0xC0, 0x10, 0x10));
     m_inputNote->Hide();
     grid->Add(m_inputNote, 0, wxLEFT | wxRIGHT | wxTOP | wxEXPAND, 5);
+    grid->AddSpacer(0);
     grid->AddSpacer(0);
     inputBox->Add(grid, 1, wxEXPAND);
     sizer->Add(inputBox, 0, wxEXPAND);
@@ -401,7 +415,7 @@ wxPanel* VessarQuilixFrame::CreateOutputPanel()
     // goes through them in channel order.
     wxBoxSizer* columns = new wxBoxSizer(wxHORIZONTAL);
     for (int first : {0, 3}) {
-        wxFlexGridSizer* grid = new wxFlexGridSizer(3, 3, 0, 0);
+        wxFlexGridSizer* grid = new wxFlexGridSizer(0, 3, 0, 0);
         grid->AddGrowableCol(1);
         for (int row = first; row < first + 3; ++row)
             CreateOutputRow(row, grid);
@@ -444,6 +458,7 @@ void VessarQuilixFrame::BindEvents()
     b.Bind(m_fluFrdButton, wxEVT_BUTTON, &VessarQuilixFrame::OnFluFrdButton, this);
     b.Bind(m_bldBruText, wxEVT_TEXT, &VessarQuilixFrame::OnBldBruText, this);
     b.Bind(m_bldBruButton, wxEVT_BUTTON, &VessarQuilixFrame::OnBldBruButton, this);
+    b.Bind(m_inputFormatChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnInputFormatChoice, this);
     b.Bind(m_keepSyncCheck, wxEVT_CHECKBOX, &VessarQuilixFrame::OnKeepSync, this);
     b.Bind(m_polyText, wxEVT_TEXT, &VessarQuilixFrame::OnPolyText, this);
     b.Bind(m_joinCheck, wxEVT_CHECKBOX, &VessarQuilixFrame::OnJoinParts, this);

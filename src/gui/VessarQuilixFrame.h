@@ -65,6 +65,7 @@ protected:
     wxStaticText* m_bldBruLabel;
     wxTextCtrl* m_bldBruText;
     wxButton* m_bldBruButton;
+    wxChoice* m_inputFormatChoice;  // how a 4-channel take is read
     // Shown when the files opened are the parts of one split recording: ticked, they are
     // joined into one take.
     wxCheckBox* m_joinCheck;
@@ -132,6 +133,7 @@ protected:
     virtual void OnFluFrdButton(wxCommandEvent& event) { event.Skip(); }
     virtual void OnBldBruText(wxCommandEvent& event) { event.Skip(); }
     virtual void OnBldBruButton(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnInputFormatChoice(wxCommandEvent& event) { event.Skip(); }
     virtual void OnKeepSync(wxCommandEvent& event) { event.Skip(); }
     virtual void OnPolyText(wxCommandEvent& event) { event.Skip(); }
     virtual void OnJoinParts(wxCommandEvent& event) { event.Skip(); }

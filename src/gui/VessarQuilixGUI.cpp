@@ -91,6 +91,11 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
     m_aimSpin->SetToolTip("Direction of the pair's axis, degrees, positive to the left (vessarquilix-convert --aim)");
     m_fluFrdButton->SetToolTip("Choose the file of the front capsules FLU and FRD, or one 4-channel take");
     m_bldBruButton->SetToolTip("Choose the file of the rear capsules BLD and BRU");
+    m_inputFormatChoice->SetToolTip(
+        "How a 4-channel take is read: as its header says (B-format when it carries the Ambisonic "
+        "B-format mark, as .amb files do, else the four capsules), as the capsules FLU, FRD, BLD, "
+        "BRU, or as B-format W, X, Y, Z in FuMa or AmbiX order, which skips the filters "
+        "(vessarquilix-convert --input-format)");
     m_bfAutorangeCheck->SetToolTip(
         "Scale the B-format so that its peak is -6 dBFS and its mean zero (the gain then does not matter)");
     m_highpassChoice->SetToolTip("High-pass against wind and handling rumble (fourth order), in either mode");
@@ -131,6 +136,7 @@ VessarQuilixGUI::~VessarQuilixGUI()
 void VessarQuilixGUI::ShowSettings()
 {
     m_modeChoice->SetSelection(m_params->m_outputMode);
+    m_inputFormatChoice->SetSelection(vq::InputFormatIndex(m_params->m_inputFormat));
     m_keepSyncCheck->SetValue(m_params->m_align);
     FillDecodeControls();
     m_bfGainSlider->SetValue(RoundToSlider(m_params->m_bformatGain));
@@ -336,6 +342,18 @@ void VessarQuilixGUI::OnFluFrdButton(wxCommandEvent&)
     const wxString path = AskForInput("Open File for channels FLU-FRD");
     if (!path.empty())
         SetTake(path, true);
+}
+
+void VessarQuilixGUI::OnInputFormatChoice(wxCommandEvent& event)
+{
+    const std::vector<vq::InputFormatChoice>& formats = vq::InputFormatChoices();
+    const int index = event.GetSelection();
+    if (index < 0 || index >= static_cast<int>(formats.size()))
+        return;
+    m_params->m_inputFormat = formats[static_cast<std::size_t>(index)].format;
+    RememberSettings();
+    // Capsules or B-format: the rear field, the checks and the output names follow.
+    TakeChanged(false);
 }
 
 void VessarQuilixGUI::OnBldBruText(wxCommandEvent&)

@@ -61,6 +61,7 @@ protected:
     void OnFluFrdButton(wxCommandEvent& event) override;
     void OnBldBruText(wxCommandEvent& event) override;
     void OnBldBruButton(wxCommandEvent& event) override;
+    void OnInputFormatChoice(wxCommandEvent& event) override;
     void OnKeepSync(wxCommandEvent& event) override;
     void OnPolyText(wxCommandEvent& event) override;
     void OnJoinParts(wxCommandEvent& event) override;

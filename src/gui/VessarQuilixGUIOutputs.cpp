@@ -53,14 +53,14 @@ const vq::Container& Wav()
 
 void VessarQuilixGUI::FillOutputChoices()
 {
-    const bool surround = m_params->m_outputMode != 0;
+    const bool surround = m_params->Decodes();
 
-    m_layoutItems = vqgui::OfferedFileLayouts(m_params->m_outputMode, m_params->m_convention);
+    m_layoutItems = vqgui::OfferedFileLayouts(m_params->Mode(), m_params->m_convention);
     if (IndexOf(m_layoutItems, m_params->m_fileLayout) < 0)
         m_params->m_fileLayout = m_layoutItems.back();
     wxArrayString items;
     for (int layout : m_layoutItems)
-        items.Add(vqgui::FileLayoutLabel(m_params->m_outputMode, layout));
+        items.Add(vqgui::FileLayoutLabel(m_params->Mode(), layout));
     m_filesChoice->Set(items);
     m_filesChoice->SetSelection(IndexOf(m_layoutItems, m_params->m_fileLayout));
 
@@ -77,7 +77,7 @@ void VessarQuilixGUI::FillOutputChoices()
     items.clear();
     SoundFileHeader take;
     items.Add(ReadSoundFileHeader(m_params->GetFullPath(VQParams::kFluFrdInput), &take)
-                  ? "as the take (" + vqgui::SampleFormatLabel(SampleFormatKeeping(take.format, container)) + ")"
+                  ? "as the take (" + vqgui::SampleFormatLabel(vq::SampleFormatKeeping(take.format, container)) + ")"
                   : wxString("as the take"));
     for (vq::SampleFormat sample : m_sampleItems)
         items.Add(vqgui::SampleFormatLabel(sample));
@@ -121,8 +121,8 @@ void VessarQuilixGUI::UpdateModeControls()
     // A control is enabled exactly when it acts on what the conversion writes. The
     // high-pass filters the B-format in every mode (the decodes read it); the B-format
     // gain and Autorange act on the B-format files only, the convention too.
-    const int mode = m_params->m_outputMode;
-    const bool decodes = m_params->Decodes();
+    const vq::DecodeMode& mode = m_params->Mode();
+    const bool decodes = mode.Decodes();
     for (wxWindow* w : std::initializer_list<wxWindow*>{m_bfGainLabel, m_bfGainSlider, m_bfAutorangeCheck,
                                                         m_conventionLabel, m_conventionChoice})
         w->Enable(!decodes);
@@ -130,16 +130,15 @@ void VessarQuilixGUI::UpdateModeControls()
                                                         m_surAutorangeCheck, m_keepBFormatCheck})
         w->Enable(decodes);
     // The decode box is the chosen decode's: its title and the controls it takes.
-    m_surroundBox->SetLabel(vqgui::DecodeBoxTitle(mode));
-    const bool surround = mode == VQParams::kModeSurround || mode == VQParams::kModeBFormat;
-    const bool stereo = mode == VQParams::kModeStereo;
+    const vq::DecodeMode& offering = vqgui::DecodeBoxMode(mode);
+    m_surroundBox->SetLabel(offering.panelTitle);
+    const bool surround = offering.panel == vq::ModePanel::Surround;
+    const bool stereo = offering.panel == vq::ModePanel::StereoPair;
     for (wxWindow* w : std::initializer_list<wxWindow*>{m_angleLabel, m_angleSlider, m_lfeCheck}) {
         w->Show(surround);
-        w->Enable(mode == VQParams::kModeSurround);
+        w->Enable(surround && decodes);
     }
-    // The decoders the mode offers (5.1's stand in for B-format's, greyed, as its other controls).
-    const int offeringMode = mode == VQParams::kModeBFormat ? static_cast<int>(VQParams::kModeSurround) : mode;
-    const vq::DecodeMode& offering = vq::DecodeModes()[static_cast<std::size_t>(offeringMode)];
+    // The decoders the mode offers (those of the box's mode, greyed, in B-format mode).
     FillDecoderChoice(offering);
     for (wxWindow* w : std::initializer_list<wxWindow*>{m_decoderLabel, m_decoderChoice}) {
         w->Show(!offering.decoders.empty());
@@ -148,7 +147,7 @@ void VessarQuilixGUI::UpdateModeControls()
     for (wxWindow* w : std::initializer_list<wxWindow*>{m_patternLabel, m_patternChoice, m_pairAngleLabel,
                                                         m_pairAngleSpin, m_aimLabel, m_aimSpin})
         w->Show(stereo);
-    m_hrtfButton->Show(mode == VQParams::kModeBinaural);
+    m_hrtfButton->Show(offering.panel == vq::ModePanel::Headphones);
     m_hrtfButton->SetLabel(m_params->m_hrtfFile.empty()
                                ? wxString("Head: the built-in spherical head...")
                                : "Head: " + wxFileName(m_params->m_hrtfFile).GetFullName() + "...");
@@ -167,8 +166,8 @@ void VessarQuilixGUI::ReserveRoomForEveryMode()
     const int chosen = m_params->m_outputMode;
     m_processPanel->SetMinSize(wxDefaultSize);
     wxSize room;
-    for (int mode = 0; mode < VQParams::kModeCount; ++mode) {
-        m_params->m_outputMode = mode;
+    for (std::size_t mode = 0; mode < vq::DecodeModes().size(); ++mode) {
+        m_params->m_outputMode = static_cast<int>(mode);
         UpdateModeControls();
         room.IncTo(m_processPanel->GetSizer()->CalcMin());
     }
@@ -260,7 +259,7 @@ vq::SampleFormat VessarQuilixGUI::SampleFormatOfTake(const vq::Container& contai
     SoundFileHeader take;
     if (!ReadSoundFileHeader(m_params->GetFullPath(VQParams::kFluFrdInput), &take))
         return vq::SampleFormat::Pcm16;
-    return SampleFormatKeeping(take.format, container);
+    return vq::SampleFormatKeeping(take.format, container);
 }
 
 void VessarQuilixGUI::FollowTheTakesSampleFormat()

@@ -4,6 +4,7 @@
 
 #include "OutputFormats.h"
 
+#include "TakeKinds.h"
 #include "VQParams.h"
 
 #include <wx/confbase.h>
@@ -30,6 +31,7 @@ const wxString kSurroundAutorange = "/VessarQuilixGUI/SurroundAutorange";
 const wxString kContainer = "/VessarQuilixGUI/Container";        // "wav", "amb", ...
 const wxString kSampleFormat = "/VessarQuilixGUI/SampleFormat";  // "pcm16", "pcm24", "float"
 const wxString kConvention = "/VessarQuilixGUI/Convention";      // "FuMa" or "AmbiX"
+const wxString kInputFormat = "/VessarQuilixGUI/InputFormat";    // "auto", "a-format", "fuma", "ambix"
 const wxString kDither = "/VessarQuilixGUI/Dither";
 const wxString kHighpass = "/VessarQuilixGUI/HighPassHz";  // 0: off
 const wxString kEnergyDecoder = "/VessarQuilixGUI/EnergyDecoder";
@@ -38,8 +40,6 @@ const wxString kPairPattern = "/VessarQuilixGUI/PairPattern";  // omni share in 
 const wxString kPairAngle = "/VessarQuilixGUI/PairAngle";
 const wxString kPairAim = "/VessarQuilixGUI/PairAim";
 const wxString kRotation[3] = {"/VessarQuilixGUI/Yaw", "/VessarQuilixGUI/Pitch", "/VessarQuilixGUI/Roll"};
-
-const char* const kModeNames[VQParams::kModeCount] = {"b-format", "5.1", "stereo", "uhj", "binaural"};
 
 // The window's sliders: gains in whole dB, the opening angle in whole degrees.
 constexpr long kMinGain = -15, kMaxGain = 15, kMinAngle = 15, kMaxAngle = 90;
@@ -86,10 +86,8 @@ void ReadOutputFormat(const wxConfigBase& config, VQParams& record, WindowChoice
 void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowChoices& choices)
 {
     wxString text;
-    if (config.Read(kMode, &text))
-        for (int mode = 0; mode < VQParams::kModeCount; ++mode)
-            if (text == kModeNames[mode])
-                record.m_outputMode = mode;
+    if (config.Read(kMode, &text) && vq::DecodeModeIndex(std::string(text.utf8_str())) >= 0)
+        record.m_outputMode = vq::DecodeModeIndex(std::string(text.utf8_str()));
     // The decoder of each mode that offers several; 5.1's energy decode was once a switch.
     bool energy = false;
     ReadBool(config, kEnergyDecoder, &energy);
@@ -122,6 +120,10 @@ void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowChoi
     ReadBool(config, kDither, &record.m_dither);
     ReadBool(config, kKeepSync, &record.m_align);
     ReadOutputFormat(config, record, choices);
+    if (config.Read(kInputFormat, &text))
+        for (const vq::InputFormatChoice& format : vq::InputFormatChoices())
+            if (text == format.name)
+                record.m_inputFormat = format.format;
     if (config.Read(kConvention, &text) && (text == "FuMa" || text == "AmbiX"))
         record.m_convention = text == "AmbiX" ? vq::BFormatConvention::AmbiX : vq::BFormatConvention::FuMa;
     // The .amb header is Furse-Malham only (the window keeps the layout to what the
@@ -162,6 +164,7 @@ void ResetWindowSettings(VQParams& record, WindowChoices& choices)
     record.m_surroundFormat = defaults.m_surroundFormat;
     record.m_ambFile = defaults.m_ambFile;
     record.m_convention = defaults.m_convention;
+    record.m_inputFormat = defaults.m_inputFormat;
     record.m_highpassHz = defaults.m_highpassHz;
     record.ResetFileNames();
     choices.outputFolder.clear();
@@ -171,8 +174,7 @@ void ResetWindowSettings(VQParams& record, WindowChoices& choices)
 
 void SaveWindowSettings(wxConfigBase& config, const VQParams& record, const WindowChoices& choices)
 {
-    if (record.m_outputMode >= 0 && record.m_outputMode < VQParams::kModeCount)
-        config.Write(kMode, wxString(kModeNames[record.m_outputMode]));
+    config.Write(kMode, wxString(record.Mode().name));
     for (const auto& [mode, decoder] : record.m_decoders)
         config.Write(kDecoderKey + mode, wxString(decoder));
     const auto fiveOne = record.m_decoders.find("5.1");
@@ -196,6 +198,8 @@ void SaveWindowSettings(wxConfigBase& config, const VQParams& record, const Wind
     config.Write(kSampleFormat, wxString(choices.sampleOfTake ? kSampleOfTake
                                                               : SampleFormatName(vq::SampleFormatOf(record.m_bformatFormat))));
     config.Write(kConvention, vqgui::ConventionLabel(record.m_convention));
+    config.Write(kInputFormat, wxString(vq::InputFormatChoices()[static_cast<std::size_t>(
+                                            vq::InputFormatIndex(record.m_inputFormat))].name));
     config.Write(kDither, record.m_dither);
     config.Write(kKeepSync, record.m_align);
     config.Write(kHighpass, static_cast<long>(record.m_highpassHz));

@@ -7,6 +7,21 @@
 
 namespace vq {
 
+namespace {
+
+// Frames of a block when the I/O buffer setting is not a usable size.
+constexpr std::int64_t kDefaultBlockFrames = 0x80000;
+
+// A block of this many bytes per frame fills the I/O buffer: one channel of 32-bit samples.
+constexpr std::int64_t kBufferBytesPerFrame = 4;
+
+}  // namespace
+
+std::int64_t BlockFramesOfBuffer(std::int64_t bytes)
+{
+    return bytes >= kBufferBytesPerFrame ? bytes / kBufferBytesPerFrame : kDefaultBlockFrames;
+}
+
 const DecodeMode& DecodeSettings::Mode() const
 {
     return mode ? *mode : BFormatMode();

@@ -49,6 +49,7 @@ struct OutputSettings {
     const Container* container = &Containers().front();
     SampleFormat sample = SampleFormat::Pcm16;
     bool formatOfTake = false;  // the take's own file format instead of `container` and `sample`
+    bool sampleOfTake = false;  // `container` at the take's precision instead of `sample`
     BFormatConvention convention = BFormatConvention::FuMa;  // of B-format outputs
     bool dither = false;  // triangular dither before rounding to integers
     wxString folder;      // where derived output names go; empty: the working directory
@@ -84,6 +85,10 @@ struct DecodeSettings {
     // The decoder of the mode: one of its names, or empty when it has no choice.
     std::string Decoder() const;
 };
+
+// The frames of a block that fills an I/O buffer of `bytes` (one channel of 32-bit samples);
+// the default block for a buffer too small to hold a frame.
+std::int64_t BlockFramesOfBuffer(std::int64_t bytes);
 
 struct RunSettings {
     wxString filtersDir;                // where FilterMatrix_<rate>.wav are

@@ -223,7 +223,10 @@ bool Run::CollectOutputs(const std::vector<std::string>& reads, std::vector<std:
 int Run::OutputFormat(int takeFormat) const
 {
     const OutputSettings& out = m_request.outputs;
-    return out.formatOfTake ? takeFormat : FormatCode(OutputContainer(m_request), out.sample);
+    if (out.formatOfTake)
+        return takeFormat;
+    const Container& container = OutputContainer(m_request);
+    return FormatCode(container, out.sampleOfTake ? SampleFormatKeeping(takeFormat, container) : out.sample);
 }
 
 bool Run::MakeDecoder()

@@ -141,12 +141,34 @@ const DecodeMode& BFormatMode()
     return DecodeModes().front();
 }
 
+const DecodeMode& FirstDecodeMode()
+{
+    const std::vector<DecodeMode>& modes = DecodeModes();
+    return *std::find_if(modes.begin(), modes.end(), [](const DecodeMode& mode) { return mode.Decodes(); });
+}
+
+int DecodeModeIndex(const std::string& name)
+{
+    const DecodeMode* mode = DecodeModeNamed(name);
+    return mode ? static_cast<int>(mode - DecodeModes().data()) : -1;
+}
+
 std::vector<std::string> DecodeModeNames()
 {
     std::vector<std::string> names;
     for (const DecodeMode& mode : DecodeModes())
         names.push_back(mode.name);
     return names;
+}
+
+int FileCountOfLayout(const DecodeMode& mode, int layout)
+{
+    // The counts run from most files to one file, the layouts' order; a mode with fewer
+    // counts offers the last layouts.
+    constexpr int kLayouts = 3;
+    const int index = layout - (kLayouts - static_cast<int>(mode.fileCounts.size()));
+    return index >= 0 && index < static_cast<int>(mode.fileCounts.size()) ? mode.fileCounts[static_cast<std::size_t>(index)]
+                                                                          : 0;
 }
 
 std::string FileCountLabel(const DecodeMode& mode, int fileCount)

@@ -59,8 +59,17 @@ const std::vector<DecodeMode>& DecodeModes();
 const DecodeMode* DecodeModeNamed(const std::string& name);
 // B-format, the first row.
 const DecodeMode& BFormatMode();
+// The first row that decodes (5.1): what the record's nonzero mode numbers beyond the table
+// read as, and whose controls the window shows greyed in B-format mode.
+const DecodeMode& FirstDecodeMode();
+// The row of a name, by its place in the table (the window's record keeps the place); -1
+// when there is none.
+int DecodeModeIndex(const std::string& name);
 // The names of the modes, for a choice: "b-format", "5.1", ...
 std::vector<std::string> DecodeModeNames();
+// The number of files the window's file layout (0 one file per channel, 1 stereo pairs, 2 one
+// file) stands for in a mode; 0 when the mode does not offer it (a stereo decode is one file).
+int FileCountOfLayout(const DecodeMode& mode, int layout);
 // The label of a number of files in a mode: "4 mono files", "2 stereo files", "1 six
 // channels file", "1 stereo file".
 std::string FileCountLabel(const DecodeMode& mode, int fileCount);

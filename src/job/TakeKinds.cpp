@@ -83,6 +83,26 @@ const std::vector<TakeKind>& TakeKinds()
     return kKinds;
 }
 
+const std::vector<InputFormatChoice>& InputFormatChoices()
+{
+    static const std::vector<InputFormatChoice> kChoices = {
+        {InputFormat::Auto, "auto", "Read as its header says"},
+        {InputFormat::AFormat, "a-format", "Read as A-format capsules"},
+        {InputFormat::FuMa, "fuma", "Read as B-format, FuMa"},
+        {InputFormat::AmbiX, "ambix", "Read as B-format, AmbiX"},
+    };
+    return kChoices;
+}
+
+int InputFormatIndex(InputFormat format)
+{
+    const std::vector<InputFormatChoice>& choices = InputFormatChoices();
+    for (std::size_t i = 0; i < choices.size(); ++i)
+        if (choices[i].format == format)
+            return static_cast<int>(i);
+    return 0;
+}
+
 const TakeKind& TakeKindNamed(const std::string& name)
 {
     const std::vector<TakeKind>& kinds = TakeKinds();

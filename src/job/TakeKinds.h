@@ -33,6 +33,17 @@ const std::vector<TakeKind>& TakeKinds();
 // The row of a name ("a-format", "front-rear", "four-mono", "b-format"); it must be one.
 const TakeKind& TakeKindNamed(const std::string& name);
 
+// The ways of reading a 4-channel take's channels: the names of --input-format and of the
+// settings file, and the labels of the window's "Read as" choice.
+struct InputFormatChoice {
+    InputFormat format;
+    const char* name;   // "auto", "a-format", "fuma", "ambix"
+    const char* label;  // "Read as its header says", ...
+};
+const std::vector<InputFormatChoice>& InputFormatChoices();
+// The place of a format in the choices.
+int InputFormatIndex(InputFormat format);
+
 // What the first file of a take says about it, from its header.
 struct FirstFileHeader {
     bool readable = false;

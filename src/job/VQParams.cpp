@@ -22,12 +22,6 @@ const wxString kDocsKey = "/VessarQuilix/DocsPath";
 const wxString kBufferKey = "/VessarQuilix/IOBufferLength";
 const wxString kHrtfKey = "/VessarQuilix/HrtfFile";  // a SOFA file; empty: the built-in head
 
-// Frames of a block when the I/O buffer setting is not a usable size.
-constexpr std::int64_t kDefaultBlockFrames = 0x80000;
-
-// A block of this many bytes per frame fills the I/O buffer: one channel of 32-bit samples.
-constexpr int kBufferBytesPerFrame = 4;
-
 // The working directory's `name` subdirectory, as the program has always looked there; an
 // installed program started elsewhere (from the desktop's menu, say) falls back to the
 // copy installed with it.
@@ -146,8 +140,10 @@ wxString VQParams::TakeName() const
 
 const vq::DecodeMode& VQParams::Mode() const
 {
-    return m_outputMode >= 0 && m_outputMode < kModeCount ? vq::DecodeModes()[static_cast<std::size_t>(m_outputMode)]
-                                                          : vq::BFormatMode();
+    const std::vector<vq::DecodeMode>& modes = vq::DecodeModes();
+    return m_outputMode >= 0 && static_cast<std::size_t>(m_outputMode) < modes.size()
+               ? modes[static_cast<std::size_t>(m_outputMode)]
+               : vq::FirstDecodeMode();
 }
 
 std::string VQParams::Decoder() const
@@ -176,8 +172,7 @@ vq::ConversionRequest VQParams::Request() const
 
     const vq::DecodeMode& mode = Mode();
     vq::OutputSettings& out = request.outputs;
-    const std::size_t layout = static_cast<std::size_t>(std::clamp(m_fileLayout, 0, 2));
-    out.fileCount = mode.fileCounts[std::min(layout, mode.fileCounts.size() - 1)];
+    out.fileCount = FileCount();
     // A decode's format of 0 is the B-format's, which may be the take's (0 again).
     const int format = Decodes() && m_surroundFormat != 0 ? m_surroundFormat : m_bformatFormat;
     out.container = &vq::ContainerOf(format, m_ambFile && !Decodes());
@@ -275,18 +270,14 @@ void VQParams::UpdateOutputNames()
 
 const vq::OutputLayout& VQParams::OutputFiles() const
 {
-    switch (m_outputMode) {
-    case kModeBFormat:
-        return vq::BFormatLayout(m_convention, ConvolverOutputCount());
-    case kModeStereo:
-        return vq::TwoChannelLayout(vq::TwoChannelDecode::Stereo);
-    case kModeUhj:
-        return vq::TwoChannelLayout(vq::TwoChannelDecode::Uhj);
-    case kModeBinaural:
-        return vq::TwoChannelLayout(vq::TwoChannelDecode::Binaural);
-    default:
-        return vq::SurroundLayout(DecoderOutputCount());
-    }
+    return Mode().layout(FileCount(), m_convention);
+}
+
+int VQParams::FileCount() const
+{
+    const vq::DecodeMode& mode = Mode();
+    const int count = vq::FileCountOfLayout(mode, m_fileLayout);
+    return count > 0 ? count : mode.fileCounts.back();
 }
 
 wxString VQParams::OutputTitle(int i) const
@@ -297,7 +288,7 @@ wxString VQParams::OutputTitle(int i) const
 
 std::int64_t VQParams::BlockFrames() const
 {
-    return m_ioBufferLength >= kBufferBytesPerFrame ? m_ioBufferLength / kBufferBytesPerFrame : kDefaultBlockFrames;
+    return vq::BlockFramesOfBuffer(m_ioBufferLength);
 }
 
 wxString VQParams::GetErrorMessage() const
@@ -342,20 +333,19 @@ wxString VQParams::GetDocsDir() const
     return m_files[kHelpPage].GetPath(wxPATH_GET_VOLUME);
 }
 
+bool VQParams::Decodes() const
+{
+    return Mode().Decodes();
+}
+
 int VQParams::ConvolverOutputCount() const
 {
-    if (Decodes())
-        return 1;
-    return m_fileLayout == 0 ? 4 : m_fileLayout == 1 ? 2 : 1;
+    return Decodes() ? 1 : FileCount();
 }
 
 int VQParams::DecoderOutputCount() const
 {
-    if (!Decodes())
-        return 0;
-    if (m_outputMode != kModeSurround)
-        return 1;  // one stereo file
-    return m_fileLayout == 0 ? 6 : m_fileLayout == 1 ? 3 : 1;
+    return Decodes() ? FileCount() : 0;
 }
 
 int VQParams::OutputCount() const

@@ -12,6 +12,7 @@
 #include "common/FailureDetail.h"
 #include "common/OutputLayout.h"
 
+#include <sndfile.h>
 #include <wx/filename.h>
 #include <wx/string.h>
 
@@ -52,9 +53,9 @@ public:
     static constexpr int kDefaultIoBufferBytes = 0x200000;
 
     // Sample formats the save dialogs offer (WAVE-EX container).
-    static constexpr int kFormatPcm16 = 0x130002;
-    static constexpr int kFormatPcm24 = 0x130003;
-    static constexpr int kFormatFloat = 0x130006;
+    static constexpr int kFormatPcm16 = SF_FORMAT_WAVEX | SF_FORMAT_PCM_16;
+    static constexpr int kFormatPcm24 = SF_FORMAT_WAVEX | SF_FORMAT_PCM_24;
+    static constexpr int kFormatFloat = SF_FORMAT_WAVEX | SF_FORMAT_FLOAT;
 
     // Output modes: B-format, or a decode of it in the same pass.
     enum Mode { kModeBFormat = 0, kModeSurround = 1, kModeStereo = 2, kModeUhj = 3, kModeBinaural = 4, kModeCount };
@@ -89,7 +90,8 @@ public:
     // Whether the first input is the whole take (one 4-channel file of capsules or of
     // B-format): then no rear file is read and the output names keep its whole name.
     bool FirstInputIsWholeTake() const;
-    // The row of the current mode (DecodeModes.h); B-format for a mode out of range.
+    // The row of the current mode (DecodeModes.h); 5.1 for any other nonzero mode, as the
+    // record has always read it.
     const vq::DecodeMode& Mode() const;
     // The decoder of the current mode: one of its decoders' names, or empty when it has no choice.
     std::string Decoder() const;
@@ -105,10 +107,13 @@ public:
     // and layout (the decoder count is 0 in B-Format mode).
     int ConvolverOutputCount() const;
     int DecoderOutputCount() const;
+    // Files of the outputs the mode makes in the file layout; the mode's one file where the
+    // layout is not the mode's.
+    int FileCount() const;
     // Output files the user gets: the B-format files or the decoded ones.
     int OutputCount() const;
     // Whether the mode decodes the B-format (anything but B-format).
-    bool Decodes() const { return m_outputMode != kModeBFormat; }
+    bool Decodes() const;
     // What the user's output files hold, by mode, layout and convention; empty for a
     // combination that does not exist.
     const vq::OutputLayout& OutputFiles() const;

@@ -2,7 +2,7 @@
 // one tap to longer than a transform's hop and blocks from one frame to many steps (257
 // taps take 2048-point transforms: 1792 new frames a step).
 #include "binaural/BinauralProbe.h"
-#include "binaural/StreamingFirMatrix.h"
+#include "common/StreamingFirMatrix.h"
 #include "common/EngineStatus.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +33,7 @@ TEST_P(StreamingFirMatrixCases, EqualsDirectConvolution)
     const StreamCase& c = GetParam();
     const std::int64_t frames = 9000;
     vq::StreamingFirMatrix matrix;
-    ASSERT_EQ(matrix.Configure(c.taps, c.outputs), vq::kStatusOk);
+    ASSERT_EQ(matrix.Configure(c.taps, 4, c.outputs), vq::kStatusOk);
     std::vector<std::vector<Signal>> filters(4);
     for (int k = 0; k < 4; ++k) {
         for (int j = 0; j < c.outputs; ++j) {

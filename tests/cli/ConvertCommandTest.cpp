@@ -103,26 +103,26 @@ TEST_F(ConvertCommand, OptionsReachTheConversion)
          {"live_W.wav", "live_X.wav", "live_Y.wav", "live_Z.wav"},
          1,
          wavex | SF_FORMAT_PCM_24},
-        {"stereo pairs named with -o",
-         {"--files", "2", "-o", "front.wav", "-o", "back.wav"},
+        {"stereo pairs named with -o, 16-bit",
+         {"--files", "2", "-o", "front.wav", "-o", "back.wav", "--format", "pcm16"},
          {"front.wav", "back.wav"},
          2,
          wavex | SF_FORMAT_PCM_16},
-        {"5.1 in three stereo files",
+        {"5.1 in three stereo files, at the take's 24 bits by default",
          {"--mode", "5.1", "--files", "3", "--angle", "45", "--lfe"},
          {"live_LR.wav", "live_CLfe.wav", "live_LsRs.wav"},
          2,
-         wavex | SF_FORMAT_PCM_16},
+         wavex | SF_FORMAT_PCM_24},
         {"5.1 in one file, autoranged",
          {"--mode", "5.1", "--surround-autorange", "--format", "float"},
          {"live_5.1.wav"},
          6,
          wavex | SF_FORMAT_FLOAT},
-        {"explicit second input, buffer, quiet",
-         {"-q", "--buffer", "512", "--autorange"},
+        {"explicit second input, buffer, quiet, the take's precision asked",
+         {"-q", "--buffer", "512", "--autorange", "--format", "take"},
          {"live_WXYZ.wav"},
          4,
-         wavex | SF_FORMAT_PCM_16},
+         wavex | SF_FORMAT_PCM_24},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = c.args;
@@ -207,7 +207,7 @@ TEST_F(ConvertCommand, UsageMessagesNameTheProgramAndTheArgumentAsTyped)
         {{"-qz", "liveF.wav"}, "unknown option '-z'"},
         {{"--gain=61", "liveF.wav"}, "option '--gain' takes a number from -60 to 60, not '61'"},
         {{"liveF.wav", "--surround-gain", "-61"}, "option '--surround-gain' takes a number from -60 to 60, not '-61'"},
-        {{"--format", "mp3", "liveF.wav"}, "option '--format' takes pcm16, pcm24 or float, not 'mp3'"},
+        {{"--format", "mp3", "liveF.wav"}, "option '--format' takes pcm16, pcm24, float or take, not 'mp3'"},
     };
     for (const auto& c : cases) {
         const CommandResult r = Convert(c.args);
@@ -297,18 +297,18 @@ TEST_F(ConvertCommand, FormatsConventionsAndDecodesReachTheFiles)
         int format;
     };
     const Case cases[] = {
-        {{"--convention", "ambix", "liveF.wav"}, "live_AmbiX.wav", 4, SF_FORMAT_WAVEX | SF_FORMAT_PCM_16},
+        {{"--convention", "ambix", "--format", "pcm16", "liveF.wav"}, "live_AmbiX.wav", 4, SF_FORMAT_WAVEX | SF_FORMAT_PCM_16},
         {{"--container", "flac", "--format", "pcm24", "liveF.wav"}, "live_WXYZ.flac", 4, SF_FORMAT_FLAC | SF_FORMAT_PCM_24},
-        {{"-o", "named.caf", "liveF.wav"}, "named.caf", 4, SF_FORMAT_CAF | SF_FORMAT_PCM_16},
-        {{"--container", "amb", "liveF.wav"}, "live_WXYZ.amb", 4, SF_FORMAT_WAVEX | SF_FORMAT_PCM_16},
-        {{"--capsule-order", "FRD,FLU,BLD,BRU", "quad.wav"}, "quad_WXYZ.wav", 4, SF_FORMAT_WAVEX | SF_FORMAT_PCM_16},
+        {{"-o", "named.caf", "liveF.wav"}, "named.caf", 4, SF_FORMAT_CAF | SF_FORMAT_PCM_24},
+        {{"--container", "amb", "liveF.wav"}, "live_WXYZ.amb", 4, SF_FORMAT_WAVEX | SF_FORMAT_PCM_24},
+        {{"--capsule-order", "FRD,FLU,BLD,BRU", "quad.wav"}, "quad_WXYZ.wav", 4, SF_FORMAT_WAVEX | SF_FORMAT_FLOAT},
         {{"--mode", "stereo", "--pattern", "figure-of-eight", "liveF.wav"}, "live_stereo.wav", 2,
-         SF_FORMAT_WAVEX | SF_FORMAT_PCM_16},
-        {{"--mode", "uhj", "liveF.wav"}, "live_UHJ.wav", 2, SF_FORMAT_WAVEX | SF_FORMAT_PCM_16},
+         SF_FORMAT_WAVEX | SF_FORMAT_PCM_24},
+        {{"--mode", "uhj", "liveF.wav"}, "live_UHJ.wav", 2, SF_FORMAT_WAVEX | SF_FORMAT_PCM_24},
         {{"--mode", "binaural", "--rotate", "30,0,0", "liveF.wav"}, "live_binaural.wav", 2,
-         SF_FORMAT_WAVEX | SF_FORMAT_PCM_16},
+         SF_FORMAT_WAVEX | SF_FORMAT_PCM_24},
         {{"--mode", "5.1", "--decoder", "energy", "--keep-bformat", "kept.wav", "liveF.wav"}, "live_5.1.wav", 6,
-         SF_FORMAT_WAVEX | SF_FORMAT_PCM_16},
+         SF_FORMAT_WAVEX | SF_FORMAT_PCM_24},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = {"--filters", "filters"};
@@ -322,7 +322,10 @@ TEST_F(ConvertCommand, FormatsConventionsAndDecodesReachTheFiles)
     }
     EXPECT_EQ(ReadAudio(work.File("kept.wav")).info.channels, 4) << "the B-format a decode kept";
     // The 4-channel take gives, sample for sample, what its two stereo files give.
-    ASSERT_EQ(Convert({"--filters", "filters", "liveF.wav"}).exitCode, 0);
+    ASSERT_EQ(Convert({"--filters", "filters", "--format", "float", "-y", "--capsule-order", "FRD,FLU,BLD,BRU", "quad.wav"})
+                  .exitCode,
+              0);
+    ASSERT_EQ(Convert({"--filters", "filters", "--format", "float", "liveF.wav"}).exitCode, 0);
     EXPECT_EQ(ReadAudio(work.File("quad_WXYZ.wav")).samples, ReadAudio(work.File("live_WXYZ.wav")).samples);
 }
 

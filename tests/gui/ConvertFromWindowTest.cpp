@@ -400,3 +400,40 @@ TEST_F(ConvertFromWindow, TheOutputsKeepTheTakesPrecisionUnlessAnotherIsChosen)
 }
 
 }  // namespace
+
+TEST_F(ConvertFromWindow, ATakeReadAsBFormatSkipsTheFilters)
+{
+    // AmbiX W, Y, Z, X with no Ambisonic mark in its header: by the header it would be capsules.
+    std::vector<Signal> channels;
+    for (int k = 0; k < 4; ++k)
+        channels.push_back(Noise(4800, 40 + k, 0.1));
+    WriteChannels(work.File("ambix.wav"), channels, 48000, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    Type(window->m_fluFrdText, work.File("ambix.wav"));
+    Select(window->m_inputFormatChoice, "Read as B-format, AmbiX");
+    EXPECT_EQ(Record().m_inputFormat, vq::InputFormat::AmbiX);
+    EXPECT_FALSE(window->m_bldBruText->IsEnabled()) << "a whole take";
+    Select(window->m_conventionChoice, "AmbiX");
+    Slide(window->m_bfGainSlider, 0);
+    Click(window->m_convertButton);
+    ASSERT_EQ(window->Params().m_status, 0) << window->Params().GetErrorMessage();
+
+    // No filter: the output is the take, sample for sample and frame for frame.
+    const Audio out = ReadAudio(work.File("ambix_AmbiX.wav"));
+    ASSERT_EQ(out.info.channels, 4);
+    ASSERT_EQ(out.info.frames, 4800);
+    for (int k = 0; k < 4; ++k)
+        for (int n = 0; n < 4800; n += 97)
+            EXPECT_NEAR(out.Channel(k)[static_cast<std::size_t>(n)],
+                        channels[static_cast<std::size_t>(k)][static_cast<std::size_t>(n)], 1e-6)
+                << "channel " << k << " frame " << n;
+
+    // Remembered, and put back by Reset.
+    EXPECT_NE(SettingsText().find("InputFormat=ambix\n"), std::string::npos);
+    Close();
+    Open();
+    EXPECT_EQ(window->m_inputFormatChoice->GetStringSelection(), "Read as B-format, AmbiX");
+    window->questionAnswers = {true};
+    ChooseMenu(window, ID_MENU_RESET);
+    EXPECT_EQ(window->m_inputFormatChoice->GetSelection(), 0);
+    EXPECT_EQ(Record().m_inputFormat, vq::InputFormat::Auto);
+}

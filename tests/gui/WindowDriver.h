@@ -41,6 +41,7 @@ public:
     using VessarQuilixFrame::m_bfGainSlider;
     using VessarQuilixFrame::m_bformatBox;
     using VessarQuilixFrame::m_bldBruButton;
+    using VessarQuilixFrame::m_inputFormatChoice;
     using VessarQuilixFrame::m_bldBruLabel;
     using VessarQuilixFrame::m_bldBruText;
     using VessarQuilixFrame::m_aimSpin;

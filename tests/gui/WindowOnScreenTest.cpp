@@ -101,8 +101,8 @@ TEST_F(OnScreen, FocusStartsOnTheFirstInputAndTabFollowsTheLayout)
     EXPECT_EQ(wxWindow::FindFocus(), window->m_fluFrdText);
     const std::vector<wxWindow*> expected = {
         window->m_modeChoice,       window->m_keepSyncCheck,
-        window->m_fluFrdText,       window->m_fluFrdButton,      window->m_bldBruText,
-        window->m_bldBruButton,     window->m_bfGainSlider,      window->m_highpassChoice,   window->m_bfAutorangeCheck,
+        window->m_fluFrdText,       window->m_fluFrdButton,      window->m_inputFormatChoice,
+        window->m_bldBruText,       window->m_bldBruButton,     window->m_bfGainSlider,      window->m_highpassChoice,   window->m_bfAutorangeCheck,
         window->m_rotateFields[0],  window->m_rotateFields[1],   window->m_rotateFields[2],  window->m_surGainSlider,
         window->m_angleSlider,      window->m_surAutorangeCheck, window->m_lfeCheck,         window->m_decoderChoice,
         window->m_filesChoice,      window->m_containerChoice,   window->m_sampleChoice,     window->m_ditherCheck,

@@ -3,6 +3,8 @@
 // -3 dB), run on every channel of a planar block in place.
 #pragma once
 
+#include "common/Biquad.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -31,23 +33,12 @@ public:
     int Channels() const { return static_cast<int>(m_states.size()); }
 
 private:
-    // One second-order high-pass section: y = g (x - 2 x1 + x2) - a1 y1 - a2 y2.
-    struct Section {
-        double g = 0.0;
-        double a1 = 0.0;
-        double a2 = 0.0;
-    };
-
-    // One channel's memory; the first section's outputs are the second section's inputs.
+    // One channel's memory: the first section's outputs are the second section's inputs.
     struct ChannelState {
-        double x1 = 0.0, x2 = 0.0;  // input one and two samples back
-        double m1 = 0.0, m2 = 0.0;  // first section's output one and two samples back
-        double y1 = 0.0, y2 = 0.0;  // output one and two samples back
+        BiquadState first, second;
     };
 
-    static constexpr double kDenormalGuard = 1e-200;
-
-    Section m_first, m_second;
+    Biquad m_first, m_second;
     double m_cornerHz = 0.0;
     std::vector<ChannelState> m_states;
 };

@@ -27,7 +27,7 @@ int BinauralDecoder::Prepare(int sampleRate, std::int64_t /*maxFrames*/)
 
     try {
         m_filters = DesignBinauralFilters(*m_hrirs, sampleRate);
-        status = m_matrix.Configure(m_filters.length, kEars);
+        status = m_matrix.Configure(m_filters.length, StreamingFirMatrix::kMaxInputs, kEars);
     } catch (const std::bad_alloc&) {
         status = kOutOfMemory;
     }
@@ -36,7 +36,7 @@ int BinauralDecoder::Prepare(int sampleRate, std::int64_t /*maxFrames*/)
                                           : "the FFT library cannot plan the headphone filters";
         return status;
     }
-    for (int k = 0; k < StreamingFirMatrix::kInputs; ++k)
+    for (int k = 0; k < StreamingFirMatrix::kMaxInputs; ++k)
         for (int ear = 0; ear < kEars; ++ear)
             m_matrix.SetFilter(k, ear, m_filters.taps[k][ear].data());
     m_prepared = true;

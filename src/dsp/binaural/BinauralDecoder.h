@@ -15,7 +15,7 @@
 
 #include "binaural/BinauralFilters.h"
 #include "binaural/HrirSet.h"
-#include "binaural/StreamingFirMatrix.h"
+#include "common/StreamingFirMatrix.h"
 #include "surround/BFormatDecoder.h"
 
 #include <memory>

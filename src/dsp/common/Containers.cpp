@@ -81,6 +81,22 @@ SampleFormat SampleFormatOf(int format)
     }
 }
 
+SampleFormat SampleFormatKeeping(int takeFormat, const Container& container)
+{
+    switch (takeFormat & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_24:
+    case SF_FORMAT_ALAC_24:
+        return SampleFormat::Pcm24;
+    case SF_FORMAT_PCM_32:
+    case SF_FORMAT_ALAC_32:
+    case SF_FORMAT_FLOAT:
+    case SF_FORMAT_DOUBLE:
+        return container.holdsFloat ? SampleFormat::Float : SampleFormat::Pcm24;
+    default:
+        return SampleFormat::Pcm16;
+    }
+}
+
 bool ParseSampleFormat(const std::string& name, SampleFormat* sample)
 {
     if (name == "pcm16")

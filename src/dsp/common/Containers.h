@@ -28,6 +28,10 @@ const Container& ContainerOf(int format, bool ambisonic);
 // The libsndfile format code of a container with a sample format.
 int FormatCode(const Container& container, SampleFormat sample);
 SampleFormat SampleFormatOf(int format);
+// The sample format that keeps the precision of a take of this libsndfile format: 16-bit
+// for 16 bits or fewer, 24-bit for 24, float for float, double and 32-bit integers (24-bit
+// when the container holds no float); 16-bit when the format tells none.
+SampleFormat SampleFormatKeeping(int takeFormat, const Container& container);
 // "pcm16", "pcm24", "float"; false for another name.
 bool ParseSampleFormat(const std::string& name, SampleFormat* sample);
 

@@ -26,7 +26,7 @@ int UhjEncoder::Prepare(int sampleRate, std::int64_t maxFrames)
     if (sampleRate <= 0 || sampleRate > kMaxSampleRate || maxFrames < 0)
         return kBadParameter;
     m_pieceFrames = std::clamp<std::int64_t>(maxFrames, 1, kPieceFrames);
-    const int status = m_shifter.Prepare(sampleRate, m_pieceFrames);
+    const int status = m_shifter.Prepare(sampleRate);
     if (status != kStatusOk)
         return status;
     const std::size_t piece = static_cast<std::size_t>(m_pieceFrames);

@@ -8,14 +8,11 @@
 // the magnitude stays within 1.2e-4 (-78 dB) of unity from 20 Hz to the rate's half minus
 // 20 Hz, within 1.5e-4 from 15 Hz; it falls to 0 at 0 Hz and at half the rate.
 //
-// Applied by FFT block convolution (overlap-save) with the history kept across calls, so the
-// result does not depend on how the signal is cut into blocks.
+// Applied by the streaming FFT filter (StreamingFirMatrix) with the history kept across calls,
+// so the result does not depend on how the signal is cut into blocks.
 #pragma once
 
-#include "common/FftwArray.h"
-#include "common/FftwPlan.h"
-
-#include <fftw3.h>
+#include "common/StreamingFirMatrix.h"
 
 #include <cstdint>
 #include <vector>
@@ -29,30 +26,17 @@ public:
     // The filter for `sampleRate`: tap i weighs the input i frames back.
     static std::vector<double> DesignTaps(int sampleRate);
 
-    WidebandPhaseShifter() = default;
-    ~WidebandPhaseShifter();
-    WidebandPhaseShifter(const WidebandPhaseShifter&) = delete;
-    WidebandPhaseShifter& operator=(const WidebandPhaseShifter&) = delete;
-
-    // Designs the filter, sizes the transforms for calls of up to `maxFrames` frames and
-    // clears the history. 0, kBadParameter, kOutOfMemory or kFftSetupFailed.
-    int Prepare(int sampleRate, std::int64_t maxFrames);
+    // Designs the filter, sizes the transforms and clears the history. 0, kBadParameter,
+    // kOutOfMemory or kFftSetupFailed.
+    int Prepare(int sampleRate);
     // Shifts the next `frames` input frames; `out` must not overlap `in`.
     void Process(const double* in, double* out, std::int64_t frames);
 
     std::int64_t LatencyFrames() const { return m_halfLength; }
 
 private:
-
     std::int64_t m_halfLength = 0;
-    std::int64_t m_fftLength = 0;
-    std::int64_t m_hop = 0;                    // new frames per transform
-    FftwArray<double> m_frame;                 // 2 * halfLength past inputs, then the new ones
-    FftwArray<double> m_result;                // the circular convolution of the frame
-    FftwArray<fftw_complex> m_spectrum;        // the frame's spectrum, then the product
-    FftwArray<fftw_complex> m_filterSpectrum;  // scaled by 1/N: the transforms are unnormalised
-    FftwPlan m_forward;
-    FftwPlan m_inverse;
+    StreamingFirMatrix m_filter;
 };
 
 }  // namespace vq

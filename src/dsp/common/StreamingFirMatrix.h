@@ -1,6 +1,7 @@
-// FIR filters from four inputs to a few outputs, applied by FFT to a stream that arrives
+// FIR filters from a few inputs to a few outputs, applied by FFT to a stream that arrives
 // in blocks of any length, with no latency: output frame n is exactly
-// sum_k (h_kj * x_k)[n], whatever the blocks.
+// sum_k (h_kj * x_k)[n], whatever the blocks. The headphone decode (four inputs to two ears)
+// and the UHJ phase shift (one to one) run on it.
 //
 // Each step transforms a frame of N points: the last L-1 input samples (the filter memory),
 // then up to N-L+1 new ones, then zeros. Its circular convolution with a filter of L taps
@@ -20,7 +21,7 @@ namespace vq {
 
 class StreamingFirMatrix {
 public:
-    static constexpr int kInputs = 4;
+    static constexpr int kMaxInputs = 4;
     static constexpr int kMaxOutputs = 4;
 
     StreamingFirMatrix() = default;
@@ -28,9 +29,10 @@ public:
     StreamingFirMatrix(const StreamingFirMatrix&) = delete;
     StreamingFirMatrix& operator=(const StreamingFirMatrix&) = delete;
 
-    // Sizes everything for filters of `filterLength` taps (>= 1) to `outputs` outputs
-    // (1 .. kMaxOutputs), plans the transforms; all filters zero, no memory. Status code.
-    int Configure(int filterLength, int outputs);
+    // Sizes everything for filters of `filterLength` taps (>= 1) from `inputs` inputs
+    // (1 .. kMaxInputs) to `outputs` outputs (1 .. kMaxOutputs), plans the transforms; all
+    // filters zero, no memory. Status code.
+    int Configure(int filterLength, int inputs, int outputs);
 
     // Sets the filter from `input` to `output` to taps[0 .. filterLength-1].
     void SetFilter(int input, int output, const double* taps);
@@ -38,22 +40,23 @@ public:
     // Forgets the past input (the start of a new stream).
     void Reset();
 
-    // Filters the next `frames` frames of in[0..3] into out[0 .. outputs-1][0 .. frames-1].
-    void Process(const double* const in[kInputs], double* const out[], std::int64_t frames);
+    // Filters the next `frames` frames of in[0 .. inputs-1] into out[0 .. outputs-1][0 .. frames-1].
+    void Process(const double* const in[], double* const out[], std::int64_t frames);
 
     int FilterLength() const { return m_filterLength; }
     int FftLength() const { return m_fftLength; }
 
 private:
-    void Step(const double* const in[kInputs], double* const out[], int count);
+    void Step(const double* const in[], double* const out[], int count);
 
     int m_filterLength = 0;
     int m_fftLength = 0;
     int m_spectrumLength = 0;
+    int m_inputs = 0;
     int m_outputs = 0;
     // Per input: the frame to transform, its first L-1 samples the filter memory.
-    FftwArray<double> m_frames[kInputs];
-    FftwArray<fftw_complex> m_inputSpectra[kInputs];
+    FftwArray<double> m_frames[kMaxInputs];
+    FftwArray<fftw_complex> m_inputSpectra[kMaxInputs];
     FftwArray<fftw_complex> m_outputSpectrum;
     FftwArray<double> m_result;
     // Filter spectra: [output][input][bin].

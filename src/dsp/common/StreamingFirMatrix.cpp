@@ -1,4 +1,4 @@
-#include "binaural/StreamingFirMatrix.h"
+#include "common/StreamingFirMatrix.h"
 
 #include "common/EngineStatus.h"
 #include "common/FftwPlan.h"
@@ -26,11 +26,14 @@ int ChooseLength(int filterLength)
 
 StreamingFirMatrix::~StreamingFirMatrix() = default;
 
-int StreamingFirMatrix::Configure(int filterLength, int outputs)
+int StreamingFirMatrix::Configure(int filterLength, int inputs, int outputs)
 {
     m_forwardPlan = FftwPlan();
     m_inversePlan = FftwPlan();
+    if (filterLength < 1 || inputs < 1 || inputs > kMaxInputs || outputs < 1 || outputs > kMaxOutputs)
+        return kBadParameter;
     m_filterLength = filterLength;
+    m_inputs = inputs;
     m_outputs = outputs;
     m_fftLength = ChooseLength(filterLength);
     m_spectrumLength = m_fftLength / 2 + 1;
@@ -38,8 +41,8 @@ int StreamingFirMatrix::Configure(int filterLength, int outputs)
     const std::size_t m = static_cast<std::size_t>(m_spectrumLength);
 
     bool ok = m_outputSpectrum.Allocate(m) && m_result.Allocate(n) &&
-              m_filterSpectra.Allocate(m * kInputs * static_cast<std::size_t>(outputs));
-    for (int k = 0; k < kInputs; ++k)
+              m_filterSpectra.Allocate(m * static_cast<std::size_t>(inputs) * static_cast<std::size_t>(outputs));
+    for (int k = 0; k < inputs; ++k)
         ok = ok && m_frames[k].Allocate(n) && m_inputSpectra[k].Allocate(m);
     if (!ok)
         return kOutOfMemory;
@@ -68,7 +71,7 @@ void StreamingFirMatrix::SetFilter(int input, int output, const double* taps)
     fftw_execute_dft_r2c(m_forwardPlan.Get(), frame, m_outputSpectrum.data());
     const fftw_complex* spectrum = m_outputSpectrum.data();
     fftw_complex* filter =
-        m_filterSpectra.data() + (static_cast<std::size_t>(output) * kInputs + input) * m_spectrumLength;
+        m_filterSpectra.data() + (static_cast<std::size_t>(output) * m_inputs + input) * m_spectrumLength;
     const double scale = 1.0 / m_fftLength;
     for (int i = 0; i < m_spectrumLength; ++i) {
         filter[i][0] = spectrum[i][0] * scale;
@@ -82,14 +85,14 @@ void StreamingFirMatrix::Reset()
         std::fill(frame.data(), frame.data() + frame.size(), 0.0);
 }
 
-void StreamingFirMatrix::Process(const double* const in[kInputs], double* const out[], std::int64_t frames)
+void StreamingFirMatrix::Process(const double* const in[], double* const out[], std::int64_t frames)
 {
     const int hop = m_fftLength - m_filterLength + 1;
-    const double* input[kInputs];
+    const double* input[kMaxInputs];
     double* output[kMaxOutputs];
     for (std::int64_t done = 0; done < frames;) {
         const int count = static_cast<int>(std::min<std::int64_t>(hop, frames - done));
-        for (int k = 0; k < kInputs; ++k)
+        for (int k = 0; k < m_inputs; ++k)
             input[k] = in[k] + done;
         for (int j = 0; j < m_outputs; ++j)
             output[j] = out[j] + done;
@@ -98,10 +101,10 @@ void StreamingFirMatrix::Process(const double* const in[kInputs], double* const 
     }
 }
 
-void StreamingFirMatrix::Step(const double* const in[kInputs], double* const out[], int count)
+void StreamingFirMatrix::Step(const double* const in[], double* const out[], int count)
 {
     const int memory = m_filterLength - 1;
-    for (int k = 0; k < kInputs; ++k) {
+    for (int k = 0; k < m_inputs; ++k) {
         double* frame = m_frames[k].data();
         std::copy(in[k], in[k] + count, frame + memory);
         std::fill(frame + memory + count, frame + m_fftLength, 0.0);
@@ -111,11 +114,11 @@ void StreamingFirMatrix::Step(const double* const in[kInputs], double* const out
     }
     for (int j = 0; j < m_outputs; ++j) {
         fftw_complex* y = m_outputSpectrum.data();
-        const fftw_complex* f = m_filterSpectra.data() + static_cast<std::size_t>(j) * kInputs * m_spectrumLength;
+        const fftw_complex* f = m_filterSpectra.data() + static_cast<std::size_t>(j) * m_inputs * m_spectrumLength;
         for (int i = 0; i < m_spectrumLength; ++i) {
             double re = 0.0;
             double im = 0.0;
-            for (int k = 0; k < kInputs; ++k) {
+            for (int k = 0; k < m_inputs; ++k) {
                 const fftw_complex& x = m_inputSpectra[k][i];
                 const fftw_complex& h = f[static_cast<std::size_t>(k) * m_spectrumLength + i];
                 re += x[0] * h[0] - x[1] * h[1];
