@@ -72,6 +72,14 @@ std::string CheckMapBand(const vq::ConversionRequest& request, const wxString& f
     return problem;
 }
 
+std::string JoinedNames(const std::vector<std::string>& parts)
+{
+    std::string names;
+    for (const std::string& part : parts)
+        names += (names.empty() ? "" : ", ") + part;
+    return names;
+}
+
 }  // namespace
 
 Batch::Batch(const ConvertOptions& options, TerminalProgress& progress) : m_options(options), m_progress(progress) {}
@@ -87,14 +95,20 @@ std::string Batch::Prepare(const std::vector<Take>& takes, wxConfigBase* setting
     defaults.run.fftWisdomFile = vq::UserFftWisdomFile();
 
     m_entries.clear();
-    for (const Take& take : takes) {
+    // --join: the takes are the parts of one recording, the first the take and the others
+    // following it in the order given.
+    const std::size_t count = m_options.join ? 1 : takes.size();
+    for (std::size_t t = 0; t < count; ++t) {
+        const Take& take = takes[t];
         Entry entry;
         entry.take = take;
         entry.request = defaults;
         ApplyConvertOptions(m_options, take, &entry.request);
-        std::string problem = PlaceKeptBFormat(&entry.request, takes.size());
+        for (std::size_t part = t + 1; m_options.join && part < takes.size(); ++part)
+            entry.request.take.laterParts.push_back(takes[part].Files());
+        std::string problem = PlaceKeptBFormat(&entry.request, count);
         if (problem.empty())
-            problem = ApplyDeliveryOptions(m_options.deliveries, takes.size(), &entry.request);
+            problem = ApplyDeliveryOptions(m_options.deliveries, count, &entry.request);
         if (problem.empty())
             problem = CheckMapBand(entry.request, take.front);
         if (!problem.empty())
@@ -276,6 +290,9 @@ int Batch::Run()
                               "; no output of the take was written.");
             break;
         case Outcome::Done:
+            if (!m_options.quiet && entry.result.joinedParts.size() > 1)
+                Print(stdout, "Joined " + std::to_string(entry.result.joinedParts.size()) +
+                                  " parts into one take, in this order: " + JoinedNames(entry.result.joinedParts));
             if (!m_options.quiet && !entry.result.alignment.empty())
                 Print(stdout, "Aligned: the filters' delay of " + entry.result.alignment + " taken off the start");
             if (!m_options.quiet)

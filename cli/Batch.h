@@ -20,7 +20,8 @@ public:
     Batch(const ConvertOptions& options, TerminalProgress& progress);
     ~Batch();
 
-    // Makes the request of every take, with the settings of `settings` (null: defaults).
+    // Makes the request of every take, with the settings of `settings` (null: defaults); with
+    // --join, one request of the first take with the others joined to it as its later parts.
     // Returns an empty text, or the usage error when the batch would destroy a file it
     // writes or reads: two outputs that are one file, or an output that is another take's
     // recording (--force does not lift it), or one --keep-bformat or map file for several

@@ -105,12 +105,16 @@ int main(int argc, char** argv)
     std::vector<Take> takes;
     std::string problem =
         CollectTakes(options.arguments, options.rearGiven ? &options.rear : nullptr, FilesOfTakeStartingWith, &takes);
-    if (problem.empty() && !options.outputs.empty() && takes.size() > 1)
+    if (problem.empty() && !options.outputs.empty() && takes.size() > 1 && !options.join)
         problem = "-o names the outputs of a single take; with several takes, give their folder with -d";
     if (problem.empty() && !options.movie.settings.headLocked.empty() && takes.size() > 1)
         problem = "--head-locked is the stereo pair of a single take, as long as it; convert the takes one at a time";
     if (!problem.empty())
         return vq::ReportUsage(kConvertProgram, problem);
+    // Takes that look like one split recording are said so, never joined unasked.
+    if (!options.join)
+        for (const std::string& hint : SplitRecordingHints(takes))
+            std::fprintf(stderr, "%s: hint: %s\n", kConvertProgram, hint.c_str());
 
     TerminalProgress progress(options.quiet);
     Batch batch(options, progress);

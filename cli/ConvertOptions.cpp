@@ -18,6 +18,7 @@ const std::vector<vq::Option> kBaseOptions = {
     {"output", 'o', true},
     {"output-dir", 'd', true},
     {"rear", '\0', true},
+    {"join", '\0', false},
     {"force", 'y', false},
     {"format", '\0', true},
     {"gain", '\0', true},
@@ -94,6 +95,9 @@ std::string ConvertUsage()
            "                           (default: the current directory)\n"
            "  -o, --output PATH        an output file of a single take, once per output file in order\n"
            "  --rear FILE              the rear file (BLD+BRU) of a single take, named otherwise\n"
+           "  --join                   the takes given are the parts of one recording the recorder\n"
+           "                           split (at 2 or 4 GB): convert them as one take, in the order\n"
+           "                           given, with the filters running on across the joins\n"
            "  -y, --force              replace output files that exist (without it, a take whose\n"
            "                           output exists fails and nothing of it is written)\n"
            "  --format pcm16|pcm24|float|take  sample format of the outputs (default take: the\n"
@@ -124,6 +128,7 @@ std::string ConvertUsage()
            "\n"
            "Examples:\n"
            "  vessarquilix-convert -d converted recordings/*F.wav\n"
+           "  vessarquilix-convert --join --align take_001.wav take_002.wav take_003.wav\n"
            "  printf '%s\\0' recordings/*F.wav | xargs -0 -n 1 -P 4 vessarquilix-convert -q -d converted\n"
            "\n"
            "Exit status: 0 every take done, 1 a take failed, 2 usage error (nothing was converted),\n"
@@ -165,6 +170,8 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
             if (!ParsePath(text, &o->rear, &pathError))
                 return pathError;
             o->rearGiven = true;
+        } else if (args.Is("join")) {
+            o->join = true;
         } else if (args.Is("force")) {
             o->force = true;
         } else if (args.Is("format")) {

@@ -18,6 +18,7 @@ struct ConvertOptions {
     std::vector<wxString> arguments;  // the takes as given (TakeList.h pairs them)
     bool rearGiven = false;           // --rear: the rear file of a single take
     wxString rear;
+    bool join = false;  // --join: the takes are the parts of one split recording, in order
     bool outputDirGiven = false;  // -d/--output-dir: where derived output names go
     wxString outputDir;
     bool force = false;             // -y/--force: replace existing outputs

@@ -1,6 +1,7 @@
 #include "TakeList.h"
 
 #include "TakeKinds.h"
+#include "TakeParts.h"
 
 #include <wx/filefn.h>
 
@@ -27,6 +28,22 @@ std::vector<wxString> Take::Files() const
         files.push_back(rear);
     files.insert(files.end(), more.begin(), more.end());
     return files;
+}
+
+std::vector<std::string> SplitRecordingHints(const std::vector<Take>& takes)
+{
+    std::vector<wxString> firsts;
+    for (const Take& take : takes)
+        firsts.push_back(take.front);
+    std::vector<std::string> hints;
+    for (const auto& [begin, end] : vq::SplitRecordingRuns(firsts)) {
+        std::string names;
+        for (std::size_t i = begin; i < end; ++i)
+            names += (i == begin ? "" : i + 1 == end ? " and " : ", ") + Quoted(firsts[i]);
+        hints.push_back(names + " look like the parts of one recording the recorder split; they are converted as " +
+                        "separate takes. To convert them as one take, give them with --join");
+    }
+    return hints;
 }
 
 std::string CollectTakes(const std::vector<wxString>& arguments, const wxString* rear, const TakeFileCount& filesOf,

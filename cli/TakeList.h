@@ -30,6 +30,10 @@ using TakeFileCount = std::function<int(const wxString& path)>;
 // The count by the kinds of take the job knows, from the file's header and name.
 int FilesOfTakeStartingWith(const wxString& path);
 
+// The hints for the takes of a batch that look like the parts of one split recording
+// (TakeParts.h): one line for each run of them, naming them and --join. Empty when none do.
+std::vector<std::string> SplitRecordingHints(const std::vector<Take>& takes);
+
 // Pairs `arguments` into takes, with `rear` (null when --rear is not given) for a single
 // take. Returns an empty text on success, else the usage error, naming the argument.
 std::string CollectTakes(const std::vector<wxString>& arguments, const wxString* rear, const TakeFileCount& filesOf,

@@ -5,7 +5,10 @@
 #include "TakeKinds.h"
 #include "VQParams.h"
 
+#include <wx/arrstr.h>
 #include <wx/filename.h>
+
+#include <algorithm>
 
 namespace vqgui {
 
@@ -47,6 +50,11 @@ wxString TakeProblems(const VQParams& record)
         return wxString::Format("FLU + FRD: %s has %d channels: a take is 2 (with a rear file), 4 or 1 per file",
                                 NameOf(front), header.channels);
     wxString problems;
+    if (header.channels > 4 && record.m_channels.size() != 4)
+        problems = wxString::Format("FLU + FRD: %s has %d channels: name the four that hold the capsules beside it "
+                                    "(Capsule quad, for example %d,%d,%d,%d)",
+                                    NameOf(front), header.channels, header.channels - 3, header.channels - 2,
+                                    header.channels - 1, header.channels);
     if (kind->files == 2)
         problems = RearProblem(front, header, record.GetFullPath(VQParams::kBldBruInput));
     if (!kind->bformat && FilterMatrixTaps(record.GetFiltersDir(), header.sampleRate) == 0)
@@ -54,6 +62,26 @@ wxString TakeProblems(const VQParams& record)
                     wxString::Format("No filter matrix for %d Hz in %s: File > Preferences sets the filters folder",
                                      header.sampleRate, record.GetFiltersDir());
     return problems;
+}
+
+bool ReadCapsuleChannels(const wxString& text, int fileChannels, std::vector<int>* channels)
+{
+    channels->clear();
+    wxString spaceless = text;
+    spaceless.Replace(" ", "");
+    const wxArrayString items = wxSplit(spaceless, ',', '\0');
+    if (items.size() != 4)
+        return false;
+    for (const wxString& item : items) {
+        long number = 0;
+        if (!item.ToLong(&number, 10) || number < 1 || number > fileChannels ||
+            std::find(channels->begin(), channels->end(), number - 1) != channels->end()) {
+            channels->clear();
+            return false;
+        }
+        channels->push_back(static_cast<int>(number - 1));
+    }
+    return true;
 }
 
 }  // namespace vqgui

@@ -1,6 +1,7 @@
 #include "TakeFiles.h"
 
 #include "TakeKinds.h"
+#include "TakeParts.h"
 
 #include <wx/filefn.h>
 #include <wx/filename.h>
@@ -39,6 +40,50 @@ wxString FirstOf(const vq::TakeKind& kind, const wxArrayString& paths)
     return wxString();
 }
 
+// The first files of the takes of `kind` that `paths` make together, every file in one of
+// them, in the order of their names; empty when they make no such takes.
+std::vector<wxString> FirstFilesOfTakes(const vq::TakeKind& kind, const wxArrayString& paths)
+{
+    std::vector<wxString> firsts;
+    for (const wxString& path : paths) {
+        const std::vector<wxString> companions = kind.companions(path);
+        if (kind.files == 1) {
+            const vq::TakeKind* found = vq::KindOfTake(vq::ReadFirstFileHeader(path), vq::InputFormat::Auto, path);
+            if (!found || found->files != 1)
+                return {};
+        } else if (companions.empty() || std::any_of(companions.begin(), companions.end(), [&](const wxString& c) {
+                       return std::none_of(paths.begin(), paths.end(),
+                                           [&](const wxString& p) { return SamePath(p, c); });
+                   })) {
+            continue;  // not the first file of a take of these files
+        }
+        firsts.push_back(path);
+    }
+    if (firsts.size() * static_cast<std::size_t>(kind.files) != paths.size())
+        return {};
+    std::sort(firsts.begin(), firsts.end());
+    return firsts;
+}
+
+// Several takes of one kind that are the parts of one split recording: the take of them all.
+bool PartsOfOneTake(const wxArrayString& paths, TakeFiles* take)
+{
+    for (const char* name : {"a-format", "front-rear", "four-mono"}) {
+        const vq::TakeKind& kind = vq::TakeKindNamed(name);
+        const std::vector<wxString> firsts = FirstFilesOfTakes(kind, paths);
+        if (firsts.size() < 2)
+            continue;
+        const auto runs = vq::SplitRecordingRuns(firsts);
+        if (runs.size() != 1 || runs[0].first != 0 || runs[0].second != firsts.size())
+            continue;
+        take->front = firsts.front();
+        take->rear = kind.files == 2 ? vq::RearFileName(firsts.front()) : wxString();
+        take->laterParts.assign(firsts.begin() + 1, firsts.end());
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 TakeFiles TakeOfFiles(const wxArrayString& paths)
@@ -49,6 +94,8 @@ TakeFiles TakeOfFiles(const wxArrayString& paths)
             take.problem = "A folder is no take: " + path + "\nDrop or open the sound files of a take.";
             return take;
         }
+    if (paths.size() >= 2 && PartsOfOneTake(paths, &take))
+        return take;
     switch (paths.size()) {
     case 1:
         take.front = paths[0];
@@ -68,7 +115,8 @@ TakeFiles TakeOfFiles(const wxArrayString& paths)
         break;
     default:
         take.problem = wxString::Format("%zu files are no take: one file, a front and a rear file, or four "
-                                        "mono files are.",
+                                        "mono files are, or the parts of one recording the recorder split "
+                                        "(take_001.wav, take_002.wav, ...).",
                                         paths.size());
     }
     if (take.front.empty())

@@ -83,6 +83,15 @@ protected:
     wxSize DoGetBestSize() const override { return GetSizeFromTextSize(GetTextExtent("-180.55").x); }
 };
 
+// A field of four channel numbers, as wide as "10,11,12,13" needs.
+class ChannelListField : public wxTextCtrl {
+public:
+    explicit ChannelListField(wxWindow* parent) : wxTextCtrl(parent, wxID_ANY) {}
+
+protected:
+    wxSize DoGetBestSize() const override { return GetSizeFromTextSize(GetTextExtent("10,11,12,13").x); }
+};
+
 wxButton* FileButton(wxWindow* parent)
 {
     return new wxButton(parent, wxID_ANY, "...", wxDefaultPosition, wxDefaultSize, kFileButtonStyle);
@@ -198,6 +207,9 @@ wxPanel* VessarQuilixFrame::CreateModePanel()
     m_modeChoice = new wxChoice(m_modePanel, wxID_ANY, wxDefaultPosition, wxDefaultSize, modes, 0);
     m_modeChoice->SetSelection(0);
     modeRow->Add(m_modeChoice, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
+    modeRow->AddSpacer(15);
+    m_keepSyncCheck = new wxCheckBox(m_modePanel, wxID_ANY, "Keep sync (delay &0)");
+    modeRow->Add(m_keepSyncCheck, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
     sizer->Add(modeRow, 0, wxALIGN_CENTER_HORIZONTAL);
 
     wxStaticBoxSizer* inputBox = new wxStaticBoxSizer(new wxStaticBox(m_modePanel, wxID_ANY, "Input"), wxVERTICAL);
@@ -208,7 +220,15 @@ wxPanel* VessarQuilixFrame::CreateModePanel()
     m_fluFrdLabel = MakeLabel(m_modePanel, wxID_ANY, "FL&U + FRD :");
     grid->Add(m_fluFrdLabel, 0, flags, 5);
     m_fluFrdText = new wxTextCtrl(m_modePanel, wxID_ANY, wxEmptyString, wxDefaultPosition, textSize);
-    grid->Add(m_fluFrdText, 1, flags | wxEXPAND, 5);
+    wxBoxSizer* frontRow = new wxBoxSizer(wxHORIZONTAL);
+    frontRow->Add(m_fluFrdText, 1, wxALIGN_CENTER_VERTICAL);
+    m_polyLabel = MakeLabel(m_modePanel, wxID_ANY, "Capsule &quad:");
+    frontRow->Add(m_polyLabel, 0, wxLEFT | wxALIGN_CENTER_VERTICAL, 10);
+    m_polyText = new ChannelListField(m_modePanel);
+    frontRow->Add(m_polyText, 0, wxLEFT | wxALIGN_CENTER_VERTICAL, 5);
+    m_polyLabel->Hide();
+    m_polyText->Hide();
+    grid->Add(frontRow, 1, flags | wxEXPAND, 5);
     m_fluFrdButton = FileButton(m_modePanel);
     grid->Add(m_fluFrdButton, 0, flags, 5);
     // How a 4-channel take is read: capsules, or B-format (which skips the filters).
@@ -224,6 +244,13 @@ wxPanel* VessarQuilixFrame::CreateModePanel()
     grid->Add(m_bldBruText, 1, flags | wxEXPAND, 5);
     m_bldBruButton = FileButton(m_modePanel);
     grid->Add(m_bldBruButton, 0, flags, 5);
+    grid->AddSpacer(0);
+    // The parts of a split recording, joined or not; shown only for such files.
+    grid->AddSpacer(0);
+    m_joinCheck = new wxCheckBox(m_modePanel, wxID_ANY, "&Join parts");
+    m_joinCheck->Hide();
+    grid->Add(m_joinCheck, 0, wxLEFT | wxRIGHT | wxTOP, 5);
+    grid->AddSpacer(0);
     grid->AddSpacer(0);
     // What is wrong with the take, under its fields; shown only then.
     grid->AddSpacer(0);
@@ -355,7 +382,7 @@ wxSizer* VessarQuilixFrame::CreateFolderRow()
     m_keepBFormatCheck = new wxCheckBox(m_outputPanel, wxID_ANY, "Also keep &the B-format");
     row->Add(m_keepBFormatCheck, 0, flags, 5);
     // Every other letter of "Video" is another label's already.
-    m_videoLabel = MakeLabel(m_outputPanel, wxID_ANY, wxString::FromUTF8("Video (36&0°):"));
+    m_videoLabel = MakeLabel(m_outputPanel, wxID_ANY, wxString::FromUTF8("Video (3&60°):"));
     row->Add(m_videoLabel, 0, flags, 5);
     m_videoText = new wxTextCtrl(m_outputPanel, wxID_ANY);
     row->Add(m_videoText, 1, flags, 5);
@@ -442,6 +469,9 @@ void VessarQuilixFrame::BindEvents()
     b.Bind(m_bldBruText, wxEVT_TEXT, &VessarQuilixFrame::OnBldBruText, this);
     b.Bind(m_bldBruButton, wxEVT_BUTTON, &VessarQuilixFrame::OnBldBruButton, this);
     b.Bind(m_inputFormatChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnInputFormatChoice, this);
+    b.Bind(m_keepSyncCheck, wxEVT_CHECKBOX, &VessarQuilixFrame::OnKeepSync, this);
+    b.Bind(m_polyText, wxEVT_TEXT, &VessarQuilixFrame::OnPolyText, this);
+    b.Bind(m_joinCheck, wxEVT_CHECKBOX, &VessarQuilixFrame::OnJoinParts, this);
     b.Bind(m_bfGainSlider, wxEVT_SLIDER, &VessarQuilixFrame::OnBFormatGainSlider, this);
     b.Bind(m_highpassChoice, wxEVT_CHOICE, &VessarQuilixFrame::OnHighpassChoice, this);
     b.Bind(m_bfAutorangeCheck, wxEVT_CHECKBOX, &VessarQuilixFrame::OnBFormatAutorange, this);

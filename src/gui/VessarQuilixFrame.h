@@ -54,13 +54,21 @@ protected:
     wxPanel* m_modePanel;
     wxStaticText* m_modeLabel;
     wxChoice* m_modeChoice;
+    wxCheckBox* m_keepSyncCheck;  // output frame n is input frame n: the filters' delay taken off
     wxStaticText* m_fluFrdLabel;
     wxTextCtrl* m_fluFrdText;
+    // Beside the first input, shown for a poly file (more than four channels): the four
+    // channels that hold the capsules.
+    wxStaticText* m_polyLabel;
+    wxTextCtrl* m_polyText;
     wxButton* m_fluFrdButton;
     wxStaticText* m_bldBruLabel;
     wxTextCtrl* m_bldBruText;
     wxButton* m_bldBruButton;
     wxChoice* m_inputFormatChoice;  // how a 4-channel take is read
+    // Shown when the files opened are the parts of one split recording: ticked, they are
+    // joined into one take.
+    wxCheckBox* m_joinCheck;
     wxStaticText* m_inputNote;  // what is wrong with the take, when anything is
     wxPanel* m_processPanel;
     wxStaticBox* m_bformatBox;
@@ -132,6 +140,9 @@ protected:
     virtual void OnBldBruText(wxCommandEvent& event) { event.Skip(); }
     virtual void OnBldBruButton(wxCommandEvent& event) { event.Skip(); }
     virtual void OnInputFormatChoice(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnKeepSync(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnPolyText(wxCommandEvent& event) { event.Skip(); }
+    virtual void OnJoinParts(wxCommandEvent& event) { event.Skip(); }
     // A slider's handler runs on every movement, dragging included.
     virtual void OnBFormatGainSlider(wxCommandEvent& event) { event.Skip(); }
     virtual void OnHighpassChoice(wxCommandEvent& event) { event.Skip(); }

@@ -113,6 +113,15 @@ VessarQuilixGUI::VessarQuilixGUI() : VessarQuilixFrame("VessarQuilix", wxDefault
     m_directionsButton->SetToolTip("Show where the sound of the take just converted comes from "
                                    "(vessarquilix-convert --map)");
     m_params->m_keepDirectionMap = true;
+    m_keepSyncCheck->SetToolTip(
+        "Keep the outputs in sync with the take: output frame n is input frame n. The filters' delay "
+        "(stored in the filter matrix, or estimated from it) is taken off the start and every output is "
+        "as long as the take (vessarquilix-convert --align)");
+    m_joinCheck->SetToolTip("The files opened are the parts of one recording that the recorder split: ticked, "
+                            "they are converted as one take (vessarquilix-convert --join)");
+    m_polyText->SetToolTip(
+        "This file holds more than the four capsules (a recorder's poly file): the four channels, counted "
+        "from 1, that hold FLU, FRD, BLD, BRU, for example 3,4,5,6 (vessarquilix-convert --channels)");
 
     ShowSettings();
     m_statusBar->SetStatusText("Ready.", kStateField);
@@ -135,6 +144,7 @@ void VessarQuilixGUI::ShowSettings()
 {
     m_modeChoice->SetSelection(m_params->m_outputMode);
     m_inputFormatChoice->SetSelection(vq::InputFormatIndex(m_params->m_inputFormat));
+    m_keepSyncCheck->SetValue(m_params->m_align);
     FillDecodeControls();
     m_bfGainSlider->SetValue(RoundToSlider(m_params->m_bformatGain));
     m_bfAutorangeCheck->SetValue(m_params->m_bformatAutorange);
@@ -185,6 +195,9 @@ void VessarQuilixGUI::SetTake(const wxString& front, bool pairRear, bool typed)
     // no take.
     if (HasTake())
         m_choices.outputFolder.clear();
+    // Another take has no parts until the files opened say so.
+    m_parts.clear();
+    m_params->m_joinedParts.clear();
     m_params->SetFileName(VQParams::kFluFrdInput, front);
     const wxString rear = pairRear ? vq::RearFileName(front) : wxString();
     if (!rear.empty() || front.empty())
@@ -203,6 +216,7 @@ void VessarQuilixGUI::TakeChanged(bool typed)
     ShowTakeNote(folder);
     ShowInputFields(!typed);
     ShowInputInfo();
+    ShowParts();
     FollowTheTakesSampleFormat();
     RederiveOutputNames();
     // Convert waits for a take.
@@ -236,6 +250,11 @@ void VessarQuilixGUI::ShowInputFields(bool showFront)
         "The front capsules FLU and FRD as a stereo file, or the whole take as one 4-channel "
         "file:\n" +
         front);
+    const vq::FirstFileHeader header = vq::ReadFirstFileHeader(front);
+    ShowCapsuleChannels(header);
+    // A B-format take has no filters whose delay sync would take off.
+    const vq::TakeKind* kind = vq::KindOfTake(header, m_params->m_inputFormat, front);
+    m_keepSyncCheck->Enable(!kind || !kind->bformat);
     // A whole take in one file needs no rear file.
     const bool whole = m_params->FirstInputIsWholeTake();
     const wxString rear = m_params->GetFullPath(VQParams::kBldBruInput);
@@ -245,6 +264,50 @@ void VessarQuilixGUI::ShowInputFields(bool showFront)
     for (wxWindow* w : {static_cast<wxWindow*>(m_bldBruLabel), static_cast<wxWindow*>(m_bldBruText),
                         static_cast<wxWindow*>(m_bldBruButton)})
         w->Enable(!whole);
+}
+
+void VessarQuilixGUI::ShowCapsuleChannels(const vq::FirstFileHeader& header)
+{
+    const bool poly = header.readable && header.channels > 4;
+    std::vector<int> channels;
+    if (poly) {
+        const int c = header.channels;
+        m_polyText->SetHint(wxString::Format("%d,%d,%d,%d", c - 3, c - 2, c - 1, c));
+        vqgui::ReadCapsuleChannels(m_polyText->GetValue(), c, &channels);
+    }
+    m_params->m_channels = channels;
+    if (m_polyText->IsShown() != poly) {
+        m_polyLabel->Show(poly);
+        m_polyText->Show(poly);
+        RefitHeight();
+    }
+}
+
+void VessarQuilixGUI::ShowParts()
+{
+    const bool parts = !m_parts.empty();
+    if (parts) {
+        const wxString first = wxFileName(m_params->GetFullPath(VQParams::kFluFrdInput)).GetFullName();
+        wxString list = first;
+        for (const wxString& part : m_parts)
+            list += ", " + wxFileName(part).GetFullName();
+        const std::size_t count = m_parts.size() + 1;
+        const bool joined = !m_params->m_joinedParts.empty();
+        m_joinCheck->SetLabel(
+            wxString::Format("&Join the %zu parts: %s to %s", count, first, wxFileName(m_parts.back()).GetFullName()));
+        m_joinCheck->SetToolTip("These files are the parts of one recording that the recorder split. Ticked, they "
+                                "are converted as one take, in this order, the filters running on across the joins "
+                                "(vessarquilix-convert --join):\n" +
+                                list + "\nUnticked, only " + first + " is converted.");
+        m_joinCheck->SetValue(joined);
+        m_statusBar->SetStatusText(joined ? wxString::Format("Joined %zu parts: ", count) + list
+                                          : "Parts not joined: only " + first + " is converted",
+                                   kStateField);
+    }
+    if (parts || m_joinCheck->IsShown()) {
+        m_joinCheck->Show(parts);
+        RefitHeight();
+    }
 }
 
 void VessarQuilixGUI::ShowInputInfo()
@@ -280,6 +343,12 @@ void VessarQuilixGUI::RememberInputFolder(const wxString& path)
 
 wxString VessarQuilixGUI::AskForInput(const wxString& title)
 {
+    const wxArrayString paths = AskForInputs(title, wxFD_OPEN);
+    return paths.empty() ? wxString() : paths[0];
+}
+
+wxArrayString VessarQuilixGUI::AskForInputs(const wxString& title, long style)
+{
     FileRequest request;
     request.title = title;
     // The dialog starts where the take shown is (the demo's, say); without one, where the
@@ -291,13 +360,17 @@ wxString VessarQuilixGUI::AskForInput(const wxString& title)
     else
         request.directory = m_choices.input.empty() ? wxGetCwd() : m_choices.input;
     request.wildcard = vqgui::OpenWildcard();
-    request.style = wxFD_OPEN;
+    request.style = style;
     const FileChoice choice = AskForFile(request);
     // A cancelled dialog changes nothing, not even where the next one starts.
     if (!choice.chosen || choice.path.empty())
-        return wxEmptyString;
+        return wxArrayString();
     RememberInputFolder(choice.path);
-    return choice.path;
+    if (!choice.paths.empty())
+        return choice.paths;
+    wxArrayString paths;
+    paths.Add(choice.path);
+    return paths;
 }
 
 void VessarQuilixGUI::OnFluFrdText(wxCommandEvent&)
@@ -332,6 +405,24 @@ void VessarQuilixGUI::OnBldBruText(wxCommandEvent&)
     ShowInputInfo();
 }
 
+void VessarQuilixGUI::OnKeepSync(wxCommandEvent&)
+{
+    m_params->m_align = m_keepSyncCheck->IsChecked();
+    RememberSettings();
+}
+
+void VessarQuilixGUI::OnPolyText(wxCommandEvent&)
+{
+    ShowCapsuleChannels(vq::ReadFirstFileHeader(m_params->GetFullPath(VQParams::kFluFrdInput)));
+    ShowInputInfo();
+}
+
+void VessarQuilixGUI::OnJoinParts(wxCommandEvent&)
+{
+    m_params->m_joinedParts = m_joinCheck->IsChecked() ? m_parts : std::vector<wxString>();
+    ShowParts();
+}
+
 void VessarQuilixGUI::OnBldBruButton(wxCommandEvent&)
 {
     const wxString path = AskForInput("Open File for channels BLD-BRU");
@@ -354,15 +445,22 @@ bool VessarQuilixGUI::OpenTakeFiles(const wxArrayString& paths)
     if (!take.rear.empty())
         m_params->SetFileName(VQParams::kBldBruInput, take.rear);
     SetTake(take.front, take.rear.empty());
+    // The parts of a split recording are joined, which the join box undoes.
+    m_parts = take.laterParts;
+    m_params->m_joinedParts = m_parts;
+    ShowParts();
     RememberInputFolder(take.front);
     return true;
 }
 
 void VessarQuilixGUI::OnOpen(wxCommandEvent&)
 {
-    const wxString path = AskForInput("Open a Take");
-    if (!path.empty())
-        SetTake(path, true);
+    // Several files picked together are a take as files dropped together are.
+    const wxArrayString paths = AskForInputs("Open a Take", wxFD_OPEN | wxFD_MULTIPLE);
+    if (paths.size() == 1)
+        SetTake(paths[0], true);
+    else if (!paths.empty())
+        OpenTakeFiles(paths);
 }
 
 bool VessarQuilixGUI::DropInputFile(int index, const wxString& path)
@@ -474,6 +572,8 @@ VessarQuilixGUI::FileChoice VessarQuilixGUI::AskForFile(const FileRequest& reque
         choice.chosen = true;
         choice.path = dialog.GetPath();
         choice.fileType = dialog.GetFilterIndex();
+        if (request.style & wxFD_MULTIPLE)
+            dialog.GetPaths(choice.paths);
     }
     return choice;
 }
@@ -639,6 +739,11 @@ void VessarQuilixGUI::ReportRun(bool completed)
     }
     wxString text = "Conversion done with success!!\n\n" + vqgui::WrittenFilesReport(m_params->Request(), result) +
                     vqgui::LoudnessReport(result);
+    if (result.joinedParts.size() > 1) {
+        text += wxString::Format("\n\nJoined from %zu parts, in this order:", result.joinedParts.size());
+        for (const std::string& part : result.joinedParts)
+            text += "\n" + wxString::FromUTF8(part.c_str());
+    }
     for (const std::string& note : result.notes)
         text += "\n\n" + wxString::FromUTF8(note.c_str());
     for (const std::string& warning : result.warnings)

@@ -21,6 +21,7 @@
 class VQParams;
 namespace vq {
 struct DecodeMode;
+struct FirstFileHeader;
 }
 class DirectionsDialog;
 class VessarProgressDialog;
@@ -67,6 +68,9 @@ protected:
     void OnBldBruText(wxCommandEvent& event) override;
     void OnBldBruButton(wxCommandEvent& event) override;
     void OnInputFormatChoice(wxCommandEvent& event) override;
+    void OnKeepSync(wxCommandEvent& event) override;
+    void OnPolyText(wxCommandEvent& event) override;
+    void OnJoinParts(wxCommandEvent& event) override;
     void OnBFormatGainSlider(wxCommandEvent& event) override;
     void OnHighpassChoice(wxCommandEvent& event) override;
     void OnBFormatAutorange(wxCommandEvent& event) override;
@@ -100,6 +104,7 @@ protected:
         bool chosen = false;  // false: cancelled
         wxString path;
         int fileType = 0;  // index of the file type picked
+        wxArrayString paths{};  // every file picked where several may be (wxFD_MULTIPLE); may be empty
     };
     // The dialogs, message boxes and the browser, apart so that the window's reactions
     // can be watched.
@@ -134,8 +139,16 @@ private:
     void ShowTakeNote(const vqgui::OutputFolder& folder);
     void ShowInputFields(bool showFront = true);
     void ShowInputInfo();
+    // The poly file's field of capsule channels: shown for a first input of more than four
+    // channels, and read into the record.
+    void ShowCapsuleChannels(const vq::FirstFileHeader& header);
+    // The join box of the parts of a split recording, and the status bar's list of them.
+    void ShowParts();
     void RememberInputFolder(const wxString& path);
     wxString AskForInput(const wxString& title);
+    // The files picked in the open dialog of `style` (wxFD_MULTIPLE lets several be); empty
+    // when cancelled.
+    wxArrayString AskForInputs(const wxString& title, long style);
     // Opens the page in the browser, quietly: false when none could be started.
     bool OpenHelpPage(const wxString& path);
 
@@ -183,6 +196,10 @@ private:
     VQParams* m_params;
     VQConfig m_config;
     WindowChoices m_choices;
+    // The first files of the parts that follow the take shown, when its files were opened
+    // or dropped as the parts of a split recording (the record joins them while the join
+    // box is ticked); empty otherwise.
+    std::vector<wxString> m_parts;
     bool m_userNamed[kOutputRows] = {};  // the user typed or picked the output's name
     wxString m_userOutputs[kOutputRows];
     // What the choices offer, item by item.

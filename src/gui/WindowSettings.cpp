@@ -19,6 +19,7 @@ const wxString kOutputWorkingPath = "/VessarQuilixGUI/OutputWorkingPath";
 const wxString kOutputFolder = "/VessarQuilixGUI/OutputFolder";  // the last one the user chose
 const wxString kKeepBFormat = "/VessarQuilixGUI/KeepBFormat";
 const wxString kFilterSets = "/VessarQuilixGUI/FilterSets";  // Set1, Set2, ...: folders
+const wxString kKeepSync = "/VessarQuilixGUI/KeepSync";  // the filters' delay taken off (align)
 
 const wxString kMode = "/VessarQuilixGUI/Mode";              // "b-format", "5.1", "stereo", "uhj", "binaural"
 const wxString kFileLayout = "/VessarQuilixGUI/FileLayout";  // 0 mono, 1 stereo pairs, 2 one file
@@ -119,6 +120,7 @@ void LoadWindowSettings(const wxConfigBase& config, VQParams& record, WindowChoi
     ReadBool(config, kSurroundAutorange, &record.m_surroundAutorange);
     ReadBool(config, kLowFreqsInLfe, &record.m_lowFreqsInLfe);
     ReadBool(config, kDither, &record.m_dither);
+    ReadBool(config, kKeepSync, &record.m_align);
     ReadOutputFormat(config, record, choices);
     if (config.Read(kInputFormat, &text))
         for (const vq::InputFormatChoice& format : vq::InputFormatChoices())
@@ -165,6 +167,7 @@ void ResetWindowSettings(VQParams& record, WindowChoices& choices)
     record.m_surroundAutorange = defaults.m_surroundAutorange;
     record.m_lowFreqsInLfe = defaults.m_lowFreqsInLfe;
     record.m_dither = defaults.m_dither;
+    record.m_align = defaults.m_align;
     record.m_bformatFormat = defaults.m_bformatFormat;
     record.m_surroundFormat = defaults.m_surroundFormat;
     record.m_ambFile = defaults.m_ambFile;
@@ -208,6 +211,7 @@ void SaveWindowSettings(wxConfigBase& config, const VQParams& record, const Wind
     config.Write(kInputFormat, wxString(vq::InputFormatChoices()[static_cast<std::size_t>(
                                             vq::InputFormatIndex(record.m_inputFormat))].name));
     config.Write(kDither, record.m_dither);
+    config.Write(kKeepSync, record.m_align);
     config.Write(kHighpass, static_cast<long>(record.m_highpassHz));
     config.Write(kVideoClip, record.m_movieSettings.videoClip);
     if (!choices.input.empty())

@@ -1,7 +1,7 @@
 // WindowSettings: what the main window keeps in the settings file from one start to the
 // next, under /VessarQuilixGUI/: the record's mode, file layout, gains, opening angle,
-// switches, output format (a movie's included), convention, dither, high-pass and a movie's
-// video, and the window's own choices.
+// switches, output format (a movie's included), convention, dither, high-pass, keep sync
+// and a movie's video, and the window's own choices.
 // Every value read is checked; one that is missing or out of range keeps the default.
 #pragma once
 

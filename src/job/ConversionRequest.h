@@ -39,6 +39,10 @@ struct TakeSettings {
     // 0, that hold the capsules, in the order capsuleChannels counts them; empty: 0 to 3 of a
     // 4-channel file.
     std::vector<int> channels;
+    // A recording the recorder split into several files, joined into one take: the parts
+    // that follow the one takeFiles names, in order, each given as takeFiles is (its first
+    // file is enough where the others are named after it). Empty: a take in one piece.
+    std::vector<std::vector<wxString>> laterParts;
 };
 
 struct OutputSettings {

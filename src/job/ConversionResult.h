@@ -63,6 +63,9 @@ struct ConversionResult {
     // the request asked to keep them.
     std::vector<wxString> mapFiles;
     std::shared_ptr<const DirectionMapLevels> directionMap;
+    // A joined take: the first file of each part, in the order joined; empty for a take in
+    // one piece.
+    std::vector<std::string> joinedParts;
 
     bool Cancelled() const { return status == kStatusCancelled; }
     bool Failed() const { return status != kStatusOk && status != kStatusCancelled; }

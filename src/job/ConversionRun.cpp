@@ -10,6 +10,7 @@
 #include "MovieOutput.h"
 #include "StatusTable.h"
 #include "TakeKinds.h"
+#include "TakeParts.h"
 #include "VessarQConvolver.h"
 #include "VessarSurrounder.h"
 #include "VQProgressView.h"
@@ -21,6 +22,7 @@
 #include "common/FilePaths.h"
 #include "common/FilterMatrixInfo.h"
 #include "common/FilterMatrixName.h"
+#include "common/JoinedSoundFile.h"
 #include "deliver/RecorderMetadata.h"
 #include "spatial/DirectionMap.h"
 #include "spatial/DirectionMapFiles.h"
@@ -65,8 +67,14 @@ private:
     bool Fail(int status, const FailureDetail& detail = FailureDetail());
     void SetStatusText(const wxString& text, int field);
     bool FileSystemPath(const wxString& path, std::string* bytes);
-    // The take's files, checked to exist, in the order of its kind.
-    bool CollectTake(const TakeKind& kind, std::vector<std::string>* files);
+    // The files of a take (or of one part of a split take) from the names given, completed
+    // by its kind's rule and checked to exist, in the order of its kind: as named, and as
+    // the file system has them.
+    bool CollectTake(const TakeKind& kind, std::vector<wxString> names, std::vector<wxString>* named,
+                     std::vector<std::string>* files);
+    // The files of every part of the take, in order (one part for a take in one piece),
+    // checked to belong together.
+    bool CollectParts(const TakeKind& kind, std::vector<std::vector<std::string>>* parts);
     // The outputs' paths, checked not to collide with the inputs or each other and to be
     // creatable, then the kept B-format's (empty when none).
     bool CollectOutputs(const std::vector<std::string>& reads, std::vector<std::string>* outputs,
@@ -78,8 +86,10 @@ private:
     CarriedMetadata Metadata(const std::string& firstFile, const std::string& detail);
     // A poly file needs its four channels named, and named channels must be the file's.
     bool CheckChannels(const FirstFileHeader& header, const wxString& first);
-    bool RunCapsules(const std::vector<std::string>& take);
-    bool RunBFormat(const std::string& take, const FirstFileHeader& header);
+    // Where the take is joined, what the user should know about how its parts follow on.
+    void CheckPartTiming(const JoinedSoundFile& input);
+    bool RunCapsules(const std::vector<std::vector<std::string>>& parts);
+    bool RunBFormat(const std::vector<std::vector<std::string>>& parts, const FirstFileHeader& header);
     // A movie's files besides the take (its clip, its head-locked pair), added to `reads`
     // for the clash check. True, without a movie too; false when a name has no file-system form.
     bool AddMovieReads(std::vector<std::string>* reads);
@@ -134,9 +144,11 @@ bool Run::FileSystemPath(const wxString& path, std::string* bytes)
     return Fail(kUnrepresentablePath, {Utf8(path), "the name has no form in the file system's encoding"});
 }
 
-bool Run::CollectTake(const TakeKind& kind, std::vector<std::string>* files)
+bool Run::CollectTake(const TakeKind& kind, std::vector<wxString> names, std::vector<wxString>* named,
+                      std::vector<std::string>* files)
 {
-    std::vector<wxString> names = m_request.takeFiles;
+    if (names.empty() || names.front().empty())
+        return Fail(kMissingInput, {"", "a part of the take names no file"});
     if (names.size() < static_cast<std::size_t>(kind.files)) {
         const std::vector<wxString> companions = kind.companions(names.front());
         names.insert(names.end(), companions.begin() + static_cast<long>(names.size() - 1), companions.end());
@@ -152,7 +164,53 @@ bool Run::CollectTake(const TakeKind& kind, std::vector<std::string>* files)
         if (!FileSystemPath(name, &files->back()))
             return false;
     }
+    *named = names;
     return true;
+}
+
+bool Run::CollectParts(const TakeKind& kind, std::vector<std::vector<std::string>>* parts)
+{
+    std::vector<std::vector<wxString>> given = {m_request.takeFiles};
+    given.insert(given.end(), m_request.take.laterParts.begin(), m_request.take.laterParts.end());
+    std::vector<std::vector<wxString>> named(given.size());
+    parts->resize(given.size());
+    for (std::size_t p = 0; p < given.size(); ++p)
+        if (!CollectTake(kind, given[p], &named[p], &(*parts)[p]))
+            return false;
+    if (given.size() < 2)
+        return true;
+    // Nothing is opened for writing when the parts cannot be one recording.
+    FailureDetail problem;
+    const int status = CheckPartsAgree(named, kind, m_request.take.inputFormat, &problem);
+    if (status != kStatusOk)
+        return Fail(status, problem);
+    for (const std::vector<std::string>& part : *parts)
+        m_result.joinedParts.push_back(part.front());
+    return true;
+}
+
+void Run::CheckPartTiming(const JoinedSoundFile& input)
+{
+    const std::vector<std::string> warnings = PartTimingWarnings(input);
+    m_result.warnings.insert(m_result.warnings.end(), warnings.begin(), warnings.end());
+}
+
+// The files of input `slot` of every part, in order: what the engine joins into one input.
+std::vector<std::string> SlotOfParts(const std::vector<std::vector<std::string>>& parts, std::size_t slot)
+{
+    std::vector<std::string> files;
+    for (const std::vector<std::string>& part : parts)
+        files.push_back(part[slot]);
+    return files;
+}
+
+// Every file of every part.
+std::vector<std::string> FilesOfParts(const std::vector<std::vector<std::string>>& parts)
+{
+    std::vector<std::string> files;
+    for (const std::vector<std::string>& part : parts)
+        files.insert(files.end(), part.begin(), part.end());
+    return files;
 }
 
 bool Run::CollectOutputs(const std::vector<std::string>& reads, std::vector<std::string>* outputs,
@@ -402,17 +460,18 @@ bool Run::Conclude(int status, bool aborted, const FailureDetail& failure, std::
     return true;
 }
 
-bool Run::RunCapsules(const std::vector<std::string>& take)
+bool Run::RunCapsules(const std::vector<std::vector<std::string>>& parts)
 {
     const DecodeMode& mode = m_request.decode.Mode();
     const bool decodes = mode.Decodes();
     const int convolverOutputs = decodes ? 1 : m_request.outputs.fileCount;
     VessarQConvolver engine(convolverOutputs, m_views.progress, wxString(mode.stageMessage));
-    for (std::size_t k = 0; k < take.size(); ++k) {
-        const int status = engine.OpenInputFile(take[k].c_str(), static_cast<int>(k));
+    for (std::size_t k = 0; k < parts.front().size(); ++k) {
+        const int status = engine.OpenInputParts(SlotOfParts(parts, k), static_cast<int>(k));
         if (status != kStatusOk)
             return Fail(status, engine.m_failure);
     }
+    CheckPartTiming(*engine.m_inputFiles[0]);
     const int rate = engine.m_inputInfo.samplerate;
     m_result.sampleRate = rate;
     m_result.takeFrames = engine.m_inputInfo.frames;
@@ -450,7 +509,7 @@ bool Run::RunCapsules(const std::vector<std::string>& take)
     }
     SetStatusText(wxString::Format("%ld smpls", static_cast<long>(engine.m_filterLength)), 2);
 
-    std::vector<std::string> reads = take;
+    std::vector<std::string> reads = FilesOfParts(parts);
     reads.push_back(filter);
     std::vector<std::string> outputs;
     std::string keptBFormat;
@@ -469,7 +528,7 @@ bool Run::RunCapsules(const std::vector<std::string>& take)
     engine.m_dither = m_request.outputs.dither;
     // A movie's hidden audio file exists already: the engine replaces it.
     engine.m_replaceOutputs = m_request.outputs.replace || m_movie;
-    engine.m_metadata = Metadata(take.front(), ConversionDetail(true, mode, m_request.outputs.convention));
+    engine.m_metadata = Metadata(parts.front().front(), ConversionDetail(true, mode, m_request.outputs.convention));
     engine.m_rotation = FieldRotation::FromDegrees(b.yaw, b.pitch, b.roll);
     engine.m_measureLoudness = true;
     engine.m_directionMap = m_map.get();
@@ -529,7 +588,7 @@ bool Run::RunCapsules(const std::vector<std::string>& take)
     return Deliver(figures, userOutputs, decodes ? engine.DecodedLoudness() : std::nullopt);
 }
 
-bool Run::RunBFormat(const std::string& take, const FirstFileHeader& header)
+bool Run::RunBFormat(const std::vector<std::vector<std::string>>& parts, const FirstFileHeader& header)
 {
     const DecodeMode& mode = m_request.decode.Mode();
     const bool decodes = mode.Decodes();
@@ -538,16 +597,17 @@ bool Run::RunBFormat(const std::string& take, const FirstFileHeader& header)
                                     "a B-format take is its own B-format: there is no other to keep"});
     VessarSurrounder engine(m_views.progress, wxString(mode.stageMessage), m_request.decode.openingAngle,
                             m_request.outputs.fileCount);
-    int status = engine.OpenInputFile(take);
+    int status = engine.OpenInputParts(SlotOfParts(parts, 0));
     if (status != kStatusOk)
         return Fail(status, engine.m_failure);
+    CheckPartTiming(*engine.m_inputFile);
     m_result.sampleRate = engine.m_inputInfo.samplerate;
     m_result.takeFrames = engine.m_inputInfo.frames;
     m_result.takeFormat = engine.m_inputInfo.format;
     SetStatusText(wxString::Format("%d Hz", engine.m_inputInfo.samplerate), 1);
     SetStatusText(wxEmptyString, 2);  // no filters
 
-    std::vector<std::string> reads = {take};
+    std::vector<std::string> reads = FilesOfParts(parts);
     std::vector<std::string> outputs;
     std::string unused;
     if (!AddMovieReads(&reads) || !CollectOutputs(reads, &outputs, &unused) || !PrepareMovie(&outputs) ||
@@ -561,7 +621,7 @@ bool Run::RunBFormat(const std::string& take, const FirstFileHeader& header)
     engine.m_rotation = FieldRotation::FromDegrees(b.yaw, b.pitch, b.roll);
     engine.m_dither = m_request.outputs.dither;
     engine.m_replaceOutputs = m_request.outputs.replace || m_movie;
-    engine.m_metadata = Metadata(take, ConversionDetail(false, mode, m_request.outputs.convention));
+    engine.m_metadata = Metadata(parts.front().front(), ConversionDetail(false, mode, m_request.outputs.convention));
     engine.m_outputInfo.format = m_movie ? m_movie->AudioFormat() : OutputFormat(engine.m_inputInfo.format);
     engine.m_measureLoudness = true;
     engine.m_directionMap = m_map.get();
@@ -634,13 +694,13 @@ ConversionResult Run::Go()
     }
     if (!CheckChannels(header, first) || !CheckDeliveries())
         return m_result;
-    std::vector<std::string> take;
-    if (!CollectTake(*kind, &take))
+    std::vector<std::vector<std::string>> parts;
+    if (!CollectParts(*kind, &parts))
         return m_result;
     if (kind->bformat)
-        RunBFormat(take.front(), header);
+        RunBFormat(parts, header);
     else
-        RunCapsules(take);
+        RunCapsules(parts);
     return m_result;
 }
 

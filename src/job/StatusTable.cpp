@@ -19,6 +19,9 @@ const StatusText kTexts[] = {
     {kMissingInput, "Selected file doesn't exist."},
     {kUnrepresentablePath,
      "A file name cannot be written in the file system's encoding.\nPlease rename the file or choose another."},
+    {kPartsDisagree,
+     "The parts of the joined take do not belong together: they must be the same kind of take, with the same "
+     "sample rate and channels.\nNothing was converted."},
     {kFilterMatrixNotOpen, kMissingMatrix},
     {kMissingInputFile, kMissingInputs},
     {kFilterMatrixChannels, "Filter matrix %s has wrong number of rows.\nMust be 4."},

@@ -15,6 +15,7 @@ enum JobStatus : int {
     kMissingFilterMatrix = 263,  // no FilterMatrix_<rate>.wav in the filters directory
     kMissingInput = 265,         // an input names no existing file
     kUnrepresentablePath = 267,  // a path has no form in the file system's encoding
+    kPartsDisagree = 268,        // the parts of a joined take differ in kind, rate or channels
 };
 
 // The message for `code`: its text, with `filterMatrix` where the text names the filter

@@ -122,6 +122,7 @@ FirstFileHeader ReadFirstFileHeader(const wxString& path)
     header.readable = true;
     header.channels = info.channels;
     header.sampleRate = info.samplerate;
+    header.frames = info.frames;
     header.ambisonic = sf_command(file, SFC_WAVEX_GET_AMBISONIC, nullptr, 0) == SF_AMBISONIC_B_FORMAT;
     sf_close(file);
     return header;

@@ -9,6 +9,7 @@
 
 #include <wx/string.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,7 @@ struct FirstFileHeader {
     int channels = 0;
     int sampleRate = 0;
     bool ambisonic = false;  // WAVE-EX with the Ambisonic B-format sub-format (.amb)
+    std::int64_t frames = 0;  // as the header gives them
 };
 FirstFileHeader ReadFirstFileHeader(const wxString& path);
 

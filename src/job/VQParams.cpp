@@ -157,6 +157,8 @@ vq::ConversionRequest VQParams::Request() const
     const vq::TakeKind* kind = KindOfFirstFile(first, m_inputFormat);
     if (kind ? kind->files == 2 : !m_files[kBldBruInput].GetFullName().empty())
         request.takeFiles.push_back(GetFullPath(kBldBruInput));
+    for (const wxString& part : m_joinedParts)
+        request.take.laterParts.push_back({part});
 
     const vq::DecodeMode& mode = Mode();
     vq::OutputSettings& out = request.outputs;

@@ -179,6 +179,10 @@ public:
     bool m_align = false;
     // The run keeps the map of where the take's sound comes from, for the window to show.
     bool m_keepDirectionMap = false;
+    // A recording the recorder split into several files, joined: the first files of the
+    // parts that follow the take of the input slots, in order (each finds its other files
+    // by its name, as the take's does). Empty: the take is in one piece.
+    std::vector<wxString> m_joinedParts;
     // Whether the run may replace existing files of its outputs' names.
     bool m_replaceOutputs = true;
     wxFileName m_files[kSlotCount];

@@ -118,6 +118,14 @@ Bytes BextBody(const std::string& description, const std::string& originator, st
     return body;
 }
 
+std::uint64_t TimeReferenceOf(const Bytes& bext)
+{
+    std::uint64_t value = 0;
+    for (int i = 7; i >= 0 && bext.size() >= 346; --i)
+        value = value << 8 | bext[338 + static_cast<std::size_t>(i)];
+    return value;
+}
+
 void WriteBytes(const std::string& path, const Bytes& bytes)
 {
     std::ofstream out(path, std::ios::binary);

@@ -29,6 +29,9 @@ Bytes RecorderFile(Wave kind, const std::vector<RawChunk>& before, const std::ve
 Bytes BextBody(const std::string& description, const std::string& originator, std::uint64_t timeReference,
                const std::string& history);
 
+// The time reference of a bext body (bytes 338 to 345, little-endian).
+std::uint64_t TimeReferenceOf(const Bytes& bext);
+
 void WriteBytes(const std::string& path, const Bytes& bytes);
 Bytes ReadBytes(const std::string& path);
 Bytes AsBytes(const std::string& text);

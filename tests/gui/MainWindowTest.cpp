@@ -757,7 +757,7 @@ TEST_F(MainWindow, FileOpenNamesATake)
     ChooseMenu(window, ID_MENU_OPEN);
     ASSERT_EQ(window->asked.size(), 1u);
     EXPECT_EQ(window->asked[0].title, "Open a Take");
-    EXPECT_EQ(window->asked[0].style, wxFD_OPEN);
+    EXPECT_EQ(window->asked[0].style, wxFD_OPEN | wxFD_MULTIPLE) << "the parts of a split take are picked together";
     EXPECT_EQ(window->m_fluFrdText->GetValue(), work.File("liveF.wav"));
     EXPECT_EQ(window->m_bldBruText->GetValue(), work.File("liveR.wav"));
     wxAcceleratorEntry* accel = window->m_menubar->FindItem(ID_MENU_OPEN)->GetAccel();

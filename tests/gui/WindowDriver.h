@@ -69,6 +69,10 @@ public:
     using VessarQuilixFrame::m_mainPanel;
     using VessarQuilixFrame::m_menubar;
     using VessarQuilixFrame::m_modeChoice;
+    using VessarQuilixFrame::m_keepSyncCheck;
+    using VessarQuilixFrame::m_polyLabel;
+    using VessarQuilixFrame::m_polyText;
+    using VessarQuilixFrame::m_joinCheck;
     using VessarQuilixFrame::m_outButtons;
     using VessarQuilixFrame::m_outLabels;
     using VessarQuilixFrame::m_outTexts;

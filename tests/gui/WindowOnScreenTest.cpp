@@ -100,7 +100,8 @@ TEST_F(OnScreen, FocusStartsOnTheFirstInputAndTabFollowsTheLayout)
 {
     EXPECT_EQ(wxWindow::FindFocus(), window->m_fluFrdText);
     const std::vector<wxWindow*> expected = {
-        window->m_modeChoice,       window->m_fluFrdText,        window->m_fluFrdButton,     window->m_inputFormatChoice,
+        window->m_modeChoice,       window->m_keepSyncCheck,
+        window->m_fluFrdText,       window->m_fluFrdButton,      window->m_inputFormatChoice,
         window->m_bldBruText,       window->m_bldBruButton,     window->m_bfGainSlider,      window->m_highpassChoice,   window->m_bfAutorangeCheck,
         window->m_rotateFields[0],  window->m_rotateFields[1],   window->m_rotateFields[2],  window->m_surGainSlider,
         window->m_angleSlider,      window->m_surAutorangeCheck, window->m_lfeCheck,         window->m_decoderChoice,
@@ -212,9 +213,15 @@ TEST_F(OnScreen, LabelsHaveMnemonicsThatReachTheirControls)
         const wxString label = w->GetLabel();
         const int amp = label.Find('&');
         ASSERT_NE(amp, wxNOT_FOUND) << label;
+        // The movie's Video field shows only for a movie, which is one file: it shares its
+        // digit with the sixth file's row, which never shows beside it.
+        if (w == window->m_videoLabel)
+            continue;
         EXPECT_TRUE(letters.insert(label.Mid(amp + 1, 1).Lower()).second) << "a second " << label;
     }
-    EXPECT_EQ(labelled, 29);
+    EXPECT_EQ(labelled, 32);
+    EXPECT_EQ(window->m_videoLabel->GetLabel().AfterFirst('&').Left(1), "6");
+    EXPECT_EQ(window->m_outLabels[5]->GetLabel(), "&6:");
 }
 
 TEST_F(OnScreen, EveryControlThatNeedsItHasATooltipAndSlidersShowTheirValue)

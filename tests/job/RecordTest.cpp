@@ -193,7 +193,7 @@ TEST(Record, EveryStatusCodeHasItsMessage)
     // run can return is in it. Codes nothing returns are not.
     const std::vector<int> codes = vq::StatusCodes();
     std::vector<int> returned = {VQParams::kMissingFilterMatrix, VQParams::kMissingInput,
-                                 VQParams::kUnrepresentablePath};
+                                 VQParams::kUnrepresentablePath, vq::kPartsDisagree};
     for (int code = vq::kFilterMatrixNotOpen; code <= vq::kOutputExists; ++code)
         returned.push_back(code);
     for (int code = vq::kHrtfOpenFailed; code <= vq::kHrtfUnreadable; ++code)

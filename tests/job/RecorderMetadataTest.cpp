@@ -19,14 +19,6 @@ const std::string kHistory = "A=PCM,F=48000,W=16,M=4chn,T=field recorder\r\n";
 const std::string kIxml = "<?xml version=\"1.0\"?><BWFXML><SCENE>12A</SCENE><TAKE>3</TAKE></BWFXML>";
 constexpr std::uint64_t kTimeReference = 172800000;  // an hour at 48 kHz
 
-std::uint64_t TimeReferenceOf(const Bytes& bext)
-{
-    std::uint64_t value = 0;
-    for (int i = 7; i >= 0; --i)
-        value = value << 8 | bext[338 + static_cast<std::size_t>(i)];
-    return value;
-}
-
 std::string HistoryOf(const Bytes& bext)
 {
     std::string history(bext.begin() + 602, bext.end());

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -57,12 +58,32 @@ Signal Audio::Channel(int c) const
 
 void WriteChannels(const std::string& path, const std::vector<Signal>& channels, int rate, int format)
 {
+    WriteChannelsWithBext(path, channels, nullptr, rate, format);
+}
+
+void WriteTimedChannels(const std::string& path, const std::vector<Signal>& channels, std::uint64_t timeReference,
+                        int rate, int format)
+{
+    SF_BROADCAST_INFO bext{};
+    std::snprintf(bext.description, sizeof bext.description, "%s", "a field recorder's take");
+    bext.time_reference_low = static_cast<std::uint32_t>(timeReference & 0xFFFFFFFFu);
+    bext.time_reference_high = static_cast<std::uint32_t>(timeReference >> 32);
+    WriteChannelsWithBext(path, channels, &bext, rate, format);
+}
+
+void WriteChannelsWithBext(const std::string& path, const std::vector<Signal>& channels, const SF_BROADCAST_INFO* bext,
+                           int rate, int format)
+{
     SF_INFO info{};
     info.samplerate = rate;
     info.channels = static_cast<int>(channels.size());
     info.format = format;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     ASSERT_NE(file, nullptr) << sf_strerror(nullptr) << " " << path;
+    if (bext) {
+        ASSERT_EQ(sf_command(file, SFC_SET_BROADCAST_INFO, const_cast<SF_BROADCAST_INFO*>(bext), sizeof *bext),
+                  SF_TRUE);
+    }
     const std::size_t frames = channels.front().size();
     std::vector<double> interleaved(frames * channels.size());
     for (std::size_t i = 0; i < frames; ++i)

@@ -56,6 +56,13 @@ constexpr int kFloat64Wav = SF_FORMAT_WAV | SF_FORMAT_DOUBLE;
 // Writes channels (all the same length) interleaved into a new file.
 void WriteChannels(const std::string& path, const std::vector<Signal>& channels, int rate = 48000,
                    int format = kFloat64Wav);
+// The same with a bext chunk (written by libsndfile) whose time reference is
+// `timeReference`, samples since midnight, as a field recorder writes its takes.
+void WriteTimedChannels(const std::string& path, const std::vector<Signal>& channels, std::uint64_t timeReference,
+                        int rate = 48000, int format = kFloat64Wav);
+// The same with the bext chunk given (null: none).
+void WriteChannelsWithBext(const std::string& path, const std::vector<Signal>& channels, const SF_BROADCAST_INFO* bext,
+                           int rate = 48000, int format = kFloat64Wav);
 Audio ReadAudio(const std::string& path);
 
 // Deterministic uniform noise in [-amplitude, amplitude].

@@ -71,8 +71,9 @@ int ConvolutionPass::FillStaging(int set, std::int64_t chunk)
         int badFile = -1;
         NonFiniteSample bad;
         for (int file = 0; file < m_inputs.fileCount; ++file) {
-            if (sf_readf_double(m_inputs.files[file], scratch, n) != n) {
-                m_readFailure = {m_inputs.paths[file], "it ended before its stated length"};
+            JoinedSoundFile& input = *m_inputs.files[file];
+            if (input.ReadFrames(scratch, n) != n) {
+                m_readFailure = {input.PartOf(input.Position()), "it ended before its stated length"};
                 return kInputReadFailed;
             }
             const int width = m_inputs.channels[file];
@@ -91,7 +92,10 @@ int ConvolutionPass::FillStaging(int set, std::int64_t chunk)
             }
         }
         if (badFile >= 0) {
-            m_readFailure = {m_inputs.paths[badFile], DescribeNonFinite(bad, first + done)};
+            // Named in the file that holds it, counted from that file's start.
+            std::int64_t frameInPart = 0;
+            const std::string& part = m_inputs.files[badFile]->PartOf(first + done + bad.frame, &frameInPart);
+            m_readFailure = {part, DescribeNonFinite(bad, frameInPart - bad.frame)};
             return kNonFiniteInput;
         }
         done += n;
@@ -147,12 +151,14 @@ int ConvolutionPass::Run(BFormatSink& sink, PassProgress& progress, FailureDetai
     m_sink = &sink;
     m_progress = &progress;
     m_readFailure.Clear();
-    for (int file = 0; file < m_inputs.fileCount; ++file)
-        if (sf_seek(m_inputs.files[file], 0, SEEK_SET) != 0) {
+    for (int file = 0; file < m_inputs.fileCount; ++file) {
+        FailureDetail problem;
+        if (m_inputs.files[file]->Rewind(&problem) != kStatusOk) {
             if (detail)
-                *detail = {m_inputs.paths[file], sf_strerror(m_inputs.files[file])};
+                *detail = problem;
             return kInputReadFailed;
         }
+    }
 
     const std::int64_t total = m_inputs.outputFrames;
     if (total <= 0)

@@ -12,10 +12,9 @@
 
 #include "common/FailureDetail.h"
 #include "common/FftwArray.h"
+#include "common/JoinedSoundFile.h"
 #include "common/WorkerPool.h"
 #include "convolver/BlockConvolver.h"
-
-#include <sndfile.h>
 
 #include <atomic>
 #include <chrono>
@@ -46,11 +45,11 @@ protected:
     ~BFormatSink() = default;
 };
 
-// Where the four capsule signals come from: input files of any channel count, and for
-// capsule k (FLU, FRD, BLD, BRU) the file and the channel within it.
+// Where the four capsule signals come from: inputs of any channel count (each one file, or
+// the parts of a split recording joined), and for capsule k (FLU, FRD, BLD, BRU) the input
+// and the channel within it.
 struct PassInputs {
-    SNDFILE* files[kMaxInputFiles] = {nullptr, nullptr, nullptr, nullptr};
-    std::string paths[kMaxInputFiles];
+    JoinedSoundFile* files[kMaxInputFiles] = {nullptr, nullptr, nullptr, nullptr};
     int channels[kMaxInputFiles] = {0, 0, 0, 0};
     int fileCount = 0;
     int capsuleFile[kMatrixSize] = {0, 0, 1, 1};

@@ -107,8 +107,7 @@ PassInputs QConvolver::MakePassInputs() const
     PassInputs inputs;
     inputs.fileCount = InputFileCount();
     for (int f = 0; f < inputs.fileCount; ++f) {
-        inputs.files[f] = m_inputFiles[f];
-        inputs.paths[f] = m_inputPaths[f];
+        inputs.files[f] = m_inputFiles[f].get();
         inputs.channels[f] = m_inputInfo.channels;
     }
     for (int k = 0; k < kChannels; ++k) {

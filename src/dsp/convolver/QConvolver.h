@@ -42,6 +42,8 @@ class DecodeStage;
 class DirectionMap;
 class HighPassFilter;
 class ConvolutionPass;
+class JoinedSoundFile;
+class OutputWriter;
 class WorkerPool;
 struct PassInputs;
 }  // namespace vq
@@ -63,6 +65,11 @@ public:
     // kSampleRateMismatch, kChannelCountMismatch, kLengthMismatch. A file refused is
     // closed again.
     int OpenInputFile(const char* path, int index);
+    // The same for a recording the recorder split into several files: input `index` is the
+    // parts, in order, read as one file (JoinedSoundFile). The parts of one input must
+    // agree in rate and channel count, and every input must have as many parts, each as
+    // long as the same part of the others (kLengthMismatch).
+    int OpenInputParts(const std::vector<std::string>& parts, int index);
     // Opens the filter matrix: 4 channels, 4*L frames, filter k->j in frames k*L .. k*L+L-1
     // of channel j. kFilterMatrixOpenFailed, or kFilterMatrixLength for a frame count that
     // is not 4*L with L from 1 to kMaxFilterLength.
@@ -161,9 +168,9 @@ public:
 
     int m_fftLength = 0;  // N, transform length chosen from L
 
-    SNDFILE* m_inputFiles[kMaxInputFiles] = {nullptr, nullptr, nullptr, nullptr};
+    std::unique_ptr<vq::JoinedSoundFile> m_inputFiles[kMaxInputFiles];  // null: not open
     SNDFILE* m_filterFile = nullptr;
-    SF_INFO m_inputInfo{};  // description of the inputs (all agree)
+    SF_INFO m_inputInfo{};  // description of the inputs (all agree): frames of all their parts
     SF_INFO m_filterInfo{};
     SF_INFO m_outputInfo{};  // samplerate, channels per file and format of the outputs
 
@@ -184,6 +191,8 @@ private:
     class Sink;
 
     int InputFileCount() const;
+    // Every file the inputs read, their parts included.
+    std::vector<std::string> InputPaths() const;
     void UpdateOutputLength();
     int AllocateBuffers();
     int TransformFilters();
@@ -199,7 +208,6 @@ private:
 
     vq::EngineState m_state;
     bool m_writingBFormat = true;  // this pass writes the B-format files
-    std::string m_inputPaths[kMaxInputFiles];
     std::string m_filterPath;
     std::unique_ptr<vq::BlockConvolver> m_convolver;
     std::unique_ptr<vq::WorkerPool> m_pool;

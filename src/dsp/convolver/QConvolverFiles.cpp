@@ -3,6 +3,7 @@
 
 #include "common/EngineStatus.h"
 #include "common/FilePaths.h"
+#include "common/JoinedSoundFile.h"
 #include "common/OutputWriter.h"
 #include "common/SoundFileInput.h"
 #include "common/SoundFileOutput.h"
@@ -34,6 +35,14 @@ int QConvolver::InputFileCount() const
     return count;
 }
 
+std::vector<std::string> QConvolver::InputPaths() const
+{
+    std::vector<std::string> paths;
+    for (int i = 0; i < InputFileCount(); ++i)
+        paths.insert(paths.end(), m_inputFiles[i]->Paths().begin(), m_inputFiles[i]->Paths().end());
+    return paths;
+}
+
 void QConvolver::UpdateOutputLength()
 {
     // The full convolution of F frames with L taps has F + L - 1 frames; one zero frame
@@ -44,44 +53,55 @@ void QConvolver::UpdateOutputLength()
 
 int QConvolver::OpenInputFile(const char* path, int index)
 {
+    if (!path)
+        return OpenInputParts({}, index);
+    return OpenInputParts({path}, index);
+}
+
+int QConvolver::OpenInputParts(const std::vector<std::string>& parts, int index)
+{
     if (m_state.Setting() != kStatusOk)
         return kBadState;
-    if (index < 0 || index >= kMaxInputFiles || !path)
-        return Refuse(kBadParameter, path ? path : "", "no such input (files 0 to 3)");
-    CloseSoundFile(m_inputFiles[index]);
-    m_inputPaths[index].clear();
-    SF_INFO info{};
-    SNDFILE* file = nullptr;
-    std::string problem;
-    const int opened = OpenSoundFileForReading(path, &info, &file, &problem);
+    if (index < 0 || index >= kMaxInputFiles || parts.empty())
+        return Refuse(kBadParameter, parts.empty() ? "" : parts.front(), "no such input (files 0 to 3)");
+    m_inputFiles[index].reset();
+    auto input = std::make_unique<JoinedSoundFile>();
+    const int opened = input->Open(parts, &m_failure);
     if (opened != kStatusOk)
-        return Refuse(opened, path, problem);
+        return opened;
+    const SF_INFO& info = input->Info();
 
-    // The first file opened describes the recording; the others must agree with it. A file
-    // that does not is closed again, so that a later Run cannot pass with it.
-    bool first = true;
-    for (int i = 0; i < kMaxInputFiles; ++i)
-        first = first && !m_inputFiles[i];
-    int status = kStatusOk;
-    std::string reason;
-    if (!first && info.samplerate != m_inputInfo.samplerate) {
-        status = kSampleRateMismatch;
-        reason = Hertz(info.samplerate) + ", the other input " + Hertz(m_inputInfo.samplerate);
-    } else if (!first && info.channels != m_inputInfo.channels) {
-        status = kChannelCountMismatch;
-        reason = std::to_string(info.channels) + " channels, the other input " + std::to_string(m_inputInfo.channels);
-    } else if (!first && info.frames != m_inputInfo.frames) {
-        status = kLengthMismatch;
-        reason = std::to_string(info.frames) + " frames, the other input " + std::to_string(m_inputInfo.frames);
-    }
-    if (status != kStatusOk) {
-        sf_close(file);
-        return Refuse(status, path, reason);
-    }
-    if (first)
+    // The first input opened describes the recording; the others must agree with it, part
+    // for part when it is split. An input that does not is closed again, so that a later
+    // Run cannot pass with it.
+    const JoinedSoundFile* other = nullptr;
+    for (int i = 0; i < kMaxInputFiles && !other; ++i)
+        other = m_inputFiles[i].get();
+    const std::string& path = parts.front();
+    if (!other) {
         m_inputInfo = info;
-    m_inputFiles[index] = file;
-    m_inputPaths[index] = path;
+    } else if (info.samplerate != m_inputInfo.samplerate) {
+        return Refuse(kSampleRateMismatch, path,
+                      Hertz(info.samplerate) + ", the other input " + Hertz(m_inputInfo.samplerate));
+    } else if (info.channels != m_inputInfo.channels) {
+        return Refuse(kChannelCountMismatch, path,
+                      std::to_string(info.channels) + " channels, the other input " +
+                          std::to_string(m_inputInfo.channels));
+    } else if (info.frames != m_inputInfo.frames) {
+        return Refuse(kLengthMismatch, path,
+                      std::to_string(info.frames) + " frames, the other input " + std::to_string(m_inputInfo.frames));
+    } else if (input->PartCount() != other->PartCount()) {
+        return Refuse(kLengthMismatch, path,
+                      std::to_string(input->PartCount()) + " parts, the other input " +
+                          std::to_string(other->PartCount()));
+    } else {
+        for (std::size_t p = 0; p < input->PartCount(); ++p)
+            if (input->PartFrames(p) != other->PartFrames(p))
+                return Refuse(kLengthMismatch, input->Paths()[p],
+                              std::to_string(input->PartFrames(p)) + " frames, its other input " +
+                                  other->Paths()[p] + " " + std::to_string(other->PartFrames(p)));
+    }
+    m_inputFiles[index] = std::move(input);
     UpdateOutputLength();
     return kStatusOk;
 }
@@ -142,7 +162,7 @@ int QConvolver::CheckSetup()
     const bool poly = files == 1 && channels > kChannels;
     if (!poly && (channels != kChannels ||
                   (m_inputInfo.channels != 1 && m_inputInfo.channels != 2 && m_inputInfo.channels != 4)))
-        return Refuse(kChannelCountMismatch, m_inputPaths[0],
+        return Refuse(kChannelCountMismatch, m_inputFiles[0]->Paths().front(),
                       std::to_string(channels) + " capsule channels in all instead of 4");
     if (m_filterLength == 0)
         return Refuse(kFilterMatrixLength, m_filterPath, std::to_string(m_filterInfo.frames) + " frames");
@@ -163,7 +183,7 @@ int QConvolver::OpenOutputFiles()
 {
     // Nothing is created when any output would replace a file the run reads or another
     // output: the user's recordings are never opened for writing.
-    std::vector<std::string> reads(m_inputPaths, m_inputPaths + InputFileCount());
+    std::vector<std::string> reads = InputPaths();
     reads.push_back(m_filterPath);
     PathClash clash;
     if (OutputsCollide(m_outputFileNames, m_outputFileCount, reads, &clash))
@@ -192,7 +212,7 @@ int QConvolver::OpenOutputFiles()
 
 int QConvolver::OpenDecodedFiles()
 {
-    std::vector<std::string> reads(m_inputPaths, m_inputPaths + InputFileCount());
+    std::vector<std::string> reads = InputPaths();
     reads.push_back(m_filterPath);
     if (m_writeBFormat)
         reads.insert(reads.end(), m_outputFileNames, m_outputFileNames + m_outputFileCount);
@@ -216,7 +236,7 @@ void QConvolver::CloseFiles()
 {
     m_stage.reset();  // removes temporaries not yet committed
     m_writer.reset();
-    for (SNDFILE*& file : m_inputFiles)
-        CloseSoundFile(file);
+    for (std::unique_ptr<JoinedSoundFile>& input : m_inputFiles)
+        input.reset();
     CloseSoundFile(m_filterFile);
 }

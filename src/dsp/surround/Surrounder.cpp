@@ -6,6 +6,7 @@
 #include "spatial/DirectionMap.h"
 #include "surround/DecodeStage.h"
 #include "common/FiniteSamples.h"
+#include "common/JoinedSoundFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -60,12 +61,16 @@ int Surrounder::AllocateBuffers()
 
 int Surrounder::DecodePiece(sf_count_t first, sf_count_t count)
 {
-    if (sf_readf_double(m_inputFile, m_readBuffer.data(), count) != count)
-        return Refuse(kInputReadFailed, m_inputPath, "it ended before its stated length");
+    if (m_inputFile->ReadFrames(m_readBuffer.data(), count) != count)
+        return Refuse(kInputReadFailed, m_inputFile->PartOf(m_inputFile->Position()),
+                      "it ended before its stated length");
     // NaN or an infinity would run on through the LFE filter into every later sample.
     NonFiniteSample bad;
-    if (FindNonFinite(m_readBuffer.data(), count, kInputChannels, &bad))
-        return Refuse(kNonFiniteInput, m_inputPath, DescribeNonFinite(bad, first));
+    if (FindNonFinite(m_readBuffer.data(), count, kInputChannels, &bad)) {
+        std::int64_t frameInPart = 0;
+        const std::string& part = m_inputFile->PartOf(first + bad.frame, &frameInPart);
+        return Refuse(kNonFiniteInput, part, DescribeNonFinite(bad, frameInPart - bad.frame));
+    }
     // The program's own B-format is Furse-Malham: an AmbiX file's W, Y, Z, X (SN3D) are
     // brought to W, X, Y, Z with W at -3 dB.
     static const int kFuMaChannel[4] = {0, 1, 2, 3};
@@ -90,8 +95,8 @@ int Surrounder::DecodePiece(sf_count_t first, sf_count_t count)
 
 int Surrounder::DecodePass(double gain, double offset, bool again, const char* title, const char* message)
 {
-    if (sf_seek(m_inputFile, 0, SEEK_SET) != 0)
-        return Refuse(kInputReadFailed, m_inputPath, sf_strerror(m_inputFile));
+    if (m_inputFile->Rewind(&m_failure) != kStatusOk)
+        return kInputReadFailed;
     if (m_highpass)
         m_highpass->Reset();
     int status = m_stage->BeginPass(gain, again, &m_failure, offset);

@@ -38,6 +38,7 @@ class BFormatDecoder;
 class DecodeStage;
 class DirectionMap;
 class HighPassFilter;
+class JoinedSoundFile;
 }  // namespace vq
 
 class Surrounder : public vq::EngineProgress {
@@ -53,6 +54,9 @@ public:
 
     // Opens the B-format input for reading: kInputOpenFailed when it cannot be opened.
     int OpenInputFile(const std::string& path = "bformat.wav");
+    // The same for a recording split into several files, read as one (JoinedSoundFile): the
+    // parts must agree in rate and channel count.
+    int OpenInputParts(const std::vector<std::string>& parts);
 
     // Decodes the whole input into the outputs: 0, kStatusCancelled or a code.
     // kMissingInputFile (no input), kChannelCountMismatch (not 4 channels), kBadParameter
@@ -114,8 +118,8 @@ public:
     // the high-pass and the rotation).
     vq::DirectionMap* m_directionMap = nullptr;
 
-    SNDFILE* m_inputFile = nullptr;
-    SF_INFO m_inputInfo{};
+    std::unique_ptr<vq::JoinedSoundFile> m_inputFile;  // null: not open
+    SF_INFO m_inputInfo{};  // frames: of all the parts
     SF_INFO m_outputInfo{};  // samplerate, channels per file and format of the outputs
 
     sf_count_t m_length = 0;                      // frames of the input, and of every output

@@ -3,6 +3,7 @@
 
 #include "common/EngineStatus.h"
 #include "common/FilePaths.h"
+#include "common/JoinedSoundFile.h"
 #include "common/OutputLayout.h"
 #include "surround/BFormatDecoder.h"
 #include "surround/DecodeStage.h"
@@ -16,18 +17,25 @@ using namespace vq;
 
 int Surrounder::OpenInputFile(const std::string& path)
 {
+    return OpenInputParts({path});
+}
+
+int Surrounder::OpenInputParts(const std::vector<std::string>& parts)
+{
     if (m_state.Setting() != kStatusOk)
         return kBadState;
-    CloseSoundFile(m_inputFile);
+    m_inputFile.reset();
     m_inputInfo = SF_INFO{};
     m_length = 0;
     m_inputPath.clear();
-    std::string problem;
-    const int opened = OpenSoundFileForReading(path, &m_inputInfo, &m_inputFile, &problem);
+    auto input = std::make_unique<JoinedSoundFile>();
+    const int opened = input->Open(parts, &m_failure);
     if (opened != kStatusOk)
-        return Refuse(opened, path, problem);
-    m_inputPath = path;
+        return opened;
+    m_inputInfo = input->Info();
+    m_inputPath = parts.front();
     m_length = m_inputInfo.frames;
+    m_inputFile = std::move(input);
     return kStatusOk;
 }
 
@@ -54,7 +62,7 @@ int Surrounder::OpenOutputFiles()
     const int files = static_cast<int>(layout.size());
     // Nothing is created when an output would replace the input or another output.
     PathClash clash;
-    if (OutputsCollide(m_outputFileNames, files, {m_inputPath}, &clash))
+    if (OutputsCollide(m_outputFileNames, files, m_inputFile->Paths(), &clash))
         return Refuse(kOutputOverwritesInput, clash.output, clash.Reason());
     m_outputInfo.samplerate = m_inputInfo.samplerate;
     m_outputInfo.channels = static_cast<int>(layout.front().channels.size());
@@ -74,5 +82,5 @@ int Surrounder::OpenOutputFiles()
 void Surrounder::CloseFiles()
 {
     m_stage.reset();  // removes the outputs not yet published
-    CloseSoundFile(m_inputFile);
+    m_inputFile.reset();
 }
