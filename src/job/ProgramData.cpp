@@ -15,8 +15,7 @@ wxString ProgramDataFolder(const wxString& name)
     const wxString local = wxGetCwd() + "/" + name;
     if (wxDirExists(local))
         return local;
-    const wxString staged = wxStandardPaths::Get().GetInstallPrefix();
-    for (const wxString& installed : {InstalledDataDirectory(), wxString(VQ_INSTALLED_DATA_DIR), staged})
+    for (const wxString& installed : {InstalledDataDirectory(), wxString(VQ_INSTALLED_DATA_DIR)})
         if (wxDirExists(installed + "/" + name))
             return installed + "/" + name;
     return local;

@@ -4,8 +4,7 @@
 // folder the user keeps them in); then the copy installed with the program, in
 // share/vessarquilix of the prefix the running program is installed in (the directory
 // above its bin/, wherever the prefix was copied or moved); then the prefix the build was
-// configured for. The staged tree of a build keeps the folders beside its bin/, so a staged
-// program started from elsewhere finds them there last.
+// configured for.
 #pragma once
 
 #include <wx/string.h>
