@@ -171,7 +171,7 @@ int main(int argc, char** argv)
         if (status != kStatusOk)
             return Report(paths[i], status);
         if (design.measured.empty())
-            std::printf("%s: %d taps, %.2f ms delay\n", paths[i].c_str(), set.taps, 1000.0 * set.delay / rate);
+            std::printf("%s: %d taps, %.2f ms delay\n", paths[i].c_str(), set.taps, 1000.0 * set.syncDelay / rate);
     }
     return kExitOk;
 }

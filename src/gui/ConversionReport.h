@@ -14,7 +14,7 @@ wxString WrittenFolder(const vq::ConversionResult& result);
 // "Written to FOLDER:" with the files' names (a file elsewhere by its whole path), then the
 // length, the format and the rate: "0:12.5 of 24-bit WAV at 48000 Hz", then the filters
 // by their folder and what their matrix says about itself: "Filters: tetramic (preset
-// tetramic (Core Sound TetraMic): 17.7 mm cardioid, 512 taps, delay 24 frames, designed
+// tetramic (Core Sound TetraMic): 17.7 mm cardioid, 512 taps, delay 25 frames, designed
 // 2026-03-01)".
 wxString WrittenFilesReport(const vq::ConversionRequest& request, const vq::ConversionResult& result);
 // "\n\nLoudness (ITU-R BS.1770):" and each file's loudness on a line of its own ("    name:

@@ -46,7 +46,7 @@ struct ConversionResult {
     // What the run did that the user should know of but is no problem: a take cut or padded
     // to a video's length.
     std::vector<std::string> notes;
-    // With align: the delay taken off and where it came from ("24 frames (stored in the matrix)").
+    // With align: the delay taken off and where it came from ("25 frames (stored in the matrix)").
     std::string alignment;
     // The frames by which the filters delay the B-format, and where that comes from ("stored",
     // "estimated", "unknown"); -1 for a B-format take, which goes through no filters.

@@ -19,7 +19,7 @@ std::vector<int> FilterSetRates(const wxString& dir);
 std::string DescribeFilterMatrix(const wxString& dir, int rate);
 
 // The one line the designer wrote into the matrix of `rate` in `dir` ("nominal: 15 mm
-// cardioid, 512 taps, delay 24 frames, designed 2026-03-01"); "no description" for a matrix
+// cardioid, 512 taps, delay 25 frames, designed 2026-03-01"); "no description" for a matrix
 // from elsewhere; why, for one that cannot be read; empty when the folder has no matrix for
 // the rate.
 std::string FilterMatrixDescription(const wxString& dir, int rate);

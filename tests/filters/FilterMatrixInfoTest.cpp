@@ -97,22 +97,24 @@ TEST(FilterMatrixInfo, TheDesignerWritesItsDescriptionAndDelayIntoTheInfoChunk)
     ASSERT_EQ(texts.count("INAM"), 1u);
     ASSERT_EQ(texts.count("ICMT"), 1u);
     EXPECT_EQ(texts.at("INAM"),
-              "preset tetramic (Core Sound TetraMic): 17.7 mm cardioid, 512 taps, delay 24 frames, "
+              "preset tetramic (Core Sound TetraMic): 17.7 mm cardioid, 512 taps, delay 25 frames, "
               "designed 2024-02-29");
     for (const char* line : {"design=preset tetramic (Core Sound TetraMic)\n", "radius_mm=17.7\n", "pattern=cardioid\n",
-                             "capsules=FLU,FRD,BLD,BRU\n", "taps=512\n", "delay_frames=24\n", "date=2024-02-29\n"})
+                             "capsules=FLU,FRD,BLD,BRU\n", "taps=512\n", "delay_frames=25\n", "date=2024-02-29\n"})
         EXPECT_NE(texts.at("ICMT").find(line), std::string::npos) << line;
 
     vq::FilterMatrixInfo info;
     vq::FailureDetail failure;
     ASSERT_EQ(vq::ReadFilterMatrixInfo(path, &info, &failure), vq::kStatusOk) << failure.reason;
-    EXPECT_EQ(info.delay, 24);
+    // The modelling delay, 24 frames, and the 0.83 frames by which W's filters undo the lead
+    // of 17.7 mm cardioids' sum over the centre, (1 - a) r / (3 a c).
+    EXPECT_EQ(info.delay, 25);
     EXPECT_EQ(info.delaySource, vq::DelaySource::Stored);
     EXPECT_EQ(info.description, texts.at("INAM"));
     EXPECT_EQ(vq::FieldValue(info, "radius_mm"), "17.7");
     EXPECT_EQ(info.taps, 512);
     EXPECT_EQ(info.sampleRate, 48000);
-    EXPECT_EQ(vq::DescribeDelay(info), "24 frames (stored in the matrix)");
+    EXPECT_EQ(vq::DescribeDelay(info), "25 frames (stored in the matrix)");
 }
 
 TEST(FilterMatrixInfo, TheDateComesFromTheOptionThenSourceDateEpoch)
@@ -130,14 +132,25 @@ TEST(FilterMatrixInfo, TheDateComesFromTheOptionThenSourceDateEpoch)
     EXPECT_EQ(RunTool("SOURCE_DATE_EPOCH=yesterday " + std::string(VQ_MKFILTERS), design).status, 2);
 }
 
-TEST(FilterMatrixInfo, TheStagedSetStoresTheModellingDelayOfEveryRate)
+TEST(FilterMatrixInfo, TheStagedSetStoresWsDelayOfEveryRateAsTheEstimateWouldFindIt)
 {
+    // The modelling delay of 0.5 ms and the lead of 15 mm cardioids' sum over the centre,
+    // (1 - a) r / (3 a c), that W's filters undo: what the stored delay rounds, and what a
+    // copy of the matrix without its INFO chunk is estimated to delay by too.
+    const double a = 0.5, r = 0.015, c = 343.0;
     for (int rate : kDefaultRates) {
         vq::FilterMatrixInfo info;
         vq::FailureDetail failure;
         ASSERT_EQ(vq::ReadFilterMatrixInfo(StagedFilterMatrix(rate), &info, &failure), vq::kStatusOk) << rate;
         EXPECT_EQ(info.delaySource, vq::DelaySource::Stored) << rate;
-        EXPECT_EQ(info.delay, static_cast<int>(std::lround(0.0005 * rate))) << rate;
+        EXPECT_LE(std::fabs(info.delay - (0.0005 + (1.0 - a) * r / (3.0 * a * c)) * rate), 0.52) << rate;
+
+        TempDir dir;
+        WriteFilterMatrix(dir.File("bare.wav"), SplitMatrix(ReadAudio(StagedFilterMatrix(rate))));
+        vq::FilterMatrixInfo bare;
+        ASSERT_EQ(vq::ReadFilterMatrixInfo(dir.File("bare.wav"), &bare, &failure), vq::kStatusOk) << rate;
+        EXPECT_EQ(bare.delaySource, vq::DelaySource::Estimated) << rate;
+        EXPECT_EQ(bare.delay, info.delay) << rate;
     }
 }
 

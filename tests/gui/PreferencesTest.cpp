@@ -266,7 +266,7 @@ TEST_F(FilterSets, TheLineUnderTheFolderTellsItsMatrixAndItsTipTheWholeDescripti
     EXPECT_LE(prefs.m_filtersNote->GetSize().x, prefs.m_filtersPicker->GetSize().x) << "wrapped at the folder's width";
     note.Replace("\n", " ");
     EXPECT_EQ(note.ToStdString(),
-              "FilterMatrix_48000.wav: preset tetramic (Core Sound TetraMic): 17.7 mm cardioid, 64 taps, delay 16 "
+              "FilterMatrix_48000.wav: preset tetramic (Core Sound TetraMic): 17.7 mm cardioid, 64 taps, delay 17 "
               "frames, designed 2026-03-01");
     EXPECT_TRUE(StandsUnder(prefs.m_filtersNote, prefs.m_filtersPicker));
     EXPECT_NE(prefs.m_filtersNote->GetToolTipText().Find("radius_mm: 17.7"), wxNOT_FOUND);

@@ -55,7 +55,7 @@ SoundFileStrings DescribeFilterSet(const DesignDescription& description, const F
         title += ", capsules " + CapsuleSetName(g.capsules);
     if (g.mounting != Mounting::Upright)
         title += ", " + MountingName(g.mounting);
-    title += ", " + std::to_string(set.taps) + " taps, delay " + std::to_string(set.delay) + " frames, designed " +
+    title += ", " + std::to_string(set.taps) + " taps, delay " + std::to_string(set.syncDelay) + " frames, designed " +
              description.date;
 
     const std::pair<const char*, std::string> fields[] = {
@@ -66,7 +66,7 @@ SoundFileStrings DescribeFilterSet(const DesignDescription& description, const F
         {"orientation", MountingName(g.mounting)},
         {"rate", std::to_string(set.rate)},
         {"taps", std::to_string(set.taps)},
-        {kFilterDelayKey, std::to_string(set.delay)},
+        {kFilterDelayKey, std::to_string(set.syncDelay)},
         {"date", description.date},
     };
     std::string lines;

@@ -3,6 +3,8 @@
 #include "common/EngineStatus.h"
 #include "common/FftwArray.h"
 #include "common/FftwPlan.h"
+#include "common/FilterMatrixInfo.h"
+#include "common/GroupDelay.h"
 
 #include <fftw3.h>
 
@@ -34,6 +36,21 @@ double TapWindow(int n, int delay, int taps)
         return c * c;
     }
     return 1.0;
+}
+
+// W's summed response (the four filters into W, added) measured as FilterMatrixInfo
+// estimates a matrix's delay, so that a matrix with its delay written and one without agree;
+// the modelling delay when W is silent at low frequencies.
+int SyncDelay(const FilterSet& set)
+{
+    std::vector<double> w(static_cast<std::size_t>(set.taps), 0.0);
+    for (const auto& row : set.filters)
+        for (std::size_t n = 0; n < w.size(); ++n)
+            w[n] += row[0][n];
+    const double delay = MeanGroupDelay(w.data(), w.size(), set.rate, kDelayEstimateLowHz, kDelayEstimateHighHz);
+    if (std::isnan(delay))
+        return set.delay;
+    return static_cast<int>(std::lround(std::min(std::max(delay, 0.0), set.taps - 1.0)));
 }
 
 }  // namespace
@@ -106,6 +123,7 @@ int SynthesiseFilterSet(int rate, int taps, int delay, int fftLength, const Resp
             for (int n = 0; n < taps; ++n)
                 filter[n] = impulse[n] / fftLength * TapWindow(n, delay, taps);
         }
+    set->syncDelay = SyncDelay(*set);
     return kStatusOk;
 }
 

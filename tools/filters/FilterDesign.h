@@ -21,6 +21,11 @@ struct FilterSet {
     int rate = 0;
     int taps = 0;   // L
     int delay = 0;  // modelling delay in samples: the centre of every filter
+    // The frames by which the B-format lags the capsules, as written into the matrix for
+    // Keep sync: W's summed low-frequency group delay, rounded, the figure a matrix without
+    // it is estimated by too. A little more than `delay`: W's filters also undo the lead of
+    // outward-pointing capsules' sum over the centre (0.7 frames at 48 kHz for the default).
+    int syncDelay = 0;
     // filters[k][j]: the L taps from capsule k (FLU, FRD, BLD, BRU) to output j (W, X, Y, Z).
     std::array<std::array<std::vector<double>, kBFormatChannels>, ArrayModel::kCapsules> filters;
 };

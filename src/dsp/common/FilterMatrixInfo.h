@@ -44,7 +44,7 @@ struct FilterMatrixInfo {
 // whole number of frames from 0 to L - 1 counts as none.
 int ReadFilterMatrixInfo(const std::string& path, FilterMatrixInfo* info, FailureDetail* failure);
 
-// The delay and where it comes from, for a run to say: "24 frames (stored in the matrix)",
+// The delay and where it comes from, for a run to say: "25 frames (stored in the matrix)",
 // "25 frames (estimated from W's group delay, 24.70 frames)" or "0 frames (unknown: ...)".
 std::string DescribeDelay(const FilterMatrixInfo& info);
 
