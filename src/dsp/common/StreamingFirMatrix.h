@@ -1,19 +1,16 @@
 // FIR filters from a few inputs to a few outputs, applied by FFT to a stream that arrives
 // in blocks of any length, with no latency: output frame n is exactly
 // sum_k (h_kj * x_k)[n], whatever the blocks. The headphone decode (four inputs to two ears)
-// and the UHJ phase shift (one to one) run on it.
+// and the UHJ phase shift (one to one) run on it; the transforms are BlockConvolver's.
 //
-// Each step transforms a frame of N points: the last L-1 input samples (the filter memory),
-// then up to N-L+1 new ones, then zeros. Its circular convolution with a filter of L taps
-// is the linear one at indices L-1 onwards, one output for each new sample; a short block
-// only makes a step give fewer. The filter spectra are kept per bin, scaled by 1/N, so the
-// unnormalised forward and inverse transforms form an exact pair.
+// Each step hands the block filter a frame of N points per input: the last L-1 input
+// samples (the filter memory), then up to N-L+1 new ones, then zeros. Its circular
+// convolution with a filter of L taps is the linear one at indices L-1 onwards, one output
+// for each new sample; a short block only makes a step give fewer.
 #pragma once
 
+#include "common/BlockConvolver.h"
 #include "common/FftwArray.h"
-#include "common/FftwPlan.h"
-
-#include <fftw3.h>
 
 #include <cstdint>
 
@@ -21,13 +18,8 @@ namespace vq {
 
 class StreamingFirMatrix {
 public:
-    static constexpr int kMaxInputs = 4;
-    static constexpr int kMaxOutputs = 4;
-
-    StreamingFirMatrix() = default;
-    ~StreamingFirMatrix();
-    StreamingFirMatrix(const StreamingFirMatrix&) = delete;
-    StreamingFirMatrix& operator=(const StreamingFirMatrix&) = delete;
+    static constexpr int kMaxInputs = kMatrixSize;
+    static constexpr int kMaxOutputs = kMatrixSize;
 
     // Sizes everything for filters of `filterLength` taps (>= 1) from `inputs` inputs
     // (1 .. kMaxInputs) to `outputs` outputs (1 .. kMaxOutputs), plans the transforms; all
@@ -43,26 +35,17 @@ public:
     // Filters the next `frames` frames of in[0 .. inputs-1] into out[0 .. outputs-1][0 .. frames-1].
     void Process(const double* const in[], double* const out[], std::int64_t frames);
 
-    int FilterLength() const { return m_filterLength; }
-    int FftLength() const { return m_fftLength; }
+    int FilterLength() const { return m_blocks.FilterLength(); }
+    int FftLength() const { return m_blocks.FftLength(); }
 
 private:
     void Step(const double* const in[], double* const out[], int count);
 
-    int m_filterLength = 0;
-    int m_fftLength = 0;
-    int m_spectrumLength = 0;
+    BlockConvolver m_blocks;  // one slot
     int m_inputs = 0;
     int m_outputs = 0;
     // Per input: the frame to transform, its first L-1 samples the filter memory.
     FftwArray<double> m_frames[kMaxInputs];
-    FftwArray<fftw_complex> m_inputSpectra[kMaxInputs];
-    FftwArray<fftw_complex> m_outputSpectrum;
-    FftwArray<double> m_result;
-    // Filter spectra: [output][input][bin].
-    FftwArray<fftw_complex> m_filterSpectra;
-    FftwPlan m_forwardPlan;
-    FftwPlan m_inversePlan;
 };
 
 }  // namespace vq

@@ -14,7 +14,7 @@
 #include "common/FftwArray.h"
 #include "common/JoinedSoundFile.h"
 #include "common/WorkerPool.h"
-#include "convolver/BlockConvolver.h"
+#include "common/BlockConvolver.h"
 
 #include <atomic>
 #include <chrono>

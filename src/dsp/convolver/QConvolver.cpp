@@ -6,7 +6,7 @@
 #include "common/FiniteSamples.h"
 #include "common/OutputWriter.h"
 #include "common/WorkerPool.h"
-#include "convolver/BlockConvolver.h"
+#include "common/BlockConvolver.h"
 #include "convolver/ConvolutionPass.h"
 #include "spatial/DirectionMap.h"
 #include "surround/DecodeStage.h"

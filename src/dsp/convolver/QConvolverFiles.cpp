@@ -7,7 +7,7 @@
 #include "common/OutputWriter.h"
 #include "common/SoundFileInput.h"
 #include "common/SoundFileOutput.h"
-#include "convolver/BlockConvolver.h"
+#include "common/BlockConvolver.h"
 #include "surround/DecodeStage.h"
 
 #include <algorithm>

@@ -1,10 +1,14 @@
-// The 4x4 FIR matrix applied to one block by FFT: each block of the four inputs is
-// transformed once, the sixteen products are summed per output in the frequency domain,
-// and each output is transformed back once (4 forward + 4 inverse transforms a block).
+// FIR filters from up to four inputs to up to four outputs, applied to one block at a time
+// by FFT: each block of the inputs is transformed once, the products are summed per output
+// in the frequency domain, and each output is transformed back once. The one FFT filter of
+// the program: the convolver's 4x4 matrix runs it on blocks of its buffers, several at once
+// (one slot per thread), and StreamingFirMatrix runs it on a stream for the headphone decode
+// and the UHJ phase shift.
 //
 // Overlap-save: a frame of N input samples convolved circularly with a filter of L taps
-// (zero-padded to N) gives exact linear-convolution values at result indices L .. N-1,
-// so each block yields H = N - L output frames.
+// (zero-padded to N) gives exact linear-convolution values at result indices L-1 .. N-1.
+// The convolver takes H = N - L output frames a block from index L (Result); the stream
+// takes them from L-1 (ResultFrame).
 #pragma once
 
 #include "common/FftwArray.h"
@@ -27,20 +31,24 @@ public:
     BlockConvolver(const BlockConvolver&) = delete;
     BlockConvolver& operator=(const BlockConvolver&) = delete;
 
-    // Sizes every array for filters of `filterLength` taps, transforms of `fftLength`
-    // points and `slots` threads, and plans the transforms. Measuring a long transform takes
-    // up to a second, so `carryOn` (when given) is asked before each plan: false stops
-    // there with kStatusCancelled. Status code, 0 on success.
-    int Configure(int filterLength, int fftLength, int slots, const std::function<bool()>& carryOn = {});
+    // Sizes every array for filters of `filterLength` taps from `inputs` to `outputs`
+    // (1 .. kMatrixSize each), transforms of `fftLength` points and `slots` threads, and
+    // plans the transforms; every filter zero. Measuring a long transform takes up to a
+    // second, so `carryOn` (when given) is asked before each plan: false stops there with
+    // kStatusCancelled. Status code, 0 on success.
+    int Configure(int filterLength, int fftLength, int slots, const std::function<bool()>& carryOn = {},
+                  int inputs = kMatrixSize, int outputs = kMatrixSize);
 
     // Sets the filter from input `input` to output `output`: `taps` holds filterLength
     // values `stride` doubles apart, each multiplied by `gain`.
     void SetFilter(int input, int output, const double* taps, int stride, double gain);
 
     // Convolves one block. frames[k] points at the N samples of input k (any alignment).
-    // Afterwards Result(slot, j)[0 .. H-1] holds output j's H new frames.
+    // Afterwards Result(slot, j)[0 .. H-1] holds output j's H new frames, and
+    // ResultFrame(slot, j) the whole circular result, exact from index L-1.
     void Convolve(const double* const frames[kMatrixSize], int slot);
     const double* Result(int slot, int output) const;
+    const double* ResultFrame(int slot, int output) const;
 
     int FilterLength() const { return m_filterLength; }
     int FftLength() const { return m_fftLength; }
@@ -54,11 +62,15 @@ private:
         FftwArray<double> results[kMatrixSize];
     };
 
+    // The four-input sum, written out: the convolver's inner loop.
     void MultiplyAccumulate(const Scratch& s, int output, fftw_complex* out) const;
+    void MultiplyAccumulateAny(const Scratch& s, int output, fftw_complex* out) const;
 
     int m_filterLength = 0;
     int m_fftLength = 0;
     int m_spectrumLength = 0;
+    int m_inputs = kMatrixSize;
+    int m_outputs = kMatrixSize;
     // Filter spectra interleaved per bin: [output][bin][input], already scaled by 1/N so
     // that the unnormalised forward and inverse transforms form an exact pair.
     FftwArray<fftw_complex> m_filterSpectra;

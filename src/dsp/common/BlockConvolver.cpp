@@ -1,4 +1,4 @@
-#include "convolver/BlockConvolver.h"
+#include "common/BlockConvolver.h"
 
 #include "common/EngineStatus.h"
 #include "common/FftwPlan.h"
@@ -33,10 +33,16 @@ int ChooseFftLength(int filterLength)
 
 BlockConvolver::~BlockConvolver() = default;
 
-int BlockConvolver::Configure(int filterLength, int fftLength, int slots, const std::function<bool()>& carryOn)
+int BlockConvolver::Configure(int filterLength, int fftLength, int slots, const std::function<bool()>& carryOn,
+                              int inputs, int outputs)
 {
     m_forwardPlan = FftwPlan();
     m_inversePlan = FftwPlan();
+    if (filterLength < 1 || fftLength < filterLength || slots < 1 || inputs < 1 || inputs > kMatrixSize ||
+        outputs < 1 || outputs > kMatrixSize)
+        return kBadParameter;
+    m_inputs = inputs;
+    m_outputs = outputs;
     m_filterLength = filterLength;
     m_fftLength = fftLength;
     m_spectrumLength = fftLength / 2 + 1;
@@ -49,12 +55,14 @@ int BlockConvolver::Configure(int filterLength, int fftLength, int slots, const 
     } catch (const std::bad_alloc&) {
         return kOutOfMemory;
     }
-    if (!m_filterSpectra.Allocate(m * kMatrixSize * kMatrixSize))
+    if (!m_filterSpectra.Allocate(m * static_cast<std::size_t>(inputs * outputs)))
         return kOutOfMemory;
     for (Scratch& s : m_scratch) {
         bool ok = s.frame.Allocate(n) && s.outputSpectrum.Allocate(m);
-        for (int k = 0; k < kMatrixSize; ++k)
-            ok = ok && s.inputSpectra[k].Allocate(m) && s.results[k].Allocate(n);
+        for (int k = 0; k < inputs; ++k)
+            ok = ok && s.inputSpectra[k].Allocate(m);
+        for (int j = 0; j < outputs; ++j)
+            ok = ok && s.results[j].Allocate(n);
         if (!ok)
             return kOutOfMemory;
     }
@@ -72,7 +80,11 @@ int BlockConvolver::Configure(int filterLength, int fftLength, int slots, const 
         return kStatusCancelled;
     m_inversePlan = FftwPlan::ComplexToReal(fftLength, s.outputSpectrum.data(), s.results[0].data(), kPlanFlags,
                                             kPlanTimeLimitSeconds);
-    return m_inversePlan ? kStatusOk : kFftSetupFailed;
+    if (!m_inversePlan)
+        return kFftSetupFailed;
+    // Measuring overwrote the arrays the plans were made on.
+    std::memset(static_cast<void*>(m_filterSpectra.data()), 0, m_filterSpectra.size() * sizeof(fftw_complex));
+    return kStatusOk;
 }
 
 void BlockConvolver::SetFilter(int input, int output, const double* taps, int stride, double gain)
@@ -88,7 +100,7 @@ void BlockConvolver::SetFilter(int input, int output, const double* taps, int st
     const double scale = gain / m_fftLength;
     fftw_complex* f = m_filterSpectra.data();
     for (int i = 0; i < m_spectrumLength; ++i) {
-        const std::size_t at = (static_cast<std::size_t>(output) * m_spectrumLength + i) * kMatrixSize + input;
+        const std::size_t at = (static_cast<std::size_t>(output) * m_spectrumLength + i) * m_inputs + input;
         f[at][0] = spectrum[i][0] * scale;
         f[at][1] = spectrum[i][1] * scale;
     }
@@ -112,24 +124,48 @@ void BlockConvolver::MultiplyAccumulate(const Scratch& s, int output, fftw_compl
     }
 }
 
+void BlockConvolver::MultiplyAccumulateAny(const Scratch& s, int output, fftw_complex* out) const
+{
+    const fftw_complex* f = m_filterSpectra.data() + static_cast<std::size_t>(output) * m_spectrumLength * m_inputs;
+    for (int i = 0; i < m_spectrumLength; ++i, f += m_inputs) {
+        double re = 0.0;
+        double im = 0.0;
+        for (int k = 0; k < m_inputs; ++k) {
+            const fftw_complex& x = s.inputSpectra[k][i];
+            re += x[0] * f[k][0] - x[1] * f[k][1];
+            im += x[0] * f[k][1] + x[1] * f[k][0];
+        }
+        out[i][0] = re;
+        out[i][1] = im;
+    }
+}
+
 void BlockConvolver::Convolve(const double* const frames[kMatrixSize], int slot)
 {
     Scratch& s = m_scratch[static_cast<std::size_t>(slot)];
     const std::size_t bytes = sizeof(double) * static_cast<std::size_t>(m_fftLength);
-    for (int k = 0; k < kMatrixSize; ++k) {
+    for (int k = 0; k < m_inputs; ++k) {
         // The frames start anywhere in the callers' buffers; the plan wants aligned input.
         std::memcpy(s.frame.data(), frames[k], bytes);
         fftw_execute_dft_r2c(m_forwardPlan.Get(), s.frame.data(), s.inputSpectra[k].data());
     }
-    for (int j = 0; j < kMatrixSize; ++j) {
-        MultiplyAccumulate(s, j, s.outputSpectrum.data());
+    for (int j = 0; j < m_outputs; ++j) {
+        if (m_inputs == kMatrixSize)
+            MultiplyAccumulate(s, j, s.outputSpectrum.data());
+        else
+            MultiplyAccumulateAny(s, j, s.outputSpectrum.data());
         fftw_execute_dft_c2r(m_inversePlan.Get(), s.outputSpectrum.data(), s.results[j].data());
     }
 }
 
 const double* BlockConvolver::Result(int slot, int output) const
 {
-    return m_scratch[static_cast<std::size_t>(slot)].results[output].data() + m_filterLength;
+    return ResultFrame(slot, output) + m_filterLength;
+}
+
+const double* BlockConvolver::ResultFrame(int slot, int output) const
+{
+    return m_scratch[static_cast<std::size_t>(slot)].results[output].data();
 }
 
 }  // namespace vq
