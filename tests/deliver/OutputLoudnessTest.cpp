@@ -106,6 +106,10 @@ TEST(OutputLoudness, FilesAndTheirProgrammeAsWrittenPassAfterPass)
     EXPECT_GT(files[1].clippedSamples, 0);
     EXPECT_EQ(files[0].clippedSamples + files[2].clippedSamples, 0);
     EXPECT_EQ(files[1].clippedSamples, writer.Clipped());
+    // The file is measured as it holds the LFE, clipped at full scale (1.8 before): its true
+    // peak is that of flat tops, a little over 0 dBTP between samples, not +5.1.
+    EXPECT_GT(files[1].loudness->truePeakDbtp, -0.1);
+    EXPECT_LT(files[1].loudness->truePeakDbtp, 1.0);
     ASSERT_EQ(writer.Commit(&detail), vq::kStatusOk);
     EXPECT_NEAR(writer.ProgrammeLoudness()->integratedLufs, -23.0 + 20.0 * std::log10(2.0), 0.1)
         << "the figures stay after the files are published";

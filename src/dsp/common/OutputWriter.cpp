@@ -240,19 +240,21 @@ int OutputWriter::WriteFile(std::size_t index, const double* const signals[], st
             m_sum += (sums[0] + sums[1]) + (sums[2] + sums[3]);
         }
         const std::int64_t samples = count * static_cast<std::int64_t>(width);
-        if (m_loudness.AddFile(index, m_interleaved.data(), count) != kStatusOk) {
-            Fail(detail, file.finalName, "its loudness could not be measured");
-            return kOutputWriteFailed;
-        }
-        sf_count_t written;
         if (m_integer) {
             const std::int64_t clipped = m_quantizer.Quantize(m_interleaved.data(), m_integers.data(), samples);
             m_clipped += clipped;
             m_fileClipped[index] += clipped;
-            written = sf_writef_int(file.handle, m_integers.data(), count);
-        } else {
-            written = sf_writef_double(file.handle, m_interleaved.data(), count);
+            // The file is measured as it holds the samples: clipped, rounded and dithered.
+            if (m_options.measureLoudness)
+                for (std::int64_t i = 0; i < samples; ++i)
+                    m_interleaved[static_cast<std::size_t>(i)] = m_integers[static_cast<std::size_t>(i)] / 2147483648.0;
         }
+        if (m_loudness.AddFile(index, m_interleaved.data(), count) != kStatusOk) {
+            Fail(detail, file.finalName, "its loudness could not be measured");
+            return kOutputWriteFailed;
+        }
+        const sf_count_t written = m_integer ? sf_writef_int(file.handle, m_integers.data(), count)
+                                             : sf_writef_double(file.handle, m_interleaved.data(), count);
         if (written != count) {
             Fail(detail, file.finalName, sf_strerror(file.handle));
             return kOutputWriteFailed;
