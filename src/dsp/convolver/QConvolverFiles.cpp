@@ -87,7 +87,8 @@ int QConvolver::OpenInputParts(const std::vector<std::string>& parts, int index)
         return Refuse(kChannelCountMismatch, path,
                       std::to_string(info.channels) + " channels, the other input " +
                           std::to_string(m_inputInfo.channels));
-    } else if (info.frames != m_inputInfo.frames) {
+    } else if (info.frames != m_inputInfo.frames && input->PartCount() == 1 && other->PartCount() == 1) {
+        // (Split inputs are compared part for part below, naming the part that differs.)
         return Refuse(kLengthMismatch, path,
                       std::to_string(info.frames) + " frames, the other input " + std::to_string(m_inputInfo.frames));
     } else if (input->PartCount() != other->PartCount()) {
