@@ -65,12 +65,33 @@ std::vector<wxString> FirstFilesOfTakes(const vq::TakeKind& kind, const wxArrayS
     return firsts;
 }
 
+// The first files of takes of `kind` when `paths` are those alone (the front files of
+// pairs, say), each finding its other files by name beside it as one take does; empty
+// when a path is no such first file or its other files are not there.
+std::vector<wxString> FirstFilesAlone(const vq::TakeKind& kind, const wxArrayString& paths)
+{
+    if (kind.files == 1)
+        return {};
+    std::vector<wxString> firsts;
+    for (const wxString& path : paths) {
+        const std::vector<wxString> companions = kind.companions(path);
+        if (companions.empty() ||
+            !std::all_of(companions.begin(), companions.end(), [](const wxString& c) { return wxFileExists(c); }))
+            return {};
+        firsts.push_back(path);
+    }
+    std::sort(firsts.begin(), firsts.end());
+    return firsts;
+}
+
 // Several takes of one kind that are the parts of one split recording: the take of them all.
 bool PartsOfOneTake(const wxArrayString& paths, TakeFiles* take)
 {
     for (const char* name : {"a-format", "front-rear", "four-mono"}) {
         const vq::TakeKind& kind = vq::TakeKindNamed(name);
-        const std::vector<wxString> firsts = FirstFilesOfTakes(kind, paths);
+        std::vector<wxString> firsts = FirstFilesOfTakes(kind, paths);
+        if (firsts.size() < 2)
+            firsts = FirstFilesAlone(kind, paths);
         if (firsts.size() < 2)
             continue;
         const auto runs = vq::SplitRecordingRuns(firsts);

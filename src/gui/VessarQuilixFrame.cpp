@@ -155,7 +155,11 @@ void VessarQuilixFrame::FitToContents(const wxRect& screen)
     m_optionsPanel->SetMinSize(options);
     Layout();
     GetSizer()->Fit(this);
-    const int excess = GetSize().y - screen.height;
+    // The window manager's title bar and borders take room of the screen too; the toolkit
+    // counts them in the size only once it has learned them.
+    const int caption = std::max(0, wxSystemSettings::GetMetric(wxSYS_CAPTION_Y, this));
+    const int border = std::max(0, wxSystemSettings::GetMetric(wxSYS_FRAMESIZE_Y, this));
+    const int excess = GetSize().y + caption + 2 * border - screen.height;
     if (excess > 0) {
         m_optionsPanel->SetMinSize(wxSize(options.x + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this),
                                           std::max(options.y - excess, 0)));

@@ -131,4 +131,32 @@ TEST_F(SessionWindow, TwoDroppedPartsOfASplitTakeAreJoinedUntilTheUserUnticksIt)
     EXPECT_TRUE(Record().m_joinedParts.empty());
 }
 
+TEST_F(SessionWindow, TheFrontFilesAloneOfASplitPairRecordingAreJoinedWithTheirRearFiles)
+{
+    // What a user picks in File > Open: the front files of the parts; each finds its rear
+    // file by name, as one take does.
+    for (int part = 1; part <= 3; ++part) {
+        const std::uint64_t start = 48000 * 3600 + 400 * static_cast<std::uint64_t>(part - 1);
+        WriteTake("pair_00" + std::to_string(part) + "F.wav", 2, 400, start);
+        WriteTake("pair_00" + std::to_string(part) + "R.wav", 2, 400, start);
+    }
+    Open();
+    wxFileDropTarget* anywhere = dynamic_cast<wxFileDropTarget*>(window->m_mainPanel->GetDropTarget());
+    ASSERT_NE(anywhere, nullptr);
+    wxArrayString paths;
+    for (const char* name : {"pair_003F.wav", "pair_001F.wav", "pair_002F.wav"})
+        paths.Add(work.File(name));
+    ASSERT_TRUE(anywhere->OnDropFiles(0, 0, paths));
+    EXPECT_TRUE(window->messages.empty()) << window->messages.front().text;
+    EXPECT_EQ(window->m_fluFrdText->GetValue(), work.File("pair_001F.wav"));
+    EXPECT_EQ(window->m_bldBruText->GetValue(), work.File("pair_001R.wav"));
+    EXPECT_EQ(Record().m_joinedParts, (std::vector<wxString>{work.File("pair_002F.wav"), work.File("pair_003F.wav")}));
+
+    // Without their rear files beside them, the front files are no take.
+    fs::remove(work.File("pair_002R.wav"));
+    EXPECT_FALSE(anywhere->OnDropFiles(0, 0, paths));
+    ASSERT_EQ(window->messages.size(), 1u);
+    EXPECT_TRUE(window->messages[0].text.StartsWith("3 files are no take")) << window->messages[0].text;
+}
+
 }  // namespace
