@@ -709,7 +709,8 @@ void VessarQuilixGUI::StartConversion()
     }
     SetConverting(true);
     // The map shown is of the take just converted: none until this run has made one.
-    m_directionsButton->Hide();
+    if (m_directionsButton->Hide())
+        m_mainPanel->Layout();
     const bool autorange = m_params->Decodes() ? m_params->m_surroundAutorange : m_params->m_bformatAutorange;
     const bool movie = m_params->OutputContainer().movie != nullptr;  // muxed in a pass of its own
     m_progress->StartRun((autorange ? 2 : 1) + (movie ? 1 : 0));
@@ -733,7 +734,8 @@ void VessarQuilixGUI::ReportRun(bool completed)
     const vq::ConversionResult& result = m_params->m_result;
     if (result.directionMap) {
         m_directionsButton->Show();
-        m_bottomPanel->Layout();
+        // The bottom panel grows for the button and stays centred.
+        m_mainPanel->Layout();
         if (m_directions && m_directions->IsShown())
             m_directions->ShowMap(*result.directionMap, m_params->TakeName());
     }

@@ -46,6 +46,12 @@ TEST_F(Directions, AfterAConversionTheButtonShowsTheMapOfTheTake)
     Click(window->m_convertButton);
     ASSERT_TRUE(ProcessUntil([&] { return !window->messages.empty(); }));
     ASSERT_TRUE(window->m_directionsButton->IsShown()) << window->messages[0].text;
+    // On screen beside Convert, not laid out beyond the edge of its panel.
+    const wxRect button = window->m_directionsButton->GetRect();
+    const wxSize panel = window->m_directionsButton->GetParent()->GetClientSize();
+    EXPECT_TRUE(wxRect(panel).Contains(button)) << button.x << "," << button.y << " " << button.width << "x"
+                                                << button.height << " in " << panel.x << "x" << panel.y;
+    EXPECT_GT(button.x, window->m_convertButton->GetRect().GetRight());
 
     Click(window->m_directionsButton);
     const DirectionsDialog* dialog = window->Directions();
