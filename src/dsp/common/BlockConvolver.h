@@ -62,7 +62,8 @@ private:
         FftwArray<double> results[kMatrixSize];
     };
 
-    // The four-input sum, written out: the convolver's inner loop.
+    // Output `output`'s spectrum: the sum over the inputs of input spectrum times filter.
+    // Written out for four inputs (the convolver's inner loop), a loop for fewer.
     void MultiplyAccumulate(const Scratch& s, int output, fftw_complex* out) const;
     void MultiplyAccumulateAny(const Scratch& s, int output, fftw_complex* out) const;
 
