@@ -65,7 +65,7 @@ void FillRecord(const std::uint8_t settings[vqfuzz::kSettingsBytes], const std::
 {
     const int formats[] = {VQParams::kFormatPcm16, VQParams::kFormatPcm24, VQParams::kFormatFloat, 0};
     const double corners[] = {0.0, 10.0, 20.0, 40.0, 80.0, 120.0, 200.0, 250.0};
-    record->m_outputMode = (settings[0] & 7) % VQParams::kModeCount;
+    record->m_outputMode = (settings[0] & 7) % static_cast<int>(vq::DecodeModes().size());
     record->m_fileLayout = std::min((settings[0] >> 3) & 3, 2);
     record->m_convention = settings[0] & 0x20 ? vq::BFormatConvention::AmbiX : vq::BFormatConvention::FuMa;
     record->m_ambFile = settings[0] & 0x40;

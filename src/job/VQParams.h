@@ -57,9 +57,6 @@ public:
     static constexpr int kFormatPcm24 = SF_FORMAT_WAVEX | SF_FORMAT_PCM_24;
     static constexpr int kFormatFloat = SF_FORMAT_WAVEX | SF_FORMAT_FLOAT;
 
-    // Output modes: B-format, or a decode of it in the same pass.
-    enum Mode { kModeBFormat = 0, kModeSurround = 1, kModeStereo = 2, kModeUhj = 3, kModeBinaural = 4, kModeCount };
-
     // Sets the defaults, then (with a store) loads the three settings.
     explicit VQParams(wxConfigBase* config);
     // Saves the three settings when there is a store; the store must outlive the record.
@@ -164,7 +161,7 @@ public:
     std::vector<int> m_channels;
     // Where derived output names go; empty: no directory, so the working directory.
     wxString m_outputDir;
-    int m_outputMode = 0;          // Mode: B-Format, 5.1, stereo, UHJ or binaural
+    int m_outputMode = 0;          // the row of the table of modes (DecodeModes.h); 0 B-format
     // The decoder of each mode that offers several, by the modes' and decoders' names
     // (DecodeModes.h: "5.1" -> "energy"); a mode without an entry uses its first.
     std::map<std::string, std::string> m_decoders;

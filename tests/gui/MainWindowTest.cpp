@@ -3,6 +3,7 @@
 // Reset, the status bar, Help, and the settings it keeps from one start to the next.
 #include "WindowDriver.h"
 
+#include "DecodeModes.h"
 #include "VQParams.h"
 #include "VessarFileDropTarget.h"
 #include "VqVersion.h"
@@ -190,7 +191,7 @@ TEST_F(MainWindow, FieldsWriteIntoTheRecord)
 TEST_F(MainWindow, TheDecodeKindIsTheModesOwnChoice)
 {
     Open();
-    Select(window->m_modeChoice, VQParams::kModeBinaural);
+    Select(window->m_modeChoice, vq::DecodeModeIndex("binaural"));
     ASSERT_TRUE(window->m_decoderChoice->IsShown());
     ASSERT_EQ(window->m_decoderChoice->GetCount(), 2u);
     EXPECT_EQ(window->m_decoderChoice->GetString(1), "Parametric (directional)");
@@ -198,12 +199,12 @@ TEST_F(MainWindow, TheDecodeKindIsTheModesOwnChoice)
     EXPECT_EQ(Record().Decoder(), "parametric");
     EXPECT_EQ(Record().Request().decode.Decoder(), "parametric") << "the run gets it";
 
-    Select(window->m_modeChoice, VQParams::kModeSurround);
+    Select(window->m_modeChoice, vq::DecodeModeIndex("5.1"));
     EXPECT_EQ(window->m_decoderChoice->GetCount(), 3u);
     EXPECT_EQ(window->m_decoderChoice->GetSelection(), 0) << "5.1 has a choice of its own";
-    Select(window->m_modeChoice, VQParams::kModeUhj);
+    Select(window->m_modeChoice, vq::DecodeModeIndex("uhj"));
     EXPECT_FALSE(window->m_decoderChoice->IsShown()) << "UHJ has one decoder";
-    Select(window->m_modeChoice, VQParams::kModeBinaural);
+    Select(window->m_modeChoice, vq::DecodeModeIndex("binaural"));
     EXPECT_EQ(window->m_decoderChoice->GetSelection(), 1);
 }
 
@@ -541,10 +542,10 @@ TEST_F(MainWindow, EveryDecodeModeHasItsBoxItsControlsAndItsFile)
         std::vector<const wxWindow*> shown;  // of the controls below, those this mode shows
     };
     const Case cases[] = {
-        {VQParams::kModeSurround, "5.1 Process Controls", "_5.1.wav", {window->m_decoderChoice}},
-        {VQParams::kModeStereo, "Stereo Process Controls", "_stereo.wav", {window->m_patternChoice}},
-        {VQParams::kModeUhj, "UHJ Process Controls", "_UHJ.wav", {}},
-        {VQParams::kModeBinaural, "Binaural Process Controls", "_binaural.wav",
+        {vq::DecodeModeIndex("5.1"), "5.1 Process Controls", "_5.1.wav", {window->m_decoderChoice}},
+        {vq::DecodeModeIndex("stereo"), "Stereo Process Controls", "_stereo.wav", {window->m_patternChoice}},
+        {vq::DecodeModeIndex("uhj"), "UHJ Process Controls", "_UHJ.wav", {}},
+        {vq::DecodeModeIndex("binaural"), "Binaural Process Controls", "_binaural.wav",
          {window->m_hrtfButton, window->m_decoderChoice}},
     };
     for (const Case& c : cases) {
@@ -557,12 +558,12 @@ TEST_F(MainWindow, EveryDecodeModeHasItsBoxItsControlsAndItsFile)
                                   static_cast<const wxWindow*>(window->m_patternChoice),
                                   static_cast<const wxWindow*>(window->m_hrtfButton)})
             EXPECT_EQ(w->IsShown(), std::find(c.shown.begin(), c.shown.end(), w) != c.shown.end()) << c.box;
-        if (c.mode != VQParams::kModeSurround) {
+        if (c.mode != vq::DecodeModeIndex("5.1")) {
             EXPECT_EQ(LayoutItems(), std::vector<wxString>{"1 stereo file"}) << c.box;
         }
     }
     // The decode's settings and the rotation go into the record.
-    Select(window->m_modeChoice, VQParams::kModeStereo);
+    Select(window->m_modeChoice, vq::DecodeModeIndex("stereo"));
     Select(window->m_patternChoice, 4);  // figure-of-eight
     window->m_pairAngleSpin->SetValue(110);
     wxCommandEvent spun(wxEVT_SPINCTRL, window->m_pairAngleSpin->GetId());

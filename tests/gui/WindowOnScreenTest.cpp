@@ -3,6 +3,7 @@
 // as it grows, a layout where nothing is cut off or overlaps, and no toolkit warnings.
 #include "WindowDriver.h"
 
+#include "DecodeModes.h"
 #include "VQParams.h"
 #include "VessarQuilixPrefsDlg.h"
 
@@ -314,7 +315,7 @@ TEST_F(OnScreen, EveryModeHasTheSameWindowSize)
 {
     const wxSize start = window->GetSize();
     const wxSize boxes = window->m_processPanel->GetSize();
-    for (int mode = 1; mode < VQParams::kModeCount; ++mode) {
+    for (int mode = 1; mode < static_cast<int>(vq::DecodeModes().size()); ++mode) {
         Select(window->m_modeChoice, mode);
         ProcessIdle();
         EXPECT_EQ(window->GetSize(), start) << window->m_modeChoice->GetString(mode);

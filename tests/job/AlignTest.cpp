@@ -1,5 +1,6 @@
 // Keep sync: with align, output frame n is input frame n. The filters' delay, stored in the
 // matrix or estimated from it, is taken off the start, and the outputs end with the take.
+#include "DecodeModes.h"
 #include "JobFixture.h"
 
 #include <gtest/gtest.h>
@@ -35,9 +36,9 @@ TEST(Align, OutputFrameNIsInputFrameN)
         const char* said;
     };
     const Case cases[] = {
-        {7, true, VQParams::kModeBFormat, "7 frames (stored in the matrix)"},
-        {11, false, VQParams::kModeBFormat, "11 frames (estimated"},
-        {7, true, VQParams::kModeStereo, "7 frames (stored in the matrix)"},
+        {7, true, vq::DecodeModeIndex("b-format"), "7 frames (stored in the matrix)"},
+        {11, false, vq::DecodeModeIndex("b-format"), "11 frames (estimated"},
+        {7, true, vq::DecodeModeIndex("stereo"), "7 frames (stored in the matrix)"},
     };
     for (const Case& c : cases) {
         JobSetup setup(3000, 32);
@@ -60,7 +61,7 @@ TEST(Align, OutputFrameNIsInputFrameN)
         EXPECT_EQ(p.m_result.alignment.rfind(c.said, 0), 0u) << p.m_result.alignment;
         const Audio out = ReadAudio(std::string(p.GetOutputPath(0).utf8_str()));
         EXPECT_EQ(out.info.frames, 3000) << "as long as the take";
-        if (c.mode != VQParams::kModeBFormat)
+        if (c.mode != vq::DecodeModeIndex("b-format"))
             continue;
         const double gain = std::pow(10.0, -3.0 / 20.0);
         for (int j = 0; j < 4; ++j) {

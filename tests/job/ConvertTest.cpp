@@ -1,5 +1,6 @@
 // A whole conversion through the record: B-format and 5.1 end to end, every way the run
 // can fail, cancels, and the faults it guards against.
+#include "DecodeModes.h"
 #include "JobFixture.h"
 
 #include "common/EngineStatus.h"
@@ -343,7 +344,7 @@ TEST(Convert, MissingMatrixMessageNamesTheFileForTheInputRate)
 
 TEST(Convert, CancelLeavesNoOutputInAnyPass)
 {
-    for (int mode : {VQParams::kModeBFormat, VQParams::kModeSurround}) {
+    for (int mode : {vq::DecodeModeIndex("b-format"), vq::DecodeModeIndex("5.1")}) {
         for (int stage : {1, 2}) {  // during the conversion, during its autorange
             JobSetup setup(20000, 16);
             VQParams p(nullptr);

@@ -1,5 +1,6 @@
 // Every decode mode of a conversion: the decoded files named after the take, made in the
 // same pass as the B-format, and what they hold against the decoding equations; rotation.
+#include "DecodeModes.h"
 #include "JobFixture.h"
 
 #include "common/EngineStatus.h"
@@ -26,10 +27,10 @@ TEST(DecodeModes, EachModeWritesItsNamedFileInOnePass)
         int channels;
     };
     const Case cases[] = {
-        {VQParams::kModeStereo, "take_stereo.wav", "Converting to stereo...", 2},
-        {VQParams::kModeUhj, "take_UHJ.wav", "Converting to UHJ stereo...", 2},
-        {VQParams::kModeBinaural, "take_binaural.wav", "Converting to binaural (headphones)...", 2},
-        {VQParams::kModeSurround, "take_5.1.wav", "Converting to 5.1 format...", 6},
+        {vq::DecodeModeIndex("stereo"), "take_stereo.wav", "Converting to stereo...", 2},
+        {vq::DecodeModeIndex("uhj"), "take_UHJ.wav", "Converting to UHJ stereo...", 2},
+        {vq::DecodeModeIndex("binaural"), "take_binaural.wav", "Converting to binaural (headphones)...", 2},
+        {vq::DecodeModeIndex("5.1"), "take_5.1.wav", "Converting to 5.1 format...", 6},
     };
     for (const Case& c : cases) {
         JobSetup setup(6000, 16);
@@ -52,7 +53,7 @@ TEST(DecodeModes, TheStereoPairIsTwoVirtualMicrophones)
     JobSetup setup(5000, 16);
     VQParams p(nullptr);
     setup.Configure(p);
-    p.m_outputMode = VQParams::kModeStereo;
+    p.m_outputMode = vq::DecodeModeIndex("stereo");
     p.m_pairPattern = 0.25;  // hypercardioid
     p.m_pairAngle = 110.0;
     p.m_pairAim = 20.0;
@@ -100,7 +101,7 @@ TEST(DecodeModes, TheEnergyDecodeIsAnotherFiveOne)
         JobSetup setup(3000, 16);
         VQParams p(nullptr);
         setup.Configure(p);
-        p.m_outputMode = VQParams::kModeSurround;
+        p.m_outputMode = vq::DecodeModeIndex("5.1");
         if (energyDecoder)
             p.m_decoders["5.1"] = "energy";
         p.m_surroundFormat = VQParams::kFormatFloat;
@@ -117,7 +118,7 @@ TEST(DecodeModes, AnUnreadableHrtfFileIsNamedAndNothingIsWritten)
     JobSetup setup(3000, 16);
     VQParams p(nullptr);
     setup.Configure(p);
-    p.m_outputMode = VQParams::kModeBinaural;
+    p.m_outputMode = vq::DecodeModeIndex("binaural");
     p.m_hrtfFile = setup.File("head.sofa");
     p.UpdateOutputNames();
     EXPECT_FALSE(p.Convert());
@@ -167,7 +168,7 @@ TEST(DecodeModes, ParametricDecodesAreChoicesOfTheirModes)
         p.m_inputFormat = vq::InputFormat::FuMa;
         p.m_outputMode = mode;
         p.m_surroundFormat = VQParams::kFormatFloat;
-        p.m_decoders[mode == VQParams::kModeSurround ? "5.1" : "binaural"] = decoder;
+        p.m_decoders[mode == vq::DecodeModeIndex("5.1") ? "5.1" : "binaural"] = decoder;
         p.UpdateOutputNames();
         EXPECT_EQ(p.Decoder(), decoder);
         EXPECT_TRUE(p.Convert()) << p.GetErrorMessage();
@@ -177,7 +178,7 @@ TEST(DecodeModes, ParametricDecodesAreChoicesOfTheirModes)
     };
     const int ls = 4;  // L, R, C, LFE, Ls, Rs
     for (const char* decoder : {"parametric", "virtual-mics"}) {
-        const Audio out = decode("left-back.wav", VQParams::kModeSurround, decoder);
+        const Audio out = decode("left-back.wav", vq::DecodeModeIndex("5.1"), decoder);
         double loudestOther = -1e9;
         for (int c : {0, 1, 2, 5})
             loudestOther = std::max(loudestOther, EnergyDb(out.Channel(c)));
@@ -187,7 +188,7 @@ TEST(DecodeModes, ParametricDecodesAreChoicesOfTheirModes)
         else
             EXPECT_LT(margin, 10.0) << "the virtual microphones spread the source";
     }
-    const Audio ears = decode("left.wav", VQParams::kModeBinaural, "parametric");
+    const Audio ears = decode("left.wav", vq::DecodeModeIndex("binaural"), "parametric");
     EXPECT_GT(EnergyDb(ears.Channel(0)) - EnergyDb(ears.Channel(1)), 3.0) << "the left ear hears it louder";
 }
 

@@ -2,6 +2,7 @@
 // refused naming the movie, a cancel at any stage and a movie helper that cannot run leave
 // nothing behind, hidden files included.
 #include "ConversionRun.h"
+#include "DecodeModes.h"
 #include "JobFixture.h"
 
 #include "common/EngineStatus.h"
@@ -98,7 +99,7 @@ TEST_P(MovieForm, RefusedNamingTheMovie)
 const FormCase kForms[] = {
     {"FuMa", [](VQParams& p) { p.m_convention = vq::BFormatConvention::FuMa; }, "not FuMa"},
     {"FourFiles", [](VQParams& p) { p.m_fileLayout = 0; }, "in one file, not in 4"},
-    {"Decode", [](VQParams& p) { p.m_outputMode = VQParams::kModeBinaural; }, "not binaural"},
+    {"Decode", [](VQParams& p) { p.m_outputMode = vq::DecodeModeIndex("binaural"); }, "not binaural"},
 };
 INSTANTIATE_TEST_SUITE_P(Requests, MovieForm, testing::ValuesIn(kForms), CaseName());
 

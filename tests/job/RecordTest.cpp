@@ -1,5 +1,6 @@
 // The conversion record: defaults, the output naming rule, the settings it keeps, and
 // the status messages.
+#include "DecodeModes.h"
 #include "VQConfig.h"
 #include "VQParams.h"
 #include "VessarQConvolver.h"
@@ -229,12 +230,12 @@ TEST(Record, ClippingWarningNamesTheStagesAndTheRemedies)
     EXPECT_TRUE(p.GetClippingWarning().empty());
     p.m_clippedBFormat = 12;
     p.m_clippedSurround = 3;
-    p.m_outputMode = VQParams::kModeSurround;
+    p.m_outputMode = vq::DecodeModeIndex("5.1");
     const wxString warning = p.GetClippingWarning();
     EXPECT_NE(warning.Find("12 samples of the B-format output"), wxNOT_FOUND);
     EXPECT_NE(warning.Find("3 samples of the 5.1 output"), wxNOT_FOUND);
     EXPECT_NE(warning.Find("Autorange"), wxNOT_FOUND);
-    p.m_outputMode = VQParams::kModeBinaural;
+    p.m_outputMode = vq::DecodeModeIndex("binaural");
     EXPECT_NE(p.GetClippingWarning().Find("3 samples of the binaural output"), wxNOT_FOUND);
 }
 

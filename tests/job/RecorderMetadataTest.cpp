@@ -2,6 +2,7 @@
 // the take's bext chunk (time reference and all, one coding-history line added) and its iXML
 // chunk byte for byte; a damaged chunk is a warning, never a failure; reruns are identical
 // to the byte. The outputs are read back with the test's own chunk reader.
+#include "DecodeModes.h"
 #include "JobFixture.h"
 
 #include "deliver/RiffBytes.h"
@@ -50,8 +51,8 @@ TEST(RecorderMetadata, TravelsWithEveryOutputAndRerunsAreIdentical)
         const char* added;  // the start of the line added to the coding history
     };
     const Case cases[] = {
-        {VQParams::kModeBFormat, "A=PCM,F=48000,W=16,M=4chn,T=VessarQuilix "},
-        {VQParams::kModeStereo, "A=PCM,F=48000,W=16,M=stereo,T=VessarQuilix "},
+        {vq::DecodeModeIndex("b-format"), "A=PCM,F=48000,W=16,M=4chn,T=VessarQuilix "},
+        {vq::DecodeModeIndex("stereo"), "A=PCM,F=48000,W=16,M=stereo,T=VessarQuilix "},
     };
     for (const Case& c : cases) {
         const std::string first = Convert(setup, "take.wav", c.mode, "a" + std::to_string(c.mode));

@@ -2,6 +2,7 @@
 // asked, AmbiX as asked) decodes as the A-format take it came from does, in every mode and
 // turned; it is written as B-format again in another convention; four mono files are the
 // take their capsules make.
+#include "DecodeModes.h"
 #include "JobFixture.h"
 
 #include "TakeKinds.h"
@@ -75,7 +76,7 @@ TEST(BFormatTakes, DecodeInEveryModeAsTheirAFormatTakeDoes)
 {
     JobSetup setup(3000, 16);
     const std::vector<BFormatTake> takes = WriteBFormatTakes(setup);
-    for (int mode : {VQParams::kModeSurround, VQParams::kModeStereo, VQParams::kModeUhj, VQParams::kModeBinaural}) {
+    for (int mode : {vq::DecodeModeIndex("5.1"), vq::DecodeModeIndex("stereo"), vq::DecodeModeIndex("uhj"), vq::DecodeModeIndex("binaural")}) {
         const auto configure = [&](VQParams& p) {
             setup.Configure(p);
             p.m_outputMode = mode;
@@ -134,7 +135,7 @@ TEST(BFormatTakes, KeepNoOtherBFormatAndWarnWhenReadAsCapsules)
     VQParams keep(nullptr);
     setup.Configure(keep);
     keep.SetFileName(VQParams::kFluFrdInput, setup.File("fuma.amb"));
-    keep.m_outputMode = VQParams::kModeStereo;
+    keep.m_outputMode = vq::DecodeModeIndex("stereo");
     keep.m_keepBFormat = setup.File("kept.wav");
     keep.UpdateOutputNames();
     EXPECT_FALSE(keep.Convert());
