@@ -4,7 +4,6 @@
 #include "common/FftwArray.h"
 #include "common/FftwPlan.h"
 #include "common/FilterMatrixInfo.h"
-#include "common/GroupDelay.h"
 
 #include <fftw3.h>
 
@@ -47,10 +46,8 @@ int SyncDelay(const FilterSet& set)
     for (const auto& row : set.filters)
         for (std::size_t n = 0; n < w.size(); ++n)
             w[n] += row[0][n];
-    const double delay = MeanGroupDelay(w.data(), w.size(), set.rate, kDelayEstimateLowHz, kDelayEstimateHighHz);
-    if (std::isnan(delay))
-        return set.delay;
-    return static_cast<int>(std::lround(std::min(std::max(delay, 0.0), set.taps - 1.0)));
+    const double delay = EstimatedDelay(w, set.rate);
+    return std::isnan(delay) ? set.delay : RoundedDelay(delay, set.taps);
 }
 
 }  // namespace

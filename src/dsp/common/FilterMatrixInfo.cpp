@@ -89,6 +89,16 @@ int ReadSummedW(SNDFILE* file, const std::string& path, int taps, std::vector<do
 
 }  // namespace
 
+double EstimatedDelay(const std::vector<double>& summedW, int sampleRate)
+{
+    return MeanGroupDelay(summedW.data(), summedW.size(), sampleRate, kDelayEstimateLowHz, kDelayEstimateHighHz);
+}
+
+int RoundedDelay(double estimate, int taps)
+{
+    return static_cast<int>(std::lround(std::min(std::max(estimate, 0.0), taps - 1.0)));
+}
+
 int ReadFilterMatrixInfo(const std::string& path, FilterMatrixInfo* info, FailureDetail* failure)
 {
     *info = FilterMatrixInfo();
@@ -116,12 +126,11 @@ int ReadFilterMatrixInfo(const std::string& path, FilterMatrixInfo* info, Failur
     const int status = ReadSummedW(file.get(), path, info->taps, &w, failure);
     if (status != kStatusOk)
         return status;
-    const double delay =
-        MeanGroupDelay(w.data(), w.size(), info->sampleRate, kDelayEstimateLowHz, kDelayEstimateHighHz);
+    const double delay = EstimatedDelay(w, info->sampleRate);
     if (std::isnan(delay))
         return kStatusOk;
     info->estimatedDelay = delay;
-    info->delay = static_cast<int>(std::lround(std::min(std::max(delay, 0.0), info->taps - 1.0)));
+    info->delay = RoundedDelay(delay, info->taps);
     info->delaySource = DelaySource::Estimated;
     return kStatusOk;
 }

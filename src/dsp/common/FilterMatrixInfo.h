@@ -38,6 +38,13 @@ struct FilterMatrixInfo {
     std::vector<std::pair<std::string, std::string>> fields;  // the key=value lines, in order
 };
 
+// The delay of a matrix whose W filters, the four added, are `summedW`: their mean group
+// delay over the estimate's band, in frames; NaN when W is silent there.
+double EstimatedDelay(const std::vector<double>& summedW, int sampleRate);
+
+// A delay estimate rounded to a whole frame of a filter of `taps` taps (0 to taps - 1).
+int RoundedDelay(double estimate, int taps);
+
 // Reads what `path` says about itself and its delay. kStatusOk, or kFilterMatrixOpenFailed,
 // kFilterMatrixChannels, kFilterMatrixLength, kFilterMatrixReadFailed, kNonFiniteInput or
 // kOutOfMemory with *failure naming the file and the reason. A stored delay that is not a
