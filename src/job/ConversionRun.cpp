@@ -447,11 +447,8 @@ bool Run::WriteMap()
 
 bool Run::Conclude(int status, bool aborted, const FailureDetail& failure, std::int64_t clipped)
 {
-    if (aborted || status == kStatusCancelled) {
-        m_result.status = kStatusCancelled;
-        SetStatusText("Aborted.", 0);
-        return false;
-    }
+    if (aborted || status == kStatusCancelled)
+        return Fail(kStatusCancelled);
     if (status != kStatusOk)
         return Fail(status, failure);
     m_result.clippedSamples = clipped;
