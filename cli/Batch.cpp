@@ -63,7 +63,7 @@ std::string CheckMapBand(const vq::ConversionRequest& request, const wxString& f
     if (vq::MapFiles(request).empty())
         return std::string();
     const vq::FirstFileHeader header = vq::ReadFirstFileHeader(front);
-    if (!header.readable || request.map.highHz <= 0.5 * header.sampleRate)
+    if (!header.readable || request.map.BandFits(header.sampleRate))
         return std::string();  // an unreadable take fails when it runs, saying why
     char problem[200];
     std::snprintf(problem, sizeof problem, "--map-band %g,%g reaches above half the rate of '%s' (%g Hz)",

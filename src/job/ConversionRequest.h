@@ -123,6 +123,8 @@ struct MapSettings {
     double highHz = 4000.0;
 
     bool Wanted() const { return keep || !picture.empty() || !data.empty(); }
+    // Whether the band lies between 0 Hz and half of `sampleRate`.
+    bool BandFits(int sampleRate) const { return lowHz >= 0.0 && lowHz < highHz && highHz <= 0.5 * sampleRate; }
 };
 
 struct ConversionRequest {

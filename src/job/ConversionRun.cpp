@@ -389,7 +389,7 @@ bool Run::PrepareMap(int sampleRate)
     const MapSettings& map = m_request.map;
     if (!map.Wanted())
         return true;
-    if (!(map.lowHz >= 0.0 && map.lowHz < map.highHz && map.highHz <= 0.5 * sampleRate)) {
+    if (!map.BandFits(sampleRate)) {
         char band[160];
         std::snprintf(band, sizeof band, "its band of %g to %g Hz does not fit between 0 Hz and half the take's rate (%g Hz)",
                       map.lowHz, map.highHz, 0.5 * sampleRate);
