@@ -29,11 +29,6 @@ namespace {
 
 constexpr int kExitCancelled = 130;
 
-std::string Utf8(const wxString& text)
-{
-    return std::string(text.utf8_str());
-}
-
 void Print(std::FILE* stream, const std::string& text)
 {
     std::fprintf(stream, "%s\n", text.c_str());

@@ -51,11 +51,6 @@ double LinearGain(double decibels)
     return std::pow(10.0, decibels / 20.0);
 }
 
-std::string Utf8(const wxString& text)
-{
-    return std::string(text.utf8_str());
-}
-
 class Run {
 public:
     Run(const ConversionRequest& request, const RunViews& views) : m_request(request), m_views(views) {}

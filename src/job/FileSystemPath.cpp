@@ -49,3 +49,8 @@ bool CheckOutputFolder(const std::string& path, vq::FailureDetail* problem)
     *problem = {folder, reason + ", so the output " + name + " cannot be written"};
     return false;
 }
+
+std::string Utf8(const wxString& text)
+{
+    return std::string(text.utf8_str());
+}

@@ -16,6 +16,9 @@ bool ToFileSystemPath(const wxString& path, std::string* bytes);
 // would not come back unchanged from the text, so that no garbled name is ever used.
 bool FromFileSystemPath(const char* bytes, wxString* path);
 
+// A name as UTF-8 text, for messages and reports (not for opening the file).
+std::string Utf8(const wxString& text);
+
 // Whether a file can be created at `path` (bytes): its folder exists, is a folder, and lets
 // this user create files in it. False with *problem naming the folder and why.
 bool CheckOutputFolder(const std::string& path, vq::FailureDetail* problem);

@@ -1,6 +1,7 @@
 #include "RunReportOf.h"
 
 #include "DecodeModes.h"
+#include "FileSystemPath.h"
 #include "TakeKinds.h"
 
 #include "common/Containers.h"
@@ -8,11 +9,6 @@
 namespace vq {
 
 namespace {
-
-std::string Utf8(const wxString& text)
-{
-    return std::string(text.utf8_str());
-}
 
 const char* SampleFormatName(SampleFormat sample)
 {

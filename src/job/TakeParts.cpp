@@ -17,11 +17,6 @@ namespace vq {
 
 namespace {
 
-std::string Utf8(const wxString& text)
-{
-    return std::string(text.utf8_str());
-}
-
 // The time reference (samples since midnight) of a file's bext chunk; false when it has none.
 bool TimeReferenceOf(const std::string& path, std::uint64_t* samples)
 {
