@@ -1,28 +1,16 @@
 #include "DirectionPicture.h"
 
+#include "ProgramData.h"
+
 #include "common/EngineStatus.h"
 #include "common/ReplacedFile.h"
 #include "spatial/DirectionMapPictureModule.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
-
-#include <climits>
 
 namespace vq {
 
 namespace {
-
-// The folder of the running program's executable.
-std::string ProgramFolder()
-{
-    char path[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0)
-        return std::string();
-    const std::string executable(path, static_cast<std::size_t>(length));
-    return executable.substr(0, executable.rfind('/'));
-}
 
 struct Module {
     DrawDirectionPictureFunction draw = nullptr;
@@ -36,7 +24,7 @@ const Module& PictureModule()
     static const Module module = [] {
         Module found;
         const std::string candidates[] = {
-            ProgramFolder() + "/" + kDirectionPictureModuleFolder + "/" + kDirectionPictureModule,
+            RunningProgramFolder() + "/" + kDirectionPictureModuleFolder + "/" + kDirectionPictureModule,
             std::string(VQ_INSTALLED_LIB_DIR) + "/vessarquilix/" + kDirectionPictureModule,
         };
         for (const std::string& candidate : candidates) {

@@ -1,9 +1,10 @@
 #include "MovieHelperProcess.h"
 
+#include "ProgramData.h"
+
 #include "common/EngineStatus.h"
 
 #include <fcntl.h>
-#include <limits.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -46,12 +47,9 @@ std::string MovieHelperPath()
     const char* chosen = std::getenv("VESSARQUILIX_MOVIE_HELPER");
     if (chosen && *chosen)
         return chosen;
-    char self[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length > 0) {
-        const std::string program(self, static_cast<std::size_t>(length));
-        const std::string beside =
-            program.substr(0, program.rfind('/') + 1) + "../libexec/vessarquilix/vessarquilix-movie";
+    const std::string folder = RunningProgramFolder();
+    if (!folder.empty()) {
+        const std::string beside = folder + "/../libexec/vessarquilix/vessarquilix-movie";
         if (access(beside.c_str(), X_OK) == 0)
             return beside;
     }

@@ -9,6 +9,8 @@
 
 #include <wx/string.h>
 
+#include <string>
+
 namespace vq {
 
 // The folder `name` ("filters", "docs", "demo") the program uses by default: the first of
@@ -19,5 +21,10 @@ wxString ProgramDataFolder(const wxString& name);
 // from the toolkit's standard paths (wxStandardPaths::GetInstallPrefix), which find it
 // above the bin/ directory of the executable.
 wxString InstalledDataDirectory();
+
+// The folder of the running program's executable, as the file system names it (no
+// trailing slash); empty when it cannot be told. What it loads or starts besides itself
+// (the picture module, the movie helper) is looked for from there first.
+std::string RunningProgramFolder();
 
 }  // namespace vq
