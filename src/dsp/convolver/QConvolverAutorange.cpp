@@ -7,8 +7,6 @@
 #include "common/OutputWriter.h"
 #include "surround/DecodeStage.h"
 
-#include <cmath>
-
 using namespace vq;
 
 int QConvolver::Redecode(double scale, const char* message)
@@ -74,5 +72,5 @@ int QConvolver::Normalize()
     m_normalizeGain = NormalizeGainFor(*measured, m_normalizeLufs, m_truePeakCeilingDbtp);
     if (m_normalizeGain.silent || m_outputLength == 0)
         return Commit();
-    return Redecode(std::pow(10.0, m_normalizeGain.gainDb / 20.0), "Normalising the loudness...");
+    return Redecode(m_normalizeGain.Factor(), "Normalising the loudness...");
 }

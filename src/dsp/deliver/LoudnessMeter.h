@@ -3,6 +3,7 @@
 // normalises a decode to a loudness target without passing a true-peak ceiling.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -62,6 +63,8 @@ struct NormalizeGain {
     double gainDb = 0.0;       // to apply to every channel
     bool peakLimited = false;  // lowered from the loudness target to keep the true-peak ceiling
     bool silent = false;       // nothing to measure: the gain is 0 dB
+
+    double Factor() const { return std::pow(10.0, gainDb / 20.0); }  // the gain as a multiplier
 };
 
 // The gain that brings `measured` to `targetLufs`, lowered where needed so that the true

@@ -5,8 +5,6 @@
 #include "common/EngineStatus.h"
 #include "surround/DecodeStage.h"
 
-#include <cmath>
-
 using namespace vq;
 
 int Surrounder::Redecode(double scale, double offset, const char* message)
@@ -49,5 +47,5 @@ int Surrounder::Normalize()
     m_normalizeGain = NormalizeGainFor(*measured, m_normalizeLufs, m_truePeakCeilingDbtp);
     if (m_normalizeGain.silent || m_length == 0)
         return m_stage->Commit(&m_failure);
-    return Redecode(std::pow(10.0, m_normalizeGain.gainDb / 20.0), 0.0, "Normalising the loudness...");
+    return Redecode(m_normalizeGain.Factor(), 0.0, "Normalising the loudness...");
 }
