@@ -10,7 +10,9 @@ googletest libgtest-dev libhdf5-dev libx11-dev
 libcairo2-dev
 libavformat-dev libavcodec-dev libavutil-dev ffmpeg
 libebur128-dev
-xvfb xauth"
+xvfb xauth
+help2man bash-completion appstream desktop-file-utils dpkg-dev lintian
+openssh-server openssh-client parallel rsync"
 if [ "${1:-}" = fuzz ]; then
     packages="$packages clang-14 libclang-rt-14-dev"
 fi

@@ -22,7 +22,7 @@ cmake --build "$build_dir" -j 2 --target vq-filter-response vq_default_filters >
 
 data=$(mktemp)
 trap 'rm -f "$data"' EXIT
-"$build_dir/tools/vq-filter-response" "$build_dir/stage/filters/FilterMatrix_$rate.wav" >"$data"
+"$build_dir/tools/vq-filter-response" "$build_dir/stage/share/vessarquilix/filters/FilterMatrix_$rate.wav" >"$data"
 
 mkdir -p docs
 gnuplot <<PLOT

@@ -18,9 +18,9 @@ home=$(mktemp -d)
 work=/tmp/VessarQuilix
 mkdir -p "$work"
 trap 'rm -rf "$home" "$work/converted"; rm -f "$work/filters" "$work/docs" "$work/demo"; rmdir "$work" 2>/dev/null || true' EXIT
-ln -sfn "$top/build/stage/filters" "$work/filters"
-ln -sfn "$top/build/stage/docs" "$work/docs"
-ln -sfn "$top/build/stage/demo" "$work/demo"
+ln -sfn "$top/build/stage/share/vessarquilix/filters" "$work/filters"
+ln -sfn "$top/build/stage/share/vessarquilix/docs" "$work/docs"
+ln -sfn "$top/build/stage/share/vessarquilix/demo" "$work/demo"
 mkdir -p "$work/converted"  # where the conversion of the message's picture writes
 cd "$work"
 for picture in main main-5.1 main-stereo preferences message; do

@@ -1,10 +1,9 @@
 // Where the program finds the data it comes with: the filter matrices (filters/), the user
 // guide (docs/) and the demo recording (demo/). A working directory that holds the folder
-// comes first, as the program has always looked there (the staged tree of a build, or a
-// folder the user keeps them in); then the copy installed with the program, in
-// share/vessarquilix of the prefix the running program is installed in (the directory
-// above its bin/, wherever the prefix was copied or moved); then the prefix the build was
-// configured for.
+// comes first (a folder the user keeps them in); then the copy that comes with the program,
+// in share/vessarquilix of the prefix the running program is in (the directory above its
+// bin/: an install wherever it was copied or moved, an unpacked package, or the staged tree
+// of a build, which is laid out as a prefix); then the prefix the build was configured for.
 #pragma once
 
 #include <wx/string.h>

@@ -252,19 +252,27 @@ TEST(ConvertProgram, NeedsNoGuiLibraries)
         EXPECT_EQ(listing.find(gui), std::string::npos) << gui << " in\n" << listing;
 }
 
+// Without a settings store the program uses its own filters, those of the prefix it runs from
+// (here the staged tree's 512-tap set, found from a working directory that holds none); a
+// stored filters folder comes before them. The store is read, never written.
 TEST_F(ConvertCommand, SettingsAreReadButNeverWritten)
 {
     const std::string conf = home.File(".config/VessarQuilix/VessarQuilix.conf");
     fs::rename(work.File("filters"), work.File("stored-filters"));
-    const CommandResult noStore = Convert({"liveF.wav"});
-    EXPECT_EQ(noStore.exitCode, 1) << "no filters in the default directory";
+    const CommandResult noStore = Convert({"--format", "float", "liveF.wav"});
+    ASSERT_EQ(noStore.exitCode, 0) << noStore.err;
+    EXPECT_EQ(ReadAudio(work.File("live_WXYZ.wav")).info.frames, 6000 + 512) << "the program's own filters";
     EXPECT_FALSE(fs::exists(conf));
 
     fs::create_directories(home.File(".config/VessarQuilix"));
     std::ofstream(conf) << "[VessarQuilix]\nFiltersPath=" << work.File("stored-filters") << "\n";
     const auto before = fs::last_write_time(conf);
-    const CommandResult r = Convert({"liveF.wav"});
-    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const CommandResult r = Convert({"--format", "float", "-y", "liveF.wav"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto expected = ExpectedOutputs(Inputs(), filters, std::pow(10.0, -3.0 / 20.0), 6024);
+    const auto actual = ReadBFormat({work.File("live_WXYZ.wav")}, 1);
+    for (int j = 0; j < 4; ++j)
+        EXPECT_LT(MaxAbsDifference(actual[j], expected[j]), 1e-6) << "the stored filters, output " << j;
     EXPECT_EQ(fs::last_write_time(conf), before);
 }
 

@@ -113,7 +113,7 @@ TEST_F(SessionCommand, WithAlignAnImpulseComesOutAtItsFrameWithTheDefaultSet)
         int lateFrames;  // how late W's peak may come; -1: not checked
     };
     fs::create_directory(File("estimated"));
-    const Audio staged = ReadAudio(std::string(VQ_STAGE_DIR) + "/filters/FilterMatrix_48000.wav");
+    const Audio staged = ReadAudio(std::string(VQ_STAGE_DATA_DIR) + "/filters/FilterMatrix_48000.wav");
     std::vector<Signal> rows;
     for (int j = 0; j < 4; ++j)
         rows.push_back(staged.Channel(j));
@@ -124,7 +124,7 @@ TEST_F(SessionCommand, WithAlignAnImpulseComesOutAtItsFrameWithTheDefaultSet)
         const std::string take = "impulse" + std::to_string(c.rate) + (c.stored ? "" : "e");
         const std::string what = take + (c.stored ? " (stored delay)" : " (estimated delay)");
         WriteChannels(File(take + ".wav"), {impulse, impulse, impulse, impulse}, c.rate);
-        const std::string filters = c.stored ? std::string(VQ_STAGE_DIR) + "/filters" : File("estimated");
+        const std::string filters = c.stored ? std::string(VQ_STAGE_DATA_DIR) + "/filters" : File("estimated");
         const CommandResult r = Convert({"--align", "--format", "float", "--filters", filters, take + ".wav"});
         ASSERT_EQ(r.exitCode, 0) << what << ": " << r.err;
         EXPECT_TRUE(Contains(r.out, c.stored ? "(stored in the matrix)" : "(estimated")) << r.out;
