@@ -12,22 +12,24 @@
 
 namespace {
 
+using vq::ValueKind;
+
 const std::vector<vq::Option> kBaseOptions = {
-    {"mode", '\0', true},
+    {"mode", '\0', true, vq::DecodeModeNames()},
     {"files", '\0', true},
-    {"output", 'o', true},
-    {"output-dir", 'd', true},
-    {"rear", '\0', true},
+    {"output", 'o', true, {}, ValueKind::kFile},
+    {"output-dir", 'd', true, {}, ValueKind::kFolder},
+    {"rear", '\0', true, {}, ValueKind::kSoundFile},
     {"join", '\0', false},
     {"force", 'y', false},
-    {"format", '\0', true},
+    {"format", '\0', true, {"pcm16", "pcm24", "float", "take"}},
     {"gain", '\0', true},
     {"autorange", '\0', false},
     {"surround-gain", '\0', true},
     {"angle", '\0', true},
     {"lfe", '\0', false},
     {"surround-autorange", '\0', false},
-    {"filters", '\0', true},
+    {"filters", '\0', true, {}, ValueKind::kFolder},
     {"buffer", '\0', true},
     {"quiet", 'q', false},
     {"help", 'h', false},
@@ -35,7 +37,9 @@ const std::vector<vq::Option> kBaseOptions = {
     {"filters-info", '\0', false},
 };
 
-std::vector<vq::Option> AllOptions()
+}  // namespace
+
+std::vector<vq::Option> ConvertOptionList()
 {
     std::vector<vq::Option> options = kBaseOptions;
     for (const std::vector<vq::Option>& more :
@@ -43,6 +47,8 @@ std::vector<vq::Option> AllOptions()
         options.insert(options.end(), more.begin(), more.end());
     return options;
 }
+
+namespace {
 
 // Beyond +-60 dB a gain is a typing error, not a level: a millionth or a million in power.
 constexpr double kGainLimitDb = 60.0;
@@ -126,18 +132,23 @@ std::string ConvertUsage()
            "A failed take does not stop the others; a summary lists what became of each. Outputs\n"
            "get their names only when complete.\n"
            "\n"
-           "Examples:\n"
-           "  vessarquilix-convert -d converted recordings/*F.wav\n"
-           "  vessarquilix-convert --join --align take_001.wav take_002.wav take_003.wav\n"
-           "  printf '%s\\0' recordings/*F.wav | xargs -0 -n 1 -P 4 vessarquilix-convert -q -d converted\n"
+           "Exit status:\n"
+           "  0    every take done\n"
+           "  1    a take failed\n"
+           "  2    usage error (nothing was converted)\n"
+           "  130  cancelled (Ctrl-C, or the signals TERM and HUP; the takes not yet done are left)\n"
            "\n"
-           "Exit status: 0 every take done, 1 a take failed, 2 usage error (nothing was converted),\n"
-           "130 cancelled (Ctrl-C, or the signals TERM and HUP; the takes not yet done are left).\n");
+           "Examples:\n"
+           "  $ vessarquilix-convert -d converted recordings/*F.wav\n"
+           "  $ vessarquilix-convert --mode binaural demo/demoF.wav\n"
+           "  $ vessarquilix-convert --mode 5.1 --decoder energy --rotate 90,0,0 demo/demoF.wav\n"
+           "  $ vessarquilix-convert --join --align take_001.wav take_002.wav take_003.wav\n"
+           "  $ printf '%s\\0' recordings/*F.wav | xargs -0 -n 1 -P 4 vessarquilix-convert -q -d converted\n");
 }
 
 ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
 {
-    vq::CommandLine args(kConvertProgram, AllOptions(), argc, argv);
+    vq::CommandLine args(kConvertProgram, ConvertOptionList(), argc, argv);
     ParseError pathError;
     std::string badPath;
     bool filesGiven = false;
@@ -145,7 +156,7 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
         std::string text;
         int choice = 0;
         if (args.Is("mode")) {
-            if (args.Choice(vq::DecodeModeNames(), &choice))
+            if (args.Choice(&choice))
                 o->mode = choice;
         } else if (TakeFormatAndDecodeOption(args, &o->formats, &badPath) ||
                    TakeMovieOption(args, &o->movie, &badPath) ||
@@ -175,10 +186,10 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* o)
         } else if (args.Is("force")) {
             o->force = true;
         } else if (args.Is("format")) {
-            const std::vector<std::string> names = {"pcm16", "pcm24", "float", "take"};
-            if (args.Choice(names, &choice)) {
-                o->formatGiven = names[static_cast<std::size_t>(choice)] != "take";
-                vq::ParseSampleFormat(names[static_cast<std::size_t>(choice)], &o->format);
+            std::string name;
+            if (args.Choice(&name)) {
+                o->formatGiven = name != "take";
+                vq::ParseSampleFormat(name, &o->format);
             }
         } else if (args.Is("gain")) {
             args.Number(-kGainLimitDb, kGainLimitDb, &o->gain);

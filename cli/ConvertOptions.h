@@ -60,3 +60,6 @@ ParseError ParseConvertOptions(int argc, char** argv, ConvertOptions* options);
 void ApplyConvertOptions(const ConvertOptions& options, const Take& take, vq::ConversionRequest* request);
 
 std::string ConvertUsage();
+
+// Every option the converter declares (the shell's completion and the manual read them too).
+std::vector<vq::Option> ConvertOptionList();

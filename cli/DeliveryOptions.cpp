@@ -53,9 +53,13 @@ const char* const kDeliveryHelp =
 
 std::vector<vq::Option> DeliveryOptionList()
 {
+    using vq::ValueKind;
     return {
-        {"report", '\0', true}, {"normalize", '\0', true}, {"map", '\0', true},
-        {"map-data", '\0', true}, {"map-band", '\0', true},
+        {"report", '\0', true, {}, ValueKind::kFile, "json"},
+        {"normalize", '\0', true},
+        {"map", '\0', true, {}, ValueKind::kFile, "png"},
+        {"map-data", '\0', true, {}, ValueKind::kFile, "csv"},
+        {"map-band", '\0', true},
     };
 }
 

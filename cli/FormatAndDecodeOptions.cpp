@@ -53,7 +53,7 @@ bool TakePath(vq::CommandLine& args, wxString* path, std::string* badPath)
 }
 
 const char* const kFormatAndDecodeHelp =
-    "Files:\n"
+    "Takes and output files:\n"
     "  --input-format auto|a-format|fuma|ambix  how a 4-channel take is read: by its header\n"
     "                           (default auto: a .amb file's B-format header makes it\n"
     "                           Furse-Malham B-format, anything else is the four capsules),\n"
@@ -93,16 +93,59 @@ const char* const kFormatAndDecodeHelp =
     "                           to the left (default 0; also --aim)\n"
     "  --hrtf FILE.sofa         binaural: measured HRIRs (default: a built-in spherical head)\n";
 
+namespace {
+
+std::vector<std::string> ContainerNames()
+{
+    std::vector<std::string> names;
+    for (const vq::Container& c : vq::Containers())
+        names.push_back(c.name);
+    return names;
+}
+
+std::vector<std::string> InputFormatNames()
+{
+    std::vector<std::string> names;
+    for (const vq::InputFormatChoice& format : vq::InputFormatChoices())
+        names.push_back(format.name);
+    return names;
+}
+
+// Every decoder of every mode; CheckFormatAndDecodeOptions checks it is the mode's.
+std::vector<std::string> DecoderNames()
+{
+    std::vector<std::string> names;
+    for (const vq::DecodeMode& mode : vq::DecodeModes())
+        for (const vq::DecoderChoice& decoder : mode.decoders)
+            if (std::find(names.begin(), names.end(), decoder.name) == names.end())
+                names.push_back(decoder.name);
+    return names;
+}
+
+}  // namespace
+
 std::vector<vq::Option> FormatAndDecodeOptionList()
 {
+    using vq::ValueKind;
     return {
-        {"container", '\0', true}, {"convention", '\0', true}, {"capsule-order", '\0', true},
-        {"dither", '\0', true},    {"highpass", '\0', true},   {"rotate", '\0', true},
-        {"decoder", '\0', true},   {"pattern", '\0', true},    {"spread", '\0', true},
-        {"azimuth", '\0', true},   {"hrtf", '\0', true},       {"keep-bformat", '\0', true},
+        {"container", '\0', true, ContainerNames()},
+        {"convention", '\0', true, {"fuma", "ambix"}},
+        {"capsule-order", '\0', true},
+        {"dither", '\0', true, {"none", "tpdf"}},
+        {"highpass", '\0', true},
+        {"rotate", '\0', true},
+        {"decoder", '\0', true, DecoderNames()},
+        {"pattern", '\0', true, vq::MicPatternNames()},
+        {"spread", '\0', true},
+        {"azimuth", '\0', true},
+        {"hrtf", '\0', true, {}, ValueKind::kFile, "sofa"},
+        {"keep-bformat", '\0', true, {}, ValueKind::kFile},
         // The stereo pair's options under their first names.
-        {"pair-angle", '\0', true}, {"aim", '\0', true},
-        {"input-format", '\0', true}, {"align", '\0', false},  {"channels", '\0', true},
+        {"pair-angle", '\0', true},
+        {"aim", '\0', true},
+        {"input-format", '\0', true, InputFormatNames()},
+        {"align", '\0', false},
+        {"channels", '\0', true},
     };
 }
 
@@ -125,25 +168,18 @@ bool TakeFormatAndDecodeOption(vq::CommandLine& args, FormatAndDecodeOptions* o,
     } else if (args.Is("align")) {
         o->align = true;
     } else if (args.Is("input-format")) {
-        std::vector<std::string> names;
-        for (const vq::InputFormatChoice& format : vq::InputFormatChoices())
-            names.push_back(format.name);
-        if (args.Choice(names, &choice))
+        if (args.Choice(&choice))
             o->inputFormat = vq::InputFormatChoices()[static_cast<std::size_t>(choice)].format;
     } else if (args.Is("container")) {
-        std::vector<std::string> names;
-        for (const vq::Container& c : vq::Containers())
-            names.push_back(c.name);
-        if (args.Choice(names, &choice))
-            o->container = names[static_cast<std::size_t>(choice)];
+        args.Choice(&o->container);
     } else if (args.Is("convention")) {
-        if (args.Choice({"fuma", "ambix"}, &choice))
+        if (args.Choice(&choice))
             o->convention = choice ? vq::BFormatConvention::AmbiX : vq::BFormatConvention::FuMa;
     } else if (args.Is("capsule-order")) {
         if (args.Text(&text) && !ParseCapsuleOrder(text, o->capsuleChannels))
             args.BadValue("the four capsules FLU, FRD, BLD, BRU in any order, each once");
     } else if (args.Is("dither")) {
-        if (args.Choice({"none", "tpdf"}, &choice))
+        if (args.Choice(&choice))
             o->dither = choice == 1;
     } else if (args.Is("highpass")) {
         args.Number(vq::HighPassFilter::kMinCornerHz, vq::HighPassFilter::kMaxCornerHz, &o->highpassHz);
@@ -156,14 +192,7 @@ bool TakeFormatAndDecodeOption(vq::CommandLine& args, FormatAndDecodeOptions* o,
                 o->yaw = angles[0], o->pitch = angles[1], o->roll = angles[2];
         }
     } else if (args.Is("decoder")) {
-        // Every decoder of every mode; CheckFormatAndDecodeOptions checks it is the mode's.
-        std::vector<std::string> names;
-        for (const vq::DecodeMode& mode : vq::DecodeModes())
-            for (const vq::DecoderChoice& decoder : mode.decoders)
-                if (std::find(names.begin(), names.end(), decoder.name) == names.end())
-                    names.push_back(decoder.name);
-        if (args.Choice(names, &choice))
-            o->decoder = names[static_cast<std::size_t>(choice)];
+        args.Choice(&o->decoder);
     } else if (args.Is("pattern")) {
         if (args.Text(&text) && !vq::ParseMicPattern(text, &o->pairPattern)) {
             char* end = nullptr;

@@ -21,6 +21,7 @@ const char* const kMovieHelp =
     "360-degree video (--container mov or mp4, with --convention ambix):\n"
     "  A movie 360-degree video players play as spatial audio: the AmbiX channels with the\n"
     "  spatial-audio box (SA3D). MOV holds PCM of --format (16, 24 bits or float), MP4 --codec.\n"
+    "\n"
     "  --codec aac|opus         the audio of an MP4 (default aac; 128 kbit/s a channel)\n"
     "  --video CLIP             the movie carries the clip's video, its packets copied untouched,\n"
     "                           and its 360-degree metadata; the clip's own audio is left out. The\n"
@@ -32,14 +33,17 @@ const char* const kMovieHelp =
 
 std::vector<vq::Option> MovieOptionList()
 {
-    return {{"codec", '\0', true}, {"video", '\0', true}, {"head-locked", '\0', true}};
+    using vq::ValueKind;
+    return {{"codec", '\0', true, {"aac", "opus"}},
+            {"video", '\0', true, {}, ValueKind::kFile, "mp4,mov,mkv,webm,m4v"},
+            {"head-locked", '\0', true, {}, ValueKind::kSoundFile}};
 }
 
 bool TakeMovieOption(vq::CommandLine& args, MovieCommandOptions* o, std::string* badPath)
 {
     int choice = 0;
     if (args.Is("codec")) {
-        if (args.Choice({"aac", "opus"}, &choice)) {
+        if (args.Choice(&choice)) {
             o->settings.compressed = choice == 0 ? vq::MovieCodec::Aac : vq::MovieCodec::Opus;
             o->codecGiven = true;
         }

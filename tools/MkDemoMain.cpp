@@ -4,6 +4,7 @@
 #include "common/EngineStatus.h"
 #include "common/OutputFiles.h"
 #include "StatusTable.h"
+#include "VqVersion.h"
 #include "demo/DemoRecording.h"
 #include "demo/DemoScene.h"
 #include "filters/MicrophonePresets.h"
@@ -28,15 +29,24 @@ void PrintHelp()
         "\n"
         "%s"
         "  --name NAME          file names NAMEF.wav and NAMER.wav (default demo)\n"
-        "%s",
-        kProgram, kDemoSeconds, kDemoRate, kMicrophoneHelp, kOutputHelp);
+        "%s"
+        "\n"
+        "Exit status:\n"
+        "  0    done\n"
+        "  1    a file exists (without --force) or cannot be written\n"
+        "  2    the command line is wrong\n"
+        "\n"
+        "Examples:\n"
+        "  $ %s --out my-demo\n"
+        "  $ %s --name take --radius 10 --out my-demo\n",
+        kProgram, kDemoSeconds, kDemoRate, kMicrophoneHelp, kOutputHelp, kProgram, kProgram);
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    CommandLine args(kProgram, ToolOptionList({{"name", '\0', true}}), argc, argv);
+    CommandLine args(kProgram, MkDemoOptionList(), argc, argv);
     ToolOptions options;
     std::string name = "demo";
     const auto takeName = [&]() {
@@ -47,6 +57,10 @@ int main(int argc, char** argv)
         return kExitUsage;
     if (options.help) {
         PrintHelp();
+        return kExitOk;
+    }
+    if (options.version) {
+        std::printf("%s %s\n", kProgram, kVersionString);
         return kExitOk;
     }
     if (options.listPresets) {

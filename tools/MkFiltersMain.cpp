@@ -5,6 +5,7 @@
 #include "common/EngineStatus.h"
 #include "common/OutputFiles.h"
 #include "StatusTable.h"
+#include "VqVersion.h"
 #include "filters/DesignChecks.h"
 #include "filters/FilterDescription.h"
 #include "filters/FilterDesign.h"
@@ -55,8 +56,18 @@ void PrintHelp()
         "  --date YYYY-MM-DD    the design date written into the files (default:\n"
         "                       SOURCE_DATE_EPOCH's day when set, else today, UTC)\n"
         "%s"
-        "A measurement that cannot be used fails with 1 and names the file.\n",
-        kProgram, kMicrophoneHelp, kOutputHelp);
+        "\n"
+        "Exit status:\n"
+        "  0    done\n"
+        "  1    a file exists (without --force) or cannot be written, or the measurement cannot\n"
+        "       be used (the message names the file)\n"
+        "  2    the command line is wrong\n"
+        "\n"
+        "Examples:\n"
+        "  $ %s --radius 10 --pattern subcardioid --out my-filters\n"
+        "  $ %s --orientation endfire --rates 48000 --taps 1024 --out my-filters\n"
+        "  $ %s --measured my-unit.sofa --preset tetramic --out my-filters\n",
+        kProgram, kMicrophoneHelp, kOutputHelp, kProgram, kProgram, kProgram);
 }
 
 std::string NominalName(const ToolOptions& options)
@@ -99,13 +110,7 @@ int DesignMeasured(const Measurement& measurement, const ArrayModel& nominal, co
 
 int main(int argc, char** argv)
 {
-    CommandLine args(kProgram,
-                     ToolOptionList({{"taps", '\0', true},
-                                     {"rates", '\0', true},
-                                     {"measured", '\0', true},
-                                     {"max-boost", '\0', true},
-                                     {"date", '\0', true}}),
-                     argc, argv);
+    CommandLine args(kProgram, MkFiltersOptionList(), argc, argv);
     ToolOptions options;
     DesignOptions design;
     const auto takeDesignOption = [&]() {
@@ -127,6 +132,10 @@ int main(int argc, char** argv)
         return kExitUsage;
     if (options.help) {
         PrintHelp();
+        return kExitOk;
+    }
+    if (options.version) {
+        std::printf("%s %s\n", kProgram, kVersionString);
         return kExitOk;
     }
     if (options.listPresets) {

@@ -76,25 +76,46 @@ const char* const kOutputHelp =
     "  --out DIR            output directory, created when missing (default: .)\n"
     "  --force              replace files that exist already\n"
     "  -h, --help           show this text\n"
-    "\n"
-    "Exit status: 0 done; 1 a file exists (without --force) or cannot be written;\n"
-    "2 the command line is wrong.\n";
+    "  --version            show the version\n";
 
 std::vector<Option> ToolOptionList(const std::vector<Option>& own)
 {
+    std::vector<std::string> presets = PresetNames();
+    presets.push_back("list");
     std::vector<Option> list = {
-        {"preset", '\0', true},   {"radius", '\0', true}, {"pattern", '\0', true}, {"orientation", '\0', true},
-        {"capsules", '\0', true}, {"out", '\0', true},    {"force", '\0', false},  {"help", 'h', false},
+        {"preset", '\0', true, presets},
+        {"radius", '\0', true},
+        {"pattern", '\0', true, PatternNames()},
+        {"orientation", '\0', true, MountingNames()},
+        {"capsules", '\0', true, CapsuleSetNames()},
+        {"out", '\0', true, {}, ValueKind::kFolder},
+        {"force", '\0', false},
+        {"help", 'h', false},
+        {"version", '\0', false},
     };
     list.insert(list.end(), own.begin(), own.end());
     return list;
 }
 
+std::vector<Option> MkFiltersOptionList()
+{
+    return ToolOptionList({{"taps", '\0', true},
+                           {"rates", '\0', true},
+                           {"measured", '\0', true, {}, ValueKind::kFile, "sofa"},
+                           {"max-boost", '\0', true},
+                           {"date", '\0', true}});
+}
+
+std::vector<Option> MkDemoOptionList()
+{
+    return ToolOptionList({{"name", '\0', true}});
+}
+
 bool ParseToolOptions(CommandLine& args, ToolOptions* options, const std::function<void()>& takeOwn)
 {
     while (args.Next()) {
-        if (args.Is("help")) {
-            options->help = true;
+        if (args.Is("help") || args.Is("version")) {
+            (args.Is("help") ? options->help : options->version) = true;
             return true;
         }
         if (!TakeMicrophoneOption(args, options) && !TakeOutputOption(args, options))

@@ -1,6 +1,7 @@
 #include "VessarQuilixApp.h"
 
 #include "VessarQuilixGUI.h"
+#include "WindowOptions.h"
 
 #include "VqVersion.h"
 
@@ -14,19 +15,6 @@ wxIMPLEMENT_APP_NO_MAIN(VessarQuilixApp);
 
 namespace {
 
-const char* const kUsage =
-    "Usage: vessarquilix [FILE...]\n"
-    "Opens the VessarQuilix window, which converts the A-format recordings of a tetrahedral\n"
-    "microphone to B-format and decodes them (5.1, stereo, UHJ, headphones).\n"
-    "\n"
-    "FILE...  the take to open: its one file, its front and rear files (takeF.wav takeR.wav)\n"
-    "         or its four mono files (takeFLU.wav takeFRD.wav takeBLD.wav takeBRU.wav)\n"
-    "\n"
-    "  -h, --help     show this help and quit\n"
-    "  -V, --version  show the version and quit\n"
-    "\n"
-    "Batch conversions from the command line: vessarquilix-convert --help\n";
-
 // Answers --help and --version; -1 when the program is to start its window.
 int AnswerOnTerminal(int argc, char** argv)
 {
@@ -34,17 +22,18 @@ int AnswerOnTerminal(int argc, char** argv)
         const char* arg = argv[i];
         if (std::strcmp(arg, "--") == 0)
             break;
-        if (std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "--help") == 0) {
-            std::fputs(kUsage, stdout);
-            return 0;
+        const vq::Option* option = WindowOption(arg);
+        if (option && std::strcmp(option->name, "help") == 0) {
+            std::fputs(kWindowUsage, stdout);
+            return vq::kExitOk;
         }
-        if (std::strcmp(arg, "-V") == 0 || std::strcmp(arg, "--version") == 0) {
-            std::printf("vessarquilix %s\n", vq::kVersionString);
-            return 0;
+        if (option && std::strcmp(option->name, "version") == 0) {
+            std::printf("%s %s\n", kWindowProgram, vq::kVersionString);
+            return vq::kExitOk;
         }
         if (arg[0] == '-' && arg[1] != '\0') {
-            std::fprintf(stderr, "vessarquilix: unknown option %s\n%s", arg, kUsage);
-            return 2;
+            std::fprintf(stderr, "%s: unknown option %s\n%s", kWindowProgram, arg, kWindowUsage);
+            return vq::kExitUsage;
         }
     }
     return -1;

@@ -243,6 +243,20 @@ bool CommandLine::Choice(const std::vector<std::string>& choices, int* index)
     return BadValue(names);
 }
 
+bool CommandLine::Choice(int* index)
+{
+    return Choice(m_current->words, index);
+}
+
+bool CommandLine::Choice(std::string* word)
+{
+    int index = 0;
+    if (!Choice(&index))
+        return false;
+    *word = m_current->words[static_cast<std::size_t>(index)];
+    return true;
+}
+
 bool CommandLine::BadValue(const std::string& expected)
 {
     return UsageError("option '" + m_typed + "' takes " + expected + ", not '" + m_value + "'");

@@ -13,10 +13,25 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;  // the work failed
 constexpr int kExitUsage = 2;    // the command line is wrong: nothing was done
 
+// What an option's value names, for the shell's completion.
+enum class ValueKind {
+    kOther,      // a number, a name, a list: the words below, if any
+    kFile,       // a file, of the extensions below when they are given
+    kSoundFile,  // a sound file
+    kFolder,
+};
+
+// An option as a program declares it. The declarations are all the shell's completion and the
+// manual know of the options, so a value's words and kind are declared here, not elsewhere.
 struct Option {
     const char* name;  // long name, without the dashes: "gain" for --gain
     char letter;       // one-letter short name, or '\0'
     bool takesValue;
+    // The values it takes when they are words: all of them for an option read with Choice,
+    // the named ones of an option that also takes others (a pattern's name or a number).
+    std::vector<std::string> words = {};
+    ValueKind kind = ValueKind::kOther;
+    const char* extensions = "";  // kFile: the extensions offered, comma-separated; empty: any
 };
 
 // "<program>: <what>\nTry '<program> --help' for more information.\n"
@@ -44,6 +59,9 @@ public:
     bool IntegerList(long low, long high, std::vector<int>* values);
     // One of `choices`: *index is its position.
     bool Choice(const std::vector<std::string>& choices, int* index);
+    // One of the words the current option declares: *index is its position, *word the word.
+    bool Choice(int* index);
+    bool Choice(std::string* word);
     // Reports the current value as wrong: "option '--x' takes <expected>, not '<value>'".
     bool BadValue(const std::string& expected);
 

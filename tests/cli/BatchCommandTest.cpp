@@ -174,7 +174,7 @@ TEST_F(BatchCommand, HelpDescribesBatches)
     ASSERT_EQ(r.exitCode, 0);
     for (const char* part :
          {"[options] TAKE...", "takeF.wav goes with takeR.wav", "-d, --output-dir DIR", "--rear FILE", "-y, --force",
-          "recordings/*F.wav", "xargs -0 -n 1 -P", "1 a take failed", "130 cancelled"})
+          "recordings/*F.wav", "xargs -0 -n 1 -P", "  1    a take failed", "  130  cancelled"})
         EXPECT_TRUE(Contains(r.out, part)) << part;
 }
 

@@ -268,6 +268,35 @@ TEST(CommandLine, ChoicesNameTheAcceptedWords)
             c.problem);
 }
 
+// An option that declares its words is read against them: their position, or the word.
+TEST(CommandLine, ChoicesOfTheDeclaredWords)
+{
+    const std::vector<Option> options = {{"level", 'l', true, {"b-format", "5.1"}}};
+    struct Case {
+        Args args;
+        int index;  // -1: refused
+        std::string problem;
+    };
+    const Case cases[] = {
+        {{"--level", "5.1"}, 1, ""},
+        {{"-lb-format"}, 0, ""},
+        {{"--level=quad"}, -1, "option '--level' takes b-format or 5.1, not 'quad'"},
+    };
+    for (const Case& c : cases) {
+        CommandLine byIndex = Parser(c.args, options);
+        CommandLine byWord = Parser(c.args, options);
+        ASSERT_TRUE(byIndex.Next() && byWord.Next()) << Joined(c.args);
+        int index = -1;
+        std::string word = "untouched";
+        EXPECT_EQ(byIndex.Choice(&index), c.problem.empty()) << Joined(c.args);
+        EXPECT_EQ(byWord.Choice(&word), c.problem.empty()) << Joined(c.args);
+        EXPECT_EQ(index, c.index) << Joined(c.args);
+        EXPECT_EQ(word, c.index < 0 ? "untouched" : options[0].words[static_cast<std::size_t>(c.index)]);
+        EXPECT_EQ(byIndex.Problem(), c.problem);
+        EXPECT_EQ(byWord.Problem(), c.problem);
+    }
+}
+
 TEST(CommandLine, OnlyTheFirstProblemIsKept)
 {
     CommandLine line = Parser({"--gain", "x", "-z"});

@@ -71,6 +71,15 @@ std::string FindName(const Named<Value> (&names)[N], Value value)
     return names[0].name;
 }
 
+template <typename Value, std::size_t N>
+std::vector<std::string> AllNames(const Named<Value> (&names)[N])
+{
+    std::vector<std::string> all;
+    for (const auto& n : names)
+        all.push_back(n.name);
+    return all;
+}
+
 }  // namespace
 
 bool ParsePattern(const std::string& name, CapsulePattern* pattern)
@@ -127,6 +136,21 @@ double ArrayModel::Lead(int capsule, const Vec3& source) const
 std::complex<double> ArrayModel::Response(int capsule, const Vec3& source, double frequency) const
 {
     return Gain(capsule, source) * std::polar(1.0, 2.0 * kPi * frequency * Lead(capsule, source));
+}
+
+std::vector<std::string> PatternNames()
+{
+    return AllNames(kPatternNames);
+}
+
+std::vector<std::string> MountingNames()
+{
+    return AllNames(kMountingNames);
+}
+
+std::vector<std::string> CapsuleSetNames()
+{
+    return AllNames(kCapsuleSetNames);
 }
 
 }  // namespace vq

@@ -19,6 +19,7 @@
 
 #include <complex>
 #include <string>
+#include <vector>
 
 namespace vq {
 
@@ -41,6 +42,10 @@ bool ParseCapsuleSet(const std::string& name, CapsuleSet* capsules);
 std::string PatternName(CapsulePattern pattern);
 std::string MountingName(Mounting mounting);
 std::string CapsuleSetName(CapsuleSet capsules);
+// All the names of each, in their order.
+std::vector<std::string> PatternNames();
+std::vector<std::string> MountingNames();
+std::vector<std::string> CapsuleSetNames();
 
 class ArrayModel {
 public:

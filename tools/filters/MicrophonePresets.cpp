@@ -40,6 +40,14 @@ const MicrophonePreset* FindPreset(const std::string& name)
     return nullptr;
 }
 
+std::vector<std::string> PresetNames()
+{
+    std::vector<std::string> names;
+    for (const MicrophonePreset& preset : kPresets)
+        names.push_back(preset.name);
+    return names;
+}
+
 ArrayGeometry PresetGeometry(const MicrophonePreset& preset)
 {
     ArrayGeometry geometry;

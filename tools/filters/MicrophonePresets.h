@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace vq {
 
@@ -20,6 +21,9 @@ struct MicrophonePreset {
 
 // The row named `name`; null when there is none.
 const MicrophonePreset* FindPreset(const std::string& name);
+
+// The presets' names, in the table's order.
+std::vector<std::string> PresetNames();
 
 // The geometry of `preset`, upright.
 ArrayGeometry PresetGeometry(const MicrophonePreset& preset);

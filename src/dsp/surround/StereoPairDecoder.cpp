@@ -2,7 +2,9 @@
 
 #include "common/EngineStatus.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace vq {
 
@@ -43,6 +45,15 @@ bool ParseMicPattern(const std::string& name, double* omniShare)
         }
     }
     return false;
+}
+
+std::vector<std::string> MicPatternNames()
+{
+    std::vector<std::string> names;
+    for (const NamedPattern* p = std::begin(kPatterns); p != std::end(kPatterns); ++p)
+        if (std::none_of(std::begin(kPatterns), p, [&](const NamedPattern& q) { return q.omniShare == p->omniShare; }))
+            names.push_back(p->name);
+    return names;
 }
 
 int StereoPairDecoder::CheckParameters(double omniShare, double angleDegrees, double aimDegrees)

@@ -8,6 +8,7 @@
 #include "surround/BFormatDecoder.h"
 
 #include <string>
+#include <vector>
 
 namespace vq {
 
@@ -24,6 +25,8 @@ constexpr double kFigureOfEight = 0.0;  // two of them at 90 degrees: the Blumle
 // The omni share of "omni", "subcardioid", "cardioid", "supercardioid", "hypercardioid" or
 // "figure-of-eight" (also "figure8"); false, leaving *omniShare alone, for any other name.
 bool ParseMicPattern(const std::string& name, double* omniShare);
+// Those names, in that order (each omni share's first name only).
+std::vector<std::string> MicPatternNames();
 
 class StereoPairDecoder : public BFormatDecoder {
 public:
