@@ -10,7 +10,7 @@ TSAN_DIR     ?= build-tsan
 # The engines' suites, the ones whose code runs on several threads.
 ENGINE_SUITES = convolver_tests surround_tests decoder_tests bformat_tests binaural_tests spatial_tests
 
-.PHONY: all deps build test test-sanitize test-thread fuzz run bench clean
+.PHONY: all deps build test test-sanitize test-thread fuzz run bench package clean
 
 all: build
 
@@ -56,6 +56,10 @@ run: deps
 		cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) > /dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target $(RUN_TARGETS)
 	@sh scripts/run.sh $(BUILD_DIR)
+
+# The Debian package of the build, build/vessarquilix_<version>_<arch>.deb (data/debian/).
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB
 
 bench: build
 	@$(BUILD_DIR)/bench/vq-bench $(BENCH_ARGS)
