@@ -6,6 +6,7 @@
 #include "common/EngineStatus.h"
 #include "common/FailureDetail.h"
 #include "deliver/LoudnessMeter.h"
+#include "deliver/Timecode.h"
 
 #include <wx/string.h>
 
@@ -66,6 +67,14 @@ struct ConversionResult {
     // A joined take: the first file of each part, in the order joined; empty for a take in
     // one piece.
     std::vector<std::string> joinedParts;
+    // Every file of the take, part after part for a joined take, as named (UTF-8).
+    std::vector<std::string> inputFiles;
+    // The take's start: its first file's time reference (bext, samples since midnight), and
+    // as timecode at `timecodeRate` (a movie's clip's, else the take's iXML's, else 25 frames
+    // a second). None, and no timecode, for a take without a time reference.
+    std::optional<std::uint64_t> startSamples;
+    FrameRate timecodeRate = kDefaultTimecodeRate;
+    std::string startTimecode;
 
     bool Cancelled() const { return status == kStatusCancelled; }
     bool Failed() const { return status != kStatusOk && status != kStatusCancelled; }

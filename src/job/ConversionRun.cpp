@@ -79,6 +79,8 @@ private:
     // What the outputs carry of the take's recorder metadata, with this run's history line;
     // a damaged chunk is left out with a warning.
     CarriedMetadata Metadata(const std::string& firstFile, const std::string& detail);
+    // The take's start as timecode at `rate`, when it has a time reference.
+    void NoteStart(FrameRate rate);
     // A poly file needs its four channels named, and named channels must be the file's.
     bool CheckChannels(const FirstFileHeader& header, const wxString& first);
     // Where the take is joined, what the user should know about how its parts follow on.
@@ -172,6 +174,9 @@ bool Run::CollectParts(const TakeKind& kind, std::vector<std::vector<std::string
     for (std::size_t p = 0; p < given.size(); ++p)
         if (!CollectTake(kind, given[p], &named[p], &(*parts)[p]))
             return false;
+    for (const std::vector<wxString>& part : named)
+        for (const wxString& name : part)
+            m_result.inputFiles.push_back(Utf8(name));
     if (given.size() < 2)
         return true;
     // Nothing is opened for writing when the parts cannot be one recording.
@@ -296,7 +301,18 @@ CarriedMetadata Run::Metadata(const std::string& firstFile, const std::string& d
     CarriedMetadata carried{ReadRecorderMetadata(firstFile, &problems), kVersionString, detail};
     for (const MetadataWarning& problem : problems)
         m_result.warnings.push_back(problem.path + ": " + problem.reason + "; the outputs go without it");
+    const RecorderMetadata& recorder = carried.recorder;
+    if (recorder.bext)
+        m_result.startSamples = recorder.bext->TimeReference();
+    NoteStart(IxmlTimecodeRate(recorder.ixml).value_or(kDefaultTimecodeRate));
     return carried;
+}
+
+void Run::NoteStart(FrameRate rate)
+{
+    m_result.timecodeRate = rate;
+    if (m_result.startSamples)
+        m_result.startTimecode = TimecodeOf(*m_result.startSamples, m_result.sampleRate, rate);
 }
 
 // How the report names where a filter delay comes from.
@@ -357,6 +373,10 @@ int Run::WriteMovie(FailureDetail* failure)
 {
     if (!m_movie)
         return kStatusOk;
+    // An editor lines the movie up with the clip's footage by the clip's frames.
+    if (m_movie->ClipFrameRate().Valid())
+        NoteStart(m_movie->ClipFrameRate());
+    m_movie->SetStartTimecode(m_result.startTimecode);
     const int status = m_movie->Write(m_views.progress, m_request.outputs.replace, failure);
     if (status == kStatusOk) {
         m_result.outputFrames = m_movie->Frames();

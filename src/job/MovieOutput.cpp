@@ -79,8 +79,10 @@ int MovieOutput::Check(const ConversionRequest& request, const MovieFiles& files
     m_job.takeFrames = takeFrames;
     m_job.dither = out.dither;
     m_job.task = MovieJob::Task::Check;
-    return Failed(RunMovieHelper(m_job, -1, [progress](int) { return !progress || !progress->CancelRequested(); }),
-                  detail);
+    const MovieAnswer answer =
+        RunMovieHelper(m_job, -1, [progress](int) { return !progress || !progress->CancelRequested(); });
+    m_clipFrameRate = answer.frameRate;
+    return Failed(answer, detail);
 }
 
 int MovieOutput::AudioFormat() const

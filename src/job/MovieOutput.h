@@ -53,6 +53,11 @@ public:
     // PendingFile with the detail; the hidden audio file is gone either way.
     int Write(VQProgressView* progress, bool replace, FailureDetail* detail);
 
+    // After Check: the clip's frame rate (0 frames without a clip). Before Write: the movie's
+    // start timecode (HH:MM:SS:FF; empty: none).
+    const FrameRate& ClipFrameRate() const { return m_clipFrameRate; }
+    void SetStartTimecode(const std::string& timecode) { m_job.timecode = timecode; }
+
     // After Write: what fitting the take to the video did (empty when nothing), and the
     // audio frames in the movie.
     const std::string& Note() const { return m_note; }
@@ -65,6 +70,7 @@ private:
     std::string m_audioPath;
     std::string m_note;
     std::int64_t m_frames = 0;
+    FrameRate m_clipFrameRate{0, 1};
 };
 
 }  // namespace vq

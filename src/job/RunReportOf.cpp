@@ -64,8 +64,11 @@ std::vector<std::pair<std::string, SettingValue>> ReportedSettings(const Convers
 TakeRecord TakeRecordOf(const ConversionRequest& request, const ConversionResult& result)
 {
     TakeRecord take;
-    for (const wxString& file : request.takeFiles)
-        take.inputs.push_back(Utf8(file));
+    // Every part of a joined take; the files as given when the run did not get to find them.
+    take.inputs = result.inputFiles;
+    if (take.inputs.empty())
+        for (const wxString& file : request.takeFiles)
+            take.inputs.push_back(Utf8(file));
     take.sampleRate = result.sampleRate;
     take.frames = result.takeFrames;
     if (result.filterTaps > 0)
@@ -79,6 +82,8 @@ TakeRecord TakeRecordOf(const ConversionRequest& request, const ConversionResult
         output.frames = written.frames;
         output.clippedSamples = written.clippedSamples;
         output.loudness = written.loudness;
+        if (result.startSamples)
+            output.start = StartRecord{*result.startSamples, result.startTimecode, result.timecodeRate.Text()};
         if (result.normalized && i < decoded)
             output.normalize =
                 NormalizeRecord{request.decode.normalizeLufs, result.normalized->gainDb, result.normalized->peakLimited};

@@ -28,6 +28,7 @@ MovieOptions OptionsOf(const MovieJob& job)
     options.sampleRate = job.sampleRate;
     options.headLocked = !job.headLocked.empty();
     options.videoClip = job.videoClip;
+    options.timecode = job.timecode;
     return options;
 }
 
@@ -134,9 +135,12 @@ MovieAnswer CheckMovie(const MovieJob& job)
     int status = kStatusOk;
     if (!job.headLocked.empty())
         status = CheckHeadLockedStereo(job.headLocked, job.sampleRate, job.takeFrames, &detail);
+    VideoClipInfo clip;
     if (status == kStatusOk)
-        status = MovieWriter::Check(OptionsOf(job), job.movie, &detail);
-    return Answer(status, detail);
+        status = MovieWriter::Check(OptionsOf(job), job.movie, &detail, &clip);
+    MovieAnswer answer = Answer(status, detail);
+    answer.frameRate = clip.frameRate;
+    return answer;
 }
 
 MovieAnswer MuxMovie(const MovieJob& job, int fd, const std::function<bool(int permille)>& progress)

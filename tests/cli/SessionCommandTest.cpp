@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <filesystem>
 
 using namespace vqtest;
@@ -64,6 +66,47 @@ TEST_F(SessionCommand, SplitTakesAreJoinedOnlyWithJoinAndABatchThatLooksSplitIsT
     ASSERT_EQ(actual[0].size(), expected[0].size());
     for (int j = 0; j < 4; ++j)
         EXPECT_LT(MaxAbsDifference(actual[j], expected[j]), 1e-6) << "output " << j;
+}
+
+// The report of a take joined from three parts lists every file of every part under "inputs",
+// in the order joined, and gives every output the first part's start, as samples and as
+// timecode (25 frames a second without a clip or a rate from the recorder).
+TEST_F(SessionCommand, TheReportOfAJoinedTakeListsEveryPartAndTheStartOfEveryOutput)
+{
+    const std::uint64_t start = 172800000;  // an hour after midnight at 48 kHz
+    const std::size_t bounds[] = {0, 700, 1900, 3000};
+    std::vector<std::string> firsts;
+    for (int part = 0; part < 3; ++part) {
+        const std::string name = "rec_00" + std::to_string(part + 1);
+        const std::int64_t frames = static_cast<std::int64_t>(bounds[part + 1] - bounds[part]);
+        for (const char* side : {"F", "R"})
+            WriteTimedChannels(File(name + side + ".wav"), {Noise(frames, 40 + part, 0.3), Noise(frames, 50 + part, 0.3)},
+                               start + bounds[part]);
+        firsts.push_back(name + "F.wav");
+    }
+    std::vector<std::string> args = {"--join", "--mode", "5.1", "--files", "3", "--report", "run.json"};
+    args.insert(args.end(), firsts.begin(), firsts.end());
+    const CommandResult r = Convert(args);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+
+    const std::string reader = "import json, sys\n"
+                               "t = json.load(open(sys.argv[1]))[\"takes\"][0]\n"
+                               "print(\" \".join(t[\"inputs\"]))\n"
+                               "for o in t[\"outputs\"]:\n"
+                               "    s = o[\"start\"]\n"
+                               "    print(o[\"path\"], s[\"samples\"], s[\"timecode\"], s[\"timecode_rate\"])\n";
+    std::ofstream(File("read.py")) << reader;
+    FILE* pipe = popen(("python3 " + File("read.py") + " " + File("run.json") + " 2>&1").c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string out;
+    for (int c; (c = std::fgetc(pipe)) != EOF;)
+        out += static_cast<char>(c);
+    if (pclose(pipe) != 0 && Contains(out, "not found"))
+        GTEST_SKIP() << "python3 is not installed";
+    EXPECT_EQ(out, "rec_001F.wav rec_001R.wav rec_002F.wav rec_002R.wav rec_003F.wav rec_003R.wav\n"
+                   "rec_001_LR.wav 172800000 01:00:00:00 25\n"
+                   "rec_001_CLfe.wav 172800000 01:00:00:00 25\n"
+                   "rec_001_LsRs.wav 172800000 01:00:00:00 25\n");
 }
 
 TEST_F(SessionCommand, APolyFilesFourChannelsGiveExactlyWhatTheFourChannelTakeGives)

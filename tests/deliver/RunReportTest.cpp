@@ -49,6 +49,7 @@ vq::RunReport Report(int takes)
         output.clippedSamples = 3;
         output.loudness = vq::Loudness{-23.04, 5.5, -1.25};
         output.normalize = vq::NormalizeRecord{-23.0, 2.5, true};
+        output.start = vq::StartRecord{172800000, "01:00:00:00", "30000/1001"};
         take.outputs.push_back(output);
         vq::OutputRecord silent;
         silent.path = "silent.wav";
@@ -77,6 +78,7 @@ TEST(RunReport, PythonReadsBackEveryValueAndOddFileNames)
         "print(os.fsencode(o[\"path\"]).hex(), os.fsencode(t[\"inputs\"][0]).hex())\n"
         "print(o[\"frames\"], o[\"clipped_samples\"], o[\"loudness\"], o[\"normalize\"])\n"
         "print(s[\"loudness\"], r[\"outputs\"] == t[\"outputs\"])\n"
+        "print(o[\"start\"], s[\"start\"])\n"
         "b = json.load(open(sys.argv[2], encoding=\"utf-8\"))\n"
         "print(len(b[\"takes\"]), \"outputs\" in b)\n";
     std::string out;
@@ -97,6 +99,7 @@ TEST(RunReport, PythonReadsBackEveryValueAndOddFileNames)
                        "96025 3 {'integrated_lufs': -23.04, 'range_lu': 5.5, 'true_peak_dbtp': -1.25} "
                        "{'target_lufs': -23.0, 'gain_db': 2.5, 'peak_limited': True}\n"
                        "{'integrated_lufs': None, 'range_lu': 0.0, 'true_peak_dbtp': None} True\n"
+                       "{'samples': 172800000, 'timecode': '01:00:00:00', 'timecode_rate': '30000/1001'} None\n"
                        "2 False\n");
 }
 

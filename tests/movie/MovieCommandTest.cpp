@@ -192,6 +192,61 @@ TEST_F(MovieCommand, VideoCopiedAndTakeFittedToIt)
 
 // An MP4 of AAC under a clip's video decodes, and its W, Y, Z, X still point at the source:
 // a B-format take of a plane wave, passed through without filters.
+// A take's time reference (bext) is the movie's start timecode: under a clip, a timecode track
+// at the clip's frame rate (half a second past the hour is frame 15 at 29.97 frames a second,
+// counted as 30, and frame 12 at 25); without one, the movie's timecode tag at 25 frames a
+// second. ffprobe reads it, and the report gives the same start.
+TEST_F(MovieCommand, TheTakesTimeReferenceIsTheMoviesStartTimecode)
+{
+    VQ_REQUIRE_FFMPEG();
+    struct Case {
+        std::uint64_t reference;
+        const char* clipRate;  // empty: no clip
+        const char* container;
+        const char* timecode;
+        const char* reportedRate;
+    };
+    const Case cases[] = {
+        {172800000, "25", "mov", "01:00:00:00", "25"},
+        {172800000 + 24000, "30000/1001", "mov", "01:00:00:15", "30000/1001"},
+        {172800000 + 24000, "30000/1001", "mp4", "01:00:00:15", "30000/1001"},
+        {172800000 + 24000, "", "mov", "01:00:00:12", "25"},
+    };
+    for (const Case& c : cases) {
+        const std::string what = std::string(c.container) + " " + c.timecode;
+        for (const char* side : {"F", "R"})
+            WriteTimedChannels(File(std::string("clock") + side + ".wav"),
+                               {Noise(kTakeFrames, 1, 0.3), Noise(kTakeFrames, 2, 0.3)}, c.reference);
+        std::vector<std::string> args = {"--convention", "ambix", "--container", c.container, "-y", "--filters",
+                                         "filters", "--report", "run.json", "-o", std::string("clock.") + c.container};
+        const std::string clip = File(std::string("clip") + (*c.clipRate ? "" : "-none") + ".mp4");
+        if (*c.clipRate) {
+            MakeClip(clip, 0.5, c.clipRate);
+            args.insert(args.end(), {"--video", clip});
+        }
+        args.push_back("clockF.wav");
+        const CommandResult r = Convert(args);
+        ASSERT_EQ(r.exitCode, 0) << what << "\n" << r.err;
+
+        const ToolOutput probe = RunCommand("ffprobe -v error -show_entries stream=codec_tag_string:stream_tags=timecode"
+                                            ":format_tags=timecode -of compact " + Quoted(File(std::string("clock.") + c.container)));
+        ASSERT_TRUE(probe.ok) << probe.out;
+        const std::string tag = std::string("timecode=") + c.timecode;
+        if (*c.clipRate) {
+            EXPECT_NE(probe.out.find("codec_tag_string=tmcd|tag:" + tag), std::string::npos)
+                << what << ": a timecode track, read back at its own rate\n" << probe.out;
+        } else {
+            EXPECT_NE(probe.out.find("format|tag:" + tag), std::string::npos) << what << "\n" << probe.out;
+        }
+        std::ifstream report(File("run.json"));
+        const std::string json((std::istreambuf_iterator<char>(report)), std::istreambuf_iterator<char>());
+        const std::string start = "\"start\": {\n            \"samples\": " + std::to_string(c.reference) +
+                                  ",\n            \"timecode\": \"" + c.timecode +
+                                  "\",\n            \"timecode_rate\": \"" + c.reportedRate + "\"";
+        EXPECT_NE(json.find(start), std::string::npos) << what << "\n" << json;
+    }
+}
+
 TEST_F(MovieCommand, AacMp4UnderVideoPointsAtTheSource)
 {
     VQ_REQUIRE_FFMPEG();

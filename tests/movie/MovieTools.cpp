@@ -89,10 +89,10 @@ std::vector<std::string> VideoPacketChecksums(const std::string& path)
     return packets;
 }
 
-void MakeClip(const std::string& path, double seconds)
+void MakeClip(const std::string& path, double seconds, const std::string& rate)
 {
     const std::string length = std::to_string(seconds);
-    const std::string command = "ffmpeg -v error -y -f lavfi -i testsrc=size=64x48:rate=25:duration=" + length +
+    const std::string command = "ffmpeg -v error -y -f lavfi -i testsrc=size=64x48:rate=" + rate + ":duration=" + length +
                                 " -f lavfi -i sine=frequency=330:sample_rate=48000:duration=" + length +
                                 " -c:v libx264 -preset veryfast -bf 2 -pix_fmt yuv420p -c:a aac -ac 2 " + Quoted(path);
     ASSERT_TRUE(RunCommand(command).ok) << command;

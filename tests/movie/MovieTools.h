@@ -40,8 +40,8 @@ std::string ProbeStreams(const std::string& path);
 // packets copied (never decoded).
 std::vector<std::string> VideoPacketChecksums(const std::string& path);
 
-// A small clip made by ffmpeg: a test picture of 64 x 48 at 25 frames a second, H.264 with
-// B-frames, and a stereo AAC sound of its own, `seconds` long.
-void MakeClip(const std::string& path, double seconds);
+// A small clip made by ffmpeg: a test picture of 64 x 48 at `rate` frames a second ("25",
+// "30000/1001"), H.264 with B-frames, and a stereo AAC sound of its own, `seconds` long.
+void MakeClip(const std::string& path, double seconds, const std::string& rate = "25");
 
 }  // namespace vqtest

@@ -47,6 +47,16 @@ void WriteOutputs(JsonWriter& json, const std::vector<OutputRecord>& outputs)
         json.Integer("frames", output.frames);
         json.Integer("clipped_samples", output.clippedSamples);
         WriteLoudness(json, output.loudness);
+        json.Key("start");
+        if (!output.start) {
+            json.Null();
+        } else {
+            json.BeginObject();
+            json.Integer("samples", static_cast<std::int64_t>(output.start->samples));
+            json.String("timecode", output.start->timecode);
+            json.String("timecode_rate", output.start->timecodeRate);
+            json.EndObject();
+        }
         if (output.normalize) {
             json.Key("normalize");
             json.BeginObject();

@@ -24,12 +24,21 @@ struct NormalizeRecord {
     bool peakLimited = false;  // below the target, held by the true-peak ceiling
 };
 
+// Where an output starts in the day of its recording: the take's time reference, in samples
+// since midnight and as timecode at a frame rate ("25", "30000/1001").
+struct StartRecord {
+    std::uint64_t samples = 0;
+    std::string timecode;
+    std::string timecodeRate;
+};
+
 struct OutputRecord {
     std::string path;
     std::int64_t frames = 0;
     std::int64_t clippedSamples = 0;
     std::optional<Loudness> loudness;
     std::optional<NormalizeRecord> normalize;
+    std::optional<StartRecord> start;  // none for a take without a time reference
 };
 
 struct FilterRecord {
@@ -59,8 +68,8 @@ struct RunReport {
 };
 
 // The report as JSON: "program", "version", "settings", "filter_set", "takes" (each with
-// "inputs", "sample_rate", "frames", "seconds", "filter", "outputs", "loudness" and
-// "failure") and "run_seconds". A run of one take also gives its outputs at the top level, as
+// "inputs", "sample_rate", "frames", "seconds", "filter", "outputs" (each with its "start":
+// "samples", "timecode" and "timecode_rate"), "loudness" and "failure") and "run_seconds". A run of one take also gives its outputs at the top level, as
 // "outputs". Loudness values are given to 0.01; one that is minus infinity (silence) is null,
 // and so is a loudness that was not measured, the filter of a take that went through none,
 // or a failure that did not happen.

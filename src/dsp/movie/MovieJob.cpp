@@ -40,7 +40,8 @@ std::vector<std::string> MovieJobArguments(const MovieJob& job)
             "--codec", MovieCodecInfo(job.codec).name,
             "--rate", std::to_string(job.sampleRate),
             "--take-frames", std::to_string(job.takeFrames),
-            "--dither", job.dither ? "1" : "0"};
+            "--dither", job.dither ? "1" : "0",
+            "--timecode", job.timecode};
 }
 
 bool ParseMovieJob(const std::vector<std::string>& arguments, MovieJob* job)
@@ -58,7 +59,7 @@ bool ParseMovieJob(const std::vector<std::string>& arguments, MovieJob* job)
     const MovieContainerRow* container = MovieContainerNamed(values["--container"]);
     const MovieCodecRow* codec = MovieCodecNamed(values["--codec"]);
     std::int64_t rate = 0, dither = 0;
-    if (values.size() != 9 || !container || !codec || !ParseInteger(values["--rate"], &rate) || rate <= 0 ||
+    if (values.size() != 10 || !container || !codec || !ParseInteger(values["--rate"], &rate) || rate <= 0 ||
         rate > 1 << 30 || !ParseInteger(values["--take-frames"], &parsed.takeFrames) ||
         !ParseInteger(values["--dither"], &dither))
         return false;
@@ -70,6 +71,7 @@ bool ParseMovieJob(const std::vector<std::string>& arguments, MovieJob* job)
     parsed.codec = codec->codec;
     parsed.sampleRate = static_cast<int>(rate);
     parsed.dither = dither != 0;
+    parsed.timecode = values["--timecode"];
     *job = parsed;
     return true;
 }
@@ -82,7 +84,8 @@ std::string ProgressMessage(int permille)
 std::string AnswerMessage(const MovieAnswer& answer)
 {
     return Fields({"A", std::to_string(answer.status), std::to_string(answer.frames), answer.failure.path,
-                   answer.failure.reason, answer.note});
+                   answer.failure.reason, answer.note, std::to_string(answer.frameRate.num),
+                   std::to_string(answer.frameRate.den)});
 }
 
 int MovieMessageReader::Take(const char* bytes, std::size_t count)
@@ -100,13 +103,15 @@ int MovieMessageReader::Take(const char* bytes, std::size_t count)
             if (ParseInteger(m_fields[1], &number))
                 progress = static_cast<int>(number);
             m_fields.clear();
-        } else if (m_fields[0] == "A" && m_fields.size() == 6) {
-            std::int64_t status = 0;
-            m_answered = ParseInteger(m_fields[1], &status) && ParseInteger(m_fields[2], &number);
+        } else if (m_fields[0] == "A" && m_fields.size() == 8) {
+            std::int64_t status = 0, num = 0, den = 0;
+            m_answered = ParseInteger(m_fields[1], &status) && ParseInteger(m_fields[2], &number) &&
+                         ParseInteger(m_fields[6], &num) && ParseInteger(m_fields[7], &den);
             m_answer.status = static_cast<int>(status);
             m_answer.frames = number;
             m_answer.failure = {m_fields[3], m_fields[4]};
             m_answer.note = m_fields[5];
+            m_answer.frameRate = {static_cast<int>(num), static_cast<int>(den)};
             m_fields.clear();
         } else if (m_fields[0] != "P" && m_fields[0] != "A") {
             m_fields.clear();  // no message begins so: left out

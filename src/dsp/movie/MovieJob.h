@@ -6,10 +6,11 @@
 //
 // The job crosses as the helper's arguments; progress and the answer come back on its
 // standard output as messages of fields, each ended by a NUL byte (paths may hold any other
-// byte): "P", permille; then once "A", status, frames, path, reason, note.
+// byte): "P", permille; then once "A", status, frames, path, reason, note, frame rate.
 #pragma once
 
 #include "common/FailureDetail.h"
+#include "deliver/Timecode.h"
 #include "movie/MovieFormats.h"
 
 #include <cstddef>
@@ -34,6 +35,7 @@ struct MovieJob {
     int sampleRate = 48000;
     std::int64_t takeFrames = 0;  // the length the head-locked file must have
     bool dither = false;          // TPDF dither when the head-locked pair is rounded to 16 or 24 bits
+    std::string timecode;  // Write: the movie's start timecode, HH:MM:SS:FF; empty: none
 };
 
 // The descriptor a Write job finds the movie at, open for reading and writing.
@@ -48,6 +50,7 @@ struct MovieAnswer {
     FailureDetail failure;
     std::int64_t frames = 0;  // Write: the audio frames in the movie
     std::string note;         // Write: what fitting the take to a video did (VideoLengthNote)
+    FrameRate frameRate{0, 1};  // Check: the clip's video frame rate; 0 frames without a clip
 };
 
 std::string ProgressMessage(int permille);

@@ -103,11 +103,15 @@ int MovieWriter::Prepare(const MovieOptions& options, FailureDetail* detail)
     return status == kStatusOk ? status : Fail(detail, status, reason);
 }
 
-int MovieWriter::Check(const MovieOptions& options, const std::string& name, FailureDetail* detail)
+int MovieWriter::Check(const MovieOptions& options, const std::string& name, FailureDetail* detail,
+                       VideoClipInfo* clip)
 {
     MovieWriter writer;
     writer.m_name = name;
-    return writer.Prepare(options, detail);
+    const int status = writer.Prepare(options, detail);
+    if (clip)
+        *clip = writer.m_clip.Info();
+    return status;
 }
 
 int MovieWriter::Open(const std::string& path, const MovieOptions& options, FailureDetail* detail)
@@ -179,7 +183,17 @@ int MovieWriter::Start(FailureDetail* detail)
         return kOutOfMemory;
     m_audio->time_base = m_encoder.Context()->time_base;
 
-    const int result = avformat_write_header(m_muxer, nullptr);
+    AVDictionary* muxing = nullptr;
+    if (!m_options.timecode.empty()) {
+        // The muxer makes a timecode track for a video stream that carries one; a movie of
+        // sound alone keeps it as a tag, which needs the tags of its own keys.
+        AVDictionary** carrier = m_video.empty() ? &m_muxer->metadata : &m_video.front()->metadata;
+        if (av_dict_set(carrier, "timecode", m_options.timecode.c_str(), 0) < 0 ||
+            (m_video.empty() && av_dict_set(&muxing, "movflags", "use_metadata_tags", 0) < 0))
+            return kOutOfMemory;
+    }
+    const int result = avformat_write_header(m_muxer, &muxing);
+    av_dict_free(&muxing);
     if (result < 0)
         return Fail(detail, kOutputOpenFailed,
                     m_output.Error() ? std::strerror(m_output.Error()) : AvErrorText(result));

@@ -35,6 +35,9 @@ struct MovieOptions {
     int bitRate = 0;          // AAC and Opus: bit/s for all channels, at least 256000; 0: 128000 a channel
     std::string videoClip;    // a clip whose video the movie carries; empty: audio only
     bool indexFirst = true;   // the index (moov) before the media data, so that a player can start at once
+    // The start timecode, HH:MM:SS:FF: a timecode track at the clip's frame rate; without a
+    // clip, the movie's "timecode" tag. Empty: none.
+    std::string timecode;
 };
 
 class MovieWriter : private PacketSink {
@@ -53,8 +56,10 @@ public:
     int Open(int fd, const std::string& name, const MovieOptions& options, FailureDetail* detail);
     // Everything Open checks before it creates the file (the options, the clip, the
     // encoder), for the job to call before it creates any output; `name` is the movie's
-    // for the detail. The statuses of Open that leave nothing created.
-    static int Check(const MovieOptions& options, const std::string& name, FailureDetail* detail);
+    // for the detail; `clip` (may be null) gets what the clip is. The statuses of Open that
+    // leave nothing created.
+    static int Check(const MovieOptions& options, const std::string& name, FailureDetail* detail,
+                     VideoClipInfo* clip = nullptr);
 
     int Channels() const { return m_options.headLocked ? 6 : 4; }
     // True for 16- and 24-bit PCM, which take WriteIntegers; the others take Write.

@@ -118,6 +118,10 @@ int VideoClip::Open(const std::string& path, MovieContainer container, int sampl
     }
     m_startTime = m_format->start_time == AV_NOPTS_VALUE ? 0 : m_format->start_time;
     m_info.videoStreams = static_cast<int>(m_copied.size());
+    const AVStream* first = m_format->streams[m_copied.front()];
+    const AVRational rate = first->avg_frame_rate.num > 0 ? first->avg_frame_rate : first->r_frame_rate;
+    if (rate.num > 0 && rate.den > 0)
+        m_info.frameRate = {rate.num, rate.den};
     m_info.frames = streamLength;
     for (int s = 0; s < m_info.videoStreams; ++s)
         m_info.spherical = m_info.spherical || Spherical(s).Present();

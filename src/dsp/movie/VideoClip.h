@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/FailureDetail.h"
+#include "deliver/Timecode.h"
 #include "movie/MovieFormats.h"
 #include "movie/SpatialBoxes.h"
 
@@ -21,6 +22,7 @@ struct VideoClipInfo {
     int videoStreams = 0;     // the streams that are copied
     std::int64_t frames = 0;  // the clip's length in audio frames at the rate asked for
     bool spherical = false;   // a stream states a projection or a stereo mode
+    FrameRate frameRate{0, 1};  // of the first copied stream; 0 frames when it states none
 };
 
 // Opens the clip to check that a movie of `container` can carry its video, creating
