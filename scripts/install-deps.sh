@@ -8,7 +8,7 @@ packages="build-essential cmake pkg-config
 libfftw3-dev libsndfile1-dev libwxgtk3.2-dev zlib1g-dev libmysofa-dev
 googletest libgtest-dev libhdf5-dev libx11-dev
 libcairo2-dev
-libavformat-dev libavcodec-dev libavutil-dev ffmpeg
+libavformat-dev libavcodec-dev libavutil-dev libswscale-dev ffmpeg
 libebur128-dev
 xvfb xauth
 help2man bash-completion appstream desktop-file-utils dpkg-dev lintian

@@ -55,7 +55,7 @@ wxString Degrees(double value)
 
 int MapX(double azimuth)
 {
-    return kMapLeft + static_cast<int>(std::lround((azimuth + 180.0) / 360.0 * kMapWidth));
+    return kMapLeft + static_cast<int>(std::lround(vq::MapXOf(azimuth, kMapWidth)));
 }
 
 int MapY(double elevation)
@@ -146,7 +146,7 @@ void DrawStrip(wxDC& dc, const vq::DirectionMapLevels& levels)
 wxImage DirectionMapImage(const vq::DirectionMapLevels& levels, int width, int height)
 {
     return Coloured(width, height, [&](int x, int y) {
-        return vq::LevelAt(levels, -180.0 + (x + 0.5) * 360.0 / width, 90.0 - (y + 0.5) * 180.0 / height);
+        return vq::LevelAt(levels, vq::MapAzimuthAt(x + 0.5, width), 90.0 - (y + 0.5) * 180.0 / height);
     });
 }
 

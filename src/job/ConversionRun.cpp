@@ -4,6 +4,7 @@
 // again. State goes to the status view, stages and progress to the progress view.
 #include "ConversionRun.h"
 
+#include "ClipStill.h"
 #include "DecodeModes.h"
 #include "DirectionPicture.h"
 #include "FileSystemPath.h"
@@ -451,7 +452,16 @@ bool Run::WriteMap()
         m_result.mapFiles.push_back(map.data);
     }
     if (!map.picture.empty() && FileSystemPath(map.picture, &path)) {
-        if (WriteDirectionPicture(*levels, path, &detail) != kStatusOk)
+        // Under a clip's video, the map goes over a still of it, as the viewer sees the scene.
+        RgbImage still;
+        if (!m_movieFiles.videoClip.empty()) {
+            const int status = ReadClipStill(m_movieFiles.videoClip, path, [this] {
+                return !m_views.progress || !m_views.progress->CancelRequested();
+            }, &still, &detail);
+            if (status != kStatusOk)
+                return failed(detail);
+        }
+        if (WriteDirectionPicture(*levels, path, &detail, still.Empty() ? nullptr : &still) != kStatusOk)
             return failed(detail);
         m_result.mapFiles.push_back(map.picture);
     }

@@ -14,6 +14,7 @@ namespace {
 
 struct Module {
     DrawDirectionPictureFunction draw = nullptr;
+    DrawDirectionOverFrameFunction drawOverFrame = nullptr;
     std::string problem;  // why it is not there
 };
 
@@ -34,9 +35,13 @@ const Module& PictureModule()
                 continue;
             }
             found.draw = reinterpret_cast<DrawDirectionPictureFunction>(dlsym(handle, kDrawDirectionPictureSymbol));
-            if (found.draw)
+            found.drawOverFrame =
+                reinterpret_cast<DrawDirectionOverFrameFunction>(dlsym(handle, kDrawDirectionOverFrameSymbol));
+            if (found.draw && found.drawOverFrame)
                 break;
-            found.problem += "; " + candidate + " has no " + kDrawDirectionPictureSymbol;
+            found.draw = nullptr;
+            found.problem += "; " + candidate + " has no " + kDrawDirectionPictureSymbol + " or " +
+                             kDrawDirectionOverFrameSymbol;
         }
         return found;
     }();
@@ -53,7 +58,8 @@ bool DirectionPictureAvailable(std::string* reason)
     return module.draw != nullptr;
 }
 
-int WriteDirectionPicture(const DirectionMapLevels& levels, const std::string& path, FailureDetail* detail)
+int WriteDirectionPicture(const DirectionMapLevels& levels, const std::string& path, FailureDetail* detail,
+                          const RgbImage* frame)
 {
     std::string reason;
     if (!DirectionPictureAvailable(&reason)) {
@@ -65,7 +71,10 @@ int WriteDirectionPicture(const DirectionMapLevels& levels, const std::string& p
     if (status != kStatusOk)
         return status;
     char why[256] = "";
-    status = PictureModule().draw(&levels, file.Stream(), why, sizeof why);
+    const Module& module = PictureModule();
+    status = frame ? module.drawOverFrame(&levels, frame->rgb.data(), frame->width, frame->height, file.Stream(), why,
+                                          sizeof why)
+                   : module.draw(&levels, file.Stream(), why, sizeof why);
     if (status != kStatusOk) {
         file.Discard();
         *detail = {path, why};

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "common/FailureDetail.h"
+#include "common/RgbImage.h"
 #include "spatial/DirectionMapLevels.h"
 
 #include <string>
@@ -13,9 +14,12 @@ namespace vq {
 // looked for, and what the loader said).
 bool DirectionPictureAvailable(std::string* reason);
 
-// Writes the picture of `levels` to `path`, whole or not at all. kStatusOk, or
-// kDirectionMapFailed (the module cannot be loaded), kOutOfMemory, kOutputOpenFailed or
-// kOutputWriteFailed with `detail` naming the file and the reason.
-int WriteDirectionPicture(const DirectionMapLevels& levels, const std::string& path, FailureDetail* detail);
+// Writes the picture of `levels` to `path`, whole or not at all: the map with its scale and
+// strip, or with `frame` (a still of the video the take goes under) the map alone blended
+// over the frame, at its size. kStatusOk, or kDirectionMapFailed (the module cannot be
+// loaded), kOutOfMemory, kOutputOpenFailed or kOutputWriteFailed with `detail` naming the
+// file and the reason.
+int WriteDirectionPicture(const DirectionMapLevels& levels, const std::string& path, FailureDetail* detail,
+                          const RgbImage* frame = nullptr);
 
 }  // namespace vq

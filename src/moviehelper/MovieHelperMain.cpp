@@ -34,13 +34,13 @@ int main(int argc, char** argv)
     std::signal(SIGPIPE, SIG_IGN);
     int lastSent = -1;
     const vq::MovieAnswer answer =
-        job.task == vq::MovieJob::Task::Check
-            ? vq::CheckMovie(job)
-            : vq::MuxMovie(job, vq::kMovieJobDescriptor, [&lastSent](int permille) {
-                  if (permille == lastSent)
-                      return true;
-                  lastSent = permille;
-                  return Send(vq::ProgressMessage(permille));
-              });
+        job.task == vq::MovieJob::Task::Check   ? vq::CheckMovie(job)
+        : job.task == vq::MovieJob::Task::Frame ? vq::WriteClipFrame(job)
+                                                : vq::MuxMovie(job, vq::kMovieJobDescriptor, [&lastSent](int permille) {
+                                                      if (permille == lastSent)
+                                                          return true;
+                                                      lastSent = permille;
+                                                      return Send(vq::ProgressMessage(permille));
+                                                  });
     return Send(vq::AnswerMessage(answer)) ? 0 : 1;
 }

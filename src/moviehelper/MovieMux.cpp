@@ -2,6 +2,7 @@
 
 #include "common/EngineStatus.h"
 #include "common/SampleQuantizer.h"
+#include "movie/ClipFrame.h"
 #include "movie/HeadLockedStereo.h"
 #include "movie/MovieWriter.h"
 
@@ -141,6 +142,16 @@ MovieAnswer CheckMovie(const MovieJob& job)
     MovieAnswer answer = Answer(status, detail);
     answer.frameRate = clip.frameRate;
     return answer;
+}
+
+MovieAnswer WriteClipFrame(const MovieJob& job)
+{
+    RgbImage still;
+    FailureDetail detail;
+    int status = ReadMiddleFrame(job.videoClip, &still, &detail);
+    if (status == kStatusOk)
+        status = WritePpm(still, job.frame, &detail);
+    return Answer(status, detail);
 }
 
 MovieAnswer MuxMovie(const MovieJob& job, int fd, const std::function<bool(int permille)>& progress)

@@ -3,6 +3,9 @@
 // tone), the --report read back by Python's JSON parser, --normalize, the map of directions
 // (--map-data, --map) and the bad values of these options.
 #include "CommandFixture.h"
+#include "movie/MovieTools.h"
+#include "spatial/DirectionMapLevels.h"
+#include "spatial/DirectionMapPicture.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -416,6 +419,37 @@ TEST_F(Deliveries, MapPeaksStandWhereTwoSourcesPlayedInTurnAndTurnWithTheField)
         EXPECT_EQ(header[16] << 24 | header[17] << 16 | header[18] << 8 | header[19], 900);
         EXPECT_EQ(header[20] << 24 | header[21] << 16 | header[22] << 8 | header[23], 640);
     }
+}
+
+// The picture lays the map out as a 360-degree frame is laid out: +180 at its left edge, the
+// front in the middle, so a source on the left (+90) is drawn in the left half, a quarter of
+// the way across, where the "left" mark stands. Read back by ffmpeg.
+TEST_F(Deliveries, TheMapPictureShowsTheLeftOnTheLeft)
+{
+    VQ_REQUIRE_FFMPEG();
+    WriteBFormatTake("left.wav", FromDirection(Noise(kRate, 71, 0.3), 90.0, 0.0));
+    const CommandResult r = Convert({"--input-format", "fuma", "-y", "--map", "left.png", "left.wav"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const Picture picture = DecodePicture(File("left.png"));
+    ASSERT_EQ(picture.width, vq::kDirectionPictureWidth);
+    // The map's pixel nearest the colour of the loudest direction.
+    const std::array<double, 3> loudest = vq::DirectionScaleColour(0.0);
+    double nearest = 1e9;
+    int bestX = 0, bestY = 0;
+    for (int y = vq::kDirectionPictureMapTop; y < vq::kDirectionPictureMapTop + vq::kDirectionPictureMapHeight; ++y)
+        for (int x = vq::kDirectionPictureMapLeft; x < vq::kDirectionPictureMapLeft + vq::kDirectionPictureMapWidth;
+             ++x) {
+            double distance = 0.0;
+            for (int c = 0; c < 3; ++c)
+                distance += std::fabs(picture.At(x, y)[c] - 255.0 * loudest[c]);
+            if (distance < nearest)
+                nearest = distance, bestX = x, bestY = y;
+        }
+    EXPECT_LT(bestX, picture.width / 2) << "the left is on the left";
+    const double azimuth = 180.0 - (bestX - vq::kDirectionPictureMapLeft + 0.5) * 360.0 / vq::kDirectionPictureMapWidth;
+    const double elevation = 90.0 - (bestY - vq::kDirectionPictureMapTop + 0.5) * 180.0 / vq::kDirectionPictureMapHeight;
+    EXPECT_NEAR(azimuth, 90.0, 6.0);
+    EXPECT_NEAR(elevation, 0.0, 6.0);
 }
 
 TEST_F(Deliveries, BadValuesAreRefusedBeforeAnythingIsWritten)

@@ -70,7 +70,9 @@ TEST_F(Directions, AfterAConversionTheButtonShowsTheMapOfTheTake)
             if (brightness > best)
                 best = brightness, bestX = x, bestY = y;
         }
-    const double azimuth = -180.0 + (bestX - area.x + 0.5) * 360.0 / area.width;
+    // Laid out as a 360-degree frame: +180 at the left edge, the front in the middle.
+    EXPECT_LT(bestX, area.x + area.width / 2) << "the left is on the left";
+    const double azimuth = 180.0 - (bestX - area.x + 0.5) * 360.0 / area.width;
     const double elevation = 90.0 - (bestY - area.y + 0.5) * 180.0 / area.height;
     EXPECT_NEAR(azimuth, 90.0, 6.0);
     EXPECT_NEAR(elevation, 0.0, 6.0);
@@ -79,7 +81,7 @@ TEST_F(Directions, AfterAConversionTheButtonShowsTheMapOfTheTake)
     EXPECT_NEAR(picture.GetBlue(bestX, bestY), 255.0 * loudest[2], 12.0);
     // Far from it, the quiet end of the scale.
     const std::array<double, 3> quiet = vq::DirectionScaleColour(-vq::kDirectionScaleDb);
-    const int farX = area.x + area.width / 4, farY = area.y + area.height / 2;  // azimuth -90
+    const int farX = area.x + area.width * 3 / 4, farY = area.y + area.height / 2;  // azimuth -90
     EXPECT_NEAR(picture.GetRed(farX, farY), 255.0 * quiet[0], 12.0);
 
     // A conversion that fails takes the button away: the map would be of another take.

@@ -247,6 +247,52 @@ TEST_F(MovieCommand, TheTakesTimeReferenceIsTheMoviesStartTimecode)
     }
 }
 
+// With --video, --map draws the map over the frame from the middle of the clip, at the clip's
+// size, blended: a source on the left (+90) covers the picture a quarter of the way across,
+// at the horizon, and where nothing sounds the clip's picture shows through. The clip is a
+// still test pattern, so that ffmpeg's first frame is the frame beneath.
+TEST_F(MovieCommand, TheMapGoesOverAFrameOfTheClipAtItsSize)
+{
+    VQ_REQUIRE_FFMPEG();
+    const std::string bars = File("bars.mp4");
+    ASSERT_TRUE(RunCommand("ffmpeg -v error -y -f lavfi -i smptebars=size=320x160:rate=25:duration=1 -c:v libx264 "
+                           "-pix_fmt yuv420p " + Quoted(bars)).ok);
+    const std::array<Signal, 4> wxyz = FromDirection(Noise(48000, 9, 0.3), 90.0, 0.0);
+    WriteChannels(File("left.wav"), {wxyz[0], wxyz[1], wxyz[2], wxyz[3]});
+    const CommandResult r = Convert({"--input-format", "fuma", "--convention", "ambix", "--container", "mov",
+                                     "--video", bars, "--map", "over.png", "left.wav"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(HiddenFiles().empty()) << "the frame's file is gone";
+    const Picture frame = DecodePicture(bars);
+    const Picture over = DecodePicture(File("over.png"));
+    ASSERT_EQ(over.width, 320);
+    ASSERT_EQ(over.height, 160);
+    ASSERT_EQ(frame.rgb.size(), over.rgb.size());
+    // How much the picture differs from the frame around (x, y), on average over 9 x 9 pixels
+    // (the marks' thin lines and their names at the top count for little there).
+    const auto change = [&](int x, int y) {
+        double sum = 0.0;
+        for (int v = y - 4; v <= y + 4; ++v)
+            for (int u = x - 4; u <= x + 4; ++u)
+                for (int c = 0; c < 3; ++c)
+                    sum += std::fabs(double(over.At(u, v)[c]) - frame.At(u, v)[c]);
+        return sum / (81 * 3);
+    };
+    // Where the map covers the frame the most, below the names, and how much at -90 (the right).
+    double most = -1.0;
+    int mostX = 0, mostY = 0;
+    for (int y = over.height / 4; y < over.height * 3 / 4; ++y)
+        for (int x = 4; x < over.width - 4; ++x)
+            if (change(x, y) > most)
+                most = change(x, y), mostX = x, mostY = y;
+    const double right = change(over.width * 3 / 4 + 10, over.height / 2);
+    EXPECT_LT(mostX, over.width / 2) << "the left is on the left";
+    EXPECT_NEAR(180.0 - (mostX + 0.5) * 360.0 / over.width, 90.0, 8.0);
+    EXPECT_NEAR(90.0 - (mostY + 0.5) * 180.0 / over.height, 0.0, 8.0);
+    EXPECT_GT(most, 2.0 * right) << "the source's colour over the frame, against " << right;
+    EXPECT_LT(right, 40.0) << "the clip's picture shows through where nothing sounds";
+}
+
 TEST_F(MovieCommand, AacMp4UnderVideoPointsAtTheSource)
 {
     VQ_REQUIRE_FFMPEG();

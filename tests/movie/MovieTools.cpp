@@ -65,6 +65,20 @@ std::vector<std::int32_t> DecodeInt32(const std::string& path)
     return Decode<std::int32_t>(path, "pcm_s32le", "s32le");
 }
 
+Picture DecodePicture(const std::string& path)
+{
+    Picture picture;
+    const ToolOutput size = RunCommand("ffprobe -v error -select_streams v:0 -show_entries stream=width,height "
+                                       "-of csv=p=0:s=x " + Quoted(path));
+    const ToolOutput pixels =
+        RunCommand("ffmpeg -v error -i " + Quoted(path) + " -frames:v 1 -f rawvideo -pix_fmt rgb24 -");
+    if (!size.ok || !pixels.ok || std::sscanf(size.out.c_str(), "%dx%d", &picture.width, &picture.height) != 2 ||
+        pixels.out.size() != static_cast<std::size_t>(picture.width) * picture.height * 3)
+        return Picture();
+    picture.rgb.assign(pixels.out.begin(), pixels.out.end());
+    return picture;
+}
+
 std::string ProbeStreams(const std::string& path)
 {
     const ToolOutput result = RunCommand("ffprobe -v error -show_streams " + Quoted(path));

@@ -36,6 +36,16 @@ std::vector<std::int32_t> DecodeInt32(const std::string& path);
 // "channel_layout=ambisonic 1".
 std::string ProbeStreams(const std::string& path);
 
+// The first picture of a file (a PNG, a clip's first frame) decoded by ffmpeg: its size, and
+// 8-bit red, green and blue a pixel, row after row; empty when it cannot be decoded.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgb;
+    const unsigned char* At(int x, int y) const { return &rgb[(static_cast<std::size_t>(y) * width + x) * 3]; }
+};
+Picture DecodePicture(const std::string& path);
+
 // The video packets of a file, each as "size,md5" from ffmpeg's framemd5 muxer with the
 // packets copied (never decoded).
 std::vector<std::string> VideoPacketChecksums(const std::string& path);

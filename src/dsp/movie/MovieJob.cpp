@@ -1,13 +1,15 @@
 #include "movie/MovieJob.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <map>
 
 namespace vq {
 
 namespace {
 
-const char* const kTasks[] = {"check", "write"};
+const char* const kTasks[] = {"check", "write", "frame"};
 
 // A whole decimal integer, or false.
 bool ParseInteger(const std::string& text, std::int64_t* value)
@@ -31,7 +33,7 @@ std::string Fields(const std::vector<std::string>& fields)
 
 std::vector<std::string> MovieJobArguments(const MovieJob& job)
 {
-    return {kTasks[job.task == MovieJob::Task::Write],
+    return {kTasks[static_cast<int>(job.task)],
             "--movie", job.movie,
             "--audio", job.audio,
             "--video", job.videoClip,
@@ -41,7 +43,8 @@ std::vector<std::string> MovieJobArguments(const MovieJob& job)
             "--rate", std::to_string(job.sampleRate),
             "--take-frames", std::to_string(job.takeFrames),
             "--dither", job.dither ? "1" : "0",
-            "--timecode", job.timecode};
+            "--timecode", job.timecode,
+            "--frame", job.frame};
 }
 
 bool ParseMovieJob(const std::vector<std::string>& arguments, MovieJob* job)
@@ -49,17 +52,17 @@ bool ParseMovieJob(const std::vector<std::string>& arguments, MovieJob* job)
     if (arguments.empty() || arguments.size() % 2 == 0)
         return false;
     MovieJob parsed;
-    if (arguments[0] == kTasks[1])
-        parsed.task = MovieJob::Task::Write;
-    else if (arguments[0] != kTasks[0])
+    const auto task = std::find(std::begin(kTasks), std::end(kTasks), arguments[0]);
+    if (task == std::end(kTasks))
         return false;
+    parsed.task = static_cast<MovieJob::Task>(task - std::begin(kTasks));
     std::map<std::string, std::string> values;
     for (std::size_t i = 1; i < arguments.size(); i += 2)
         values[arguments[i]] = arguments[i + 1];
     const MovieContainerRow* container = MovieContainerNamed(values["--container"]);
     const MovieCodecRow* codec = MovieCodecNamed(values["--codec"]);
     std::int64_t rate = 0, dither = 0;
-    if (values.size() != 10 || !container || !codec || !ParseInteger(values["--rate"], &rate) || rate <= 0 ||
+    if (values.size() != 11 || !container || !codec || !ParseInteger(values["--rate"], &rate) || rate <= 0 ||
         rate > 1 << 30 || !ParseInteger(values["--take-frames"], &parsed.takeFrames) ||
         !ParseInteger(values["--dither"], &dither))
         return false;
@@ -72,6 +75,7 @@ bool ParseMovieJob(const std::vector<std::string>& arguments, MovieJob* job)
     parsed.sampleRate = static_cast<int>(rate);
     parsed.dither = dither != 0;
     parsed.timecode = values["--timecode"];
+    parsed.frame = values["--frame"];
     *job = parsed;
     return true;
 }

@@ -24,6 +24,7 @@ struct MovieJob {
     enum class Task {
         Check,  // everything that can be checked before any output exists
         Write,  // mux the audio file into the movie, open as kMovieJobDescriptor
+        Frame,  // write the clip's middle frame as a PPM picture to `frame`
     };
     Task task = Task::Check;
     std::string movie;  // the movie's name, for messages
@@ -36,6 +37,7 @@ struct MovieJob {
     std::int64_t takeFrames = 0;  // the length the head-locked file must have
     bool dither = false;          // TPDF dither when the head-locked pair is rounded to 16 or 24 bits
     std::string timecode;  // Write: the movie's start timecode, HH:MM:SS:FF; empty: none
+    std::string frame;     // Frame: where the picture goes
 };
 
 // The descriptor a Write job finds the movie at, open for reading and writing.

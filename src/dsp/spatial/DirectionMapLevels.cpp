@@ -35,6 +35,16 @@ double LevelAt(const DirectionMapLevels& levels, double azimuth, double elevatio
            (1 - s) * t * levels.LevelDb(a, e + 1) + s * t * levels.LevelDb(a + 1, e + 1);
 }
 
+double MapAzimuthAt(double x, double width)
+{
+    return 180.0 - x * 360.0 / width;
+}
+
+double MapXOf(double azimuth, double width)
+{
+    return (180.0 - azimuth) / 360.0 * width;
+}
+
 double StripLevelAt(const DirectionMapLevels& levels, int x, int y, int width, int height)
 {
     const int columns = levels.stripColumns;

@@ -42,6 +42,13 @@ std::array<double, 3> DirectionScaleColour(double levelDb);
 
 // The map's level at any azimuth and elevation (degrees), bilinear between the grid points.
 double LevelAt(const DirectionMapLevels& levels, double azimuth, double elevation);
+
+// Every picture lays the map out as a 360-degree video frame is laid out (equirectangular):
+// azimuth +180 at the left edge, through 0 (the front) in the middle, to -180 at the right,
+// so that the left is on the left; elevation +90 at the top. The azimuth at `x` across a map
+// `width` wide (0 at its left edge), and the other way round.
+double MapAzimuthAt(double x, double width);
+double MapXOf(double azimuth, double width);
 // What a pixel of the strip `width` x `height` shows at (x, y): the loudest azimuth bin that
 // its row covers (azimuth 180 at the top to -180 at the bottom) in the column under x.
 double StripLevelAt(const DirectionMapLevels& levels, int x, int y, int width, int height);

@@ -20,10 +20,10 @@ namespace vq {
 namespace {
 
 // Layout, pixels: the map at two pixels per degree, the legend to its right, the strip below.
-constexpr double kMapLeft = 80.0;
-constexpr double kMapTop = 56.0;
-constexpr int kMapWidth = 720;   // 360 degrees
-constexpr int kMapHeight = 360;  // 180 degrees
+constexpr double kMapLeft = kDirectionPictureMapLeft;
+constexpr double kMapTop = kDirectionPictureMapTop;
+constexpr int kMapWidth = kDirectionPictureMapWidth;
+constexpr int kMapHeight = kDirectionPictureMapHeight;
 constexpr double kLegendLeft = kMapLeft + kMapWidth + 30.0;
 constexpr double kLegendWidth = 18.0;
 constexpr double kStripTop = kMapTop + kMapHeight + 70.0;
@@ -100,7 +100,7 @@ void Line(cairo_t* cr, double x0, double y0, double x1, double y1)
 
 double MapX(double azimuth)
 {
-    return kMapLeft + (azimuth + 180.0) / 360.0 * kMapWidth;
+    return kMapLeft + MapXOf(azimuth, kMapWidth);
 }
 
 double MapY(double elevation)
@@ -113,17 +113,11 @@ double StripY(double azimuth)
     return kStripTop + (180.0 - azimuth) / 360.0 * kStripHeight;
 }
 
-void DrawMap(cairo_t* cr, const DirectionMapLevels& map)
+// Front, left, right and back: dashed lines down a map `width` x `height` at (left, top),
+// named at `nameY` in `ink`, the names kept `inset` inside the map's sides.
+void DrawMarks(cairo_t* cr, double left, double top, double width, double height, double nameY, const Colour& ink,
+               double inset)
 {
-    const Surface image = Image(kMapWidth, kMapHeight, [&](int x, int y) {
-        const double azimuth = -180.0 + (x + 0.5) * 360.0 / kMapWidth;
-        const double elevation = 90.0 - (y + 0.5) * 180.0 / kMapHeight;
-        return DirectionScaleColour(LevelAt(map, azimuth, elevation));
-    });
-    cairo_set_source_surface(cr, image.get(), kMapLeft, kMapTop);
-    cairo_paint(cr);
-
-    // Front, left, right and back: dashed lines through the map, named above it.
     const double dash[] = {4.0, 4.0};
     cairo_set_line_width(cr, 1.0);
     struct Mark {
@@ -132,13 +126,27 @@ void DrawMap(cairo_t* cr, const DirectionMapLevels& map)
     };
     for (const Mark& mark : {Mark{-180, "back"}, Mark{-90, "right"}, Mark{0, "front"}, Mark{90, "left"},
                              Mark{180, "back"}}) {
+        const double x = left + MapXOf(mark.azimuth, width);
         cairo_set_source_rgba(cr, 1, 1, 1, 0.45);
         cairo_set_dash(cr, dash, 2, 0.0);
-        Line(cr, MapX(mark.azimuth), kMapTop, MapX(mark.azimuth), kMapTop + kMapHeight);
+        Line(cr, x, top, x, top + height);
         cairo_set_dash(cr, nullptr, 0, 0.0);
-        cairo_set_source_rgb(cr, 0, 0, 0);
-        Text(cr, MapX(mark.azimuth), kMapTop - 8, mark.name);
+        cairo_set_source_rgb(cr, ink[0], ink[1], ink[2]);
+        Text(cr, std::clamp(x, left + inset, left + width - inset), nameY, mark.name);
     }
+}
+
+void DrawMap(cairo_t* cr, const DirectionMapLevels& map)
+{
+    const Surface image = Image(kMapWidth, kMapHeight, [&](int x, int y) {
+        const double azimuth = MapAzimuthAt(x + 0.5, kMapWidth);
+        const double elevation = 90.0 - (y + 0.5) * 180.0 / kMapHeight;
+        return DirectionScaleColour(LevelAt(map, azimuth, elevation));
+    });
+    cairo_set_source_surface(cr, image.get(), kMapLeft, kMapTop);
+    cairo_paint(cr);
+
+    DrawMarks(cr, kMapLeft, kMapTop, kMapWidth, kMapHeight, kMapTop - 8, {0, 0, 0}, 0.0);
     cairo_set_source_rgb(cr, 0, 0, 0);
     cairo_rectangle(cr, kMapLeft, kMapTop, kMapWidth, kMapHeight);
     cairo_stroke(cr);
@@ -208,7 +216,55 @@ cairo_status_t WriteToStream(void* closure, const unsigned char* data, unsigned 
                                                                                      : CAIRO_STATUS_WRITE_ERROR;
 }
 
+// Flushes the drawing and writes it as a PNG: the statuses of DrawDirectionMapPng.
+int WritePng(cairo_surface_t* surface, cairo_t* cr, std::FILE* out, std::string* reason)
+{
+    cairo_surface_flush(surface);
+    const cairo_status_t drawn = cairo_status(cr);
+    if (drawn != CAIRO_STATUS_SUCCESS) {
+        *reason = cairo_status_to_string(drawn);
+        return kOutOfMemory;
+    }
+    const cairo_status_t written = cairo_surface_write_to_png_stream(surface, WriteToStream, out);
+    if (written != CAIRO_STATUS_SUCCESS) {
+        *reason = cairo_status_to_string(written);
+        return kOutputWriteFailed;
+    }
+    return kStatusOk;
+}
+
+// How much of a direction's colour covers the frame: a little where it is quiet (the bottom of
+// the scale), most where it is loudest, so that the picture beneath stays in sight.
+constexpr double kQuietCover = 0.15;
+constexpr double kLoudCover = 0.7;
+
 }  // namespace
+
+int DrawDirectionMapOverFramePng(const DirectionMapLevels& map, const RgbImage& frame, std::FILE* out,
+                                 std::string* reason)
+{
+    if (map.map.empty() || frame.Empty())
+        return kBadState;
+    const int width = frame.width, height = frame.height;
+    const Surface surface = Image(width, height, [&](int x, int y) {
+        const double level = LevelAt(map, MapAzimuthAt(x + 0.5, width), 90.0 - (y + 0.5) * 180.0 / height);
+        const Colour colour = DirectionScaleColour(level);
+        const double cover =
+            kQuietCover + (kLoudCover - kQuietCover) * std::clamp(1.0 + level / kDirectionScaleDb, 0.0, 1.0);
+        const unsigned char* beneath = &frame.rgb[(static_cast<std::size_t>(y) * width + x) * 3];
+        Colour blended;
+        for (int c = 0; c < 3; ++c)
+            blended[c] = (1.0 - cover) * beneath[c] / 255.0 + cover * colour[c];
+        return blended;
+    });
+    const Context context(cairo_create(surface.get()));
+    cairo_t* cr = context.get();
+    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    const double fontSize = std::max(9.0, height / 40.0);
+    cairo_set_font_size(cr, fontSize);
+    DrawMarks(cr, 0, 0, width, height, 1.5 * fontSize, {1, 1, 1}, 2 * fontSize);
+    return WritePng(surface.get(), cr, out, reason);
+}
 
 int DrawDirectionMapPng(const DirectionMapLevels& map, std::FILE* out, std::string* reason)
 {
@@ -227,18 +283,7 @@ int DrawDirectionMapPng(const DirectionMapLevels& map, std::FILE* out, std::stri
     DrawMap(cr, map);
     DrawLegend(cr);
     DrawStrip(cr, map);
-    cairo_surface_flush(surface.get());
-    const cairo_status_t drawn = cairo_status(cr);
-    if (drawn != CAIRO_STATUS_SUCCESS) {
-        *reason = cairo_status_to_string(drawn);
-        return kOutOfMemory;
-    }
-    const cairo_status_t written = cairo_surface_write_to_png_stream(surface.get(), WriteToStream, out);
-    if (written != CAIRO_STATUS_SUCCESS) {
-        *reason = cairo_status_to_string(written);
-        return kOutputWriteFailed;
-    }
-    return kStatusOk;
+    return WritePng(surface.get(), cr, out, reason);
 }
 
 }  // namespace vq

@@ -1,6 +1,7 @@
 // The picture of a direction map in a module of its own, which a program loads only when it
 // draws one: cairo brings the X11 client libraries with it, and the command-line converter
-// runs where there are none. The module holds DrawDirectionMapPng behind one C entry point.
+// runs where there are none. The module holds DrawDirectionMapPng and
+// DrawDirectionMapOverFramePng behind a C entry point each.
 #pragma once
 
 #include "spatial/DirectionMapLevels.h"
@@ -20,5 +21,9 @@ constexpr const char* kDirectionPictureModuleFolder = "../lib/vessarquilix";
 constexpr const char* kDrawDirectionPictureSymbol = "vq_draw_direction_map_png";
 using DrawDirectionPictureFunction = int (*)(const DirectionMapLevels* levels, std::FILE* out, char* reason,
                                              std::size_t reasonSize);
+// DrawDirectionMapOverFramePng, the frame given as its pixels (RgbImage's rgb) and size.
+constexpr const char* kDrawDirectionOverFrameSymbol = "vq_draw_direction_map_over_frame";
+using DrawDirectionOverFrameFunction = int (*)(const DirectionMapLevels* levels, const unsigned char* rgb, int width,
+                                               int height, std::FILE* out, char* reason, std::size_t reasonSize);
 
 }  // namespace vq
