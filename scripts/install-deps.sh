@@ -1,5 +1,5 @@
 #!/bin/sh
-# Installs the Debian packages that building, testing and running VessarQuilix need;
+# Installs the Debian packages that building, testing, packaging and running VessarQuilix need;
 # with the argument "fuzz", also clang and its libFuzzer for the engines' fuzz target.
 # Idempotent: it asks apt only for what is missing and is silent when nothing is.
 set -eu

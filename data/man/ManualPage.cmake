@@ -2,11 +2,11 @@
 # include file beside this script (NAME, FILES, SEE ALSO); the help's "Exit status:" list
 # becomes the EXIT STATUS section. Compressed as Debian installs manual pages.
 #
-#   cmake -DPROGRAM=path -DINCLUDE=file.h2m -DOUTPUT=name.1.gz -P ManualPage.cmake
+#   cmake -DHELP2MAN=help2man -DPROGRAM=path -DINCLUDE=file.h2m -DOUTPUT=name.1.gz -P ManualPage.cmake
 get_filename_component(name ${PROGRAM} NAME)
 set(page ${OUTPUT}.roff)
 execute_process(
-    COMMAND help2man --no-info --section=1 --include=${INCLUDE} --output=${page} ${PROGRAM}
+    COMMAND ${HELP2MAN} --no-info --section=1 --include=${INCLUDE} --output=${page} ${PROGRAM}
     RESULT_VARIABLE failed)
 if(failed)
     message(FATAL_ERROR "help2man could not write the manual page of ${name}")
