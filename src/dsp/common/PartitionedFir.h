@@ -4,9 +4,9 @@
 // with its own transform length and its partitions' delay line.
 //
 // A level of partitions of S taps starting `offset` taps into the filter runs every S / P
-// quanta, on the 2S input frames that end `lag` = offset - (S - P) frames before the
-// quantum just received; its S results are the level's share of the output of that quantum
-// and of the S / P - 1 after it. The input is kept in a ring written twice over, so that
+// quanta, on the 2S input frames that end `lag` = offset - (S - P) frames before the end of
+// the quantum just received; its S results are the level's share of the output of that
+// quantum and of the S / P - 1 after it. The input is kept in a ring written twice over, so that
 // any stretch of it up to the ring's length lies contiguous in memory.
 #pragma once
 
