@@ -8,7 +8,7 @@ CMAKE_FLAGS  ?=
 
 TSAN_DIR     ?= build-tsan
 # The engines' suites, the ones whose code runs on several threads.
-ENGINE_SUITES = convolver_tests surround_tests decoder_tests bformat_tests binaural_tests spatial_tests
+ENGINE_SUITES = convolver_tests surround_tests decoder_tests bformat_tests binaural_tests spatial_tests chain_tests
 
 .PHONY: all deps build test test-sanitize test-thread fuzz run bench package clean
 

@@ -1,7 +1,8 @@
 // vq-bench: speed of the engines as ratios against I/O-only passes measured in the same run.
 //
-//   vq-bench [--minutes M] [--taps 512,4096] [--repeats R] [--dir DIR] [--only convolver|surround|decode]
+//   vq-bench [--minutes M] [--taps 512,4096] [--repeats R] [--dir DIR] [--only convolver|surround|decode|chain]
 #include "BenchFiles.h"
+#include "ChainBench.h"
 #include "CommandLine.h"
 #include "ConvolverBench.h"
 #include "DecodeBench.h"
@@ -33,8 +34,9 @@ void PrintHelp()
         "  --taps L1,L2,...     filter lengths of the convolution, 1 to 65536 (default 512,4096)\n"
         "  --repeats R          passes per measurement, the best one counts, 1 to 100 (default 3)\n"
         "  --dir DIR            where the scratch files go (default /tmp)\n"
-        "  --only NAME          convolver, surround or decode (default: all three; the decodes\n"
-        "                       run with the longest filter length given)\n"
+        "  --only NAME          convolver, surround, decode or chain (default: all four; the\n"
+        "                       decodes run with the longest filter length given, the chain\n"
+        "                       with the shortest, over at most 10 s of audio held in memory)\n"
         "  -h, --help           show this text\n",
         kProgram);
 }
@@ -48,7 +50,7 @@ int main(int argc, char** argv)
     int repeats = 3;
     std::string dir = "/tmp";
     int only = -1;  // every benchmark
-    enum { kConvolver, kSurround, kDecode };
+    enum { kConvolver, kSurround, kDecode, kChain };
     vq::CommandLine args(kProgram, kOptions, argc, argv);
     while (args.Next()) {
         if (args.Is("minutes")) {
@@ -61,7 +63,7 @@ int main(int argc, char** argv)
             if (args.Text(&dir) && dir.empty())
                 args.BadValue("a directory name");
         } else if (args.Is("only")) {
-            args.Choice({"convolver", "surround", "decode"}, &only);
+            args.Choice({"convolver", "surround", "decode", "chain"}, &only);
         } else if (args.Is("help")) {
             PrintHelp();
             return vq::kExitOk;
@@ -81,6 +83,9 @@ int main(int argc, char** argv)
             status = bench::RunSurroundBench(scratch, minutes, repeats);
         if (status == vq::kExitOk && (only == -1 || only == kDecode))
             status = bench::RunDecodeBench(scratch, minutes, *std::max_element(taps.begin(), taps.end()), repeats);
+        if (status == vq::kExitOk && (only == -1 || only == kChain))
+            status = bench::RunChainBench(std::min(minutes * 60.0, 10.0), *std::min_element(taps.begin(), taps.end()),
+                                          repeats);
         return status;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s: %s\n", kProgram, error.what());

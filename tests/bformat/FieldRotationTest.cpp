@@ -167,4 +167,39 @@ TEST(Rotation, NoTurnIsTheIdentityAndLeavesTheSamplesAsTheyAre)
     EXPECT_FALSE(vq::FieldRotation::FromDegrees(0, 0, 359.5).IsIdentity());
 }
 
+// A quaternion (cos a/2, sin a/2 * axis) turns the field by a about the axis, as
+// Rodrigues' formula turns a direction; its length does not matter.
+TEST(Rotation, QuaternionsTurnAboutTheirAxis)
+{
+    struct Case {
+        Vector axis;
+        double degrees, length;
+    };
+    const Signal s = Noise(64, 90);
+    for (const Case& c : std::vector<Case>{{{0, 0, 1}, 90, 1}, {{1, 0, 0}, -30, 2.5}, {{0.6, 0.8, 0}, 200, 0.1},
+                                           {{0.48, -0.6, 0.64}, 123.4, 1}}) {
+        SCOPED_TRACE(testing::Message() << c.degrees << " degrees");
+        const double half = Radians(c.degrees) / 2.0;
+        const vq::Quaternion q = {c.length * std::cos(half), c.length * std::sin(half) * c.axis.x,
+                                  c.length * std::sin(half) * c.axis.y, c.length * std::sin(half) * c.axis.z};
+        for (const Vector& from : {Direction(0, 0), Direction(75, -20), Direction(-140, 50)})
+            ExpectSameField(Rotated(Encode(s, from), vq::FieldRotation::FromQuaternion(q)),
+                            Encode(s, Rodrigues(from, c.axis, c.degrees)));
+    }
+    EXPECT_TRUE(vq::FieldRotation::FromQuaternion({0, 0, 0, 0}).IsIdentity());
+}
+
+TEST(Rotation, AQuaternionOfARotationGivesItBack)
+{
+    const BFormat b = {Noise(64, 91), Noise(64, 92), Noise(64, 93), Noise(64, 94)};
+    for (const auto& rotation : {vq::FieldRotation::FromDegrees(30, 20, -40), vq::FieldRotation::FromDegrees(180, 0, 0),
+                                 vq::FieldRotation::FromDegrees(0, 180, 0), vq::FieldRotation::FromDegrees(0, 0, 180),
+                                 vq::FieldRotation::FromDegrees(-170, 80, 95), vq::FieldRotation()}) {
+        const vq::Quaternion q = rotation.ToQuaternion();
+        EXPECT_GE(q.w, 0.0);
+        EXPECT_NEAR(q.w * q.w + q.x * q.x + q.y * q.y + q.z * q.z, 1.0, 1e-14);
+        ExpectSameField(Rotated(b, vq::FieldRotation::FromQuaternion(q)), Rotated(b, rotation));
+    }
+}
+
 }  // namespace

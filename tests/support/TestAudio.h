@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -94,6 +96,17 @@ void WriteAFormat(const std::string& front, const std::string& rear, const std::
 std::array<Signal, 4> FromDirection(const Signal& s, double azimuthDeg, double elevationDeg);
 
 double MaxAbsDifference(const Signal& a, const Signal& b);
+
+// Largest absolute sample over all the channels (Signals in any container).
+template <typename Channels>
+double Peak(const Channels& channels)
+{
+    double peak = 0.0;
+    for (const Signal& channel : channels)
+        for (double v : channel)
+            peak = std::max(peak, std::abs(v));
+    return peak;
+}
 
 // Second-order Butterworth low-pass at 120 Hz in the audio-EQ-cookbook form (bilinear
 // transform with the cut-off pre-warped, Q = 1/sqrt 2), run as a direct-form-I recursion:

@@ -78,15 +78,6 @@ FiveOne Scaled(FiveOne channels, double factor)
     return channels;
 }
 
-double Peak(const FiveOne& channels)
-{
-    double peak = 0.0;
-    for (const Signal& channel : channels)
-        for (double v : channel)
-            peak = std::max(peak, std::fabs(v));
-    return peak;
-}
-
 void Configure(Surrounder& engine, const std::string& input, const DecodeSettings& s,
                const std::vector<std::string>& outputs)
 {

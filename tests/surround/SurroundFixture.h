@@ -42,8 +42,6 @@ FiveOne ExpectedFiveOne(const BFormat& wxyz, const DecodeSettings& s);
 // Multiplies every sample of every channel by `factor`.
 FiveOne Scaled(FiveOne channels, double factor);
 
-// Largest absolute sample over all six channels.
-double Peak(const FiveOne& channels);
 
 // Opens `input` in `engine`, applies the settings and names the outputs.
 void Configure(Surrounder& engine, const std::string& input, const DecodeSettings& s,

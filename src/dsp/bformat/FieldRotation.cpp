@@ -46,6 +46,46 @@ FieldRotation FieldRotation::FromDegrees(double yaw, double pitch, double roll)
     return r;
 }
 
+FieldRotation FieldRotation::FromQuaternion(const Quaternion& q)
+{
+    const double norm = std::sqrt(q.w * q.w + q.x * q.x + q.y * q.y + q.z * q.z);
+    if (!(norm > 0.0) || !std::isfinite(norm))
+        return FieldRotation();
+    const double w = q.w / norm, x = q.x / norm, y = q.y / norm, z = q.z / norm;
+    FieldRotation r;
+    r.m_matrix = {{
+        {1.0 - 2.0 * (y * y + z * z), 2.0 * (x * y - w * z), 2.0 * (x * z + w * y)},
+        {2.0 * (x * y + w * z), 1.0 - 2.0 * (x * x + z * z), 2.0 * (y * z - w * x)},
+        {2.0 * (x * z - w * y), 2.0 * (y * z + w * x), 1.0 - 2.0 * (x * x + y * y)},
+    }};
+    return r;
+}
+
+Quaternion FieldRotation::ToQuaternion() const
+{
+    // Shepperd's method: from the largest of w, x, y, z, which keeps the square root away
+    // from zero.
+    const Matrix& m = m_matrix;
+    const double trace = m[0][0] + m[1][1] + m[2][2];
+    Quaternion q;
+    if (trace >= m[0][0] && trace >= m[1][1] && trace >= m[2][2]) {
+        const double s = 2.0 * std::sqrt(1.0 + trace);
+        q = {0.25 * s, (m[2][1] - m[1][2]) / s, (m[0][2] - m[2][0]) / s, (m[1][0] - m[0][1]) / s};
+    } else if (m[0][0] >= m[1][1] && m[0][0] >= m[2][2]) {
+        const double s = 2.0 * std::sqrt(1.0 + m[0][0] - m[1][1] - m[2][2]);
+        q = {(m[2][1] - m[1][2]) / s, 0.25 * s, (m[0][1] + m[1][0]) / s, (m[0][2] + m[2][0]) / s};
+    } else if (m[1][1] >= m[2][2]) {
+        const double s = 2.0 * std::sqrt(1.0 + m[1][1] - m[0][0] - m[2][2]);
+        q = {(m[0][2] - m[2][0]) / s, (m[0][1] + m[1][0]) / s, 0.25 * s, (m[1][2] + m[2][1]) / s};
+    } else {
+        const double s = 2.0 * std::sqrt(1.0 + m[2][2] - m[0][0] - m[1][1]);
+        q = {(m[1][0] - m[0][1]) / s, (m[0][2] + m[2][0]) / s, (m[1][2] + m[2][1]) / s, 0.25 * s};
+    }
+    if (q.w < 0.0)
+        q = {-q.w, -q.x, -q.y, -q.z};
+    return q;
+}
+
 bool FieldRotation::IsIdentity() const
 {
     return m_matrix == FieldRotation().m_matrix;

@@ -16,6 +16,12 @@
 
 namespace vq {
 
+// A rotation as a unit quaternion: a source in direction d moves to q d q*, with the
+// vector part (x, y, z) along the program's axes.
+struct Quaternion {
+    double w = 1.0, x = 0.0, y = 0.0, z = 0.0;
+};
+
 class FieldRotation {
 public:
     // The identity: the field stays as it is.
@@ -24,6 +30,11 @@ public:
     // The rotation for finite angles in degrees. Multiples of 90 degrees give exact
     // matrices, so that a quarter turn only exchanges and negates channels.
     static FieldRotation FromDegrees(double yaw, double pitch, double roll);
+    // The rotation of a quaternion of any nonzero length (it is normalised); the identity
+    // for a zero or non-finite one.
+    static FieldRotation FromQuaternion(const Quaternion& q);
+    // The unit quaternion of this rotation, with w >= 0.
+    Quaternion ToQuaternion() const;
 
     // True when the matrix is exactly the identity (and Apply would change nothing).
     bool IsIdentity() const;

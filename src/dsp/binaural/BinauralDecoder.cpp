@@ -27,7 +27,7 @@ int BinauralDecoder::Prepare(int sampleRate, std::int64_t /*maxFrames*/)
 
     try {
         m_filters = DesignBinauralFilters(*m_hrirs, sampleRate);
-        status = m_matrix.Configure(m_filters.length, StreamingFirMatrix::kMaxInputs, kEars);
+        status = m_matrix.Configure(m_filters.length, StreamingFirMatrix::kMaxInputs, kEars, m_plan);
     } catch (const std::bad_alloc&) {
         status = kOutOfMemory;
     }

@@ -40,6 +40,7 @@ public:
     // Status codes beyond the HRIR set's own: kOutOfMemory, kFftSetupFailed.
     int Prepare(int sampleRate, std::int64_t maxFrames) override;
     void Decode(const double* const in[4], double* const out[], std::int64_t frames) override;
+    void UsePartitionPlan(const PartitionPlan& plan) override { m_plan = plan; }
 
     // Why the last Prepare failed, in words a user understands; empty after a success.
     const std::string& Reason() const { return m_reason; }
@@ -50,6 +51,7 @@ public:
 
 private:
     std::shared_ptr<const HrirSet> m_hrirs;
+    PartitionPlan m_plan;
     StreamingFirMatrix m_matrix;
     BinauralFilters m_filters;
     bool m_prepared = false;

@@ -8,6 +8,8 @@
 // Y = s sin az cos el, Z = s sin el), X to the front, Y to the left, Z up.
 #pragma once
 
+#include "common/PartitionPlan.h"
+
 #include <cstdint>
 
 namespace vq {
@@ -34,6 +36,12 @@ public:
     // caller feeds that many frames of silence after the last block and drops as many
     // from the start, so that the decoded file lines up with the B-format.
     virtual std::int64_t LatencyFrames() const { return 0; }
+
+    // The partition plan (common/PartitionPlan.h) the decoder's FIR filters run on from the
+    // next Prepare; the throughput plan until told otherwise. Under a live plan every Decode
+    // brings a whole number of the plan's quanta, and the filters add no latency. Decoders
+    // without FIR filters have nothing to change.
+    virtual void UsePartitionPlan(const PartitionPlan& plan) { (void)plan; }
 };
 
 }  // namespace vq

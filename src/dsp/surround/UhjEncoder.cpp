@@ -26,7 +26,10 @@ int UhjEncoder::Prepare(int sampleRate, std::int64_t maxFrames)
     if (sampleRate <= 0 || sampleRate > kMaxSampleRate || maxFrames < 0)
         return kBadParameter;
     m_pieceFrames = std::clamp<std::int64_t>(maxFrames, 1, kPieceFrames);
-    const int status = m_shifter.Prepare(sampleRate);
+    // Under a live plan the shifter takes whole quanta.
+    if (m_plan.IsLive())
+        m_pieceFrames = std::max<std::int64_t>(m_plan.quantum, m_pieceFrames / m_plan.quantum * m_plan.quantum);
+    const int status = m_shifter.Prepare(sampleRate, m_plan);
     if (status != kStatusOk)
         return status;
     const std::size_t piece = static_cast<std::size_t>(m_pieceFrames);

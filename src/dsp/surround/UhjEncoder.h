@@ -31,8 +31,10 @@ public:
     void Decode(const double* const in[4], double* const out[], std::int64_t frames) override;
     // A tenth of a second: the phase shifter's delay.
     std::int64_t LatencyFrames() const override { return m_shifter.LatencyFrames(); }
+    void UsePartitionPlan(const PartitionPlan& plan) override { m_plan = plan; }
 
 private:
+    PartitionPlan m_plan;
     WidebandPhaseShifter m_shifter;
     std::int64_t m_pieceFrames = 0;
     FftwArray<double> m_toShift;  // -0.3420201 W + 0.5098604 X of one piece

@@ -52,7 +52,7 @@ std::vector<double> WidebandPhaseShifter::DesignTaps(int sampleRate)
     return taps;
 }
 
-int WidebandPhaseShifter::Prepare(int sampleRate)
+int WidebandPhaseShifter::Prepare(int sampleRate, const PartitionPlan& plan)
 {
     if (sampleRate <= 0)
         return kBadParameter;
@@ -60,7 +60,7 @@ int WidebandPhaseShifter::Prepare(int sampleRate)
     const std::vector<double> taps = DesignTaps(sampleRate);
     if (taps.size() > static_cast<std::size_t>(std::numeric_limits<int>::max() / 8))
         return kBadParameter;  // a rate beyond any audio file's
-    const int status = m_filter.Configure(static_cast<int>(taps.size()), 1, 1);
+    const int status = m_filter.Configure(static_cast<int>(taps.size()), 1, 1, plan);
     if (status != kStatusOk)
         return status;
     m_filter.SetFilter(0, 0, taps.data());

@@ -26,9 +26,9 @@ public:
     // The filter for `sampleRate`: tap i weighs the input i frames back.
     static std::vector<double> DesignTaps(int sampleRate);
 
-    // Designs the filter, sizes the transforms and clears the history. 0, kBadParameter,
-    // kOutOfMemory or kFftSetupFailed.
-    int Prepare(int sampleRate);
+    // Designs the filter, sizes the transforms for `plan` and clears the history. 0,
+    // kBadParameter, kOutOfMemory or kFftSetupFailed.
+    int Prepare(int sampleRate, const PartitionPlan& plan = PartitionPlan::Throughput());
     // Shifts the next `frames` input frames; `out` must not overlap `in`.
     void Process(const double* in, double* out, std::int64_t frames);
 
