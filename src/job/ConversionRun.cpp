@@ -608,6 +608,9 @@ bool Run::RunBFormat(const std::vector<std::vector<std::string>>& parts, const F
 
     const BFormatSettings& b = m_request.bformat;
     engine.m_inputConvention = ConventionOfTake(header, m_request.take.inputFormat);
+    const std::vector<int>& chosen = m_request.take.channels;
+    if (chosen.size() == 4)
+        std::copy(chosen.begin(), chosen.end(), engine.m_inputChannels);
     engine.m_requestedBufferLength = m_request.run.blockFrames;
     engine.m_highpassHz = b.highpassHz;
     engine.m_rotation = FieldRotation::FromDegrees(b.yaw, b.pitch, b.roll);
