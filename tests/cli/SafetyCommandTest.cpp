@@ -40,6 +40,15 @@ protected:
             capsules.push_back(Noise(frames, seed * 4 + k, 0.4));
         WriteChannels(File(name), capsules);
     }
+    // A 4-channel Ogg Vorbis take; its bytes.
+    std::string WriteOggTake(const std::string& name, std::int64_t frames, unsigned seed) const
+    {
+        std::vector<Signal> capsules;
+        for (unsigned k = 0; k < 4; ++k)
+            capsules.push_back(Noise(frames, seed + k, 0.3));
+        WriteChannels(File(name), capsules, 48000, SF_FORMAT_OGG | SF_FORMAT_VORBIS);
+        return Bytes(name);
+    }
 };
 
 TEST_F(SafetyCommand, TwoNamesOfOneOutputAreAUsageErrorNamingBoth)
@@ -188,11 +197,7 @@ TEST_F(SafetyCommand, AnEmptyTakeGivesFilesThatOpenInEveryContainer)
 TEST_F(SafetyCommand, ARecordingWhoseHeaderClaimsAnAbsurdLengthIsCountedNotEmptied)
 {
     // A 4-channel Ogg take whose last page is damaged: libsndfile then reports 2^63 - 1 frames.
-    std::vector<Signal> capsules;
-    for (unsigned k = 0; k < 4; ++k)
-        capsules.push_back(Noise(4800, 10 + k, 0.3));
-    WriteChannels(File("damaged.ogg"), capsules, 48000, SF_FORMAT_OGG | SF_FORMAT_VORBIS);
-    std::string bytes = Bytes("damaged.ogg");
+    std::string bytes = WriteOggTake("damaged.ogg", 4800, 10);
     const std::size_t lastPage = bytes.rfind("OggS");
     ASSERT_NE(lastPage, std::string::npos);
     std::memset(&bytes[lastPage + 6], 0xFF, 8);  // granule position -1: "no packet ends here"
@@ -208,6 +213,31 @@ TEST_F(SafetyCommand, ARecordingWhoseHeaderClaimsAnAbsurdLengthIsCountedNotEmpti
     const Audio out = ReadAudio(File("damaged_WXYZ.wav"));
     EXPECT_GE(out.info.frames, 4800 - 1024) << "the audio before the damaged page is converted";
     EXPECT_LE(out.info.frames, 4800 + kTaps);
+}
+
+// A take whose header promises audio of which not a frame decodes is damaged, and says so;
+// a recording of no frames is no damage and converts to empty outputs.
+TEST_F(SafetyCommand, ATakeThatPromisesAudioAndDecodesNoneFailsAndAnEmptyOneConverts)
+{
+    // Every page after the two of the headers loses its capture pattern: the header stands,
+    // the audio is gone, and the length cannot be told.
+    std::string bytes = WriteOggTake("damaged.ogg", 4800, 20);
+    std::size_t page = bytes.find("OggS", bytes.find("OggS", 1) + 1);
+    ASSERT_NE(page, std::string::npos);
+    for (; page != std::string::npos; page = bytes.find("OggS", page))
+        bytes[page] = 'X';
+    std::ofstream(File("damaged.ogg"), std::ios::binary) << bytes;
+    WriteOggTake("empty.ogg", 0, 30);
+
+    const auto before = Listing();
+    const CommandResult damaged = Convert(Args({"damaged.ogg"}));
+    EXPECT_EQ(damaged.exitCode, 1) << damaged.out;
+    EXPECT_TRUE(Contains(damaged.err, "damaged.ogg: no audio could be decoded")) << damaged.err;
+    EXPECT_EQ(Listing(), before) << "no output";
+
+    const CommandResult empty = Convert(Args({"empty.ogg"}));
+    ASSERT_EQ(empty.exitCode, 0) << empty.err;
+    EXPECT_EQ(ReadAudio(File("empty_WXYZ.wav")).info.frames, 0);
 }
 
 }  // namespace
