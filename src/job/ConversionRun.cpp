@@ -235,10 +235,14 @@ bool Run::CollectOutputs(const std::vector<std::string>& reads, std::vector<std:
             return false;
     }
 
-    // Nothing is opened for writing when any of them is a file the run reads or another
-    // file it writes: the user's recordings are never overwritten.
+    // Nothing is opened for writing when any of them is a file the run reads (the SOFA file
+    // of a decode too) or another file it writes: the user's recordings are never overwritten.
+    std::vector<std::string> read = reads;
+    std::string sofa;
+    if (!m_request.decode.hrtfFile.empty() && ToFileSystemPath(m_request.decode.hrtfFile, &sofa))
+        read.push_back(sofa);
     PathClash clash;
-    if (OutputsCollide(written.data(), static_cast<int>(written.size()), reads, &clash))
+    if (OutputsCollide(written.data(), static_cast<int>(written.size()), read, &clash))
         return Fail(kOutputOverwritesInput, {clash.output, clash.Reason()});
     // An output that cannot be created fails now, not after the planning and a whole pass.
     for (const std::string& path : written) {

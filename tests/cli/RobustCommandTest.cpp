@@ -57,7 +57,6 @@ TEST_F(RobustCommand, EveryFailureNamesItsFile)
           "To make one: vessarquilix-mkfilters --rates 44100 --out filters\n",
           "Or give the directory that holds it with --filters DIR."}},
         {{"-o", "missing/out.wav", "goodF.wav"}, {"missing: no such folder, so the output out.wav cannot be written"}},
-        {{"-o", "goodR.wav", "goodF.wav"}, {"goodR.wav: the same file as goodR.wav"}},
         {{"nanF.wav"}, {"nanR.wav: frame 777, channel 2 holds NaN"}},
     };
     for (const Case& c : cases) {

@@ -102,6 +102,68 @@ TEST_F(SafetyCommand, NoOutputOfABatchMayBeARecordingOfItEvenWithForce)
     }
 }
 
+// Whatever the batch writes (outputs, the kept B-format, the map's files, the report) is
+// checked against whatever it reads (every file of every part of every take, the filter
+// matrix, the SOFA file, the clip, the head-locked file), however either is spelled, before
+// anything runs: a usage error, with or without -y, and every file stays as it was.
+TEST_F(SafetyCommand, NothingTheBatchWritesMayBeAFileItReads)
+{
+    WriteTake("t", 500, 1);
+    WriteTake("p_001", 500, 2);
+    WriteTake("p_002", 500, 3);
+    std::ofstream(File("head.sofa")) << "a SOFA file";
+    std::ofstream(File("clip.mp4")) << "a clip";
+    WriteChannels(File("music.wav"), {Noise(500, 4), Noise(500, 5)});
+    fs::create_symlink("tR.wav", File("link.wav"));
+    const std::vector<std::string> movie = {"--convention", "ambix", "--container", "mov"};
+    const auto with = [](std::vector<std::string> first, const std::vector<std::string>& more) {
+        first.insert(first.end(), more.begin(), more.end());
+        return first;
+    };
+    struct Case {
+        std::vector<std::string> args;
+        std::string said;
+    };
+    const Case cases[] = {
+        {{"--report", "filters/FilterMatrix_48000.wav", "tF.wav"}, "is the filter matrix 'filters/FilterMatrix_48000.wav'"},
+        {{"--report", "./filters/../filters/FilterMatrix_48000.wav", "tF.wav"}, "filter matrix"},
+        {{"--report", "link.wav", "tF.wav"}, "is the recording 'tR.wav' of the take 'tF.wav'"},
+        {{"--join", "--report", "p_002F.wav", "p_001F.wav", "p_002F.wav"}, "is the recording 'p_002F.wav'"},
+        {{"--join", "--report", "p_002R.wav", "p_001F.wav", "p_002F.wav"}, "is the recording 'p_002R.wav'"},
+        {{"--mode", "binaural", "--hrtf", "head.sofa", "--report", "head.sofa", "tF.wav"}, "the SOFA file 'head.sofa'"},
+        {with(movie, {"--video", "clip.mp4", "--report", "clip.mp4", "tF.wav"}), "the video clip 'clip.mp4'"},
+        {with(movie, {"--head-locked", "music.wav", "--report", "music.wav", "tF.wav"}),
+         "the head-locked file 'music.wav'"},
+        {{"-o", "filters/FilterMatrix_48000.wav", "tF.wav"}, "is its filter matrix"},
+        {{"-o", "tR.wav", "tF.wav"}, "'-o tR.wav' of the take 'tF.wav' is its recording 'tR.wav'"},
+        {{"--join", "--map-data", "./p_002R.wav", "p_001F.wav", "p_002F.wav"}, "is its recording 'p_002R.wav'"},
+        {{"--mode", "binaural", "--hrtf", "head.sofa", "--keep-bformat", "head.sofa", "tF.wav"}, "is its SOFA file"},
+        {with(movie, {"--video", "clip.mp4", "-o", "clip.mp4", "tF.wav"}), "is its video clip"},
+    };
+    for (const Case& c : cases) {
+        for (const bool force : {false, true}) {
+            const auto before = Listing();
+            std::string files;
+            for (const std::string& name : before)
+                if (name != "filters")
+                    files += Bytes(name);
+            files += Bytes("filters/FilterMatrix_48000.wav");
+            std::vector<std::string> args = force ? std::vector<std::string>{"-y"} : std::vector<std::string>();
+            args.insert(args.end(), c.args.begin(), c.args.end());
+            const CommandResult r = Convert(Args(args));
+            EXPECT_EQ(r.exitCode, 2) << c.said << "\n" << r.err;
+            EXPECT_TRUE(Contains(r.err, c.said)) << c.said << " in\n" << r.err;
+            EXPECT_TRUE(Contains(r.err, "which it would overwrite")) << r.err;
+            std::string after;
+            for (const std::string& name : before)
+                if (name != "filters")
+                    after += Bytes(name);
+            EXPECT_EQ(after + Bytes("filters/FilterMatrix_48000.wav"), files) << c.said;
+            EXPECT_EQ(Listing(), before) << c.said;
+        }
+    }
+}
+
 TEST_F(SafetyCommand, AKeptBFormatIsAnOutputLikeTheOthers)
 {
     WriteTake("t", 500, 1);
