@@ -31,6 +31,7 @@
 
 #include <wx/filefn.h>
 #include <wx/filename.h>
+#include <wx/log.h>
 #include <wx/utils.h>
 
 #include <algorithm>
@@ -714,6 +715,9 @@ ConversionResult RunConversion(const ConversionRequest& request, const RunViews&
     if (keepWisdom)
         LoadFftWisdom(wisdom);
     ConversionResult result = Run(request, views).Go();
+    // A cache folder that cannot be made keeps no plans: the next run measures them again,
+    // which costs a moment and is no failure worth a word.
+    const wxLogNull quiet;
     if (keepWisdom && wxFileName::Mkdir(wxFileName(wisdomFile).GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL))
         SaveFftWisdom(wisdom);
     return result;

@@ -93,6 +93,19 @@ TEST_F(RobustCommand, SignalsCancelCleanlyAndKeepEarlierFiles)
     }
 }
 
+// A home whose cache folder cannot be made (a file has its name) keeps no transform plans:
+// the take converts, and the toolkit says nothing of it.
+TEST_F(RobustCommand, ACacheFolderThatCannotBeMadeIsNoConcern)
+{
+    WriteTake("take", 1000, 1);
+    std::ofstream(home.File(".cache")) << "a file where the cache folder would be";
+    const CommandResult r = Convert({"--filters", "filters", "takeF.wav"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_FALSE(Contains(r.err, "Error")) << r.err;
+    EXPECT_FALSE(Contains(r.err, ".cache")) << r.err;
+    EXPECT_TRUE(fs::exists(File("take_WXYZ.wav")));
+}
+
 // `vessarquilix-convert ... 2>&1 | head -n 1`: the reader goes away after the first line.
 TEST_F(RobustCommand, AClosedStandardErrorDoesNotStopTheRun)
 {
