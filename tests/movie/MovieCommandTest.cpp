@@ -268,6 +268,43 @@ void PrintTo(const BadInputCase& c, std::ostream* os)
     *os << c.name;
 }
 
+const std::vector<std::string> kAmbixMov = {"--convention", "ambix", "--container", "mov"};
+
+std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more)
+{
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
+// A clip FFmpeg opens whose video cannot all be read (cut short, or four bytes of its index
+// changed) gives no movie without its video: the take fails naming the clip, and nothing is
+// left, hidden files included.
+TEST_F(MovieCommand, ADamagedClipGivesNoMovieAndIsNamed)
+{
+    VQ_REQUIRE_FFMPEG();
+    // The index first, so that a cut leaves it whole.
+    const std::string indexed = File("indexed.mp4");
+    ASSERT_TRUE(RunCommand("ffmpeg -v error -i " + Quoted(Clip()) + " -c copy -movflags +faststart " + Quoted(indexed)).ok);
+    const std::string bytes = Bytes("indexed.mp4");
+    const std::size_t media = bytes.find("mdat");
+    const std::size_t offsets = bytes.find("stco");  // of the first track, the video's
+    ASSERT_TRUE(media != std::string::npos && offsets != std::string::npos && offsets < media);
+    std::ofstream(File("cut.mp4"), std::ios::binary) << bytes.substr(0, media + (bytes.size() - media) / 3);
+    std::string changed = bytes;
+    changed.replace(offsets + 12, 4, "\xFF\xFF\xFF\xFF");  // the first chunk's offset
+    std::ofstream(File("changed.mp4"), std::ios::binary) << changed;
+    std::remove(indexed.c_str());
+
+    for (const std::string clip : {"cut.mp4", "changed.mp4"}) {
+        ASSERT_NE(ProbeStreams(File(clip)).find("codec_type=video"), std::string::npos) << "FFmpeg opens " << clip;
+        const std::vector<std::string> before = Listing();
+        const CommandResult r = ConvertLive(With(kAmbixMov, {"--video", clip, "-o", "movie.mov"}));
+        EXPECT_EQ(r.exitCode, 1) << clip << "\n" << r.err;
+        EXPECT_NE(r.err.find("The video clip cannot be read.\n" + clip + ": "), std::string::npos) << r.err;
+        EXPECT_EQ(Listing(), before) << clip;
+    }
+}
+
 class BadMovieInput : public MovieCommand, public testing::WithParamInterface<BadInputCase> {
 protected:
     BadMovieInput()
@@ -293,14 +330,6 @@ TEST_P(BadMovieInput, RefusedBeforeAnyOutputExists)
     EXPECT_NE(r.err.find(c.file), std::string::npos) << r.err;
     EXPECT_EQ(Listing(), before);
     EXPECT_EQ(Bytes("exists.mov"), "earlier");
-}
-
-const std::vector<std::string> kAmbixMov = {"--convention", "ambix", "--container", "mov"};
-
-std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more)
-{
-    args.insert(args.end(), more.begin(), more.end());
-    return args;
 }
 
 const BadInputCase kBadInputs[] = {
