@@ -64,8 +64,12 @@ std::vector<std::pair<std::string, SettingValue>> ReportedSettings(const Convers
 TakeRecord TakeRecordOf(const ConversionRequest& request, const ConversionResult& result)
 {
     TakeRecord take;
+    // Every file of every part of a joined take, in order.
     for (const wxString& file : request.takeFiles)
         take.inputs.push_back(Utf8(file));
+    for (const std::vector<wxString>& part : request.take.laterParts)
+        for (const wxString& file : part)
+            take.inputs.push_back(Utf8(file));
     take.sampleRate = result.sampleRate;
     take.frames = result.takeFrames;
     if (result.filterTaps > 0)
