@@ -92,9 +92,11 @@ int InputSoundFile::Open(const std::string& path, Length length, std::string* re
     m_file = sf_open(path.c_str(), SFM_READ, &m_info);
     const std::string refusal = m_file ? std::string() : sf_strerror(nullptr);
     // A sound file of the RIFF family that libsndfile refuses, or reads past its data into
-    // the chunks after it, is read through a view of its format and data chunks.
+    // the chunks after it, is read through a view of its format and data chunks. (A refused
+    // file whose data chunk gives no frames, as an unfinished recording's may, stays refused.)
     auto view = std::make_unique<RiffAudioView>();
-    if (view->Open(path) && (!m_file || (m_info.frames > view->Frames() && view->ChunksFollowData()))) {
+    if (view->Open(path) &&
+        (m_file ? m_info.frames > view->Frames() && view->ChunksFollowData() : view->Frames() > 0)) {
         Close();
         m_file = view->OpenSoundFile(&m_info);
         m_view = std::move(view);
