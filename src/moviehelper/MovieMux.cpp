@@ -143,6 +143,10 @@ MovieAnswer MuxMovie(const MovieJob& job, int fd, const std::function<bool(int p
         std::string problem;
         if (pair->Open(job.headLocked, InputSoundFile::Length::Counted, &problem) != kStatusOk)
             return Answer(kInputOpenFailed, {job.headLocked, problem});
+        // Checked before the take ran, and read here in pairs: a file changed since is refused.
+        if (pair->Info().channels != 2)
+            return Answer(kHeadLockedNotStereo, {job.headLocked, "it has " + std::to_string(pair->Info().channels) +
+                                                                     " channels"});
     }
     FailureDetail detail;
     MovieWriter writer;
