@@ -14,6 +14,7 @@
 
 #include "common/EngineStatus.h"
 #include "common/FilePaths.h"
+#include "common/FilterMatrixName.h"
 #include "deliver/RunReport.h"
 
 #include <wx/filefn.h>
@@ -123,21 +124,39 @@ std::string Batch::CheckReport() const
     vq::FailureDetail problem;
     if (!::CheckOutputFolder(path, &problem))
         return "--report " + path + ": " + problem.reason;
-    for (const Entry& entry : m_entries) {
-        std::vector<wxString> files = FilesOfTake(entry.request);
-        const std::vector<wxString> inputs = entry.take.Files();
-        files.insert(files.end(), inputs.begin(), inputs.end());
-        for (const wxString& file : files) {
-            std::string other;
-            if (!file.empty() && ToFileSystemPath(file, &other) && vq::SameFile(path, other))
-                return "--report " + path + " is '" + other + "', which the take '" + Utf8(entry.take.front) +
-                       "' reads or writes: choose another name";
-        }
-    }
     struct stat info {};
     if (!m_options.force && lstat(path.c_str(), &info) == 0)
         return "--report " + path + " exists: give --force (-y) to replace it";
     return std::string();
+}
+
+std::vector<Batch::ReadFile> Batch::FilesRead() const
+{
+    std::vector<ReadFile> reads;
+    const auto add = [&reads](const wxString& file, std::size_t take, const char* what) {
+        std::string path;
+        if (!file.empty() && ToFileSystemPath(file, &path))
+            reads.push_back({path, take, what});
+    };
+    for (std::size_t t = 0; t < m_entries.size(); ++t) {
+        const vq::ConversionRequest& request = m_entries[t].request;
+        for (const wxString& file : m_entries[t].take.Files())
+            add(file, t, "recording");
+        for (const std::vector<wxString>& part : request.take.laterParts)
+            for (const wxString& file : part)
+                add(file, t, "recording");
+        // The filters of the take's rate, for a take that goes through them.
+        const vq::FirstFileHeader header = vq::ReadFirstFileHeader(m_entries[t].take.front);
+        const vq::TakeKind* kind = vq::KindOfTake(header, request.take.inputFormat, m_entries[t].take.front, nullptr);
+        if (header.readable && !(kind && kind->bformat))
+            add(wxFileName(request.run.filtersDir, wxString::FromUTF8(vq::FilterMatrixFileName(header.sampleRate).c_str()))
+                    .GetFullPath(),
+                t, "filter matrix");
+        add(request.decode.hrtfFile, t, "SOFA file");
+        add(request.movie.videoClip, t, "video clip");
+        add(request.movie.headLocked, t, "head-locked file");
+    }
+    return reads;
 }
 
 std::string Batch::PlaceKeptBFormat(vq::ConversionRequest* request, std::size_t takeCount) const
@@ -184,30 +203,34 @@ std::string Batch::CheckFilesOfTheBatch() const
             written.push_back({path, spelled, t});
         }
     }
+    std::string report;
+    if (!m_options.deliveries.report.empty() && ToFileSystemPath(m_options.deliveries.report, &report))
+        written.push_back({report, "--report " + report, kWholeBatch});
+    const std::vector<ReadFile> reads = FilesRead();
     for (std::size_t a = 0; a < written.size(); ++a) {
+        const std::string writer =
+            written[a].take == kWholeBatch ? "" : " of the take '" + Utf8(m_entries[written[a].take].take.front) + "'";
         // Two names of one file: the second would replace the first's result.
         for (std::size_t b = a + 1; b < written.size(); ++b) {
             if (!vq::SameFile(written[a].path, written[b].path))
                 continue;
-            if (written[a].take == written[b].take)
+            if (written[a].take == written[b].take || written[b].take == kWholeBatch)
                 return "'" + written[a].spelled + "' and '" + written[b].spelled +
                        "' name the same file: give each output a name of its own";
             return "the takes '" + Utf8(m_entries[written[a].take].take.front) + "' and '" +
                    Utf8(m_entries[written[b].take].take.front) + "' would both write '" + written[a].path +
                    "': convert them one at a time, or rename one";
         }
-        // A recording of another take of the batch: it would be gone before that take runs.
-        // (An output that is its own take's input is refused by that take's run.)
-        for (std::size_t t = 0; t < m_entries.size(); ++t) {
-            if (t == written[a].take)
+        // A file a take reads (its own or another's): it would be gone, or half-written,
+        // when the take reads it.
+        for (const ReadFile& read : reads) {
+            if (!vq::SameFile(written[a].path, read.path))
                 continue;
-            for (const wxString& input : m_entries[t].take.Files()) {
-                std::string path;
-                if (!input.empty() && ToFileSystemPath(input, &path) && vq::SameFile(written[a].path, path))
-                    return "'" + written[a].spelled + "' of the take '" + Utf8(m_entries[written[a].take].take.front) +
-                           "' is the recording '" + path + "' of the take '" + Utf8(m_entries[t].take.front) +
-                           "', which it would overwrite: choose another name";
-            }
+            const std::string whose = read.take == written[a].take
+                                          ? "its " + std::string(read.what) + " '" + read.path + "'"
+                                          : "the " + std::string(read.what) + " '" + read.path + "' of the take '" +
+                                                Utf8(m_entries[read.take].take.front) + "'";
+            return "'" + written[a].spelled + "'" + writer + " is " + whose + ", which it would overwrite: choose another name";
         }
     }
     return std::string();

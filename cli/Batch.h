@@ -23,10 +23,10 @@ public:
     // Makes the request of every take, with the settings of `settings` (null: defaults); with
     // --join, one request of the first take with the others joined to it as its later parts.
     // Returns an empty text, or the usage error when the batch would destroy a file it
-    // writes or reads: two outputs that are one file, or an output that is another take's
-    // recording (--force does not lift it), or one --keep-bformat or map file for several
-    // takes, a map band above half a take's rate, or a --report file that is one of the
-    // batch's files or exists (without --force).
+    // writes or reads: two files it writes that are one, or a file it writes (an output, a
+    // kept B-format, a map's file, the report) that is a file one of its takes reads
+    // (--force does not lift either); or one --keep-bformat or map file for several takes,
+    // a map band above half a take's rate, or a --report file that exists (without --force).
     std::string Prepare(const std::vector<Take>& takes, wxConfigBase* settings);
 
     // Converts every take in order; returns the exit status: 0 all done, 1 a take failed,
@@ -48,9 +48,21 @@ private:
     // Where a take keeps its B-format: the --keep-bformat file, or the take's name in the
     // --keep-bformat folder. Returns the usage error, or empty.
     std::string PlaceKeptBFormat(vq::ConversionRequest* request, std::size_t takeCount) const;
+    // A file a take reads: its path, the take and what it is to the take ("recording").
+    struct ReadFile {
+        std::string path;
+        std::size_t take;
+        const char* what;
+    };
+    static constexpr std::size_t kWholeBatch = static_cast<std::size_t>(-1);  // written for no take alone
+    // Every file the batch reads: every part of every take, the filter matrix of a take that
+    // goes through the filters, the SOFA file, the video clip and the head-locked file.
+    std::vector<ReadFile> FilesRead() const;
+    // Every file the batch writes (each take's outputs, kept B-format and map, the report)
+    // against every other and against every file the batch reads, however each is spelled.
     std::string CheckFilesOfTheBatch() const;
-    // The --report file: its folder must take it, it must be no file the batch reads or
-    // writes, and without --force it must not exist. Returns the usage error, or empty.
+    // The --report file: its folder must take it, and without --force it must not exist.
+    // Returns the usage error, or empty.
     std::string CheckReport() const;
     // The files a take wrote, each with its loudness, then what the normalisation did and
     // the map's files.

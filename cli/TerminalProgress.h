@@ -3,9 +3,8 @@
 // batch, each stage says which take it is of how many.
 #pragma once
 
+#include "ProgressBar.h"
 #include "VQProgressView.h"
-
-#include <chrono>
 
 class TerminalProgress : public VQProgressView {
 public:
@@ -23,13 +22,7 @@ public:
     bool CancelRequested() const override;
 
 private:
-    void Draw(int permille);
-
     bool m_quiet;
-    bool m_terminal;
+    vq::ProgressBar m_bar;
     wxString m_takePrefix;
-    wxString m_message;
-    int m_lastDrawn = -1;
-    std::chrono::steady_clock::time_point m_start;
-    std::chrono::steady_clock::time_point m_lastDraw;
 };

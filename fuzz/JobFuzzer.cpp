@@ -2,7 +2,9 @@
 // a front and a rear stereo file) and a filter matrix (FuzzInput.h), written into the fuzz
 // working directory, and six bytes of settings that FillRecord turns into the job's record;
 // VQParams::Convert then runs to completion and its message and clipping warning are asked
-// for. The outputs go to a folder emptied after every input.
+// for. The outputs go to a folder emptied after every input. Now and then (LongPolyTake) the
+// take is instead a recorder's poly file longer than a read piece, made from the input's
+// take, so that a buffer sized for four channels or for one piece shows.
 //
 // What the settings bytes mean is FillRecord's alone: when the record changes, only that
 // function changes with it.
@@ -19,6 +21,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -104,6 +107,60 @@ void FillRecord(const std::uint8_t settings[vqfuzz::kSettingsBytes], const std::
         record->m_keepBFormat = wxString::FromUTF8((outputDir + "/kept.wav").c_str());
 }
 
+// A poly file of 5 to 8 channels (the capsules in four of them) and of 16385 to about 32000
+// frames: longer than the engines' read pieces, yet quick to convert.
+struct PolyTake {
+    int width = 0;
+    std::vector<int> capsules;  // the channels, from 0, in capsule order
+    sf_count_t frames = 0;
+};
+
+// Drawn for one input in sixteen, by its settings; none otherwise (width 0).
+PolyTake LongPolyTake(const std::uint8_t settings[vqfuzz::kSettingsBytes])
+{
+    PolyTake take;
+    if (((settings[2] * 7 + settings[3] * 13 + settings[4]) & 15) != 0)
+        return take;
+    take.width = 5 + (settings[3] & 3);
+    std::vector<int> channels(static_cast<std::size_t>(take.width));
+    for (int c = 0; c < take.width; ++c)
+        channels[static_cast<std::size_t>(c)] = c;
+    for (int turn = settings[4] % 7; turn > 0; --turn)
+        std::next_permutation(channels.begin(), channels.end());
+    take.capsules.assign(channels.begin(), channels.begin() + 4);
+    take.frames = 16385 + sf_count_t(settings[4]) * 61;
+    return take;
+}
+
+// Writes the poly take into `path` at `rate` from the samples of `source` (a sound file),
+// tiled over its length and its channels; a source without samples gives a ramp.
+void WritePolyTake(const PolyTake& take, const std::string& source, int rate, const std::string& path)
+{
+    std::vector<double> samples;
+    SF_INFO info{};
+    if (SNDFILE* file = sf_open(source.c_str(), SFM_READ, &info)) {
+        if (info.frames > 0 && info.frames <= kMaxFrames) {
+            samples.resize(static_cast<std::size_t>(info.frames * info.channels));
+            samples.resize(static_cast<std::size_t>(sf_readf_double(file, samples.data(), info.frames) * info.channels));
+        }
+        sf_close(file);
+    }
+    if (samples.empty())
+        samples = {0.5, -0.25, 0.125, 0.0};
+    SF_INFO poly{};
+    poly.samplerate = rate;
+    poly.channels = take.width;
+    poly.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &poly);
+    if (!file)
+        return;
+    std::vector<double> frames(static_cast<std::size_t>(take.frames * take.width));
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        frames[i] = samples[i % samples.size()];
+    sf_writef_double(file, frames.data(), take.frames);
+    sf_close(file);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -135,9 +192,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::rename(ScratchPath("matrix.wav").c_str(),
                 ScratchPath("filters/" + vq::FilterMatrixFileName(rate > 0 ? rate : 48000)).c_str());
 
+    const PolyTake poly = LongPolyTake(in.settings);
+    if (poly.width > 0)
+        WritePolyTake(poly, front, rate > 0 ? rate : 48000, ScratchPath("poly.wav"));
     {
         VQParams record(nullptr);
-        FillRecord(in.settings, front, rear, ScratchPath("filters"), ScratchPath("out"), &record);
+        FillRecord(in.settings, poly.width > 0 ? ScratchPath("poly.wav") : front, rear, ScratchPath("filters"),
+                   ScratchPath("out"), &record);
+        record.m_channels = poly.capsules;
         record.Convert();
         record.GetErrorMessage();
         record.GetClippingWarning();

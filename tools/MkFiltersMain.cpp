@@ -1,6 +1,7 @@
 // vessarquilix-mkfilters: designs the A-format to B-format filter matrices of a
 // tetrahedral microphone, one file per sample rate: from the microphone's nominal geometry,
 // or from a measurement of the unit (--measured).
+#include "ProgressBar.h"
 #include "ToolOptions.h"
 #include "common/EngineStatus.h"
 #include "common/OutputFiles.h"
@@ -88,17 +89,25 @@ int Fail(const MeasurementProblem& problem)
     return kExitFailure;
 }
 
-// Designs `set` at `rate` from the measurement and prints how well it reproduces it.
+// The share `done` of a stage that spans `from` to `to` of the whole design.
+DesignProgress Stage(const DesignProgress& whole, double from, double to)
+{
+    return [whole, from, to](double done) { whole(from + (to - from) * done); };
+}
+
+// Designs `set` at `rate` from the measurement, then prints how well it reproduces it once
+// the progress has ended.
 int DesignMeasured(const Measurement& measurement, const ArrayModel& nominal, const DesignOptions& design, int rate,
-                   const std::string& path, FilterSet* set)
+                   const std::string& path, FilterSet* set, ProgressBar& bar, const DesignProgress& progress)
 {
     MeasuredDesign measured(measurement, nominal, rate, TapsAtRate(design.taps, rate), design.maxBoostDb);
     std::vector<BandCheck> checks;
-    int status = measured.Prepare();
+    int status = measured.Prepare(Stage(progress, 0.0, 0.4));
     if (status == kStatusOk)
-        status = measured.Design(set);
+        status = measured.Design(set, Stage(progress, 0.4, 0.8));
     if (status == kStatusOk)
-        status = CheckDesign(measured, *set, &checks);
+        status = CheckDesign(measured, *set, &checks, Stage(progress, 0.8, 1.0));
+    bar.End(status == kStatusOk);
     if (status == kStatusOk) {
         std::printf("%s, designed from %s:\n", path.c_str(), design.measured.c_str());
         PrintChecks(stdout, measured, *set, checks);
@@ -170,11 +179,20 @@ int main(int argc, char** argv)
         return kExitFailure;
 
     const ArrayModel model(options.geometry);
+    // A design at a high rate takes minutes: a terminal shows how far it is.
+    ProgressBar bar;
     for (std::size_t i = 0; i < design.rates.size(); ++i) {
         const int rate = design.rates[i];
         FilterSet set;
-        int status = design.measured.empty() ? DesignFilterSet(model, rate, TapsAtRate(design.taps, rate), &set)
-                                             : DesignMeasured(measurement, model, design, rate, paths[i], &set);
+        bar.Begin("Designing " + FilterMatrixFileName(rate) + "...");
+        const DesignProgress progress = [&bar](double done) { bar.Update(static_cast<int>(1000.0 * done)); };
+        int status = kStatusOk;
+        if (design.measured.empty()) {
+            status = DesignFilterSet(model, rate, TapsAtRate(design.taps, rate), &set, progress);
+            bar.End(status == kStatusOk);
+        } else {
+            status = DesignMeasured(measurement, model, design, rate, paths[i], &set, bar, progress);
+        }
         if (status == kStatusOk)
             status = WriteFilterMatrixFile(paths[i], set, DescribeFilterSet(description, set));
         if (status != kStatusOk)

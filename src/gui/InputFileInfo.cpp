@@ -2,9 +2,9 @@
 
 #include "FileSystemPath.h"
 
+#include "common/EngineStatus.h"
 #include "common/FilterMatrixName.h"
-
-#include <sndfile.h>
+#include "common/SoundFileInput.h"
 
 #include <wx/filename.h>
 
@@ -15,11 +15,11 @@ bool ReadSoundFileHeader(const wxString& path, SoundFileHeader* header)
     std::string bytes;
     if (path.empty() || !ToFileSystemPath(path, &bytes))
         return false;
-    SF_INFO info{};
-    SNDFILE* file = sf_open(bytes.c_str(), SFM_READ, &info);
-    if (!file)
+    vq::InputSoundFile file;
+    std::string problem;
+    if (file.Open(bytes, vq::InputSoundFile::Length::AsStated, &problem) != vq::kStatusOk)
         return false;
-    sf_close(file);
+    const SF_INFO& info = file.Info();
     header->sampleRate = info.samplerate;
     header->channels = info.channels;
     header->frames = info.frames;

@@ -32,6 +32,7 @@
 
 #include <wx/filefn.h>
 #include <wx/filename.h>
+#include <wx/log.h>
 #include <wx/utils.h>
 
 #include <algorithm>
@@ -241,10 +242,14 @@ bool Run::CollectOutputs(const std::vector<std::string>& reads, std::vector<std:
             return false;
     }
 
-    // Nothing is opened for writing when any of them is a file the run reads or another
-    // file it writes: the user's recordings are never overwritten.
+    // Nothing is opened for writing when any of them is a file the run reads (the SOFA file
+    // of a decode too) or another file it writes: the user's recordings are never overwritten.
+    std::vector<std::string> read = reads;
+    std::string sofa;
+    if (!m_request.decode.hrtfFile.empty() && ToFileSystemPath(m_request.decode.hrtfFile, &sofa))
+        read.push_back(sofa);
     PathClash clash;
-    if (OutputsCollide(written.data(), static_cast<int>(written.size()), reads, &clash))
+    if (OutputsCollide(written.data(), static_cast<int>(written.size()), read, &clash))
         return Fail(kOutputOverwritesInput, {clash.output, clash.Reason()});
     // An output that cannot be created fails now, not after the planning and a whole pass.
     for (const std::string& path : written) {
@@ -638,6 +643,9 @@ bool Run::RunBFormat(const std::vector<std::vector<std::string>>& parts, const F
 
     const BFormatSettings& b = m_request.bformat;
     engine.m_inputConvention = ConventionOfTake(header, m_request.take.inputFormat);
+    const std::vector<int>& chosen = m_request.take.channels;
+    if (chosen.size() == 4)
+        std::copy(chosen.begin(), chosen.end(), engine.m_inputChannels);
     engine.m_requestedBufferLength = m_request.run.blockFrames;
     engine.m_highpassHz = b.highpassHz;
     engine.m_rotation = FieldRotation::FromDegrees(b.yaw, b.pitch, b.roll);
@@ -737,6 +745,9 @@ ConversionResult RunConversion(const ConversionRequest& request, const RunViews&
     if (keepWisdom)
         LoadFftWisdom(wisdom);
     ConversionResult result = Run(request, views).Go();
+    // A cache folder that cannot be made keeps no plans: the next run measures them again,
+    // which costs a moment and is no failure worth a word.
+    const wxLogNull quiet;
     if (keepWisdom && wxFileName::Mkdir(wxFileName(wisdomFile).GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL))
         SaveFftWisdom(wisdom);
     return result;

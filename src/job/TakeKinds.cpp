@@ -2,6 +2,9 @@
 
 #include "FileSystemPath.h"
 
+#include "common/EngineStatus.h"
+#include "common/SoundFileInput.h"
+
 #include <sndfile.h>
 
 #include <wx/filename.h>
@@ -115,16 +118,16 @@ FirstFileHeader ReadFirstFileHeader(const wxString& path)
     std::string bytes;
     if (!ToFileSystemPath(path, &bytes))
         return header;
-    SF_INFO info{};
-    SNDFILE* file = sf_open(bytes.c_str(), SFM_READ, &info);
-    if (!file)
+    InputSoundFile file;
+    std::string problem;
+    if (file.Open(bytes, InputSoundFile::Length::AsStated, &problem) != kStatusOk)
         return header;
+    const SF_INFO& info = file.Info();
     header.readable = true;
     header.channels = info.channels;
     header.sampleRate = info.samplerate;
     header.frames = info.frames;
-    header.ambisonic = sf_command(file, SFC_WAVEX_GET_AMBISONIC, nullptr, 0) == SF_AMBISONIC_B_FORMAT;
-    sf_close(file);
+    header.ambisonic = sf_command(file.Handle(), SFC_WAVEX_GET_AMBISONIC, nullptr, 0) == SF_AMBISONIC_B_FORMAT;
     return header;
 }
 

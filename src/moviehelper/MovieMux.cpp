@@ -3,6 +3,7 @@
 #include "common/EngineStatus.h"
 #include "common/SampleQuantizer.h"
 #include "movie/ClipFrame.h"
+#include "common/SoundFileInput.h"
 #include "movie/HeadLockedStereo.h"
 #include "movie/MovieWriter.h"
 
@@ -41,20 +42,6 @@ MovieAnswer Answer(int status, const FailureDetail& failure = FailureDetail())
     return answer;
 }
 
-// A sound file open for reading, closed with its scope.
-struct ReadFile {
-    SF_INFO info{};  // before `file`, which fills it
-    SNDFILE* file = nullptr;
-    explicit ReadFile(const std::string& path) : file(sf_open(path.c_str(), SFM_READ, &info)) {}
-    ~ReadFile()
-    {
-        if (file)
-            sf_close(file);
-    }
-    ReadFile(const ReadFile&) = delete;
-    ReadFile& operator=(const ReadFile&) = delete;
-};
-
 // The two kinds of samples a movie takes: integers left-justified in 32 bits (16- and 24-bit
 // PCM, as the conversion rounded and dithered them) and doubles at full scale (float, AAC, Opus).
 sf_count_t ReadFrames(SNDFILE* file, int* to, sf_count_t frames)
@@ -86,7 +73,7 @@ void Convert(const double* in, double* out, std::int64_t count, SampleQuantizer&
 // Feeds the audio file, with the head-locked pair after each frame when `pair` is open, into
 // the writer.
 template <typename Sample>
-int Feed(ReadFile& audio, ReadFile* pair, const MovieJob& job, MovieWriter& writer,
+int Feed(const InputSoundFile& audio, const InputSoundFile* pair, const MovieJob& job, MovieWriter& writer,
          const std::function<bool(int permille)>& progress, FailureDetail* detail)
 {
     SampleQuantizer quantizer;
@@ -97,18 +84,19 @@ int Feed(ReadFile& audio, ReadFile* pair, const MovieJob& job, MovieWriter& writ
     std::vector<Sample> frames(static_cast<std::size_t>(channels * kBlockFrames));
     std::vector<double> pairIn(pair ? static_cast<std::size_t>(2 * kBlockFrames) : 0);
     std::vector<Sample> pairOut(pairIn.size());
-    const std::int64_t total = audio.info.frames;
+    const std::int64_t total = audio.Info().frames;
     for (std::int64_t done = 0; done < total;) {
         const std::int64_t block = std::min(kBlockFrames, total - done);
-        if (ReadFrames(audio.file, ambix.data(), block) != block) {
-            *detail = {job.movie, std::string("its audio could not be read back: ") + sf_strerror(audio.file)};
+        if (ReadFrames(audio.Handle(), ambix.data(), block) != block) {
+            *detail = {job.movie, std::string("its audio could not be read back: ") + sf_strerror(audio.Handle())};
             return kOutputWriteFailed;
         }
         const Sample* samples = ambix.data();
         if (pair) {
             std::fill(pairIn.begin(), pairIn.end(), 0.0);
-            if (sf_readf_double(pair->file, pairIn.data(), block) < 0 || sf_error(pair->file) != SF_ERR_NO_ERROR) {
-                *detail = {job.headLocked, sf_strerror(pair->file)};
+            if (sf_readf_double(pair->Handle(), pairIn.data(), block) < 0 ||
+                sf_error(pair->Handle()) != SF_ERR_NO_ERROR) {
+                *detail = {job.headLocked, sf_strerror(pair->Handle())};
                 return kInputReadFailed;
             }
             Convert(pairIn.data(), pairOut.data(), 2 * block, quantizer);
@@ -156,18 +144,24 @@ MovieAnswer WriteClipFrame(const MovieJob& job)
 
 MovieAnswer MuxMovie(const MovieJob& job, int fd, const std::function<bool(int permille)>& progress)
 {
-    ReadFile audio(job.audio);
-    const std::string unopened = audio.file ? std::string() : sf_strerror(nullptr);
+    InputSoundFile audio;
+    std::string unopened;
+    audio.Open(job.audio, InputSoundFile::Length::Counted, &unopened);
     // Once open, the audio needs no name: a run that ends in any way leaves nothing of it.
     unlink(job.audio.c_str());
-    if (!audio.file || audio.info.channels != 4)
+    if (!audio.IsOpen() || audio.Info().channels != 4)
         return Answer(kOutputWriteFailed, {job.movie, "its audio could not be read back: " +
                                                           (unopened.empty() ? std::string("not 4 channels") : unopened)});
-    std::unique_ptr<ReadFile> pair;
+    std::unique_ptr<InputSoundFile> pair;
     if (!job.headLocked.empty()) {
-        pair = std::make_unique<ReadFile>(job.headLocked);
-        if (!pair->file)
-            return Answer(kInputOpenFailed, {job.headLocked, sf_strerror(nullptr)});
+        pair = std::make_unique<InputSoundFile>();
+        std::string problem;
+        if (pair->Open(job.headLocked, InputSoundFile::Length::Counted, &problem) != kStatusOk)
+            return Answer(kInputOpenFailed, {job.headLocked, problem});
+        // Checked before the take ran, and read here in pairs: a file changed since is refused.
+        if (pair->Info().channels != 2)
+            return Answer(kHeadLockedNotStereo, {job.headLocked, "it has " + std::to_string(pair->Info().channels) +
+                                                                     " channels"});
     }
     FailureDetail detail;
     MovieWriter writer;

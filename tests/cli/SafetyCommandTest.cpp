@@ -40,6 +40,15 @@ protected:
             capsules.push_back(Noise(frames, seed * 4 + k, 0.4));
         WriteChannels(File(name), capsules);
     }
+    // A 4-channel Ogg Vorbis take; its bytes.
+    std::string WriteOggTake(const std::string& name, std::int64_t frames, unsigned seed) const
+    {
+        std::vector<Signal> capsules;
+        for (unsigned k = 0; k < 4; ++k)
+            capsules.push_back(Noise(frames, seed + k, 0.3));
+        WriteChannels(File(name), capsules, 48000, SF_FORMAT_OGG | SF_FORMAT_VORBIS);
+        return Bytes(name);
+    }
 };
 
 TEST_F(SafetyCommand, TwoNamesOfOneOutputAreAUsageErrorNamingBoth)
@@ -90,6 +99,68 @@ TEST_F(SafetyCommand, NoOutputOfABatchMayBeARecordingOfItEvenWithForce)
         EXPECT_TRUE(Contains(r.err, c.mention)) << c.mention << " in\n" << r.err;
         EXPECT_EQ(Bytes("q.wav") + Bytes("t_WXYZ.wav"), recordings);
         EXPECT_EQ(Listing(), before);
+    }
+}
+
+// Whatever the batch writes (outputs, the kept B-format, the map's files, the report) is
+// checked against whatever it reads (every file of every part of every take, the filter
+// matrix, the SOFA file, the clip, the head-locked file), however either is spelled, before
+// anything runs: a usage error, with or without -y, and every file stays as it was.
+TEST_F(SafetyCommand, NothingTheBatchWritesMayBeAFileItReads)
+{
+    WriteTake("t", 500, 1);
+    WriteTake("p_001", 500, 2);
+    WriteTake("p_002", 500, 3);
+    std::ofstream(File("head.sofa")) << "a SOFA file";
+    std::ofstream(File("clip.mp4")) << "a clip";
+    WriteChannels(File("music.wav"), {Noise(500, 4), Noise(500, 5)});
+    fs::create_symlink("tR.wav", File("link.wav"));
+    const std::vector<std::string> movie = {"--convention", "ambix", "--container", "mov"};
+    const auto with = [](std::vector<std::string> first, const std::vector<std::string>& more) {
+        first.insert(first.end(), more.begin(), more.end());
+        return first;
+    };
+    struct Case {
+        std::vector<std::string> args;
+        std::string said;
+    };
+    const Case cases[] = {
+        {{"--report", "filters/FilterMatrix_48000.wav", "tF.wav"}, "is the filter matrix 'filters/FilterMatrix_48000.wav'"},
+        {{"--report", "./filters/../filters/FilterMatrix_48000.wav", "tF.wav"}, "filter matrix"},
+        {{"--report", "link.wav", "tF.wav"}, "is the recording 'tR.wav' of the take 'tF.wav'"},
+        {{"--join", "--report", "p_002F.wav", "p_001F.wav", "p_002F.wav"}, "is the recording 'p_002F.wav'"},
+        {{"--join", "--report", "p_002R.wav", "p_001F.wav", "p_002F.wav"}, "is the recording 'p_002R.wav'"},
+        {{"--mode", "binaural", "--hrtf", "head.sofa", "--report", "head.sofa", "tF.wav"}, "the SOFA file 'head.sofa'"},
+        {with(movie, {"--video", "clip.mp4", "--report", "clip.mp4", "tF.wav"}), "the video clip 'clip.mp4'"},
+        {with(movie, {"--head-locked", "music.wav", "--report", "music.wav", "tF.wav"}),
+         "the head-locked file 'music.wav'"},
+        {{"-o", "filters/FilterMatrix_48000.wav", "tF.wav"}, "is its filter matrix"},
+        {{"-o", "tR.wav", "tF.wav"}, "'-o tR.wav' of the take 'tF.wav' is its recording 'tR.wav'"},
+        {{"--join", "--map-data", "./p_002R.wav", "p_001F.wav", "p_002F.wav"}, "is its recording 'p_002R.wav'"},
+        {{"--mode", "binaural", "--hrtf", "head.sofa", "--keep-bformat", "head.sofa", "tF.wav"}, "is its SOFA file"},
+        {with(movie, {"--video", "clip.mp4", "-o", "clip.mp4", "tF.wav"}), "is its video clip"},
+    };
+    for (const Case& c : cases) {
+        for (const bool force : {false, true}) {
+            const auto before = Listing();
+            std::string files;
+            for (const std::string& name : before)
+                if (name != "filters")
+                    files += Bytes(name);
+            files += Bytes("filters/FilterMatrix_48000.wav");
+            std::vector<std::string> args = force ? std::vector<std::string>{"-y"} : std::vector<std::string>();
+            args.insert(args.end(), c.args.begin(), c.args.end());
+            const CommandResult r = Convert(Args(args));
+            EXPECT_EQ(r.exitCode, 2) << c.said << "\n" << r.err;
+            EXPECT_TRUE(Contains(r.err, c.said)) << c.said << " in\n" << r.err;
+            EXPECT_TRUE(Contains(r.err, "which it would overwrite")) << r.err;
+            std::string after;
+            for (const std::string& name : before)
+                if (name != "filters")
+                    after += Bytes(name);
+            EXPECT_EQ(after + Bytes("filters/FilterMatrix_48000.wav"), files) << c.said;
+            EXPECT_EQ(Listing(), before) << c.said;
+        }
     }
 }
 
@@ -188,11 +259,7 @@ TEST_F(SafetyCommand, AnEmptyTakeGivesFilesThatOpenInEveryContainer)
 TEST_F(SafetyCommand, ARecordingWhoseHeaderClaimsAnAbsurdLengthIsCountedNotEmptied)
 {
     // A 4-channel Ogg take whose last page is damaged: libsndfile then reports 2^63 - 1 frames.
-    std::vector<Signal> capsules;
-    for (unsigned k = 0; k < 4; ++k)
-        capsules.push_back(Noise(4800, 10 + k, 0.3));
-    WriteChannels(File("damaged.ogg"), capsules, 48000, SF_FORMAT_OGG | SF_FORMAT_VORBIS);
-    std::string bytes = Bytes("damaged.ogg");
+    std::string bytes = WriteOggTake("damaged.ogg", 4800, 10);
     const std::size_t lastPage = bytes.rfind("OggS");
     ASSERT_NE(lastPage, std::string::npos);
     std::memset(&bytes[lastPage + 6], 0xFF, 8);  // granule position -1: "no packet ends here"
@@ -208,6 +275,31 @@ TEST_F(SafetyCommand, ARecordingWhoseHeaderClaimsAnAbsurdLengthIsCountedNotEmpti
     const Audio out = ReadAudio(File("damaged_WXYZ.wav"));
     EXPECT_GE(out.info.frames, 4800 - 1024) << "the audio before the damaged page is converted";
     EXPECT_LE(out.info.frames, 4800 + kTaps);
+}
+
+// A take whose header promises audio of which not a frame decodes is damaged, and says so;
+// a recording of no frames is no damage and converts to empty outputs.
+TEST_F(SafetyCommand, ATakeThatPromisesAudioAndDecodesNoneFailsAndAnEmptyOneConverts)
+{
+    // Every page after the two of the headers loses its capture pattern: the header stands,
+    // the audio is gone, and the length cannot be told.
+    std::string bytes = WriteOggTake("damaged.ogg", 4800, 20);
+    std::size_t page = bytes.find("OggS", bytes.find("OggS", 1) + 1);
+    ASSERT_NE(page, std::string::npos);
+    for (; page != std::string::npos; page = bytes.find("OggS", page))
+        bytes[page] = 'X';
+    std::ofstream(File("damaged.ogg"), std::ios::binary) << bytes;
+    WriteOggTake("empty.ogg", 0, 30);
+
+    const auto before = Listing();
+    const CommandResult damaged = Convert(Args({"damaged.ogg"}));
+    EXPECT_EQ(damaged.exitCode, 1) << damaged.out;
+    EXPECT_TRUE(Contains(damaged.err, "damaged.ogg: no audio could be decoded")) << damaged.err;
+    EXPECT_EQ(Listing(), before) << "no output";
+
+    const CommandResult empty = Convert(Args({"empty.ogg"}));
+    ASSERT_EQ(empty.exitCode, 0) << empty.err;
+    EXPECT_EQ(ReadAudio(File("empty_WXYZ.wav")).info.frames, 0);
 }
 
 }  // namespace

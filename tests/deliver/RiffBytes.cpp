@@ -44,6 +44,13 @@ void PutChunk(Bytes& out, Wave kind, const std::string& id, const Bytes& body, s
 
 Bytes RecorderFile(Wave kind, const std::vector<RawChunk>& before, const std::vector<RawChunk>& after, int frames)
 {
+    return RecorderFile(kind, before, after, std::vector<std::int16_t>(static_cast<std::size_t>(frames) * 4, 0));
+}
+
+Bytes RecorderFile(Wave kind, const std::vector<RawChunk>& before, const std::vector<RawChunk>& after,
+                   const std::vector<std::int16_t>& samples)
+{
+    const std::size_t frames = samples.size() / 4;
     Bytes fmt;
     Put(fmt, 1, 2);
     Put(fmt, 4, 2);
@@ -51,7 +58,9 @@ Bytes RecorderFile(Wave kind, const std::vector<RawChunk>& before, const std::ve
     Put(fmt, 48000 * 8, 4);
     Put(fmt, 8, 2);
     Put(fmt, 16, 2);
-    const Bytes data(static_cast<std::size_t>(frames) * 8, 0);
+    Bytes data;
+    for (const std::int16_t sample : samples)
+        Put(data, static_cast<std::uint16_t>(sample), 2);
 
     Bytes file;
     if (kind == Wave::Wave64) {
@@ -68,7 +77,7 @@ Bytes RecorderFile(Wave kind, const std::vector<RawChunk>& before, const std::ve
             Bytes ds64;
             Put(ds64, 0, 8);  // the RIFF size, filled in below
             Put(ds64, data.size(), 8);
-            Put(ds64, static_cast<std::uint64_t>(frames), 8);
+            Put(ds64, frames, 8);
             Put(ds64, 0, 4);
             PutChunk(file, kind, "ds64", ds64);
         }

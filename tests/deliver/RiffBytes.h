@@ -24,6 +24,9 @@ struct RawChunk {
 // between "fmt " and "data" and `after` chunks behind the data.
 Bytes RecorderFile(Wave kind, const std::vector<RawChunk>& before, const std::vector<RawChunk>& after,
                    int frames = 100);
+// The same with these samples, four a frame.
+Bytes RecorderFile(Wave kind, const std::vector<RawChunk>& before, const std::vector<RawChunk>& after,
+                   const std::vector<std::int16_t>& samples);
 
 // A bext body: the fixed fields, then `history`.
 Bytes BextBody(const std::string& description, const std::string& originator, std::uint64_t timeReference,

@@ -10,6 +10,7 @@
 #include "common/Vec3.h"
 #include "filters/ArrayModel.h"
 #include "filters/FilterDesign.h"
+#include "filters/MeasuredDesign.h"
 
 #include <gtest/gtest.h>
 
@@ -186,6 +187,36 @@ TEST(MeasuredDesign, AMeasurementInOnePlaneLeavesZToTheNominalDesign)
                 EXPECT_LT(Compare(m, d).angle, 3.0) << f << " Hz";
             }
         }
+}
+
+}  // namespace
+
+namespace {
+
+// The design's work grows with its filters, not with the measurement: responses of 64 ms
+// (64 taps at 1 kHz, 6144 frames at 96 kHz) are fitted on twice the filter length.
+TEST(MeasuredDesign, IsFittedOnTwiceTheFilterLengthWhateverTheMeasurementsLength)
+{
+    const SimulatedMeasurement simulated = Measure(MakeMicrophone(), SeventyTwoDirections(), 1000, 0.008, 64);
+    vq::Measurement measurement;
+    measurement.rate = simulated.rate;
+    measurement.length = 64;
+    for (std::size_t d = 0; d < simulated.directions.size(); ++d) {
+        vq::MeasuredDirection direction;
+        direction.azimuth = simulated.directions[d].azimuth;
+        direction.elevation = simulated.directions[d].elevation;
+        direction.direction = vq::FromAzimuthElevation(direction.azimuth, direction.elevation);
+        for (int k = 0; k < 4; ++k)
+            direction.responses[k] = simulated.responses[d][k];
+        measurement.directions.push_back(direction);
+    }
+    const vq::ArrayModel nominal{vq::ArrayGeometry()};
+    vq::MeasuredDesign design(measurement, nominal, 96000, 128, vq::kDefaultMaxBoostDb);
+    ASSERT_EQ(design.Prepare(), 0);
+    EXPECT_EQ(design.FftLength(), 256);
+    vq::FilterSet set;
+    ASSERT_EQ(design.Design(&set), 0);
+    EXPECT_EQ(set.taps, 128);
 }
 
 }  // namespace

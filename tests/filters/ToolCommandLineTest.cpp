@@ -135,4 +135,21 @@ TEST(ToolCommandLine, PresetsStartTheGeometryAndLaterOptionsOverrideThem)
     }
 }
 
+// A design at a high rate takes minutes: on a terminal, a bar shows how far it is, as the
+// converter's does; into a pipe or a file, only the result lines go.
+TEST(ToolCommandLine, TheDesignersProgressShowsOnATerminal)
+{
+    if (Status("command", "-v script") != 0)
+        GTEST_SKIP() << "no 'script' to give the designer a terminal (Debian package bsdutils)";
+    TempDir out;
+    const std::string design = std::string(VQ_MKFILTERS) + " --rates 48000 --out " + out.Path();
+    const ToolRun terminal = RunTool("script", "-qec '" + design + "' /dev/null");
+    EXPECT_EQ(terminal.status, 0) << terminal.output;
+    EXPECT_NE(terminal.output.find("Designing FilterMatrix_48000.wav... ["), std::string::npos) << terminal.output;
+    EXPECT_NE(terminal.output.find("] 100%"), std::string::npos) << terminal.output;
+    const ToolRun piped = RunTool(design, "--force");
+    EXPECT_EQ(piped.status, 0) << piped.output;
+    EXPECT_EQ(piped.output.find("Designing"), std::string::npos) << piped.output;
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 using namespace vqtest;
@@ -89,6 +90,52 @@ TEST(RecorderMetadata, ADamagedChunkIsAWarningAndTheTakeIsConverted)
     const auto chunks = ChunksOf(ReadBytes(setup.File("damaged_WXYZ.wav")));
     EXPECT_EQ(chunks.count("bext"), 0u);
     EXPECT_EQ(chunks.count("iXML"), 1u) << "the good chunk is kept";
+}
+
+// Recordings that libsndfile 1.2 misreads on its own are read as their chunks say: an RF64
+// take whose bext has an odd size, correctly padded, and a Wave64 take with a chunk behind its
+// data (whose bytes are no samples). Each converts to exactly what its samples give.
+TEST(RecorderMetadata, SoundTakesOfEveryLayoutAreReadAsTheirChunksSay)
+{
+    constexpr int kFrames = 1200;
+    JobSetup setup(kFrames, 16);
+    std::vector<std::int16_t> samples;
+    std::array<Signal, 4> capsules;
+    for (int n = 0; n < kFrames; ++n)
+        for (int k = 0; k < 4; ++k) {
+            samples.push_back(static_cast<std::int16_t>(std::lround(setup.capsules[k][n] * 32767.0)));
+            capsules[k].push_back(samples.back() / 32768.0);
+        }
+    const Bytes oddBext = BextBody("scene 12A", "788T", kTimeReference, kHistory + "odd");
+    ASSERT_EQ(oddBext.size() % 2, 1u);
+    const RawChunk after = {"LIST", Bytes(1000, 0x7F)};
+    struct Case {
+        const char* name;
+        Wave kind;
+        std::vector<RawChunk> before, after;
+    };
+    const Case cases[] = {
+        {"rf64-odd-bext", Wave::Rf64, {{"bext", oddBext}}, {}},
+        {"rf64-odd-bext-chunk-after", Wave::Rf64, {{"bext", oddBext}}, {after}},
+        {"wave64-chunk-after", Wave::Wave64, {{"bext", oddBext}}, {after}},
+        {"wav-chunk-after", Wave::Riff, {{"bext", oddBext}}, {after}},
+    };
+    const double gain = std::pow(10.0, -3.0 / 20.0);
+    const auto expected = ExpectedOutputs(capsules, setup.filters, gain, kFrames + 16);
+    for (const Case& c : cases) {
+        WriteBytes(setup.File(std::string(c.name) + ".wav"), RecorderFile(c.kind, c.before, c.after, samples));
+        VQParams p(nullptr);
+        setup.Configure(p);
+        p.SetFileName(VQParams::kFluFrdInput, setup.File(std::string(c.name) + ".wav"));
+        p.m_bformatFormat = VQParams::kFormatFloat;
+        p.UpdateOutputNames();
+        ASSERT_TRUE(p.Convert()) << c.name << ": " << p.GetErrorMessage();
+        EXPECT_TRUE(p.m_result.warnings.empty()) << c.name << ": " << p.m_result.warnings.front();
+        const Audio out = ReadAudio(std::string(p.GetOutputPath(0).utf8_str()));
+        ASSERT_EQ(out.info.frames, kFrames + 16) << c.name;
+        for (int j = 0; j < 4; ++j)
+            EXPECT_LT(MaxAbsDifference(out.Channel(j), expected[j]), 1e-6) << c.name << ", channel " << j;
+    }
 }
 
 }  // namespace

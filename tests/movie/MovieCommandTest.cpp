@@ -151,6 +151,72 @@ TEST_F(MovieCommand, PcmDecodesToTheAmbixWavSampleForSample)
     }
 }
 
+// Appends an iXML chunk to a finished WAV file, as a field recorder writes one.
+void AppendIxml(const std::string& path, const std::string& xml)
+{
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary | std::ios::ate);
+    const std::uint32_t bodySize = static_cast<std::uint32_t>(xml.size());
+    std::string chunk = "iXML";
+    for (int i = 0; i < 4; ++i)
+        chunk += static_cast<char>(bodySize >> (8 * i));
+    chunk += xml + std::string(xml.size() % 2, '\0');
+    file.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    const std::uint32_t riffSize = static_cast<std::uint32_t>(file.tellp()) - 8;
+    file.seekp(4);
+    for (int i = 0; i < 4; ++i)
+        file.put(static_cast<char>(riffSize >> (8 * i)));
+}
+
+// A recorder's session from end to end: a take of six channels (boom, lavalier, the four
+// capsules) with bext and iXML, split by the recorder into three parts, joined, its capsule
+// channels chosen, kept in sync and written as AmbiX in a MOV under a clip with a report. Its
+// sound is, sample for sample, what the unsplit four-channel take converts to.
+TEST_F(MovieCommand, ARecorderSessionSplitInThreeGivesTheUnsplitTakesMovie)
+{
+    VQ_REQUIRE_FFMPEG();
+    const std::string filters = std::string(VQ_STAGE_DATA_DIR) + "/filters";
+    // Parts of several read pieces each, split inside the engines' pieces and blocks.
+    const std::vector<std::int64_t> bounds = {0, 40013, 90017, 120960};  // 2.52 s, 63 frames of the clip
+    std::vector<Signal> poly = {Noise(bounds.back(), 61, 0.8), Noise(bounds.back(), 62, 0.8)};
+    for (int k = 0; k < 4; ++k)
+        poly.push_back(Noise(bounds.back(), 63 + k, 0.2));
+    const int format = SF_FORMAT_WAV | SF_FORMAT_PCM_24;
+    const std::uint64_t start = 48000ull * 3600 * 10;  // ten o'clock
+    std::vector<std::string> parts;
+    for (std::size_t p = 0; p + 1 < bounds.size(); ++p) {
+        std::vector<Signal> channels;
+        for (const Signal& c : poly)
+            channels.emplace_back(c.begin() + bounds[p], c.begin() + bounds[p + 1]);
+        parts.push_back("SCENE12_T03_00" + std::to_string(p + 1) + ".wav");
+        WriteTimedChannels(File(parts.back()), channels, start + static_cast<std::uint64_t>(bounds[p]), 48000, format);
+        AppendIxml(File(parts.back()), "<BWFXML><SCENE>12</SCENE><TAKE>3</TAKE></BWFXML>");
+    }
+    WriteTimedChannels(File("unsplit.wav"), std::vector<Signal>(poly.begin() + 2, poly.end()), start, 48000, format);
+    const std::string clip = File("session-clip.mp4");
+    MakeClip(clip, 2.52);
+
+    std::vector<std::string> args = {"--filters", filters, "--join", "--channels", "3,4,5,6", "--align",
+                                     "--convention", "ambix", "--container", "mov", "--video", clip,
+                                     "--report", "session.json", "-o", "session.mov"};
+    args.insert(args.end(), parts.begin(), parts.end());
+    const CommandResult session = Convert(args);
+    ASSERT_EQ(session.exitCode, 0) << session.err;
+    EXPECT_NE(session.out.find("Joined 3 parts into one take"), std::string::npos) << session.out;
+    EXPECT_EQ(session.err.find("Warning"), std::string::npos) << "the parts follow on: " << session.err;
+    const CommandResult unsplit = Convert({"--filters", filters, "--align", "--convention", "ambix", "--container",
+                                           "mov", "--video", clip, "-o", "unsplit.mov", "unsplit.wav"});
+    ASSERT_EQ(unsplit.exitCode, 0) << unsplit.err;
+
+    const std::vector<std::int32_t> joined = DecodeInt32(File("session.mov"));
+    ASSERT_EQ(joined.size(), 4u * static_cast<std::size_t>(bounds.back())) << "as long as the take and the clip";
+    EXPECT_TRUE(joined == DecodeInt32(File("unsplit.mov"))) << "the joined parts give the unsplit take";
+    EXPECT_EQ(VideoPacketChecksums(File("session.mov")), VideoPacketChecksums(clip));
+    const std::string report = Bytes("session.json");
+    for (const std::string& part : parts)
+        EXPECT_NE(report.find(part), std::string::npos) << part << " in\n" << report;
+    EXPECT_NE(report.find("session.mov"), std::string::npos) << report;
+}
+
 // The clip's video packets come out as they went in, and a shorter take is padded with
 // silence to the video's length, a longer one cut, with a note.
 TEST_F(MovieCommand, VideoCopiedAndTakeFittedToIt)
@@ -369,6 +435,43 @@ void PrintTo(const BadInputCase& c, std::ostream* os)
     *os << c.name;
 }
 
+const std::vector<std::string> kAmbixMov = {"--convention", "ambix", "--container", "mov"};
+
+std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more)
+{
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
+// A clip FFmpeg opens whose video cannot all be read (cut short, or four bytes of its index
+// changed) gives no movie without its video: the take fails naming the clip, and nothing is
+// left, hidden files included.
+TEST_F(MovieCommand, ADamagedClipGivesNoMovieAndIsNamed)
+{
+    VQ_REQUIRE_FFMPEG();
+    // The index first, so that a cut leaves it whole.
+    const std::string indexed = File("indexed.mp4");
+    ASSERT_TRUE(RunCommand("ffmpeg -v error -i " + Quoted(Clip()) + " -c copy -movflags +faststart " + Quoted(indexed)).ok);
+    const std::string bytes = Bytes("indexed.mp4");
+    const std::size_t media = bytes.find("mdat");
+    const std::size_t offsets = bytes.find("stco");  // of the first track, the video's
+    ASSERT_TRUE(media != std::string::npos && offsets != std::string::npos && offsets < media);
+    std::ofstream(File("cut.mp4"), std::ios::binary) << bytes.substr(0, media + (bytes.size() - media) / 3);
+    std::string changed = bytes;
+    changed.replace(offsets + 12, 4, "\xFF\xFF\xFF\xFF");  // the first chunk's offset
+    std::ofstream(File("changed.mp4"), std::ios::binary) << changed;
+    std::remove(indexed.c_str());
+
+    for (const std::string clip : {"cut.mp4", "changed.mp4"}) {
+        ASSERT_NE(ProbeStreams(File(clip)).find("codec_type=video"), std::string::npos) << "FFmpeg opens " << clip;
+        const std::vector<std::string> before = Listing();
+        const CommandResult r = ConvertLive(With(kAmbixMov, {"--video", clip, "-o", "movie.mov"}));
+        EXPECT_EQ(r.exitCode, 1) << clip << "\n" << r.err;
+        EXPECT_NE(r.err.find("The video clip cannot be read.\n" + clip + ": "), std::string::npos) << r.err;
+        EXPECT_EQ(Listing(), before) << clip;
+    }
+}
+
 class BadMovieInput : public MovieCommand, public testing::WithParamInterface<BadInputCase> {
 protected:
     BadMovieInput()
@@ -394,14 +497,6 @@ TEST_P(BadMovieInput, RefusedBeforeAnyOutputExists)
     EXPECT_NE(r.err.find(c.file), std::string::npos) << r.err;
     EXPECT_EQ(Listing(), before);
     EXPECT_EQ(Bytes("exists.mov"), "earlier");
-}
-
-const std::vector<std::string> kAmbixMov = {"--convention", "ambix", "--container", "mov"};
-
-std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more)
-{
-    args.insert(args.end(), more.begin(), more.end());
-    return args;
 }
 
 const BadInputCase kBadInputs[] = {

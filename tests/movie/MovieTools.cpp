@@ -17,7 +17,8 @@ std::vector<Sample> Decode(const std::string& path, const char* codec, const cha
         RunCommand("ffmpeg -v error -i " + Quoted(path) + " -map 0:a -c:a " + codec + " -f " + format + " -");
     EXPECT_TRUE(result.ok) << "ffmpeg cannot decode " << path;
     std::vector<Sample> samples(result.out.size() / sizeof(Sample));
-    std::memcpy(samples.data(), result.out.data(), samples.size() * sizeof(Sample));
+    if (!samples.empty())
+        std::memcpy(samples.data(), result.out.data(), samples.size() * sizeof(Sample));
     return samples;
 }
 

@@ -91,6 +91,7 @@ BandCheck CheckBand(const MeasuredDesign& design, const std::vector<ComplexMatri
     double count = 0.0;
     for (int bin : bins) {
         const ComplexMatrix4& m = filters[static_cast<std::size_t>(bin)];
+        const std::vector<ComplexMatrix4> leaving = design.LeavingEachOut(bin);
         const auto noise = design.NoiseGain(m);
         band.noiseW += 10.0 * std::log10(noise[0]);
         band.noiseXyz += 10.0 * std::log10((noise[1] + noise[2] + noise[3]) / 3.0);
@@ -107,7 +108,7 @@ BandCheck CheckBand(const MeasuredDesign& design, const std::vector<ComplexMatri
             const double wDb = 20.0 * std::log10(std::abs(o[0]) * std::sqrt(2.0));
             band.wMeanDb += wDb;
             band.wWorstDb = std::max(band.wWorstDb, std::fabs(wDb));
-            band.leaveOneOut += DirectionError(Apply(design.At(bin, static_cast<int>(d)), a), direction);
+            band.leaveOneOut += DirectionError(Apply(leaving[d], a), direction);
             count += 1.0;
         }
     }
@@ -121,7 +122,8 @@ BandCheck CheckBand(const MeasuredDesign& design, const std::vector<ComplexMatri
 
 }  // namespace
 
-int CheckDesign(const MeasuredDesign& design, const FilterSet& set, std::vector<BandCheck>* bands)
+int CheckDesign(const MeasuredDesign& design, const FilterSet& set, std::vector<BandCheck>* bands,
+                const DesignProgress& progress)
 {
     bands->clear();
     std::vector<ComplexMatrix4> filters;
@@ -130,6 +132,8 @@ int CheckDesign(const MeasuredDesign& design, const FilterSet& set, std::vector<
         return status;
     const double top = 0.45 * design.Rate();  // where the band-edge fade begins
     for (double centre = kLowestCentre; centre * std::sqrt(2.0) <= top; centre *= 2.0) {
+        if (progress)
+            progress(std::log2(centre / kLowestCentre) / std::log2(top / kLowestCentre));
         const std::vector<int> bins = BandBins(design, centre / std::sqrt(2.0), centre * std::sqrt(2.0));
         if (!bins.empty())
             bands->push_back(CheckBand(design, filters, centre, bins));

@@ -26,8 +26,10 @@ struct BandCheck {
     double noiseXyz = 0.0;  // dB, the mean of X, Y and Z
 };
 
-// The checks of `set`, designed by `design`. kStatusOk, kOutOfMemory or kFftSetupFailed.
-int CheckDesign(const MeasuredDesign& design, const FilterSet& set, std::vector<BandCheck>* bands);
+// The checks of `set`, designed by `design`; `progress` hears the share done. kStatusOk,
+// kOutOfMemory or kFftSetupFailed.
+int CheckDesign(const MeasuredDesign& design, const FilterSet& set, std::vector<BandCheck>* bands,
+                const DesignProgress& progress = DesignProgress());
 
 void PrintChecks(std::FILE* out, const MeasuredDesign& design, const FilterSet& set,
                  const std::vector<BandCheck>& bands);

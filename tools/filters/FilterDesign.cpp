@@ -18,6 +18,7 @@ namespace vq {
 namespace {
 
 constexpr double kTaperStart = 0.9;  // of the Nyquist frequency
+constexpr int kBinsBetweenReports = 256;
 
 // Flat around the modelling delay; a short fade-in over the first half of the delay (the
 // pre-ringing of the fractional-delay parts) and a long fade-out over the second half of
@@ -73,7 +74,8 @@ int ModellingDelay(int rate, int taps)
     return std::max(1, std::min(delay, taps / 4));
 }
 
-int SynthesiseFilterSet(int rate, int taps, int delay, int fftLength, const ResponseAtBin& response, FilterSet* set)
+int SynthesiseFilterSet(int rate, int taps, int delay, int fftLength, const ResponseAtBin& response, FilterSet* set,
+                        const DesignProgress& progress)
 {
     const int bins = fftLength / 2 + 1;
     constexpr int kFilters = ArrayModel::kCapsules * kBFormatChannels;
@@ -101,6 +103,8 @@ int SynthesiseFilterSet(int rate, int taps, int delay, int fftLength, const Resp
     }
 
     for (int bin = 0; bin < bins; ++bin) {
+        if (progress && bin % kBinsBetweenReports == 0)
+            progress(static_cast<double>(bin) / bins);
         const double frequency = static_cast<double>(bin) * rate / fftLength;
         const ComplexMatrix4 m = response(bin, frequency);
         const std::complex<double> shift =
@@ -124,14 +128,14 @@ int SynthesiseFilterSet(int rate, int taps, int delay, int fftLength, const Resp
     return kStatusOk;
 }
 
-int DesignFilterSet(const ArrayModel& model, int rate, int taps, FilterSet* set)
+int DesignFilterSet(const ArrayModel& model, int rate, int taps, FilterSet* set, const DesignProgress& progress)
 {
     // Sampled on twice the filter length, the responses' time aliasing stays far below
     // what the window removes anyway.
     const BFormatFit fit(model);
     return SynthesiseFilterSet(
         rate, taps, ModellingDelay(rate, taps), 2 * taps, [&fit](int, double frequency) { return fit.At(frequency); },
-        set);
+        set, progress);
 }
 
 }  // namespace vq

@@ -37,9 +37,13 @@ int TapsAtRate(int tapsAtReference, int rate);
 // Modelling delay in samples: about half a millisecond, at most a quarter of the filter.
 int ModellingDelay(int rate, int taps);
 
+// Told the share of a design's work done so far, 0 to 1, now and then.
+using DesignProgress = std::function<void(double done)>;
+
 // Designs the filters of `model` at `rate` with `taps` taps (at least kMinimumTaps).
 // kStatusOk, kOutOfMemory or kFftSetupFailed.
-int DesignFilterSet(const ArrayModel& model, int rate, int taps, FilterSet* set);
+int DesignFilterSet(const ArrayModel& model, int rate, int taps, FilterSet* set,
+                    const DesignProgress& progress = DesignProgress());
 
 // The gain that fades the responses out over the top tenth of the band. A fractional-delay
 // response does not end at the Nyquist frequency; cut off there, it would ring for the
@@ -52,6 +56,7 @@ using ResponseAtBin = std::function<ComplexMatrix4(int bin, double frequency)>;
 // Makes the set from responses given on fftLength points (at least 2 taps): each delayed by
 // `delay` samples and faded out over the top of the band, transformed into impulse
 // responses and windowed to `taps`. kStatusOk, kOutOfMemory or kFftSetupFailed.
-int SynthesiseFilterSet(int rate, int taps, int delay, int fftLength, const ResponseAtBin& response, FilterSet* set);
+int SynthesiseFilterSet(int rate, int taps, int delay, int fftLength, const ResponseAtBin& response, FilterSet* set,
+                        const DesignProgress& progress = DesignProgress());
 
 }  // namespace vq

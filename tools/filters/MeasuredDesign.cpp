@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <numeric>
 
 namespace vq {
 
@@ -41,6 +42,19 @@ bool Copies(const Measurement& measurement, int rate)
     return whole && measurement.rate == rate;
 }
 
+// Whole numbers P and Q with P frames at `rate` spanning exactly Q file samples at
+// `fileRate`, P as small as can be; false when the rates have no such ratio.
+bool RateRatio(double fileRate, int rate, long* frames, long* samples)
+{
+    if (fileRate <= 0.0 || fileRate != std::floor(fileRate) || fileRate > 1e9)
+        return false;
+    const long file = static_cast<long>(fileRate);
+    const long common = std::gcd(file, static_cast<long>(rate));
+    *frames = rate / common;
+    *samples = file / common;
+    return true;
+}
+
 // A response at `rate`, `delay` file samples late: copied (see Copies), or interpolated with
 // the band-limited kernel, which delays all responses alike by ResamplingLatency frames.
 std::vector<double> BringToRate(const std::vector<double>& taps, double fileRate, double delay, int rate, bool copies)
@@ -56,15 +70,33 @@ std::vector<double> BringToRate(const std::vector<double>& taps, double fileRate
     const double fileSamples = static_cast<double>(taps.size()) - 1.0 + delay + kernel.HalfWidth();
     const int length = latency + static_cast<int>(std::ceil(fileSamples / step)) + 1;
     std::vector<double> out(static_cast<std::size_t>(length), 0.0);
-    const int last = static_cast<int>(taps.size()) - 1;
+    const long last = static_cast<long>(taps.size()) - 1;
+    // Frame n + P lies Q file samples after frame n: the kernel's values at the file's
+    // samples repeat with n mod P, and are computed once for each of the P phases when
+    // there are fewer phases than frames.
+    long period = 0, shift = 0;
+    if (!RateRatio(fileRate, rate, &period, &shift) || period >= length)
+        period = length, shift = 0;
+    std::vector<double> weights;
+    std::vector<long> firsts(static_cast<std::size_t>(period));
+    std::vector<std::size_t> starts(static_cast<std::size_t>(period) + 1, 0);
+    for (long p = 0; p < period; ++p) {
+        const double t = (p - latency) * step - delay;
+        const long from = static_cast<long>(std::ceil(t - kernel.HalfWidth()));
+        const long to = static_cast<long>(std::floor(t + kernel.HalfWidth()));
+        firsts[static_cast<std::size_t>(p)] = from;
+        for (long k = from; k <= to; ++k)
+            weights.push_back(kernel(t - k) * step);  // the kernel is sampled once per file sample
+        starts[static_cast<std::size_t>(p) + 1] = weights.size();
+    }
     for (int n = 0; n < length; ++n) {
-        const double t = (n - latency) * step - delay;
-        const int from = std::max(0, static_cast<int>(std::ceil(t - kernel.HalfWidth())));
-        const int to = std::min(last, static_cast<int>(std::floor(t + kernel.HalfWidth())));
+        const std::size_t p = static_cast<std::size_t>(n % period);
+        const long first = firsts[p] + (n / period) * shift;
+        const long count = static_cast<long>(starts[p + 1] - starts[p]);
         double sum = 0.0;
-        for (int k = from; k <= to; ++k)
-            sum += taps[static_cast<std::size_t>(k)] * kernel(t - k);
-        out[static_cast<std::size_t>(n)] = sum * step;  // the kernel is sampled once per file sample
+        for (long i = std::max(0L, -first); i < count && first + i <= last; ++i)
+            sum += taps[static_cast<std::size_t>(first + i)] * weights[starts[p] + static_cast<std::size_t>(i)];
+        out[static_cast<std::size_t>(n)] = sum;
     }
     return out;
 }
@@ -103,7 +135,7 @@ MeasuredDesign::MeasuredDesign(const Measurement& measurement, const ArrayModel&
             m_coincidentGain[j] += std::norm(coincident[j][k]);
 }
 
-int MeasuredDesign::Prepare()
+int MeasuredDesign::Prepare(const DesignProgress& progress)
 {
     const std::size_t directions = Directions();
     std::vector<Vec3> grid;
@@ -112,16 +144,21 @@ int MeasuredDesign::Prepare()
     m_grid = AnalyseGrid(grid);
     m_aliasing = GridAliasingFrequency(m_grid, m_nominal.Geometry().radius);
     m_nominalFrom = std::min(m_aliasing, kMeasuredBand * std::min<double>(m_measurement.rate, m_rate));
+    const auto tell = [&progress](double done) {
+        if (progress)
+            progress(done);
+    };
 
     const bool copies = Copies(m_measurement, m_rate);
     std::vector<std::array<std::vector<double>, kN>> responses(directions);
     std::vector<double> arrivals(directions);
-    std::size_t longest = 0;
     const double a = m_nominal.OmniShare();
     const double sumLead = (1.0 - a) * m_nominal.Geometry().radius / (3.0 * a * ArrayModel::kSpeedOfSound) * m_rate;
     try {
         for (std::size_t d = 0; d < directions; ++d) {
+            tell(0.5 * static_cast<double>(d) / static_cast<double>(directions));
             const MeasuredDirection& measured = m_measurement.directions[d];
+            std::size_t longest = 0;
             for (int k = 0; k < kN; ++k) {
                 responses[d][k] =
                     BringToRate(measured.responses[k], m_measurement.rate, measured.delays[k], m_rate, copies);
@@ -135,8 +172,9 @@ int MeasuredDesign::Prepare()
             const double groupDelay = MeanGroupDelay(sum.data(), sum.size(), m_rate, kArrivalLowHz, kArrivalHighHz);
             arrivals[d] = (std::isnan(groupDelay) ? 0.0 : groupDelay) + sumLead;
         }
-        m_fftLength = 2 * static_cast<int>(std::max<std::size_t>(static_cast<std::size_t>(m_taps), longest));
+        m_fftLength = 2 * m_taps;
         m_spectra.assign(directions * kN * static_cast<std::size_t>(Bins()), 0.0);
+        m_nominalAt.resize(static_cast<std::size_t>(Bins()));
     } catch (const std::bad_alloc&) {
         return kOutOfMemory;
     }
@@ -156,14 +194,22 @@ int MeasuredDesign::Prepare()
     for (std::size_t d = 0; d < directions; ++d) {
         const double arrival = m_sharedArrival ? median : arrivals[d];
         for (int k = 0; k < kN; ++k) {
+            // Folded onto the transform: its spectrum sampled at the transform's frequencies.
             std::fill(frame.data(), frame.data() + m_fftLength, 0.0);
-            std::copy(responses[d][k].begin(), responses[d][k].end(), frame.data());
+            const std::vector<double>& response = responses[d][k];
+            for (std::size_t n = 0; n < response.size(); ++n)
+                frame[n % static_cast<std::size_t>(m_fftLength)] += response[n];
             fftw_execute(plan.Get());
             Complex* out = &m_spectra[(d * kN + static_cast<std::size_t>(k)) * static_cast<std::size_t>(Bins())];
             for (int bin = 0; bin < Bins(); ++bin)
                 out[bin] = Complex(spectrum[bin][0], spectrum[bin][1]) *
                            std::polar(1.0, 2.0 * kPi * bin * arrival / m_fftLength);
         }
+    }
+    for (int bin = 0; bin < Bins(); ++bin) {
+        if (bin % 256 == 0)
+            tell(0.5 + 0.5 * bin / Bins());
+        m_nominalAt[static_cast<std::size_t>(bin)] = m_nominalFit.At(Frequency(bin));
     }
     return kStatusOk;
 }
@@ -188,24 +234,31 @@ std::array<double, kBFormatChannels> MeasuredDesign::NoiseGain(const ComplexMatr
     return gain;
 }
 
-ComplexMatrix4 MeasuredDesign::Fit(int bin, int excluded) const
+void MeasuredDesign::Add(std::size_t d, int bin, double sign, FitSums* sums) const
 {
-    ComplexMatrix4 capsules{}, targets{};
-    std::array<double, kBFormatChannels> idealPower{};
-    for (std::size_t d = 0; d < Directions(); ++d) {
-        if (static_cast<int>(d) == excluded)
-            continue;
-        const Capsules a = Response(d, bin);
-        const auto b = IdealBFormat(Measured(d).direction);
-        for (int k = 0; k < kN; ++k) {
-            for (int l = 0; l < kN; ++l)
-                capsules[k][l] += a[k] * std::conj(a[l]);
-            for (int j = 0; j < kBFormatChannels; ++j)
-                targets[j][k] += b[j] * std::conj(a[k]);
-        }
+    const Capsules a = Response(d, bin);
+    const auto b = IdealBFormat(Measured(d).direction);
+    for (int k = 0; k < kN; ++k) {
+        for (int l = 0; l < kN; ++l)
+            sums->capsules[k][l] += sign * a[k] * std::conj(a[l]);
         for (int j = 0; j < kBFormatChannels; ++j)
-            idealPower[j] += b[j] * b[j];
+            sums->targets[j][k] += sign * b[j] * std::conj(a[k]);
     }
+    for (int j = 0; j < kBFormatChannels; ++j)
+        sums->idealPower[j] += sign * b[j] * b[j];
+}
+
+MeasuredDesign::FitSums MeasuredDesign::Sums(int bin) const
+{
+    FitSums sums;
+    for (std::size_t d = 0; d < Directions(); ++d)
+        Add(d, bin, 1.0, &sums);
+    return sums;
+}
+
+ComplexMatrix4 MeasuredDesign::Fit(const FitSums& sums) const
+{
+    const ComplexMatrix4& capsules = sums.capsules;
     double trace = 0.0;
     for (int k = 0; k < kN; ++k)
         trace += capsules[k][k].real();
@@ -213,7 +266,7 @@ ComplexMatrix4 MeasuredDesign::Fit(int bin, int excluded) const
         ComplexMatrix4 regularised = capsules;
         for (int k = 0; k < kN; ++k)
             regularised[k][k] += relative * trace / kN;
-        return Product(targets, Inverse(regularised));
+        return Product(sums.targets, Inverse(regularised));
     };
     const auto maxGain = [&](const ComplexMatrix4& m) {
         const auto gain = NoiseGain(m);
@@ -242,7 +295,7 @@ ComplexMatrix4 MeasuredDesign::Fit(int bin, int excluded) const
         if (!(power.real() > 0.0) || !(gain[j] > 0.0))
             continue;
         const double scale =
-            std::min(std::sqrt(idealPower[j] / power.real()), std::max(1.0, std::sqrt(m_maxGain / gain[j])));
+            std::min(std::sqrt(sums.idealPower[j] / power.real()), std::max(1.0, std::sqrt(m_maxGain / gain[j])));
         for (int k = 0; k < kN; ++k)
             m[j][k] *= scale;
     }
@@ -258,16 +311,12 @@ double MeasuredDesign::NominalShare(double frequency) const
     return 0.5 - 0.5 * std::cos(kPi * std::log2(2.0 * frequency / m_nominalFrom));
 }
 
-ComplexMatrix4 MeasuredDesign::At(int bin, int excluded) const
+ComplexMatrix4 MeasuredDesign::Blend(int bin, ComplexMatrix4 m) const
 {
-    const double frequency = Frequency(bin);
-    const double share = NominalShare(frequency);
-    ComplexMatrix4 m{};
-    if (share < 1.0)
-        m = Fit(bin, excluded);
+    const double share = NominalShare(Frequency(bin));
     if (share == 0.0 && !m_grid.planar)
         return m;
-    const ComplexMatrix4 nominal = m_nominalFit.At(frequency);
+    const ComplexMatrix4& nominal = m_nominalAt[static_cast<std::size_t>(bin)];
     for (int j = 0; j < kBFormatChannels; ++j)
         for (int k = 0; k < kN; ++k)
             m[j][k] += share * (nominal[j][k] - m[j][k]);
@@ -284,6 +333,25 @@ ComplexMatrix4 MeasuredDesign::At(int bin, int excluded) const
         }
     }
     return m;
+}
+
+ComplexMatrix4 MeasuredDesign::At(int bin) const
+{
+    return Blend(bin, NominalShare(Frequency(bin)) < 1.0 ? Fit(Sums(bin)) : ComplexMatrix4{});
+}
+
+std::vector<ComplexMatrix4> MeasuredDesign::LeavingEachOut(int bin) const
+{
+    std::vector<ComplexMatrix4> fits(Directions());
+    const bool fitted = NominalShare(Frequency(bin)) < 1.0;
+    const FitSums all = fitted ? Sums(bin) : FitSums();
+    for (std::size_t d = 0; d < Directions(); ++d) {
+        FitSums without = all;
+        if (fitted)
+            Add(d, bin, -1.0, &without);
+        fits[d] = Blend(bin, fitted ? Fit(without) : ComplexMatrix4{});
+    }
+    return fits;
 }
 
 std::vector<double> MeasuredDesign::EnergyBefore(const std::vector<ComplexMatrix4>& responses) const
@@ -330,11 +398,8 @@ int MeasuredDesign::ChooseDelay(const std::vector<ComplexMatrix4>& responses) co
     // Allowed: as much as the nominal design leaves there at its modelling delay (its
     // band-limited fractional delays ring too), or kPreRingingLimit when that is less.
     const int nominal = ModellingDelay(m_rate, m_taps);
-    std::vector<ComplexMatrix4> nominalResponses(responses.size());
-    for (int bin = 0; bin < Bins(); ++bin)
-        nominalResponses[static_cast<std::size_t>(bin)] = m_nominalFit.At(Frequency(bin));
     const std::vector<double> measured = EnergyBefore(responses);
-    const std::vector<double> reference = EnergyBefore(nominalResponses);
+    const std::vector<double> reference = EnergyBefore(m_nominalAt);
     if (measured.empty() || reference.empty())
         return nominal;
     const auto cutOff = [](const std::vector<double>& before, int delay) {
@@ -348,21 +413,28 @@ int MeasuredDesign::ChooseDelay(const std::vector<ComplexMatrix4>& responses) co
     return longest;
 }
 
-int MeasuredDesign::Design(FilterSet* set)
+int MeasuredDesign::Design(FilterSet* set, const DesignProgress& progress)
 {
     std::vector<ComplexMatrix4> responses;
     int delay = 0;
     try {
         responses.resize(static_cast<std::size_t>(Bins()));
-        for (int bin = 0; bin < Bins(); ++bin)
+        for (int bin = 0; bin < Bins(); ++bin) {
+            if (progress && bin % 256 == 0)
+                progress(0.9 * bin / Bins());
             responses[static_cast<std::size_t>(bin)] = At(bin);
+        }
         delay = ChooseDelay(responses);
     } catch (const std::bad_alloc&) {
         return kOutOfMemory;
     }
+    const DesignProgress rest = [&progress](double done) {
+        if (progress)
+            progress(0.9 + 0.1 * done);
+    };
     return SynthesiseFilterSet(
         m_rate, m_taps, delay, m_fftLength,
-        [&responses](int bin, double) { return responses[static_cast<std::size_t>(bin)]; }, set);
+        [&responses](int bin, double) { return responses[static_cast<std::size_t>(bin)]; }, set, rest);
 }
 
 }  // namespace vq

@@ -27,6 +27,12 @@
 // than D / 2 before it (more energy there than kPreRingingMargin times what the nominal
 // design leaves at its delay, and than kPreRingingLimit), up to a quarter of the filter. D
 // is written into the matrix file.
+//
+// Work: the responses are transformed on twice the filter length (a longer response is
+// folded onto it, which samples its spectrum exactly at those frequencies), so that the
+// number of frequencies fitted grows with the filters, whatever the measurement's length and
+// rate; the nominal fit of each frequency is made once; the fits without one direction each
+// (the leave-one-out check) start from the sums over all directions less that direction's.
 #pragma once
 
 #include "filters/BFormatFit.h"
@@ -53,12 +59,13 @@ public:
     // `measurement` and `nominal` must outlive the design.
     MeasuredDesign(const Measurement& measurement, const ArrayModel& nominal, int rate, int taps, double maxBoostDb);
 
-    // Brings the responses to the rate, transforms them and finds their arrivals. kStatusOk,
+    // Brings the responses to the rate, transforms them, finds their arrivals and makes the
+    // nominal fit of every frequency; `progress` hears the share done. kStatusOk,
     // kOutOfMemory or kFftSetupFailed.
-    int Prepare();
+    int Prepare(const DesignProgress& progress = DesignProgress());
     // Chooses the delay and makes the filters (after Prepare). kStatusOk, kOutOfMemory or
     // kFftSetupFailed.
-    int Design(FilterSet* set);
+    int Design(FilterSet* set, const DesignProgress& progress = DesignProgress());
 
     int Rate() const { return m_rate; }
     int FftLength() const { return m_fftLength; }
@@ -75,14 +82,26 @@ public:
 
     // Direction d's capsule responses at `bin`, moved back by its arrival at the centre.
     Capsules Response(std::size_t d, int bin) const;
-    // The design's matrix at `bin`, before the delay D; with `excluded` a direction, fitted
-    // without it.
-    ComplexMatrix4 At(int bin, int excluded = -1) const;
+    // The design's matrix at `bin`, before the delay D.
+    ComplexMatrix4 At(int bin) const;
+    // The same fitted without each direction in turn: [d] leaves direction d out.
+    std::vector<ComplexMatrix4> LeavingEachOut(int bin) const;
     // Noise gain of each output of `m` against the nominal coincident matrix's output.
     std::array<double, kBFormatChannels> NoiseGain(const ComplexMatrix4& m) const;
 
 private:
-    ComplexMatrix4 Fit(int bin, int excluded) const;
+    // What the least-squares fit at a bin sums over the directions.
+    struct FitSums {
+        ComplexMatrix4 capsules{};  // sum a a^H
+        ComplexMatrix4 targets{};   // sum b a^H
+        std::array<double, kBFormatChannels> idealPower{};  // sum b^2
+    };
+    FitSums Sums(int bin) const;
+    // Adds direction d's share to `sums` (sign 1), or takes it out (sign -1).
+    void Add(std::size_t d, int bin, double sign, FitSums* sums) const;
+    ComplexMatrix4 Fit(const FitSums& sums) const;
+    // The fit blended into the nominal design where the measurement cannot determine it.
+    ComplexMatrix4 Blend(int bin, ComplexMatrix4 m) const;
     double NominalShare(double frequency) const;
     // Of the filters' energy, the share that comes t or more samples before time 0: [t].
     std::vector<double> EnergyBefore(const std::vector<ComplexMatrix4>& responses) const;
@@ -97,6 +116,7 @@ private:
     double m_maxGain;  // power ratio
     int m_fftLength = 0;
     std::vector<std::complex<double>> m_spectra;  // [direction][capsule][bin], aligned
+    std::vector<ComplexMatrix4> m_nominalAt;      // [bin]: the nominal fit
     GridCoverage m_grid;
     bool m_sharedArrival = true;
     double m_medianArrival = 0.0;

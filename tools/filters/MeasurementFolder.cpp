@@ -1,6 +1,9 @@
 // The folder form of a measurement: one 4-channel sound file per direction, named after it.
 #include "filters/Measurement.h"
 
+#include "common/EngineStatus.h"
+#include "common/SoundFileInput.h"
+
 #include <sndfile.h>
 
 #include <algorithm>
@@ -15,10 +18,6 @@ namespace vq {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct SndfileCloser {
-    void operator()(SNDFILE* file) const { sf_close(file); }
-};
 
 bool IsWav(const fs::path& path)
 {
@@ -76,10 +75,11 @@ bool ReadDirectionFile(const fs::path& path, Measurement* measurement, Measureme
         return problem->Refuse(file, "its elevation is beyond +-90 degrees");
     direction.direction = FromAzimuthElevation(direction.azimuth, direction.elevation);
 
-    SF_INFO info{};
-    std::unique_ptr<SNDFILE, SndfileCloser> sound(sf_open(file.c_str(), SFM_READ, &info));
-    if (!sound)
-        return problem->Refuse(file, std::string("it cannot be read as a sound file: ") + sf_strerror(nullptr));
+    InputSoundFile sound;
+    std::string unreadable;
+    if (sound.Open(file, InputSoundFile::Length::Counted, &unreadable) != kStatusOk)
+        return problem->Refuse(file, "it cannot be read as a sound file: " + unreadable);
+    const SF_INFO& info = sound.Info();
     if (info.channels != 4)
         return problem->Refuse(file, "it has " + std::to_string(info.channels) +
                                          " channels; a measurement file has 4 (FLU, FRD, BLD, BRU)");
@@ -108,7 +108,7 @@ bool ReadDirectionFile(const fs::path& path, Measurement* measurement, Measureme
     } catch (const std::bad_alloc&) {
         return problem->Refuse(file, "not enough memory to read it");
     }
-    if (sf_readf_double(sound.get(), frames.data(), info.frames) != info.frames)
+    if (sf_readf_double(sound.Handle(), frames.data(), info.frames) != info.frames)
         return problem->Refuse(file, "it ends before its stated length");
     for (std::size_t n = 0; n < static_cast<std::size_t>(info.frames); ++n)
         for (std::size_t k = 0; k < 4; ++k) {

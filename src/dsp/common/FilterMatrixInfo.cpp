@@ -2,6 +2,7 @@
 
 #include "common/EngineStatus.h"
 #include "common/GroupDelay.h"
+#include "common/SoundFileInput.h"
 
 #include <sndfile.h>
 
@@ -19,11 +20,6 @@ namespace {
 
 constexpr int kChannels = 4;        // W, X, Y, Z
 constexpr int kBlockFrames = 4096;  // frames read at a time
-
-struct SndfileCloser {
-    void operator()(SNDFILE* file) const { sf_close(file); }
-};
-using SoundFile = std::unique_ptr<SNDFILE, SndfileCloser>;
 
 int Fail(int status, const std::string& path, const std::string& reason, FailureDetail* failure)
 {
@@ -102,10 +98,11 @@ int RoundedDelay(double estimate, int taps)
 int ReadFilterMatrixInfo(const std::string& path, FilterMatrixInfo* info, FailureDetail* failure)
 {
     *info = FilterMatrixInfo();
-    SF_INFO format{};
-    SoundFile file(sf_open(path.c_str(), SFM_READ, &format));
-    if (!file)
-        return Fail(kFilterMatrixOpenFailed, path, sf_strerror(nullptr), failure);
+    InputSoundFile file;
+    std::string problem;
+    if (file.Open(path, InputSoundFile::Length::Counted, &problem) != kStatusOk)
+        return Fail(kFilterMatrixOpenFailed, path, problem, failure);
+    const SF_INFO& format = file.Info();
     if (format.channels != kChannels)
         return Fail(kFilterMatrixChannels, path, "it has " + std::to_string(format.channels) + " channels, not 4",
                     failure);
@@ -114,16 +111,16 @@ int ReadFilterMatrixInfo(const std::string& path, FilterMatrixInfo* info, Failur
                     "its " + std::to_string(format.frames) + " frames are not 4 x L with L from 1 to 1048576", failure);
     info->sampleRate = format.samplerate;
     info->taps = static_cast<int>(format.frames / kChannels);
-    const char* title = sf_get_string(file.get(), SF_STR_TITLE);
+    const char* title = sf_get_string(file.Handle(), SF_STR_TITLE);
     info->description = title ? title : "";
-    info->fields = ParseFields(sf_get_string(file.get(), SF_STR_COMMENT));
+    info->fields = ParseFields(sf_get_string(file.Handle(), SF_STR_COMMENT));
 
     if (StoredDelay(FieldValue(*info, kFilterDelayKey), info->taps, &info->delay)) {
         info->delaySource = DelaySource::Stored;
         return kStatusOk;
     }
     std::vector<double> w;
-    const int status = ReadSummedW(file.get(), path, info->taps, &w, failure);
+    const int status = ReadSummedW(file.Handle(), path, info->taps, &w, failure);
     if (status != kStatusOk)
         return status;
     const double delay = EstimatedDelay(w, info->sampleRate);

@@ -1,8 +1,6 @@
 #include "common/JoinedSoundFile.h"
 
 #include "common/EngineStatus.h"
-#include "common/SoundFileInput.h"
-#include "common/SoundFileOutput.h"
 
 #include <algorithm>
 
@@ -15,8 +13,6 @@ JoinedSoundFile::~JoinedSoundFile()
 
 void JoinedSoundFile::Close()
 {
-    for (SNDFILE*& file : m_files)
-        CloseSoundFile(file);
     m_files.clear();
     m_paths.clear();
     m_starts.assign(1, 0);
@@ -34,15 +30,15 @@ int JoinedSoundFile::Open(const std::vector<std::string>& parts, FailureDetail* 
     }
     int status = kStatusOk;
     for (const std::string& path : parts) {
-        SF_INFO info{};
-        SNDFILE* file = nullptr;
+        auto file = std::make_unique<InputSoundFile>();
         std::string reason;
-        status = OpenSoundFileForReading(path, &info, &file, &reason);
+        status = file->Open(path, InputSoundFile::Length::Counted, &reason);
         if (status != kStatusOk) {
             *failure = {path, reason};
             break;
         }
-        m_files.push_back(file);
+        const SF_INFO info = file->Info();
+        m_files.push_back(std::move(file));
         m_paths.push_back(path);
         const std::string first = " (" + m_paths.front() + ")";
         if (m_files.size() == 1) {
@@ -79,12 +75,12 @@ std::int64_t JoinedSoundFile::ReadFrames(double* buffer, std::int64_t frames)
         if (left == 0) {
             // The next part is read from its start, wherever an earlier pass left it.
             ++m_part;
-            if (m_part < m_files.size() && sf_seek(m_files[m_part], 0, SEEK_SET) != 0)
+            if (m_part < m_files.size() && !m_files[m_part]->Rewind())
                 break;
             continue;
         }
         const sf_count_t asked = std::min(frames - done, left);
-        const sf_count_t read = sf_readf_double(m_files[m_part], buffer + done * m_info.channels, asked);
+        const sf_count_t read = sf_readf_double(m_files[m_part]->Handle(), buffer + done * m_info.channels, asked);
         if (read > 0) {
             done += read;
             m_position += read;
@@ -99,9 +95,9 @@ int JoinedSoundFile::Rewind(FailureDetail* failure)
 {
     m_part = 0;
     m_position = 0;
-    if (m_files.empty() || sf_seek(m_files[0], 0, SEEK_SET) == 0)
+    if (m_files.empty() || m_files[0]->Rewind())
         return kStatusOk;
-    *failure = {m_paths[0], sf_strerror(m_files[0])};
+    *failure = {m_paths[0], sf_strerror(m_files[0]->Handle())};
     return kInputReadFailed;
 }
 

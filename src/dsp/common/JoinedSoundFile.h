@@ -5,10 +5,10 @@
 #pragma once
 
 #include "common/FailureDetail.h"
-
-#include <sndfile.h>
+#include "common/SoundFileInput.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,7 +49,7 @@ public:
     const std::string& PartOf(std::int64_t frame, std::int64_t* frameInPart = nullptr) const;
 
 private:
-    std::vector<SNDFILE*> m_files;
+    std::vector<std::unique_ptr<InputSoundFile>> m_files;
     std::vector<std::string> m_paths;
     // The first frame of each part within the whole, then the frames of the whole.
     std::vector<std::int64_t> m_starts{0};

@@ -30,7 +30,11 @@ int ConvolutionPass::Allocate(const PassInputs& inputs, std::int64_t chunkBlocks
     m_readPiece = std::min(kReadPieceFrames, m_chunkFrames);
     const std::size_t staging = static_cast<std::size_t>(m_chunkFrames + m_convolver.FilterLength());
     const std::size_t chunk = static_cast<std::size_t>(m_chunkFrames);
-    bool ok = m_readScratch.Allocate(static_cast<std::size_t>(kMatrixSize * m_readPiece));
+    // A piece of every channel of the widest input: a recorder's poly file has more than four.
+    int widest = 1;
+    for (int file = 0; file < inputs.fileCount; ++file)
+        widest = std::max(widest, inputs.channels[file]);
+    bool ok = m_readScratch.Allocate(static_cast<std::size_t>(widest) * static_cast<std::size_t>(m_readPiece));
     for (int set = 0; set < 2; ++set)
         for (int k = 0; k < kMatrixSize; ++k)
             ok = ok && m_staging[set][k].Allocate(staging) && m_outputs[set][k].Allocate(chunk);

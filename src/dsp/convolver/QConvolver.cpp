@@ -5,6 +5,7 @@
 #include "common/OutputLayout.h"
 #include "common/FiniteSamples.h"
 #include "common/OutputWriter.h"
+#include "common/SoundFileInput.h"
 #include "common/WorkerPool.h"
 #include "common/BlockConvolver.h"
 #include "convolver/ConvolutionPass.h"
@@ -151,8 +152,9 @@ int QConvolver::TransformFilters()
     if (!taps)
         return kOutOfMemory;
     for (int k = 0; k < kChannels; ++k) {
-        if (sf_seek(m_filterFile, sf_count_t(k) * m_filterLength, SEEK_SET) != sf_count_t(k) * m_filterLength ||
-            sf_readf_double(m_filterFile, taps.get(), m_filterLength) != m_filterLength)
+        SNDFILE* file = m_filterFile->Handle();
+        if (sf_seek(file, sf_count_t(k) * m_filterLength, SEEK_SET) != sf_count_t(k) * m_filterLength ||
+            sf_readf_double(file, taps.get(), m_filterLength) != m_filterLength)
             return Refuse(kFilterMatrixReadFailed, m_filterPath, "it ended before its stated length");
         NonFiniteSample bad;
         if (FindNonFinite(taps.get(), m_filterLength, kChannels, &bad))

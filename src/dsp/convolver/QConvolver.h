@@ -42,6 +42,7 @@ class DecodeStage;
 class DirectionMap;
 class HighPassFilter;
 class ConvolutionPass;
+class InputSoundFile;
 class JoinedSoundFile;
 class OutputWriter;
 class WorkerPool;
@@ -169,7 +170,7 @@ public:
     int m_fftLength = 0;  // N, transform length chosen from L
 
     std::unique_ptr<vq::JoinedSoundFile> m_inputFiles[kMaxInputFiles];  // null: not open
-    SNDFILE* m_filterFile = nullptr;
+    std::unique_ptr<vq::InputSoundFile> m_filterFile;  // null: not open
     SF_INFO m_inputInfo{};  // description of the inputs (all agree): frames of all their parts
     SF_INFO m_filterInfo{};
     SF_INFO m_outputInfo{};  // samplerate, channels per file and format of the outputs

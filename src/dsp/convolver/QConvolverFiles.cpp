@@ -113,14 +113,17 @@ int QConvolver::LoadFilterMatrix(const char* path)
         return kBadState;
     if (!path)
         return Refuse(kBadParameter, "", "no filter matrix named");
-    CloseSoundFile(m_filterFile);
+    m_filterFile.reset();
     m_filterInfo = SF_INFO{};
     m_filterLength = 0;
     std::string problem;
-    const int opened = OpenSoundFileForReading(path, &m_filterInfo, &m_filterFile, &problem);
+    auto file = std::make_unique<InputSoundFile>();
+    const int opened = file->Open(path, InputSoundFile::Length::Counted, &problem);
     UpdateOutputLength();
     if (opened != kStatusOk)
         return Refuse(kFilterMatrixOpenFailed, path, problem);
+    m_filterInfo = file->Info();
+    m_filterFile = std::move(file);
     m_filterPath = path;
 
     // Four filters of L taps one after the other: any other frame count would shift them.
@@ -239,5 +242,5 @@ void QConvolver::CloseFiles()
     m_writer.reset();
     for (std::unique_ptr<JoinedSoundFile>& input : m_inputFiles)
         input.reset();
-    CloseSoundFile(m_filterFile);
+    m_filterFile.reset();
 }

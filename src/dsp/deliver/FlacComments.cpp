@@ -178,4 +178,11 @@ bool SetFlacComments(int fd, const VorbisComments& comments, std::string* reason
     return written;
 }
 
+bool FlacHoldsNoFrames(int fd)
+{
+    std::vector<Block> blocks;
+    std::uint64_t framesStart = 0, length = 0;
+    return ReadBlocks(fd, &blocks, &framesStart) && FileLength(fd, &length) && framesStart == length;
+}
+
 }  // namespace vq

@@ -25,4 +25,8 @@ std::string FlacReservation(const VorbisComments& comments);
 // read or write fails.
 bool SetFlacComments(int fd, const VorbisComments& comments, std::string* reason);
 
+// Whether the file open as `fd` is a FLAC file whose metadata runs to its end: a recording
+// of no frames, which FLAC can only state as one of unknown length.
+bool FlacHoldsNoFrames(int fd);
+
 }  // namespace vq

@@ -1,6 +1,7 @@
 #include "deliver/OutputMetadata.h"
 
 #include "common/EngineStatus.h"
+#include "deliver/FileBytes.h"
 #include "deliver/FlacComments.h"
 #include "deliver/MetadataText.h"
 #include "deliver/RiffChunks.h"
@@ -102,14 +103,48 @@ bool SetSoundFileStrings(SNDFILE* file, const RecorderMetadata& recorder)
     return ok;
 }
 
-// libsndfile stamps the PEAK chunk of float WAV and AIFF files with the time of writing. It
-// adds none to RF64 files, and asked to leave it out of one, it adds one: ask only here.
-bool HasTimeStampedPeak(int format)
+// libsndfile stamps the PEAK chunk of float WAV and AIFF files with the time of writing.
+bool IsFloat(int format)
+{
+    const int codec = format & SF_FORMAT_SUBMASK;
+    return codec == SF_FORMAT_FLOAT || codec == SF_FORMAT_DOUBLE;
+}
+
+// A float WAV's PEAK chunk is left out. libsndfile adds none to RF64 files, and asked to leave
+// it out of one, it adds one: ask only here. An AIFF file keeps it, its stamp cleared when the
+// file is complete: libsndfile writes an AIFF header at creation, with the chunk, and asked
+// to leave it out it writes a shorter one when it closes the file, behind which the first
+// header's tail stays, read as samples, in a file of fewer frames than the chunk has bytes.
+bool LeavesPeakOut(int format)
 {
     const int container = format & SF_FORMAT_TYPEMASK;
-    const int codec = format & SF_FORMAT_SUBMASK;
-    return (container == SF_FORMAT_WAV || container == SF_FORMAT_WAVEX || container == SF_FORMAT_AIFF) &&
-           (codec == SF_FORMAT_FLOAT || codec == SF_FORMAT_DOUBLE);
+    return (container == SF_FORMAT_WAV || container == SF_FORMAT_WAVEX) && IsFloat(format);
+}
+
+bool IsFloatAiff(int format)
+{
+    return (format & SF_FORMAT_TYPEMASK) == SF_FORMAT_AIFF && IsFloat(format);
+}
+
+// Sets the time stamp of the finished AIFF file's PEAK chunk to 0 (its chunks: an ID and a
+// big-endian size, padded to an even length).
+bool ClearAiffPeakStamp(int fd)
+{
+    unsigned char header[12];
+    std::uint64_t length = 0;
+    if (!ReadAt(fd, 0, header, 12) || std::memcmp(header, "FORM", 4) != 0 || !FileLength(fd, &length))
+        return false;
+    for (std::uint64_t at = 12; at + 8 <= length;) {
+        if (!ReadAt(fd, at, header, 8))
+            return false;
+        const std::uint64_t size = std::uint64_t(header[4]) << 24 | Be24(header + 5);
+        if (std::memcmp(header, "PEAK", 4) == 0) {
+            static const unsigned char zero[4] = {0, 0, 0, 0};
+            return size >= 8 && WriteAt(fd, at + 12, zero, 4);
+        }
+        at += 8 + size + (size & 1);
+    }
+    return true;  // no PEAK chunk: nothing stamped
 }
 
 }  // namespace
@@ -144,7 +179,7 @@ const MetadataKept* MetadataKeptFor(int format)
 int PrepareOutputMetadata(SNDFILE* file, int format, const OutputMetadata& metadata, FailureDetail* detail)
 {
     // SFC_SET_ADD_PEAK_CHUNK answers whether a PEAK chunk will be written.
-    if (!file || (HasTimeStampedPeak(format) && sf_command(file, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE) != SF_FALSE)) {
+    if (!file || (LeavesPeakOut(format) && sf_command(file, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE) != SF_FALSE)) {
         Fail(detail, "", "libsndfile cannot leave out its time-stamped PEAK chunk");
         return kOutputOpenFailed;
     }
@@ -179,6 +214,10 @@ std::uint64_t TrailingMetadataBytes(int format, const OutputMetadata& metadata)
 int CompleteOutputMetadata(int fd, const std::string& name, int format, const OutputMetadata& metadata,
                            FailureDetail* detail)
 {
+    if (IsFloatAiff(format) && !ClearAiffPeakStamp(fd)) {
+        Fail(detail, name, "its PEAK chunk's time stamp cannot be cleared: " + LastSystemError());
+        return kOutputWriteFailed;
+    }
     const MetadataKept* row = MetadataKeptFor(format);
     if (!row || metadata.recorder.Empty())
         return kStatusOk;
@@ -204,7 +243,7 @@ int CompleteOutputMetadata(const std::string& path, const std::string& name, int
                            const OutputMetadata& metadata, FailureDetail* detail)
 {
     const MetadataKept* row = MetadataKeptFor(format);
-    if (!row || metadata.recorder.Empty())
+    if ((!row || metadata.recorder.Empty()) && !IsFloatAiff(format))
         return kStatusOk;
     const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {

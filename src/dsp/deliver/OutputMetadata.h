@@ -62,7 +62,8 @@ struct OutputMetadata {
 };
 
 // On a file libsndfile has just created for writing (`format` as created), before any
-// frame: turns off libsndfile's PEAK chunk, whose time stamp would make two runs differ, and
+// frame: turns off libsndfile's PEAK chunk of a float WAV, whose time stamp would make two
+// runs differ (a float AIFF's is kept, its stamp cleared by CompleteOutputMetadata), and
 // hands libsndfile what it stores itself. Call it for every output, with or without
 // metadata. kStatusOk, or kOutputOpenFailed with detail->reason set.
 int PrepareOutputMetadata(SNDFILE* file, int format, const OutputMetadata& metadata, FailureDetail* detail);
@@ -72,7 +73,7 @@ int PrepareOutputMetadata(SNDFILE* file, int format, const OutputMetadata& metad
 std::uint64_t TrailingMetadataBytes(int format, const OutputMetadata& metadata);
 
 // On the closed file, open as `fd` for reading and writing (an O_TMPFILE descriptor too):
-// writes the chunks or comments of the file's route. `name` is the file as the user knows
+// clears a float AIFF's PEAK time stamp and writes the chunks or comments of the file's route. `name` is the file as the user knows
 // it, for detail->path. kStatusOk, kOutputWriteFailed or kOutOfMemory.
 int CompleteOutputMetadata(int fd, const std::string& name, int format, const OutputMetadata& metadata,
                            FailureDetail* detail);

@@ -50,7 +50,66 @@ bool ReadLayout(int fd, Layout* layout)
     return false;
 }
 
+std::uint64_t Alignment(RiffKind kind)
+{
+    return kind == RiffKind::Wave64 ? 8 : 2;
+}
+
 }  // namespace
+
+std::vector<unsigned char> FileHeader(RiffKind kind, std::uint64_t length, std::uint64_t dataSize,
+                                      std::uint64_t frames)
+{
+    std::vector<unsigned char> header;
+    unsigned char number[8];
+    if (kind == RiffKind::Wave64) {
+        header.assign(kWave64Riff, kWave64Riff + 16);
+        PutLe64(number, length);
+        header.insert(header.end(), number, number + 8);
+        header.insert(header.end(), {'w', 'a', 'v', 'e'});
+        header.insert(header.end(), kWave64Tail, kWave64Tail + 12);
+        return header;
+    }
+    const bool rf64 = kind == RiffKind::Rf64;
+    const char* tag = rf64 ? "RF64WAVE" : "RIFFWAVE";
+    header.assign(tag, tag + 4);
+    PutLe32(number, rf64 ? kRf64Placeholder : static_cast<std::uint32_t>(length - 8));
+    header.insert(header.end(), number, number + 4);
+    header.insert(header.end(), tag + 4, tag + 8);
+    if (rf64) {
+        // ds64: the sizes of the file and of the data, the frames, and no table.
+        const std::vector<unsigned char> ds64 = ChunkHeader(kind, "ds64", 28);
+        header.insert(header.end(), ds64.begin(), ds64.end());
+        for (const std::uint64_t value : {length - 8, dataSize, frames}) {
+            PutLe64(number, value);
+            header.insert(header.end(), number, number + 8);
+        }
+        header.resize(header.size() + 4, 0);
+    }
+    return header;
+}
+
+std::vector<unsigned char> ChunkHeader(RiffKind kind, const std::string& id, std::uint64_t size)
+{
+    std::vector<unsigned char> header(id.begin(), id.begin() + 4);
+    if (kind == RiffKind::Wave64) {
+        header.insert(header.end(), kWave64Tail, kWave64Tail + 12);
+        header.resize(kWave64Header);
+        PutLe64(&header[16], size + kWave64Header);
+        return header;
+    }
+    header.resize(8);
+    const bool large = kind == RiffKind::Rf64 && id == "data";
+    PutLe32(&header[4], large ? kRf64Placeholder : static_cast<std::uint32_t>(size));
+    return header;
+}
+
+std::uint64_t ChunkFootprint(RiffKind kind, std::uint64_t size)
+{
+    const std::uint64_t alignment = Alignment(kind);
+    const std::uint64_t header = kind == RiffKind::Wave64 ? kWave64Header : 8;
+    return header + (size + alignment - 1) / alignment * alignment;
+}
 
 RiffKind ListChunks(int fd, std::vector<FoundChunk>* chunks)
 {
@@ -129,19 +188,12 @@ bool AddChunks(int fd, const std::vector<ChunkToAdd>& chunks, std::string* reaso
         }
         at = data->offset - kWave64Header;
     }
-    const std::uint64_t alignment = wave64 ? 8 : 2;
+    const std::uint64_t alignment = Alignment(layout.kind);
     std::vector<unsigned char> added((alignment - at % alignment) % alignment, 0);
     for (const ChunkToAdd& chunk : chunks) {
         const std::uint64_t size = chunk.body->size();
-        unsigned char header[kWave64Header] = {};
-        std::memcpy(header, chunk.id.data(), 4);
-        if (wave64) {
-            std::memcpy(header + 4, kWave64Tail, 12);
-            PutLe64(header + 16, size + kWave64Header);
-        } else {
-            PutLe32(header + 4, static_cast<std::uint32_t>(size));
-        }
-        added.insert(added.end(), header, header + (wave64 ? kWave64Header : 8));
+        const std::vector<unsigned char> header = ChunkHeader(layout.kind, chunk.id, size);
+        added.insert(added.end(), header.begin(), header.end());
         added.insert(added.end(), chunk.body->begin(), chunk.body->end());
         added.resize(added.size() + (alignment - size % alignment) % alignment, 0);
     }

@@ -23,6 +23,17 @@ struct FoundChunk {
 // cannot be right; Unknown gives no chunks.
 RiffKind ListChunks(int fd, std::vector<FoundChunk>* chunks);
 
+// The bytes that open a file of `kind` (Riff, Rf64 or Wave64) of `length` bytes in all, up
+// to its first chunk; RF64 gives its sizes (the file's, the data chunk's of `dataSize`
+// bytes and its `frames`) in the ds64 chunk that comes first.
+std::vector<unsigned char> FileHeader(RiffKind kind, std::uint64_t length, std::uint64_t dataSize,
+                                      std::uint64_t frames);
+// The header of a chunk `id` (four characters) with a body of `size` bytes: 8 bytes, or 24
+// in Wave64, whose size counts the header too. RF64 gives a data chunk's size in ds64.
+std::vector<unsigned char> ChunkHeader(RiffKind kind, const std::string& id, std::uint64_t size);
+// The bytes a chunk of `size` bytes takes with its header and the padding after it.
+std::uint64_t ChunkFootprint(RiffKind kind, std::uint64_t size);
+
 struct ChunkToAdd {
     std::string id;  // four characters
     const std::vector<unsigned char>* body;

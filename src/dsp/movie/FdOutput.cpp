@@ -25,7 +25,7 @@ FdOutput::~FdOutput()
     Close();
 }
 
-bool FdOutput::Open(int fd)
+bool FdOutput::Open(int fd, bool writing)
 {
     Close();
     m_fd = fd;
@@ -34,7 +34,8 @@ bool FdOutput::Open(int fd)
     unsigned char* buffer = static_cast<unsigned char*>(av_malloc(kBufferBytes));
     if (buffer)
         m_context =
-            avio_alloc_context(buffer, kBufferBytes, 1, this, &FdOutput::Read, &FdOutput::Write, &FdOutput::Seek);
+            avio_alloc_context(buffer, kBufferBytes, writing ? 1 : 0, this, &FdOutput::Read,
+                               writing ? &FdOutput::Write : nullptr, &FdOutput::Seek);
     if (!m_context)
         av_free(buffer);
     return m_context != nullptr;

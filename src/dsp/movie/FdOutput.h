@@ -1,7 +1,8 @@
 // An FFmpeg I/O context over a file descriptor, so that the muxer writes into a file the
 // caller already holds open (a temporary it renames, or an unnamed O_TMPFILE it links into
 // place at the end). It writes at a position of its own with pwrite and can seek, as the
-// MOV/MP4 muxer must to complete its boxes; the descriptor is never closed here.
+// MOV/MP4 muxer must to complete its boxes; the descriptor is never closed here. Opened for
+// reading, a demuxer reads the finished file back through it.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +19,7 @@ public:
     FdOutput& operator=(const FdOutput&) = delete;
 
     // False when the context cannot be allocated.
-    bool Open(int fd);
+    bool Open(int fd, bool writing = true);
     AVIOContext* Context() const { return m_context; }
     // The errno of the first write or seek that failed, 0 when none did.
     int Error() const { return m_error; }

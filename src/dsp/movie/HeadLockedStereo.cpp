@@ -1,6 +1,7 @@
 #include "movie/HeadLockedStereo.h"
 
 #include "common/EngineStatus.h"
+#include "common/SoundFileInput.h"
 
 #include <sndfile.h>
 
@@ -8,13 +9,12 @@ namespace vq {
 
 int CheckHeadLockedStereo(const std::string& path, int sampleRate, std::int64_t frames, FailureDetail* detail)
 {
-    SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    int status = kStatusOk;
+    InputSoundFile file;
     std::string reason;
-    if (!file) {
-        status = kInputOpenFailed;
-        reason = sf_strerror(nullptr);
+    int status = file.Open(path, InputSoundFile::Length::Counted, &reason);
+    const SF_INFO& info = file.Info();
+    if (status != kStatusOk) {
+        // the reason is the file's
     } else if (info.channels != 2) {
         status = kHeadLockedNotStereo;
         reason = "it has " + std::to_string(info.channels) + " channels";
@@ -26,8 +26,6 @@ int CheckHeadLockedStereo(const std::string& path, int sampleRate, std::int64_t 
         status = kHeadLockedLengthMismatch;
         reason = "it has " + std::to_string(info.frames) + " frames, the take " + std::to_string(frames);
     }
-    if (file)
-        sf_close(file);
     if (status != kStatusOk && detail) {
         detail->path = path;
         detail->reason = reason;

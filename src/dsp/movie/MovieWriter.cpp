@@ -178,6 +178,7 @@ int MovieWriter::Start(FailureDetail* detail)
         to->disposition = from->disposition;
         m_video.push_back(to);
     }
+    m_copiedPackets.assign(m_video.size(), 0);
     m_audio = avformat_new_stream(m_muxer, nullptr);
     if (!m_audio || avcodec_parameters_from_context(m_audio->codecpar, m_encoder.Context()) < 0)
         return kOutOfMemory;
@@ -261,6 +262,7 @@ int MovieWriter::CopyVideo(std::int64_t until, FailureDetail* detail)
         m_videoPacket->stream_index = m_video[static_cast<std::size_t>(copied)]->index;
         m_videoPacket->pos = -1;
         m_videoPending = false;
+        ++m_copiedPackets[static_cast<std::size_t>(copied)];
         const int result = av_interleaved_write_frame(m_muxer, m_videoPacket);
         if (result < 0)
             return Fail(detail, kOutputWriteFailed,
@@ -304,6 +306,8 @@ int MovieWriter::Complete(FailureDetail* detail)
         status = m_encoder.Finish(*this, detail);
     if (status == kStatusOk)
         status = CopyVideo(std::numeric_limits<std::int64_t>::max(), detail);
+    if (status == kStatusOk)
+        status = CheckCopiedVideo(detail);
     if (status != kStatusOk)
         return status;
     const int result = av_write_trailer(m_muxer);
@@ -320,7 +324,56 @@ int MovieWriter::Complete(FailureDetail* detail)
     std::string reason;
     if (!AddSampleEntryBoxes(m_fd, additions, m_options.indexFirst, &reason))
         return Fail(detail, kOutputWriteFailed, reason);
+    return CheckWrittenMovie(detail);
+}
+
+int MovieWriter::CheckCopiedVideo(FailureDetail* detail)
+{
+    for (int s = 0; s < m_clip.Info().videoStreams; ++s) {
+        const std::int64_t stated = m_clip.Stream(s)->nb_frames;
+        const std::int64_t copied = m_copiedPackets[static_cast<std::size_t>(s)];
+        if (copied > 0 && (stated <= 0 || copied == stated))
+            continue;
+        const std::string frames = stated > 0 ? " of its " + std::to_string(stated) : "";
+        const std::string reason = copied == 0 ? "no frame of its video can be read"
+                                               : "only " + std::to_string(copied) + frames + " video frames can be read";
+        if (detail)
+            *detail = {m_options.videoClip, reason + " (it is cut short or damaged)"};
+        return kVideoClipUnreadable;
+    }
     return kStatusOk;
+}
+
+int MovieWriter::CheckWrittenMovie(FailureDetail* detail)
+{
+    FdOutput input;
+    AVFormatContext* movie = avformat_alloc_context();
+    if (!movie || !input.Open(m_fd, false)) {
+        avformat_free_context(movie);
+        return kOutOfMemory;
+    }
+    movie->pb = input.Context();
+    movie->flags |= AVFMT_FLAG_CUSTOM_IO;
+    int result = avformat_open_input(&movie, nullptr, nullptr, nullptr);  // frees it on failure
+    if (result >= 0)
+        result = avformat_find_stream_info(movie, nullptr);
+    std::string problem = result < 0 ? AvErrorText(result) : std::string();
+    if (problem.empty() && movie->nb_streams != m_video.size() + 1)
+        problem = std::to_string(movie->nb_streams) + " streams instead of " + std::to_string(m_video.size() + 1);
+    for (unsigned i = 0; problem.empty() && i < movie->nb_streams; ++i) {
+        const AVStream* stream = movie->streams[i];
+        const bool audio = static_cast<int>(i) == m_audio->index;
+        if (stream->codecpar->codec_id == AV_CODEC_ID_NONE)
+            problem = "its stream " + std::to_string(i + 1) + " has no codec";
+        else if (!audio && stream->nb_frames != m_copiedPackets[i])
+            problem = "its video stream holds " + std::to_string(stream->nb_frames) + " of the " +
+                      std::to_string(m_copiedPackets[i]) + " frames copied";
+        else if (audio && m_passed > 0 && stream->nb_frames <= 0)
+            problem = "its audio stream holds no frames";
+    }
+    if (movie)
+        avformat_close_input(&movie);
+    return problem.empty() ? kStatusOk : Fail(detail, kOutputWriteFailed, "it cannot be read back: " + problem);
 }
 
 void MovieWriter::Abort()
@@ -339,6 +392,7 @@ void MovieWriter::Release()
     m_muxer = nullptr;
     m_audio = nullptr;
     m_video.clear();
+    m_copiedPackets.clear();
     m_output.Close();
     m_encoder.Close();
     m_clip.Close();

@@ -99,6 +99,12 @@ private:
     // Copies the clip's packets that are due by audio frame `until` (all that are left for
     // INT64_MAX), so that the muxer gets both streams in step.
     int CopyVideo(std::int64_t until, FailureDetail* detail);
+    // Once the clip is copied: refuses a clip whose video streams gave fewer packets than
+    // they state (cut short, or with a damaged index), naming it.
+    int CheckCopiedVideo(FailureDetail* detail);
+    // Reads the finished movie back as a player opens it: every stream one FFmpeg can read,
+    // each video stream with every packet copied, the audio with its frames.
+    int CheckWrittenMovie(FailureDetail* detail);
     int Fail(FailureDetail* detail, int status, const std::string& reason);
     void Release();
 
@@ -114,6 +120,7 @@ private:
     AVStream* m_audio = nullptr;
     std::vector<AVStream*> m_video;
     AVPacket* m_videoPacket = nullptr;
+    std::vector<std::int64_t> m_copiedPackets;  // of each video stream
     bool m_videoPending = false;  // m_videoPacket holds the next packet to copy
     bool m_videoEnded = false;
     std::int64_t m_limit = -1;    // the video's length in audio frames; -1 without a video

@@ -53,7 +53,8 @@ int Surrounder::AllocateBuffers()
     m_bufferLength = std::min(m_length, std::clamp<sf_count_t>(m_requestedBufferLength, 1, kMaxBlockFrames));
     m_pieceLength = std::max<sf_count_t>(1, std::min(m_bufferLength, kPieceFrames));
     const std::size_t frames = static_cast<std::size_t>(m_pieceLength);
-    bool ok = m_readBuffer.Allocate(frames * kInputChannels);
+    // Every channel of the input is read: a poly file has more than the four decoded.
+    bool ok = m_readBuffer.Allocate(frames * static_cast<std::size_t>(m_inputInfo.channels));
     for (vq::FftwArray<double>& channel : m_bformat)
         ok = ok && channel.Allocate(frames);
     return ok ? kStatusOk : kOutOfMemory;
@@ -65,8 +66,9 @@ int Surrounder::DecodePiece(sf_count_t first, sf_count_t count)
         return Refuse(kInputReadFailed, m_inputFile->PartOf(m_inputFile->Position()),
                       "it ended before its stated length");
     // NaN or an infinity would run on through the LFE filter into every later sample.
+    const int width = m_inputInfo.channels;
     NonFiniteSample bad;
-    if (FindNonFinite(m_readBuffer.data(), count, kInputChannels, &bad)) {
+    if (FindNonFinite(m_readBuffer.data(), count, width, &bad)) {
         std::int64_t frameInPart = 0;
         const std::string& part = m_inputFile->PartOf(first + bad.frame, &frameInPart);
         return Refuse(kNonFiniteInput, part, DescribeNonFinite(bad, frameInPart - bad.frame));
@@ -76,11 +78,14 @@ int Surrounder::DecodePiece(sf_count_t first, sf_count_t count)
     static const int kFuMaChannel[4] = {0, 1, 2, 3};
     static const int kAmbiXChannel[4] = {0, 3, 1, 2};
     const bool ambix = m_inputConvention == BFormatConvention::AmbiX;
-    const int* channel = ambix ? kAmbiXChannel : kFuMaChannel;
+    const int* order = ambix ? kAmbiXChannel : kFuMaChannel;
+    int channel[4];
+    for (int j = 0; j < kInputChannels; ++j)
+        channel[j] = m_inputChannels[order[j]];
     const double weight[4] = {ambix ? 1.0 / std::sqrt(2.0) : 1.0, 1.0, 1.0, 1.0};
     const double* in = m_readBuffer.data();
     double* wxyz[4] = {m_bformat[0].data(), m_bformat[1].data(), m_bformat[2].data(), m_bformat[3].data()};
-    for (sf_count_t n = 0; n < count; ++n, in += kInputChannels)
+    for (sf_count_t n = 0; n < count; ++n, in += width)
         for (int j = 0; j < kInputChannels; ++j)
             wxyz[j][n] = weight[j] * in[channel[j]];
     if (m_highpass)

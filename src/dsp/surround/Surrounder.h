@@ -59,7 +59,8 @@ public:
     int OpenInputParts(const std::vector<std::string>& parts);
 
     // Decodes the whole input into the outputs: 0, kStatusCancelled or a code.
-    // kMissingInputFile (no input), kChannelCountMismatch (not 4 channels), kBadParameter
+    // kMissingInputFile (no input), kChannelCountMismatch (m_inputChannels are not four
+    // different channels of the input), kBadParameter
     // (a high-pass corner out of range, or the layout does not fit the decoder),
     // kOutputOverwritesInput (an output names the input or another output),
     // kOutputOpenFailed and kOutOfMemory come before any progress is shown, the first four
@@ -97,6 +98,9 @@ public:
 
     // The convention of the input's channels (FuMa: W, X, Y, Z; AmbiX: W, Y, Z, X, SN3D).
     vq::BFormatConvention m_inputConvention = vq::BFormatConvention::FuMa;
+    // The four channels of the input, from 0, that hold the B-format in that convention's
+    // order: a file of more channels (a recorder's poly file) holds it in four of them.
+    int m_inputChannels[kInputChannels] = {0, 1, 2, 3};
     // The decoder (not owned) and the files it writes; null: the virtual-microphone 5.1 of
     // m_openingAngle and m_lowFreqsInLfe into SurroundLayout(m_outputFileCount).
     vq::BFormatDecoder* m_decoder = nullptr;

@@ -11,6 +11,7 @@
 #include "common/SoundFileInput.h"
 #include "common/SoundFileOutput.h"
 
+#include <algorithm>
 #include <vector>
 
 using namespace vq;
@@ -43,9 +44,17 @@ int Surrounder::CheckSetup()
 {
     if (!m_inputFile)
         return kMissingInputFile;
-    if (m_inputInfo.channels != kInputChannels)
+    // Four channels are W, X, Y, Z; a poly file's four are named.
+    const int channels = m_inputInfo.channels;
+    bool fits = channels >= kInputChannels;
+    for (int j = 0; j < kInputChannels && fits; ++j) {
+        const int c = m_inputChannels[j];
+        fits = c >= 0 && c < channels && std::count(m_inputChannels, m_inputChannels + j, c) == 0;
+    }
+    if (!fits)
         return Refuse(kChannelCountMismatch, m_inputPath,
-                      std::to_string(m_inputInfo.channels) + " channels instead of W, X, Y, Z");
+                      std::to_string(channels) + " channels instead of W, X, Y, Z" +
+                          (channels > kInputChannels ? " (name the four that hold them)" : ""));
     return kStatusOk;
 }
 
