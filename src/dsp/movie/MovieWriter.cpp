@@ -358,12 +358,18 @@ int MovieWriter::CheckWrittenMovie(FailureDetail* detail)
     if (result >= 0)
         result = avformat_find_stream_info(movie, nullptr);
     std::string problem = result < 0 ? AvErrorText(result) : std::string();
-    if (problem.empty() && movie->nb_streams != m_video.size() + 1)
-        problem = std::to_string(movie->nb_streams) + " streams instead of " + std::to_string(m_video.size() + 1);
+    // The muxer adds a timecode track after the others when a video stream carries a timecode.
+    const bool timecodeTrack = !m_options.timecode.empty() && !m_video.empty();
+    const std::size_t streams = m_video.size() + 1 + (timecodeTrack ? 1 : 0);
+    if (problem.empty() && movie->nb_streams != streams)
+        problem = std::to_string(movie->nb_streams) + " streams instead of " + std::to_string(streams);
     for (unsigned i = 0; problem.empty() && i < movie->nb_streams; ++i) {
         const AVStream* stream = movie->streams[i];
         const bool audio = static_cast<int>(i) == m_audio->index;
-        if (stream->codecpar->codec_id == AV_CODEC_ID_NONE)
+        if (i >= m_video.size() + 1) {
+            if (stream->codecpar->codec_type != AVMEDIA_TYPE_DATA)
+                problem = "its stream " + std::to_string(i + 1) + " is not the timecode track";
+        } else if (stream->codecpar->codec_id == AV_CODEC_ID_NONE)
             problem = "its stream " + std::to_string(i + 1) + " has no codec";
         else if (!audio && stream->nb_frames != m_copiedPackets[i])
             problem = "its video stream holds " + std::to_string(stream->nb_frames) + " of the " +
